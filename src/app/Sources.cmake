@@ -1,0 +1,5 @@
+# Files of this room, relative to src/. Core files need QtCore/QtSerialPort only.
+list(APPEND VELMORA_CORE_SOURCES
+)
+list(APPEND VELMORA_UI_SOURCES
+)

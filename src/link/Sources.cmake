@@ -1,0 +1,6 @@
+# Files of this room, relative to src/. Core files need QtCore/QtSerialPort only.
+list(APPEND VELMORA_CORE_SOURCES
+    link/Frame.h link/Frame.cpp
+)
+list(APPEND VELMORA_UI_SOURCES
+)
