@@ -1,6 +1,7 @@
 # Files of this room, relative to src/. Core files need QtCore/QtSerialPort only.
 list(APPEND VELMORA_CORE_SOURCES
     link/Frame.h link/Frame.cpp
+    link/RxBuffer.h
 )
 list(APPEND VELMORA_UI_SOURCES
 )
