@@ -1,5 +1,6 @@
 # Files of this room, relative to src/. Core files need QtCore/QtSerialPort only.
 list(APPEND VELMORA_CORE_SOURCES
+    link/FrameScanner.h link/FrameScanner.cpp
     link/Frame.h link/Frame.cpp
     link/RxBuffer.h
 )

@@ -1,5 +1,7 @@
 # Files of this room, relative to src/. Core files need QtCore/QtSerialPort only.
 list(APPEND VELMORA_CORE_SOURCES
+    measure/Conversions.h measure/Conversions.cpp
+    measure/RunStatistics.h measure/RunStatistics.cpp
 )
 list(APPEND VELMORA_UI_SOURCES
 )

@@ -1,5 +1,8 @@
 # Files of this room, relative to src/. Core files need QtCore/QtSerialPort only.
 list(APPEND VELMORA_CORE_SOURCES
+    report/ReportContent.h report/ReportContent.cpp
+    report/TextReport.h report/TextReport.cpp
+    report/PrintedReport.h report/PrintedReport.cpp
 )
 list(APPEND VELMORA_UI_SOURCES
 )

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <algorithm>
+
+// Every key of the settings file in one place. Keys and sections match without regard to case;
+// a missing key means its default. Text buffers are in bytes of the file's encoding, terminator
+// included, so a 100-byte buffer gives at most 99 bytes.
+namespace SettingsKeys {
+
+inline constexpr QStringView kFileName = u"Velmora.ini";
+
+inline constexpr QStringView kSectionSystem = u"SYSTEM";
+inline constexpr QStringView kSectionConsistence = u"consistence";
+inline constexpr QStringView kSectionA = u"a";
+// Optional, set by hand only: maps a port name "COM<n>" to a device path.
+inline constexpr QStringView kSectionPorts = u"ports";
+
+struct TextKey
+{
+    QStringView section;
+    QStringView key;
+    QStringView defaultValue;
+    int bufferSize = 0;
+};
+
+struct IntKey
+{
+    QStringView section;
+    QStringView key;
+    int defaultValue = 0;
+};
+
+inline constexpr int kLoginBufferSize = 100;
+inline constexpr int kPrintTitleBufferSize = 100;
+inline constexpr int kHelpPathBufferSize = 260;
+inline constexpr int kModeConstantBufferSize = 100;
+inline constexpr int kPortBufferSize = 260;
+
+inline constexpr TextKey kLoginInspector { kSectionSystem, u"LOGINDLGNAME", u"", kLoginBufferSize };
+inline constexpr TextKey kLoginBatchNo { kSectionSystem, u"LOGINDLGNO", u"", kLoginBufferSize };
+inline constexpr TextKey kLoginSampleName { kSectionSystem, u"LOGINDLGSAMPLENAME", u"",
+                                            kLoginBufferSize };
+inline constexpr TextKey kLoginUnit { kSectionSystem, u"LOGINDLGUNIT", u"", kLoginBufferSize };
+inline constexpr IntKey kLoginSerialNo { kSectionSystem, u"LOGINDLGSERIALNO", 0 };
+inline constexpr IntKey kSampleCount { kSectionSystem, u"VELMORADLGCOLLECTIONNUM", 12 };
+inline constexpr IntKey kLang { kSectionSystem, u"lang", 0 };
+inline constexpr IntKey kIsLock { kSectionSystem, u"ISLOCK", 0 };
+inline constexpr IntKey kLedR { kSectionSystem, u"LEDR", 255 };
+inline constexpr IntKey kLedG { kSectionSystem, u"LEDG", 0 };
+inline constexpr IntKey kLedB { kSectionSystem, u"LEDB", 0 };
+inline constexpr IntKey kSelMode { kSectionSystem, u"nSelMode", 0 };
+// The text report uses the file's own path as default, the printed report an empty title.
+inline constexpr TextKey kPrintTitle { kSectionSystem, u"PrintTitle", u"", kPrintTitleBufferSize };
+// An empty value means the default as well.
+inline constexpr TextKey kHelpFilePath { kSectionSystem, u"HelpFilePath", u"help.txt",
+                                         kHelpPathBufferSize };
+
+inline constexpr TextKey kModeA { kSectionConsistence, u"m_a", u"1.00", kModeConstantBufferSize };
+inline constexpr TextKey kModeLenC { kSectionConsistence, u"m_lenC", u"2.00",
+                                     kModeConstantBufferSize };
+inline constexpr TextKey kModeC { kSectionA, u"m_C", u"1.00", kModeConstantBufferSize };
+// Read as "m_lena" but written as "m_Lena": the same key, since keys ignore case.
+inline constexpr TextKey kModeLena { kSectionA, u"m_lena", u"2.00", kModeConstantBufferSize };
+inline constexpr QStringView kModeLenaWriteKey = u"m_Lena";
+
+// Key of section "ports" for the port with 1-based number n ("COM<n>").
+inline QString PortKey(int portNumber)
+{
+    return QStringLiteral("COM%1").arg(portNumber);
+}
+
+// The sample store of a run holds this many values.
+inline constexpr int kSampleStoreSize = 256;
+inline constexpr int kSelModeCount = 4;
+
+// A stored sampling count is not range-checked by whoever wrote it; bounding it here keeps a run
+// inside the sample store.
+constexpr int BoundedSampleCount(int stored)
+{
+    return std::clamp(stored, 1, kSampleStoreSize);
+}
+
+// A stored mode outside 0 to 3 would index past the mode texts; it means optical rotation.
+constexpr int ValidSelMode(int stored)
+{
+    return stored >= 0 && stored < kSelModeCount ? stored : 0;
+}
+
+} // namespace SettingsKeys

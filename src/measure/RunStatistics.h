@@ -1,0 +1,14 @@
+#pragma once
+
+#include <span>
+
+struct RunStatistics
+{
+    float mean = 0.0f;
+    double deviation = 0.0;
+};
+
+// Statistics of a run over the magnitudes of its values: the single-precision mean and the
+// sample standard deviation (over n - 1). Fewer than two values give a deviation of 0, no values
+// a mean of 0.
+RunStatistics ComputeRunStatistics(std::span<const float> values);
