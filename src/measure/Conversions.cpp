@@ -84,8 +84,8 @@ QString FormatConvertedValue(MeasurementMode mode, double v)
     std::array<char, 16> s {};
     const int length = concentration ? std::snprintf(s.data(), s.size(), " %05lld", std::llabs(g))
                                      : std::snprintf(s.data(), s.size(), "%+06lld", g);
-    // The point stands before the last three digits, so the display never disagrees with the
-    // digits, also where v * 1000 rounds up to the next power of ten.
+    // The point stands before the last three digits: position 3 below 100, 4 from 100 on, and
+    // further right for the larger values that the seven cells still hold.
     const int point = length - 3;
     if (point > 6)
         return OverRangeText(sign);

@@ -1,0 +1,138 @@
+#include "report/PrintedReport.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Records every call as one line: "font <face> <height> <weight>", "text <x> <y> <text>",
+// "page".
+class RecordingCanvas : public ReportCanvas
+{
+public:
+    explicit RecordingCanvas(int printableHeight)
+        : m_printableHeight(printableHeight)
+    { }
+
+    void SelectFont(const Font &font) override
+    {
+        m_font = font;
+        calls << u"font %1 %2 %3"_s.arg(font.face).arg(font.characterHeight).arg(font.weight);
+    }
+    TextMetrics GetTextMetrics() const override { return { m_font.characterHeight, 0 }; }
+    void DrawText(int x, int y, const QString &text) override
+    {
+        calls << u"text %1 %2 %3"_s.arg(x).arg(y).arg(text);
+    }
+    int PrintableHeight() const override { return m_printableHeight; }
+    bool NewPage() override
+    {
+        calls << u"page"_s;
+        return m_pagesLeft-- > 0;
+    }
+
+    QStringList calls;
+    int m_pagesLeft = 10;
+
+private:
+    int m_printableHeight = 0;
+    Font m_font;
+};
+
+ReportContent Content(int valueCount)
+{
+    ReportContent content;
+    content.unit = u"U"_s;
+    content.date = u"2024-03-07"_s;
+    content.sampleName = u"S"_s;
+    content.batchNo = u"B"_s;
+    content.inspector = u"I"_s;
+    for (int i = 0; i < valueCount; ++i)
+        content.values << u"%1.000"_s.arg(i + 1);
+    if (valueCount > 0)
+        content.mean = u"M"_s;
+    return content;
+}
+
+const QStringList kHead {
+    u"font 宋体 60 700"_s,
+    u"text 200 -200 旋光度(α°) 测试报表"_s,
+    u"font 宋体 40 400"_s,
+    u"text 200 -300 送样单位: U"_s,
+    u"text 200 -350 日期: 2024-03-07"_s,
+    u"text 200 -400 样品名称: S"_s,
+    u"text 200 -450 批    号: B"_s,
+    u"text 200 -500 次序:"_s,
+};
+
+} // namespace
+
+class tst_PrintedReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layout_data();
+    void layout();
+    void continuesOnFurtherPages();
+    void failedPageStops();
+};
+
+void tst_PrintedReport::layout_data()
+{
+    QTest::addColumn<int>("values");
+    QTest::addColumn<QStringList>("tail");
+    QTest::newRow("empty table") << 0 << QStringList();
+    // One value: on the line of the label; mean at -300 - 6p, deviation 7p, inspector 8p.
+    QTest::newRow("one value") << 1
+                               << QStringList { u"text 360 -500 1.旋光度(α°)= 1.000"_s,
+                                                u"text 200 -600 平均结果(n)= M"_s,
+                                                u"text 200 -650 标准偏差(σ)= "_s,
+                                                u"text 200 -700 检 验 员: I"_s };
+    QTest::newRow("three values") << 3 << QStringList { u"text 360 -500 1.旋光度(α°)= 1.000"_s,
+                                                        u"text 360 -550 2.旋光度(α°)= 2.000"_s,
+                                                        u"text 360 -600 3.旋光度(α°)= 3.000"_s,
+                                                        u"text 200 -700 平均结果(n)= M"_s,
+                                                        u"text 200 -750 标准偏差(σ)= "_s,
+                                                        u"text 200 -800 检 验 员: I"_s };
+}
+
+void tst_PrintedReport::layout()
+{
+    QFETCH(int, values);
+    QFETCH(QStringList, tail);
+    RecordingCanvas canvas(0);
+    QVERIFY(DrawPrintedReport(canvas, Content(values)));
+    QCOMPARE(canvas.calls, kHead + tail);
+}
+
+void tst_PrintedReport::continuesOnFurtherPages()
+{
+    // 100 mm of printable height: slot s ends at -300 - 50s - 40, so slots up to 13 fit.
+    RecordingCanvas canvas(1000);
+    QVERIFY(DrawPrintedReport(canvas, Content(20)));
+    QCOMPARE(canvas.calls.mid(0, kHead.size()), kHead);
+    QCOMPARE(canvas.calls.at(kHead.size() + 9), u"text 360 -950 10.旋光度(α°)= 10.000"_s);
+    QCOMPARE(canvas.calls.at(kHead.size() + 10), u"page"_s);
+    QCOMPARE(canvas.calls.mid(kHead.size() + 11),
+             (QStringList {
+                 u"text 360 -300 11.旋光度(α°)= 11.000"_s, u"text 360 -350 12.旋光度(α°)= 12.000"_s,
+                 u"text 360 -400 13.旋光度(α°)= 13.000"_s, u"text 360 -450 14.旋光度(α°)= 14.000"_s,
+                 u"text 360 -500 15.旋光度(α°)= 15.000"_s, u"text 360 -550 16.旋光度(α°)= 16.000"_s,
+                 u"text 360 -600 17.旋光度(α°)= 17.000"_s, u"text 360 -650 18.旋光度(α°)= 18.000"_s,
+                 u"text 360 -700 19.旋光度(α°)= 19.000"_s, u"text 360 -750 20.旋光度(α°)= 20.000"_s,
+                 u"text 200 -850 平均结果(n)= M"_s, u"text 200 -900 标准偏差(σ)= "_s,
+                 u"text 200 -950 检 验 员: I"_s }));
+}
+
+void tst_PrintedReport::failedPageStops()
+{
+    RecordingCanvas canvas(1000);
+    canvas.m_pagesLeft = 0;
+    QVERIFY(!DrawPrintedReport(canvas, Content(20)));
+    QCOMPARE(canvas.calls.last(), u"page"_s);
+}
+
+QTEST_GUILESS_MAIN(tst_PrintedReport)
+#include "tst_printedreport.moc"
