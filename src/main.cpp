@@ -1,7 +1,14 @@
-#include <cstdio>
+#include "app/CVelmoraApp.h"
 
-int main()
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
 {
-    std::fputs("velmora: the application is not built yet\n", stderr);
-    return 1;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(u"Velmora"_s);
+    // The program takes no arguments of its own; Qt's (-platform and the like) still apply.
+    CVelmoraApp velmora;
+    return velmora.InitInstance();
 }

@@ -4,6 +4,13 @@ list(APPEND VELMORA_CORE_SOURCES
     app/ProfileFile.h app/ProfileFile.cpp
     app/SettingsKeys.h
     app/StringTable.h app/StringTable.cpp
+    app/SettingsLocation.h app/SettingsLocation.cpp
 )
 list(APPEND VELMORA_UI_SOURCES
+    app/DialogTemplate.h ../res/dialogs/DialogTemplates.cpp
+    app/DialogBuilder.h app/DialogBuilder.cpp
+    app/TemplateDialog.h app/TemplateDialog.cpp
+    app/CAboutDlg.h app/CAboutDlg.cpp
+    app/CLoginDlg.h app/CLoginDlg.cpp
+    app/CVelmoraApp.h app/CVelmoraApp.cpp
 )

@@ -4,4 +4,6 @@ list(APPEND VELMORA_CORE_SOURCES
     measure/RunStatistics.h measure/RunStatistics.cpp
 )
 list(APPEND VELMORA_UI_SOURCES
+    measure/CSampleCountDlg.h measure/CSampleCountDlg.cpp
+    measure/CVelmoraDlg.h measure/CVelmoraDlg.cpp
 )
