@@ -3,7 +3,6 @@
 #include "link/Frame.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -94,8 +93,16 @@ std::array<char, 7> FormatReadingChars(long r)
     // The magnitude as unsigned, so that the most negative long has one too.
     const unsigned long magnitude =
         r < 0 ? 0UL - static_cast<unsigned long>(r) : static_cast<unsigned long>(r);
+    // "%+06ld": the sign, then at least five digits.
+    std::array<char, 24> digits {};
+    int count = 0;
+    for (unsigned long rest = magnitude; rest != 0 || count < 5; rest /= 10)
+        digits[count++] = static_cast<char>('0' + rest % 10);
     std::array<char, 24> s {};
-    const int length = std::snprintf(s.data(), s.size(), "%c%05lu", r < 0 ? '-' : '+', magnitude);
+    s[0] = r < 0 ? '-' : '+';
+    for (int i = 0; i < count; ++i)
+        s[1 + i] = digits[count - 1 - i];
+    const int length = count + 1;
     // The point stands before the last three digits (3 up to 99.999 degrees, 4 from 100
     // degrees on); seven characters are kept, so the decimals that do not fit are dropped.
     const int point = length - 3;
