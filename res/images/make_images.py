@@ -99,7 +99,8 @@ def make_digits():
     write_xpm('digit_point', DW, DH, digit_image('', dot(6, 20)))
     write_xpm('digit_colon', DW, DH, digit_image('', dot(6, 7) | dot(6, 15)))
     write_xpm('digit_minus', DW, DH, digit_image('g'))
-    plus_bar = {(6, y) for y in range(7, 16)} | {(x, y) for x in (5, 7) for y in range(8, 15)}
+    # The middle bar turned upright.
+    plus_bar = {(6, y) for y in range(8, 15)} | {(x, y) for x in (5, 7) for y in range(9, 14)}
     write_xpm('digit_plus', DW, DH, digit_image('g', plus_bar))
 
 

@@ -170,7 +170,7 @@ void CHotTrackButton::paintEvent(QPaintEvent *)
 
     DrawBorder3d(painter, rect());
 
-    QColor textColor = palette().color(QPalette::WindowText);
+    QColor textColor = palette().color(QPalette::Normal, QPalette::WindowText);
     const QPixmap *image = &m_bitmapNormal;
     if (m_focused) {
         textColor = QColor(0, 0, 255);
@@ -198,9 +198,9 @@ void CHotTrackButton::paintEvent(QPaintEvent *)
                            QRectF(QPointF(blit.source) * ratio, QSizeF(blit.block) * ratio));
     }
     if (m_disabled) {
-        painter.setPen(palette().color(QPalette::Light));
+        painter.setPen(palette().color(QPalette::Normal, QPalette::Light));
         painter.drawText(geometry.captionRect.translated(1, 1), geometry.captionFlags, caption);
-        textColor = palette().color(QPalette::Dark);
+        textColor = palette().color(QPalette::Normal, QPalette::Dark);
     }
     painter.setPen(textColor);
     painter.drawText(geometry.captionRect, geometry.captionFlags, caption);
@@ -212,15 +212,15 @@ void CHotTrackButton::DrawBorder3d(QPainter &painter, const QRect &rect) const
     QColor bottomRight;
     switch (m_frameStyle) {
     case 0:
-        topLeft = bottomRight = palette().color(QPalette::Button);
+        topLeft = bottomRight = palette().color(QPalette::Normal, QPalette::Button);
         break;
     case 1:
-        topLeft = palette().color(QPalette::Dark);
-        bottomRight = palette().color(QPalette::Light);
+        topLeft = palette().color(QPalette::Normal, QPalette::Dark);
+        bottomRight = palette().color(QPalette::Normal, QPalette::Light);
         break;
     case 2:
-        topLeft = palette().color(QPalette::Light);
-        bottomRight = palette().color(QPalette::Dark);
+        topLeft = palette().color(QPalette::Normal, QPalette::Light);
+        bottomRight = palette().color(QPalette::Normal, QPalette::Dark);
         break;
     default:
         return;

@@ -118,11 +118,11 @@ void CStateImageButton::paintEvent(QPaintEvent *)
 
     painter.setFont(font());
     constexpr int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic;
-    QColor textColor = palette().color(QPalette::WindowText);
+    QColor textColor = palette().color(QPalette::Normal, QPalette::WindowText);
     if (m_state == 3) {
-        painter.setPen(palette().color(QPalette::Light));
+        painter.setPen(palette().color(QPalette::Normal, QPalette::Light));
         painter.drawText(item.translated(1, 1), flags, text());
-        textColor = palette().color(QPalette::Dark);
+        textColor = palette().color(QPalette::Normal, QPalette::Dark);
     }
     painter.setPen(textColor);
     painter.drawText(item, flags, text());
