@@ -4,6 +4,7 @@ list(APPEND VELMORA_CORE_SOURCES
     app/ProfileFile.h app/ProfileFile.cpp
     app/SettingsKeys.h
     app/StringTable.h app/StringTable.cpp
+    app/Language.h app/Language.cpp
     app/SettingsLocation.h app/SettingsLocation.cpp
 )
 list(APPEND VELMORA_UI_SOURCES
