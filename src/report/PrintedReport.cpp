@@ -2,6 +2,8 @@
 
 #include "app/StringTable.h"
 
+#include <QList>
+
 namespace {
 
 constexpr int kLeft = 200;
@@ -62,20 +64,31 @@ bool DrawPrintedReport(ReportCanvas &canvas, const ReportContent &content)
     const ReportCanvas::TextMetrics metrics = canvas.GetTextMetrics();
     BodyLayout body(canvas, ReportLinePitch(metrics), metrics.height);
 
-    body.Draw(0, kLeft, ReportLabelLine(StringId::UnitLine, content.unit));
-    body.Draw(1, kLeft, ReportLabelLine(StringId::DateLine, content.date));
-    body.Draw(2, kLeft, ReportLabelLine(StringId::SampleNameLine, content.sampleName));
-    body.Draw(3, kLeft, ReportLabelLine(StringId::BatchNoLine, content.batchNo));
-    body.Draw(4, kLeft, LoadString(StringId::OrderLabel));
-
+    struct Line
+    {
+        int slot;
+        int x;
+        QString text;
+    };
+    QList<Line> lines {
+        { 0, kLeft, ReportLabelLine(StringId::UnitLine, content.unit) },
+        { 1, kLeft, ReportLabelLine(StringId::DateLine, content.date) },
+        { 2, kLeft, ReportLabelLine(StringId::SampleNameLine, content.sampleName) },
+        { 3, kLeft, ReportLabelLine(StringId::BatchNoLine, content.batchNo) },
+        { 4, kLeft, LoadString(StringId::OrderLabel) },
+    };
+    // The first value stands on the label's line; one empty line separates the statistics.
     const int n = static_cast<int>(content.values.size());
-    if (n == 0)
-        return true;
-    for (int i = 1; i <= n; ++i) {
-        if (!body.Draw(3 + i, kValueLeft, ReportValueLine(content, i)))
+    if (n > 0) {
+        for (int i = 1; i <= n; ++i)
+            lines.append({ 3 + i, kValueLeft, ReportValueLine(content, i) });
+        lines.append({ n + 5, kLeft, ReportLabelLine(StringId::MeanLine, content.mean) });
+        lines.append({ n + 6, kLeft, ReportLabelLine(StringId::DeviationLine, content.deviation) });
+        lines.append({ n + 7, kLeft, ReportLabelLine(StringId::InspectorLine, content.inspector) });
+    }
+    for (const Line &line : lines) {
+        if (!body.Draw(line.slot, line.x, line.text))
             return false;
     }
-    return body.Draw(n + 5, kLeft, ReportLabelLine(StringId::MeanLine, content.mean))
-        && body.Draw(n + 6, kLeft, ReportLabelLine(StringId::DeviationLine, content.deviation))
-        && body.Draw(n + 7, kLeft, ReportLabelLine(StringId::InspectorLine, content.inspector));
+    return true;
 }
