@@ -1,4 +1,290 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>DialogTemplate</name>
+    <message>
+        <source>Velmora 1.0 版</source>
+        <translation>Velmora Version 1.0</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>关于 Velmora</source>
+        <translation>About Velmora</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>+复测</source>
+        <translation>+Retest</translation>
+    </message>
+    <message>
+        <source>-复测</source>
+        <translation>-Retest</translation>
+    </message>
+    <message>
+        <source>清零</source>
+        <translation>Zero</translation>
+    </message>
+    <message>
+        <source>采样</source>
+        <translation>Sampling</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>模式选择</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>供样单位:</source>
+        <translation>Supplier:</translation>
+    </message>
+    <message>
+        <source>检品名称:</source>
+        <translation>Sample:</translation>
+    </message>
+    <message>
+        <source>批    号:</source>
+        <translation>Batch No.:</translation>
+    </message>
+    <message>
+        <source>检 验 者:</source>
+        <translation>Inspector:</translation>
+    </message>
+    <message>
+        <source>采样次数:</source>
+        <translation>Samples:</translation>
+    </message>
+    <message>
+        <source>当前状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>日    期:</source>
+        <translation>Date:</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>批号:</source>
+        <translation>Batch No.:</translation>
+    </message>
+    <message>
+        <source>检验者:</source>
+        <translation>Inspector:</translation>
+    </message>
+    <message>
+        <source>串口号:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source> 旋光仪数据记录</source>
+        <translation> Data Recorder</translation>
+    </message>
+    <message>
+        <source>Quenzel Polarimeter</source>
+        <translation>Quenzel Polarimeter</translation>
+    </message>
+    <message>
+        <source>请输入采样次数:</source>
+        <translation>Number of samples:</translation>
+    </message>
+    <message>
+        <source>采样选择</source>
+        <translation>Sampling</translation>
+    </message>
+</context>
+<context>
+    <name>StringTable</name>
+    <message>
+        <source>关于 Velmora(&amp;A)...</source>
+        <translation>&amp;About Velmora...</translation>
+    </message>
+    <message>
+        <source>串口%d</source>
+        <translation>COM%d</translation>
+    </message>
+    <message>
+        <source>采样次数</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>平均结果(n)</source>
+        <translation>Mean(n)</translation>
+    </message>
+    <message>
+        <source>标准偏差(σ)</source>
+        <translation>Std. dev.(σ)</translation>
+    </message>
+    <message>
+        <source>宋体</source>
+        <translation>Arial</translation>
+    </message>
+    <message>
+        <source>平均结果(n)= %s</source>
+        <translation>Mean(n)= %s</translation>
+    </message>
+    <message>
+        <source>打开串口失败!!!</source>
+        <translation>Failed to open the serial port!!!</translation>
+    </message>
+    <message>
+        <source>测试报表</source>
+        <translation>Test Report</translation>
+    </message>
+    <message>
+        <source>标准偏差(σ)= %s</source>
+        <translation>Std. dev.(σ)= %s</translation>
+    </message>
+    <message>
+        <source>旋光度(α°)</source>
+        <translation>Optical rotation(α°)</translation>
+    </message>
+    <message>
+        <source>糖度(Z)</source>
+        <translation>Sugar degree(Z)</translation>
+    </message>
+    <message>
+        <source>浓度(C)</source>
+        <translation>Concentration(C)</translation>
+    </message>
+    <message>
+        <source>比旋度([α])</source>
+        <translation>Specific rotation([α])</translation>
+    </message>
+    <message>
+        <source>旋光度(α°)= %s</source>
+        <translation>Optical rotation(α°)= %s</translation>
+    </message>
+    <message>
+        <source>糖度(Z)=%s</source>
+        <translation>Sugar degree(Z)=%s</translation>
+    </message>
+    <message>
+        <source>浓度(C)=%s</source>
+        <translation>Concentration(C)=%s</translation>
+    </message>
+    <message>
+        <source>比旋度([α])=%s</source>
+        <translation>Specific rotation([α])=%s</translation>
+    </message>
+    <message>
+        <source>送样单位: %s</source>
+        <translation>Supplier: %s</translation>
+    </message>
+    <message>
+        <source>样品名称: %s</source>
+        <translation>Sample: %s</translation>
+    </message>
+    <message>
+        <source>批    号: %s</source>
+        <translation>Batch No.: %s</translation>
+    </message>
+    <message>
+        <source>次序:</source>
+        <translation>Order:</translation>
+    </message>
+    <message>
+        <source>检 验 员: %s</source>
+        <translation>Inspector: %s</translation>
+    </message>
+    <message>
+        <source>日期: %s</source>
+        <translation>Date: %s</translation>
+    </message>
+    <message>
+        <source>请键入一个整数。</source>
+        <translation>Please enter an integer.</translation>
+    </message>
+    <message>
+        <source>“请填入一个在%1和%2之间的整数。”</source>
+        <translation>Please enter an integer between %1 and %2.</translation>
+    </message>
+    <message>
+        <source>无错误发生。</source>
+        <translation>No error occurred.</translation>
+    </message>
+    <message>
+        <source>在对 %1 进行访问时发生了一个不明错误。</source>
+        <translation>An unknown error occurred while accessing %1.</translation>
+    </message>
+    <message>
+        <source>没有找到 %1。</source>
+        <translation>%1 was not found.</translation>
+    </message>
+    <message>
+        <source>%1 中包含无效的路径。</source>
+        <translation>%1 contains an invalid path.</translation>
+    </message>
+    <message>
+        <source>无法打开 %1 因为太多文件已被打开。</source>
+        <translation>%1 could not be opened because there are too many open files.</translation>
+    </message>
+    <message>
+        <source>对 %1 的存取被拒绝。</source>
+        <translation>Access to %1 was denied.</translation>
+    </message>
+    <message>
+        <source>一个无效的文件柄与 %1 相关联。</source>
+        <translation>An invalid file handle was associated with %1.</translation>
+    </message>
+    <message>
+        <source>无法删除 %1 因为它是当前目录。</source>
+        <translation>%1 could not be removed because it is the current directory.</translation>
+    </message>
+    <message>
+        <source>该目录已满，无法创建 %1。</source>
+        <translation>%1 could not be created because the directory is full.</translation>
+    </message>
+    <message>
+        <source>对 %1 进行查找失败。</source>
+        <translation>Seek failed on %1.</translation>
+    </message>
+    <message>
+        <source>在存取 %1 时一个硬件输入/输出错误被报告。</source>
+        <translation>A hardware I/O error was reported while accessing %1.</translation>
+    </message>
+    <message>
+        <source>在存取 %1 时发生共享违例。</source>
+        <translation>A sharing violation occurred while accessing %1.</translation>
+    </message>
+    <message>
+        <source>在存取 %1 时发生锁违例。</source>
+        <translation>A locking violation occurred while accessing %1.</translation>
+    </message>
+    <message>
+        <source>在存取 %1 时磁盘已满。</source>
+        <translation>The disk was full while accessing %1.</translation>
+    </message>
+    <message>
+        <source>试图越过其尾端对 %1 进行读写。</source>
+        <translation>An attempt was made to access %1 past its end.</translation>
+    </message>
+    <message>
+        <source>@AppTitle</source>
+        <translation>Velmora</translation>
+    </message>
+</context>
 </TS>
