@@ -1,6 +1,7 @@
 #include "app/CVelmoraApp.h"
 
 #include "app/CLoginDlg.h"
+#include "app/Language.h"
 #include "app/ProfileFile.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsLocation.h"
@@ -58,7 +59,8 @@ void CVelmoraApp::ChooseLanguage()
     const QLocale::Language system = QLocale::system().language();
     // On an English system the key is not consulted at all.
     const int lang = system == QLocale::English ? 0 : ProfileFile(m_strIniPath).Read(Keys::kLang);
-    m_bEnglish = WantsEnglish(system, lang);
+    m_bEnglish =
+        InstallTranslators(WantsEnglish(system, lang), m_programDir) == UiLanguage::English;
 }
 
 bool CVelmoraApp::RunLoginDialog()

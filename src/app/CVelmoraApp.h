@@ -4,10 +4,8 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 
 class QDialog;
-class QTranslator;
 
 // The application object: owns the start-up sequence and the values that the other windows read
 // (settings file path, login information, sampling count). main() constructs one and runs
@@ -37,6 +35,7 @@ public:
     void SetModalRunner(ModalRunner runner);
 
     const QString &ProgramDir() const { return m_programDir; }
+    // True when the English catalogue was chosen and could be loaded.
     bool IsEnglish() const { return m_bEnglish; }
 
     QString m_strIniPath;

@@ -59,6 +59,10 @@ QWidget *CreateStandardItem(const DialogItemTemplate &item, QWidget *parent, con
     case ItemKind::ListView: {
         auto *table = new QTableWidget(parent);
         table->verticalHeader()->hide();
+        // Rows as high as a line of the dialog font, like a report-style list.
+        const int rowHeight = table->fontMetrics().height() + 4;
+        table->verticalHeader()->setMinimumSectionSize(rowHeight);
+        table->verticalHeader()->setDefaultSectionSize(rowHeight);
         table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         table->horizontalHeader()->setHighlightSections(false);
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);

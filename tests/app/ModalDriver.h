@@ -59,9 +59,10 @@ private:
         m_lastSeen = modal;
         if (!modal || m_steps.empty())
             return;
-        Step step = std::move(m_steps.front());
+        // Queued, so that a step which opens another modal widget (a message box inside OK)
+        // does not hold the timer that must see it.
+        QTimer::singleShot(0, modal, [step = std::move(m_steps.front()), modal] { step(modal); });
         m_steps.pop_front();
-        step(modal);
     }
 
     std::deque<Step> m_steps;
