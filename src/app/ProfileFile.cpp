@@ -54,10 +54,10 @@ std::optional<QString> SectionName(QByteArrayView line)
     const QByteArrayView text = Trimmed(line);
     if (text.isEmpty() || text.front() != '[')
         return std::nullopt;
-    qsizetype close = text.indexOf(']');
-    if (close < 0)
-        close = text.size();
-    return Gb18030::Decode(Trimmed(text.sliced(1, close - 1)));
+    // Decoded before the search: a trail byte of a double-byte character may be 0x5D, "]".
+    const QString name = Gb18030::Decode(text.sliced(1));
+    const qsizetype close = name.indexOf(u']');
+    return (close < 0 ? name : name.first(close)).trimmed();
 }
 
 struct KeyLine

@@ -75,6 +75,9 @@ void tst_ProfileFile::readString_data()
     QTest::newRow("empty value") << file << u"SYSTEM"_s << u"PrintTitle"_s << QString();
     QTest::newRow("blanks trimmed") << file << u"SYSTEM"_s << u"k"_s << u"v"_s;
     QTest::newRow("first section of a name only") << file << u"SYSTEM"_s << u"late"_s << u"dflt"_s;
+    // 癩 is 0xB0 0x5D in code page 936: its trail byte is "]".
+    QTest::newRow("trail byte 0x5D in a section")
+        << Gbk(u"[癩a]\nk=v\n"_s) << u"癩A"_s << u"k"_s << u"v"_s;
     QTest::newRow("code page 936")
         << "[SYSTEM]\nu=" + Gbk(u"质检所"_s) << u"SYSTEM"_s << u"u"_s << u"质检所"_s;
 }
