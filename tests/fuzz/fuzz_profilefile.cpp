@@ -1,0 +1,147 @@
+// The settings file against any file content and any section, key and value: reads never crash
+// and respect the byte limit; a write that succeeds reads back as written (line breaks flattened,
+// outer blanks trimmed, cut to the limit in whole characters), with keys matched without regard to
+// case, and touches at most the one line it replaces or adds; a refused write leaves the file as
+// it was.
+#include "FuzzCheck.h"
+#include "app/Gb18030.h"
+#include "app/ProfileFile.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+namespace {
+
+QString SettingsPath()
+{
+    // Each write commits through fsync; on a memory file system that costs nothing.
+    static const QTemporaryDir dir(
+        (QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath())
+        + QStringLiteral("/velmora-fuzz-XXXXXX"));
+    FUZZ_CHECK(dir.isValid());
+    return dir.filePath(QStringLiteral("Velmora.ini"));
+}
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString Text(FuzzedDataProvider &input, std::size_t maxBytes)
+{
+    return QString::fromStdString(input.ConsumeRandomLengthString(maxBytes));
+}
+
+// What a value reads back as: line breaks became blanks, blanks and tabs around it are not kept.
+QString Stored(QString value, int bufferSize)
+{
+    value.replace(u'\r', u' ').replace(u'\n', u' ');
+    qsizetype begin = 0;
+    qsizetype end = value.size();
+    const auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t';
+    };
+    while (begin < end && blank(value[begin]))
+        ++begin;
+    while (end > begin && blank(value[end - 1]))
+        --end;
+    return Gb18030::TruncateToBytes(QStringView(value).sliced(begin, end - begin), bufferSize - 1);
+}
+
+// The same name with its ASCII letters in the other case.
+QString OtherCase(const QString &name)
+{
+    QString other = name;
+    for (QChar &c : other) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+        else if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return other;
+}
+
+bool SameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Only one line of the old content may differ: everything before and after it stays byte for
+// byte.
+void CheckOneLineChanged(const QByteArray &before, const QByteArray &after)
+{
+    qsizetype prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix
+           && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    const QByteArrayView changed =
+        QByteArrayView(before).sliced(prefix, before.size() - prefix - suffix);
+    FUZZ_CHECK(changed.count('\n') <= 1);
+}
+
+void CheckWithinLimit(const QString &text, int bufferSize)
+{
+    FUZZ_CHECK(Gb18030::EncodedSize(text) <= std::max(0, bufferSize - 1));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    FuzzedDataProvider input(data, size);
+    const QString path = SettingsPath();
+    QFile::remove(path);
+    if (input.ConsumeBool()) {
+        QFile file(path);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly));
+        const std::string content = input.ConsumeRandomLengthString(4096);
+        file.write(content.data(), static_cast<qint64>(content.size()));
+    }
+    const QString section = Text(input, 40);
+    const QString key = Text(input, 40);
+    const QString value = Text(input, 400);
+    const QString otherSection = input.ConsumeBool() ? section : Text(input, 40);
+    const QString otherKey = Text(input, 40);
+    const QString otherValue = Text(input, 400);
+    const int bufferSize = input.ConsumeIntegralInRange(0, 300);
+    const int number = input.ConsumeIntegral<int>();
+    const int defaultNumber = input.ConsumeIntegral<int>();
+
+    ProfileFile profile(path);
+    CheckWithinLimit(profile.ReadString(section, key, value, bufferSize), bufferSize);
+    profile.ReadInt(section, key, defaultNumber);
+
+    const QByteArray before = FileBytes(path);
+    if (!profile.WriteString(section, key, value)) {
+        FUZZ_CHECK(FileBytes(path) == before);
+        return 0;
+    }
+    CheckOneLineChanged(before, FileBytes(path));
+    const QString expected = Stored(value, bufferSize);
+    FUZZ_CHECK(profile.ReadString(section, key, QStringLiteral("?"), bufferSize) == expected);
+    FUZZ_CHECK(profile.ReadString(OtherCase(section), OtherCase(key), {}, bufferSize) == expected);
+
+    const QByteArray beforeOther = FileBytes(path);
+    if (profile.WriteString(otherSection, otherKey, otherValue)) {
+        CheckOneLineChanged(beforeOther, FileBytes(path));
+        FUZZ_CHECK(profile.ReadString(otherSection, otherKey, {}, bufferSize)
+                   == Stored(otherValue, bufferSize));
+        if (!SameName(section, otherSection) || !SameName(key, otherKey))
+            FUZZ_CHECK(profile.ReadString(section, key, {}, bufferSize) == expected);
+    } else {
+        FUZZ_CHECK(FileBytes(path) == beforeOther);
+    }
+
+    FUZZ_CHECK(profile.WriteInt(section, key, number));
+    FUZZ_CHECK(profile.ReadInt(OtherCase(section), key, defaultNumber) == number);
+    return 0;
+}
