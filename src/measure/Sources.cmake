@@ -6,4 +6,5 @@ list(APPEND VELMORA_CORE_SOURCES
 list(APPEND VELMORA_UI_SOURCES
     measure/CSampleCountDlg.h measure/CSampleCountDlg.cpp
     measure/CVelmoraDlg.h measure/CVelmoraDlg.cpp
+    measure/CModeSelectDlg.h measure/CModeSelectDlg.cpp ../res/dialogs/ModeSelectTemplate.cpp
 )
