@@ -2,13 +2,14 @@
 
 #include "ResourceImages.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,7 +20,12 @@ constexpr int kGap = 5;
 QString ImagePathForId(uint id)
 {
     const int number = int(id & 0xFFFF);
-    return number == 0 ? QString() : ResourceImagePath(number);
+    if (number == 0) {
+        return {};
+    }
+    const QString path = ResourceImagePath(number);
+    // An ID that names no image must fail to load, unlike 0, which asks for none.
+    return path.isEmpty() ? u":/velmora/images/none"_s : path;
 }
 
 bool LoadImage(QPixmap &image, const QString &path, bool required)
@@ -232,6 +238,13 @@ void CHotTrackButton::DrawBorder3d(QPainter &painter, const QRect &rect) const
     painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottomRight);
 }
 
+void CHotTrackButton::TakeFocus()
+{
+    m_takingFocus = true;
+    setFocus(Qt::MouseFocusReason);
+    m_takingFocus = false;
+}
+
 void CHotTrackButton::Enter(bool leftButtonDown)
 {
     m_tracking = true;
@@ -297,8 +310,7 @@ void CHotTrackButton::mousePressEvent(QMouseEvent *event)
     }
     if (!hasFocus()) {
         // Taking the focus shows the button sunken, as it is already marked pressed.
-        setFocus(Qt::MouseFocusReason);
-        m_focusFromPress = false;
+        TakeFocus();
         return;
     }
     m_frameStyle = 1;
@@ -319,7 +331,7 @@ void CHotTrackButton::mouseReleaseEvent(QMouseEvent *event)
     m_pressed = false;
     m_hot = true;
     if (!hasFocus()) {
-        setFocus(Qt::MouseFocusReason);
+        TakeFocus();
     } else {
         m_frameStyle = 2;
         repaint();
@@ -336,8 +348,7 @@ void CHotTrackButton::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
     m_pressed = true;
     if (!hasFocus()) {
-        setFocus(Qt::MouseFocusReason);
-        m_focusFromPress = false;
+        TakeFocus();
         return;
     }
     m_frameStyle = 1;
@@ -348,8 +359,8 @@ void CHotTrackButton::mouseDoubleClickEvent(QMouseEvent *event)
 
 void CHotTrackButton::focusInEvent(QFocusEvent *event)
 {
-    m_focusFromPress = event->reason() == Qt::MouseFocusReason
-        && QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+    // Focus given for a mouse press by anyone but the button itself: the press follows.
+    m_focusFromPress = event->reason() == Qt::MouseFocusReason && !m_takingFocus;
     m_focused = true;
     m_hot = true;
     m_frameStyle = m_pressed ? 1 : 2;
@@ -359,6 +370,7 @@ void CHotTrackButton::focusInEvent(QFocusEvent *event)
 
 void CHotTrackButton::focusOutEvent(QFocusEvent *event)
 {
+    m_focusFromPress = false;
     m_frameStyle = 0;
     m_focused = false;
     m_hot = false;

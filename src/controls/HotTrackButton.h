@@ -78,6 +78,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void TakeFocus();
     void Enter(bool leftButtonDown);
     void Leave();
     void DrawBorder3d(QPainter &painter, const QRect &rect) const;
@@ -93,6 +94,7 @@ private:
     int m_frameStyle = 0;
     // Set while the button follows the pointer, as if it held the mouse capture.
     bool m_tracking = false;
-    // The focus arrived with the left button down, before the press event itself.
+    // The focus arrived for a mouse press, before the press event itself.
     bool m_focusFromPress = false;
+    bool m_takingFocus = false;
 };

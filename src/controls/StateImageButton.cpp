@@ -4,13 +4,20 @@
 
 #include <QPainter>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A numeric ID is a 16-bit resource number; 0 names nothing.
 QString ImagePathForId(uint id)
 {
     const int number = int(id & 0xFFFF);
-    return number == 0 ? QString() : ResourceImagePath(number);
+    if (number == 0) {
+        return {};
+    }
+    const QString path = ResourceImagePath(number);
+    // An ID that names no image must fail to load, unlike 0, which asks for none.
+    return path.isEmpty() ? u":/velmora/images/none"_s : path;
 }
 
 // Loads `path` into `image`; an empty path leaves the image empty and is no failure unless
