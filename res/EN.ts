@@ -115,6 +115,45 @@
         <source>采样选择</source>
         <translation>Sampling</translation>
     </message>
+    <message>
+        <source>选择</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>1.测量旋光度</source>
+        <translation>1.Optical rotation</translation>
+    </message>
+    <message>
+        <source>2.测量糖度</source>
+        <translation>2.Sugar degree</translation>
+    </message>
+    <message>
+        <source>3.测量浓度</source>
+        <translation>3.Concentration</translation>
+    </message>
+    <message>
+        <source>4.测量比旋度</source>
+        <translation>4.Specific rotation</translation>
+    </message>
+    <message>
+        <source>试管长度:</source>
+        <translation>Tube:</translation>
+    </message>
+    <message>
+        <source>比旋度:</source>
+        <translation>[α]:</translation>
+    </message>
+    <message>
+        <source>浓度:</source>
+        <translation>Conc.:</translation>
+    </message>
+</context>
+<context>
+    <name>HelpLauncher</name>
+    <message>
+        <source>help.txt</source>
+        <translation>help.txt</translation>
+    </message>
 </context>
 <context>
     <name>StringTable</name>
