@@ -152,7 +152,7 @@
     <name>HelpLauncher</name>
     <message>
         <source>help.txt</source>
-        <translation>help.txt</translation>
+        <translation>help_en.txt</translation>
     </message>
 </context>
 <context>
