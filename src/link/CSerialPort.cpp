@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstring>
@@ -13,7 +14,10 @@ using namespace Qt::StringLiterals;
 
 CSerialPort::CSerialPort(QObject *parent)
     : QObject(parent)
-{ }
+{
+    connect(this, &CSerialPort::burstRead, this, &CSerialPort::DeliverBurst, Qt::QueuedConnection);
+    connect(this, &CSerialPort::linkWentDown, this, &CSerialPort::OnLinkLost, Qt::QueuedConnection);
+}
 
 CSerialPort::~CSerialPort()
 {
@@ -52,6 +56,7 @@ bool CSerialPort::Open()
         m_strLinkError.clear();
     }
     m_tail.clear();
+    m_bThreadDone.store(false, std::memory_order_relaxed);
 
     m_opened = std::promise<bool>();
     std::future<bool> opened = m_opened.get_future();
@@ -68,6 +73,7 @@ bool CSerialPort::Open()
     // Waiting here is safe: until it has answered, the thread waits on nobody.
     if (!opened.get()) {
         m_pThread->wait();
+        m_bThreadDone.load(std::memory_order_acquire);
         m_pThread.reset();
         return false;
     }
@@ -82,13 +88,11 @@ void CSerialPort::Close()
     m_bRunning = false;
     m_bHandedOver = false;
 
-    QEventLoop *loop = m_pLoop;
-    QMetaObject::invokeMethod(
-        m_pPort, [loop] { loop->quit(); }, Qt::QueuedConnection);
+    // QThread::quit, unlike a posted call, is safe against the thread ending at the same moment.
+    m_pThread->quit();
     m_pThread->wait();
+    m_bThreadDone.load(std::memory_order_acquire);
     m_pThread.reset();
-    m_pPort = nullptr;
-    m_pLoop = nullptr;
     m_bReadPermit.store(true, std::memory_order_relaxed);
     // Notifications the thread posted before it ended belong to this session only.
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
@@ -105,8 +109,7 @@ int CSerialPort::Write(std::span<const std::uint8_t> bytes)
         m_txPending.append(reinterpret_cast<const char *>(bytes.data()),
                            static_cast<qsizetype>(bytes.size()));
     }
-    QMetaObject::invokeMethod(
-        m_pPort, [this] { FlushWrites(); }, Qt::QueuedConnection);
+    emit writeQueued(QPrivateSignal());
     return static_cast<int>(bytes.size());
 }
 
@@ -117,8 +120,7 @@ void CSerialPort::SetReadPermission()
     m_bHandedOver = false;
     m_bReadPermit.store(true, std::memory_order_release);
     // Bytes that waited while the owner held the area raise no new readyRead.
-    QMetaObject::invokeMethod(
-        m_pPort, [this] { ReadBurst(); }, Qt::QueuedConnection);
+    emit readPermitted(QPrivateSignal());
 }
 
 void CSerialPort::DeliverBurst()
@@ -143,6 +145,12 @@ void CSerialPort::OnLinkLost()
 
 void CSerialPort::ReceiveThreadProc(const QString &device, const LineSettings &line)
 {
+    RunPort(device, line);
+    m_bThreadDone.store(true, std::memory_order_release);
+}
+
+void CSerialPort::RunPort(const QString &device, const LineSettings &line)
+{
     QSerialPort port;
     port.setPortName(device);
     // Like the driver queue of the instrument's PC: at most one receive area waits in memory,
@@ -161,14 +169,16 @@ void CSerialPort::ReceiveThreadProc(const QString &device, const LineSettings &l
     if (!port.setDataTerminalReady(true))
         port.clearError();
 
+    m_pPort = &port;
     QEventLoop loop;
     connect(&port, &QSerialPort::readyRead, &port, [this] { ReadBurst(); });
     connect(&port, &QSerialPort::errorOccurred, &port,
             [this](QSerialPort::SerialPortError error) { OnPortError(error); });
-    m_pPort = &port;
-    m_pLoop = &loop;
+    connect(this, &CSerialPort::readPermitted, &port, [this] { ReadBurst(); });
+    connect(this, &CSerialPort::writeQueued, &port, [this] { FlushWrites(); });
     m_opened.set_value(true);
     loop.exec();
+    m_pPort = nullptr;
 }
 
 bool CSerialPort::ApplyCommState(QSerialPort &port, const LineSettings &line)
@@ -204,8 +214,7 @@ void CSerialPort::ReadBurst()
     if (Read(waiting) <= 0)
         return;
     m_bReadPermit.store(false, std::memory_order_release);
-    QMetaObject::invokeMethod(
-        this, [this] { DeliverBurst(); }, Qt::QueuedConnection);
+    emit burstRead(QPrivateSignal());
 }
 
 int CSerialPort::Read(qsizetype wanted)
@@ -253,10 +262,8 @@ void CSerialPort::OnPortError(QSerialPort::SerialPortError error)
         m_strLinkError = m_pPort->errorString();
     }
     // Not from inside QSerialPort's own notification: close once it has returned.
-    QMetaObject::invokeMethod(
-        m_pPort, [this] { DropLink(); }, Qt::QueuedConnection);
-    QMetaObject::invokeMethod(
-        this, [this] { OnLinkLost(); }, Qt::QueuedConnection);
+    QTimer::singleShot(0, m_pPort, [this] { DropLink(); });
+    emit linkWentDown(QPrivateSignal());
 }
 
 void CSerialPort::DropLink()

@@ -15,7 +15,6 @@
 #include <mutex>
 #include <span>
 
-class QEventLoop;
 class QThread;
 
 // WM_USER + 20: the number of the data notification (serialData) on the Windows build; kept so
@@ -79,6 +78,13 @@ signals:
     // completes. `reason` is the system's message and may be vague.
     void linkLost(const QString &reason);
 
+    // Doorbells between the two threads; they carry no data. Every call that crosses threads
+    // goes through a queued signal, so each side only ever runs its own functions.
+    void readPermitted(QPrivateSignal);
+    void writeQueued(QPrivateSignal);
+    void burstRead(QPrivateSignal);
+    void linkWentDown(QPrivateSignal);
+
 private:
     struct LineSettings
     {
@@ -90,6 +96,7 @@ private:
 
     // Receive thread.
     void ReceiveThreadProc(const QString &device, const LineSettings &line);
+    void RunPort(const QString &device, const LineSettings &line);
     static bool ApplyCommState(QSerialPort &port, const LineSettings &line);
     void ReadBurst();
     int Read(qsizetype wanted);
@@ -120,11 +127,9 @@ private:
     std::atomic<bool> m_bReadPermit { true };
     std::atomic<bool> m_bLinkLost { false };
     std::atomic<qint64> m_nDropped { 0 };
+    std::atomic<bool> m_bThreadDone { false }; // orders the thread's last steps before Close's
 
-    // Set by the receive thread before it fulfils m_opened; valid until Close() has joined it.
-    // The user-interface thread only posts calls through them.
-    QSerialPort *m_pPort = nullptr;
-    QEventLoop *m_pLoop = nullptr;
+    QSerialPort *m_pPort = nullptr; // receive thread only
     std::promise<bool> m_opened;
 
     std::mutex m_mutex; // guards the two members below
