@@ -1,5 +1,4 @@
 #include "app/DialogBuilder.h"
-#include "app/TemplateDialog.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -24,7 +23,6 @@ private slots:
     void everyTemplateBuildsInsideItsDialog();
     void itemsHaveTheirKindAndTabOrder();
     void radioGroupsAndStacking();
-    void firstTabStopHasTheFocus();
 };
 
 void TestDialogTemplates::mapsBothCornersLikeTheDialogManager_data()
@@ -138,14 +136,6 @@ void TestDialogTemplates::radioGroupsAndStacking()
     QCOMPARE(first->focusPolicy(), Qt::ClickFocus);
     // The group box lies below the radio button it surrounds, so clicks reach the button.
     QCOMPARE(dialog.childAt(first->geometry().center()), first);
-}
-
-void TestDialogTemplates::firstTabStopHasTheFocus()
-{
-    TemplateDialog dialog(130);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QCOMPARE(QApplication::focusWidget(), GetDlgItem(dialog, 1020));
 }
 
 QTEST_MAIN(TestDialogTemplates)

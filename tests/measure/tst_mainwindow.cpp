@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -84,6 +85,7 @@ private slots:
     void closeCommandsEndTheWindow_data();
     void closeCommandsEndTheWindow();
     void enterConfirms();
+    void aboutBoxFromTheTopStrip();
     void renderScreens();
 
 private:
@@ -408,6 +410,39 @@ void TestMainWindow::enterConfirms()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
     QCOMPARE(window->m_list->rowCount(), 2);
     QVERIFY(window->isVisible());
+}
+
+void TestMainWindow::aboutBoxFromTheTopStrip()
+{
+    auto window = OpenWindow();
+    QStringList menus;
+    bool choose = false;
+    QTimer menuPoll; // a context menu is a popup, not a modal widget
+    connect(&menuPoll, &QTimer::timeout, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || menu->actions().isEmpty())
+            return;
+        menus << menu->actions().constFirst()->text();
+        if (choose)
+            menu->setActiveAction(menu->actions().constFirst());
+        QTest::keyClick(menu, choose ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    menuPoll.start(5);
+    QString title;
+    ModalDriver driver({ [&title](QWidget *modal) {
+        title = modal->windowTitle();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    } });
+    // Below the upper separator the window has no menu; above it the about item.
+    for (const int y : { 400, 5 }) {
+        choose = y == 5;
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, y),
+                                window->mapToGlobal(QPoint(300, y)));
+        QApplication::sendEvent(window.get(), &event);
+    }
+    QTRY_VERIFY(driver.Done());
+    QCOMPARE(menus, QStringList { u"关于 Velmora(&A)..."_s });
+    QCOMPARE(title, u"关于 Velmora"_s);
 }
 
 // Writes the login dialog and the main window, in mode 1 with a run in progress, as PNG files
