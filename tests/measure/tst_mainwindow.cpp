@@ -73,6 +73,8 @@ private slots:
     void firstRunShowsModeZeroInRed();
     void readingFrameReachesTheDisplays_data();
     void readingFrameReachesTheDisplays();
+    void modeSettingsAreApplied_data();
+    void modeSettingsAreApplied();
     void statusFrameLightsTheLampUntilTheNextBatch();
     void runOfSixGivesMeanAndDeviation();
     void deleteStartsANewRun();
@@ -213,6 +215,42 @@ void TestMainWindow::readingFrameReachesTheDisplays()
     QVERIFY(qAbs(window->m_dReading - value) < 1e-4);
     QCOMPARE(window->m_ctlReading->LedColor(), color);
     QCOMPARE(window->m_ctlConverted->LedColor(), color);
+}
+
+void TestMainWindow::modeSettingsAreApplied_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<float>("lenC");
+    QTest::addColumn<float>("a");
+    QTest::newRow("concentration, 2.5dm read as 2.5")
+        << "nSelMode=2\r\n[consistence]\r\nm_a=66.5\r\nm_lenC= 2.5dm\r\n"_ba << 2 << u"浓度(C)"_s
+        << 2.5f << 66.5f;
+    QTest::newRow("text without a number keeps the default")
+        << "nSelMode=3\r\n[consistence]\r\nm_a=abc\r\nm_lenC=\r\n"_ba << 3 << u"比旋度([α])"_s
+        << 2.0f << 1.0f;
+    QTest::newRow("mode outside 0 to 3 is optical rotation")
+        << "nSelMode=7\r\n"_ba << 0 << u"旋光度(α°)"_s << 2.0f << 1.0f;
+}
+
+void TestMainWindow::modeSettingsAreApplied()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(int, mode);
+    QFETCH(QString, title);
+    QFETCH(float, lenC);
+    QFETCH(float, a);
+    auto window = OpenWindow(settings);
+    QCOMPARE(window->m_nSelMode, mode);
+    QCOMPARE(window->m_lenC, lenC);
+    QCOMPARE(window->m_a, a);
+    QCOMPARE(window->m_list->horizontalHeaderItem(1)->text(), title);
+    QCOMPARE(window->m_list->horizontalHeaderItem(2)->text(), u"平均结果(n)"_s);
+    QCOMPARE(window->m_ctlConverted->isVisible(), mode != 0);
+    QCOMPARE(window->m_stcModeName->isVisible(), mode != 0);
+    if (mode != 0)
+        QCOMPARE(window->m_stcModeName->text(), title + u':');
 }
 
 void TestMainWindow::statusFrameLightsTheLampUntilTheNextBatch()
