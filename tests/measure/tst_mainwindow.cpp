@@ -83,6 +83,7 @@ private slots:
     void colourButtonsSendOnMousePressOnly();
     void sampleButtonRefusesBadCounts();
     void lockedCountIsNotStored();
+    void missingPortShowsTheMessageAndTheWindowWorks_data();
     void missingPortShowsTheMessageAndTheWindowWorks();
     void closeCommandsEndTheWindow_data();
     void closeCommandsEndTheWindow();
@@ -402,11 +403,22 @@ void TestMainWindow::lockedCountIsNotStored()
     QCOMPARE(next.m_nSampleCount, 12);
 }
 
+void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("device");
+    QTest::newRow("device missing") << QByteArray() << u"no-such-device"_s;
+    // No port chosen in the login dialog: nothing is opened, not even the pty behind COM1.
+    QTest::newRow("no port chosen") << "LOGINDLGSERIALNO=-1\r\n"_ba << QString();
+}
+
 void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks()
 {
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, device);
     QString message;
     ModalDriver driver({ ModalDriver::AnswerBox(&message) });
-    auto window = OpenWindow({}, m_dir->filePath(u"no-such-device"_s));
+    auto window = OpenWindow(settings, device.isEmpty() ? device : m_dir->filePath(device));
     QVERIFY(driver.Done() && !driver.TimedOut());
     QCOMPARE(message, u"打开串口失败!!!"_s);
     QVERIFY(window->isVisible());
