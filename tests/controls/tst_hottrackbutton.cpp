@@ -18,9 +18,8 @@ private slots:
     void assignBitmapIds();
     void pressOnUnfocusedButton_data();
     void pressOnUnfocusedButton();
-    void leavingWhilePressedSendsNoClick();
-    void doubleClickOnFocusedButtonClicksTwice();
-    void spaceBarClicksOnce();
+    void clickCounts_data();
+    void clickCounts();
     void focusWithoutPointerShowsHighlight();
     void helpButtonImagePlace_data();
     void helpButtonImagePlace();
@@ -202,68 +201,72 @@ void TestHotTrackButton::pressOnUnfocusedButton()
     QCOMPARE(clicked.size(), 2);
 }
 
-void TestHotTrackButton::leavingWhilePressedSendsNoClick()
+void TestHotTrackButton::clickCounts_data()
 {
+    QTest::addColumn<QString>("actions");
+    QTest::addColumn<int>("clicks");
+    // m pointer over the button, M the same with the left button held, x moved off with the
+    // left button held, p press, r release, o release off the button, d second press of a
+    // double-click, s space bar. The focus starts on another button.
+    QTest::newRow("click") << u"mpr"_s << 1;
+    QTest::newRow("leaving while pressed, release elsewhere") << u"mpxo"_s << 0;
+    QTest::newRow("back over the button before the release") << u"mpxMr"_s << 1;
+    QTest::newRow("double-click: one click per release") << u"mprdr"_s << 2;
+    QTest::newRow("space bar on the focused button") << u"mprs"_s << 2;
+}
+
+void TestHotTrackButton::clickCounts()
+{
+    QFETCH(QString, actions);
+    QFETCH(int, clicks);
+
     Window window;
     Build(window);
     QVERIFY(ShowActive(window.parent));
+    window.other->setFocus();
     CHotTrackButton &button = *window.button;
-    button.setFocus(Qt::TabFocusReason);
     QSignalSpy clicked(&button, &QAbstractButton::clicked);
     QVERIFY(clicked.isValid());
 
-    SendMouseMove(button, QPoint(10, 10));
-    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(button.FrameStyle(), 1);
-    SendMouseMove(button, QPoint(60, 10), Qt::LeftButton);
-    QCOMPARE(button.FrameStyle(), 0);
-    QVERIFY(!button.IsPressed());
-    QVERIFY(!button.IsTracking());
-    SendMouseMove(button, QPoint(70, 12), Qt::LeftButton);
-    QCOMPARE(button.FrameStyle(), 0);
-    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(70, 12));
-    QCOMPARE(clicked.size(), 0);
-
-    // Back over the button with the button held, a release there clicks.
-    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(10, 10));
-    SendMouseMove(button, QPoint(60, 10), Qt::LeftButton);
-    SendMouseMove(button, QPoint(12, 10), Qt::LeftButton);
-    QVERIFY(button.IsPressed());
-    QCOMPARE(button.FrameStyle(), 1);
-    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(12, 10));
-    QCOMPARE(clicked.size(), 1);
-}
-
-void TestHotTrackButton::doubleClickOnFocusedButtonClicksTwice()
-{
-    Window window;
-    Build(window);
-    QVERIFY(ShowActive(window.parent));
-    CHotTrackButton &button = *window.button;
-    button.setFocus(Qt::TabFocusReason);
-    QSignalSpy clicked(&button, &QAbstractButton::clicked);
-    QVERIFY(clicked.isValid());
-
-    SendMouseMove(button, QPoint(10, 10));
-    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseDClick(&button, Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(button.IsPressed());
-    QCOMPARE(clicked.size(), 1);
-    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(clicked.size(), 2);
-}
-
-void TestHotTrackButton::spaceBarClicksOnce()
-{
-    Window window;
-    Build(window);
-    QVERIFY(ShowActive(window.parent));
-    window.button->setFocus(Qt::TabFocusReason);
-    QSignalSpy clicked(window.button, &QAbstractButton::clicked);
-    QVERIFY(clicked.isValid());
-    QTest::keyClick(window.button, Qt::Key_Space);
-    QCOMPARE(clicked.size(), 1);
+    const QPoint inside(10, 10);
+    const QPoint outside(70, 12);
+    for (const QChar action : actions) {
+        switch (action.unicode()) {
+        case u'm':
+            SendMouseMove(button, inside);
+            break;
+        case u'M':
+            SendMouseMove(button, inside, Qt::LeftButton);
+            QVERIFY(button.IsPressed());
+            QCOMPARE(button.FrameStyle(), 1);
+            break;
+        case u'x':
+            SendMouseMove(button, outside, Qt::LeftButton);
+            QCOMPARE(button.FrameStyle(), 0);
+            QVERIFY(!button.IsTracking());
+            SendMouseMove(button, outside + QPoint(5, 0), Qt::LeftButton);
+            QCOMPARE(button.FrameStyle(), 0);
+            break;
+        case u'p':
+            QTest::mousePress(&button, Qt::LeftButton, {}, inside);
+            break;
+        case u'r':
+            QTest::mouseRelease(&button, Qt::LeftButton, {}, inside);
+            break;
+        case u'o':
+            QTest::mouseRelease(&button, Qt::LeftButton, {}, outside);
+            break;
+        case u'd':
+            QTest::mouseDClick(&button, Qt::LeftButton, {}, inside);
+            QVERIFY(button.IsPressed());
+            break;
+        case u's':
+            QVERIFY(button.hasFocus());
+            QTest::keyClick(&button, Qt::Key_Space);
+            break;
+        }
+    }
+    QCOMPARE(clicked.size(), clicks);
 }
 
 void TestHotTrackButton::focusWithoutPointerShowsHighlight()

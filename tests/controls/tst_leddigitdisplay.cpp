@@ -38,8 +38,6 @@ class TestLedDigitDisplay : public QObject
     Q_OBJECT
 
 private slots:
-    void imageIndex_data();
-    void imageIndex();
     void cellImages_data();
     void cellImages();
     void cellRects();
@@ -51,33 +49,6 @@ private slots:
     void digitCountAtLeastOne();
     void setDisplayTextRepaints();
 };
-
-void TestLedDigitDisplay::imageIndex_data()
-{
-    QTest::addColumn<QChar>("character");
-    QTest::addColumn<int>("index");
-    QTest::newRow("digit 0") << QChar(u'0') << 0;
-    QTest::newRow("digit 7") << QChar(u'7') << 7;
-    QTest::newRow("digit 9") << QChar(u'9') << 9;
-    QTest::newRow("blank") << QChar(u' ') << 10;
-    QTest::newRow("point") << QChar(u'.') << 11;
-    QTest::newRow("colon") << QChar(u':') << 12;
-    QTest::newRow("minus") << QChar(u'-') << 13;
-    QTest::newRow("plus") << QChar(u'+') << 14;
-    QTest::newRow("letter") << QChar(u'A') << 10;
-    QTest::newRow("comma") << QChar(u',') << 10;
-    QTest::newRow("slash, just below 0") << QChar(u'/') << 10;
-    QTest::newRow("byte 0xB0 (degree)") << QChar(0xB0) << 10;
-    QTest::newRow("Chinese character") << QChar(u'零') << 10;
-    QTest::newRow("fullwidth digit") << QChar(u'１') << 10;
-}
-
-void TestLedDigitDisplay::imageIndex()
-{
-    QFETCH(QChar, character);
-    QFETCH(int, index);
-    QCOMPARE(DigitImageIndex(character), index);
-}
 
 void TestLedDigitDisplay::cellImages_data()
 {

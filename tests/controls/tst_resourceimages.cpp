@@ -11,7 +11,6 @@ private slots:
     void sizes_data();
     void sizes();
     void digitColours();
-    void unknownIds();
 };
 
 namespace {
@@ -68,14 +67,6 @@ void TestResourceImages::digitColours()
         const QImage image = LoadResourceImage(lamp).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(image.pixel(0, 0), qRgb(192, 192, 192));
         QCOMPARE(image.pixel(13, 13), qRgb(192, 192, 192));
-    }
-}
-
-void TestResourceImages::unknownIds()
-{
-    for (int id : { 0, 127, 130, 146, 148, 153, -1 }) {
-        QVERIFY(ResourceImagePath(id).isEmpty());
-        QVERIFY(LoadResourceImage(id).isNull());
     }
 }
 

@@ -42,7 +42,6 @@ private slots:
     void flashShowsBothImages();
     void imageOfState_data();
     void imageOfState();
-    void emptyImageShowsOnlyTheCaption();
 };
 
 void TestStateImageButton::setState_data()
@@ -177,21 +176,6 @@ void TestStateImageButton::imageOfState()
     QCOMPARE(shown.copy(0, 0, 14, 14), image);
     QCOMPARE(shown.pixel(20, 5), qRgb(10, 200, 10));
     QCOMPARE(shown.pixel(5, 20), qRgb(10, 200, 10));
-}
-
-void TestStateImageButton::emptyImageShowsOnlyTheCaption()
-{
-    QWidget ground;
-    ground.resize(100, 40);
-    auto *lamp = new CStateImageButton(&ground);
-    lamp->setGeometry(0, 0, 80, 24);
-    QVERIFY(lamp->AssignStateBitmapIds(151, 0, 0, 0));
-    lamp->SetState(2);
-    const QImage empty = Snapshot(*lamp);
-    lamp->setText(u"OK"_s);
-    QVERIFY(Snapshot(*lamp) != empty);
-    lamp->SetState(0);
-    QCOMPARE(Snapshot(*lamp).copy(0, 0, 14, 14), Lamp(ResourceId::LampDark));
 }
 
 QTEST_MAIN(TestStateImageButton)
