@@ -42,3 +42,22 @@ QImage LoadResourceImage(int id)
     const QString path = ResourceImagePath(id);
     return path.isEmpty() ? QImage() : QImage(path);
 }
+
+QString BitmapPathForId(uint id)
+{
+    const int number = int(id & 0xFFFF);
+    if (number == 0) {
+        return {};
+    }
+    const QString path = ResourceImagePath(number);
+    return path.isEmpty() ? u":/velmora/images/none"_s : path;
+}
+
+bool LoadBitmap(QPixmap &pixmap, const QString &path, bool required)
+{
+    if (path.isEmpty()) {
+        return !required;
+    }
+    pixmap = QPixmap(path);
+    return !pixmap.isNull();
+}

@@ -9,33 +9,11 @@
 #include <cstdlib>
 #include <utility>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 constexpr int kSideInset = 5;
 constexpr int kTopInset = 2;
 constexpr int kGap = 5;
-
-QString ImagePathForId(uint id)
-{
-    const int number = int(id & 0xFFFF);
-    if (number == 0) {
-        return {};
-    }
-    const QString path = ResourceImagePath(number);
-    // An ID that names no image must fail to load, unlike 0, which asks for none.
-    return path.isEmpty() ? u":/velmora/images/none"_s : path;
-}
-
-bool LoadImage(QPixmap &image, const QString &path, bool required)
-{
-    if (path.isEmpty()) {
-        return !required;
-    }
-    image = QPixmap(path);
-    return !image.isNull();
-}
 
 } // namespace
 
@@ -132,15 +110,15 @@ bool CHotTrackButton::AssignBitmaps(const QString &normal, const QString &hot,
     m_bitmapNormal = QPixmap();
     m_bitmapHot = QPixmap();
     m_bitmapDisabled = QPixmap();
-    const bool loaded = LoadImage(m_bitmapNormal, normal, true)
-        && LoadImage(m_bitmapHot, hot, false) && LoadImage(m_bitmapDisabled, disabled, false);
+    const bool loaded = LoadBitmap(m_bitmapNormal, normal, true)
+        && LoadBitmap(m_bitmapHot, hot, false) && LoadBitmap(m_bitmapDisabled, disabled, false);
     update();
     return loaded;
 }
 
 bool CHotTrackButton::AssignBitmapIds(uint normal, uint hot, uint disabled)
 {
-    return AssignBitmaps(ImagePathForId(normal), ImagePathForId(hot), ImagePathForId(disabled));
+    return AssignBitmaps(BitmapPathForId(normal), BitmapPathForId(hot), BitmapPathForId(disabled));
 }
 
 void CHotTrackButton::SetLayout(int layout)

@@ -4,35 +4,6 @@
 
 #include <QPainter>
 
-using namespace Qt::StringLiterals;
-
-namespace {
-
-// A numeric ID is a 16-bit resource number; 0 names nothing.
-QString ImagePathForId(uint id)
-{
-    const int number = int(id & 0xFFFF);
-    if (number == 0) {
-        return {};
-    }
-    const QString path = ResourceImagePath(number);
-    // An ID that names no image must fail to load, unlike 0, which asks for none.
-    return path.isEmpty() ? u":/velmora/images/none"_s : path;
-}
-
-// Loads `path` into `image`; an empty path leaves the image empty and is no failure unless
-// the image is required.
-bool LoadImage(QPixmap &image, const QString &path, bool required)
-{
-    if (path.isEmpty()) {
-        return !required;
-    }
-    image = QPixmap(path);
-    return !image.isNull();
-}
-
-} // namespace
-
 CStateImageButton::CStateImageButton(QWidget *parent)
     : QPushButton(parent)
 {
@@ -46,17 +17,17 @@ bool CStateImageButton::AssignStateBitmaps(const QString &state0, const QString 
     m_imageState1 = QPixmap();
     m_imageState2 = QPixmap();
     m_imageState3 = QPixmap();
-    const bool loaded = LoadImage(m_imageState0, state0, true)
-        && LoadImage(m_imageState1, state1, false) && LoadImage(m_imageState2, state2, false)
-        && LoadImage(m_imageState3, state3, false);
+    const bool loaded = LoadBitmap(m_imageState0, state0, true)
+        && LoadBitmap(m_imageState1, state1, false) && LoadBitmap(m_imageState2, state2, false)
+        && LoadBitmap(m_imageState3, state3, false);
     update();
     return loaded;
 }
 
 bool CStateImageButton::AssignStateBitmapIds(uint state0, uint state1, uint state2, uint state3)
 {
-    return AssignStateBitmaps(ImagePathForId(state0), ImagePathForId(state1),
-                              ImagePathForId(state2), ImagePathForId(state3));
+    return AssignStateBitmaps(BitmapPathForId(state0), BitmapPathForId(state1),
+                              BitmapPathForId(state2), BitmapPathForId(state3));
 }
 
 void CStateImageButton::SetState(int nState)
