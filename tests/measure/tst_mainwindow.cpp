@@ -1,5 +1,6 @@
 #include "../app/ModalDriver.h"
 #include "../link/PtyPair.h"
+#include "app/CAboutDlg.h"
 #include "app/CLoginDlg.h"
 #include "app/CVelmoraApp.h"
 #include "app/Gb18030.h"
@@ -518,6 +519,13 @@ void TestMainWindow::renderScreens()
     login.m_strUnit = u"市药品检验所"_s;
     login.show();
     QVERIFY(login.grab().save(QDir(outDir).filePath(u"login.png"_s)));
+    CAboutDlg about;
+    about.show();
+    QVERIFY(about.grab().save(QDir(outDir).filePath(u"about.png"_s)));
+    CSampleCountDlg count;
+    count.m_nCount = 12;
+    count.show();
+    QVERIFY(count.grab().save(QDir(outDir).filePath(u"sample-count.png"_s)));
 }
 
 QTEST_MAIN(TestMainWindow)
