@@ -1,0 +1,150 @@
+// The serial channel end to end through a pseudo-terminal: the instrument's side writes reading
+// frames, CSerialPort reads them in bursts on its receive thread, and a handler on this thread
+// scans them as the main window's decoder does.
+//
+// BM_FramesThroughPty: frames as fast as the terminal takes them (far above the line's 960 bytes
+// per second); counts frames decoded per second, frames lost and frames out of order.
+// BM_LatencyToHandler: one frame at a time; the time from the write() that puts the frame on the
+// line to the handler having decoded it, median and 99th percentile.
+#include "PtyPair.h"
+#include "link/CSerialPort.h"
+#include "link/FrameScanner.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QByteArray ReadingFrame(int r)
+{
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "%+06d", r);
+    QByteArray frame;
+    frame += char(0x02);
+    frame += char(n + 1);
+    frame += char(0x01);
+    frame += QByteArray(text, n);
+    char check = 0;
+    for (const char c : frame)
+        check ^= c;
+    frame += check;
+    frame += char(0x03);
+    return frame;
+}
+
+// The owner of the channel: scans every burst and records the readings in order.
+struct Decoder
+{
+    std::vector<long> readings;
+    qint64 lastDecodedNs = 0;
+    QElapsedTimer clock;
+
+    explicit Decoder(CSerialPort &port)
+    {
+        clock.start();
+        QObject::connect(&port, &CSerialPort::serialData, &port,
+                         [this](CSerialPort *from, RxBuffer *rx) {
+                             ScanHeldBytes(*rx, [this](const FrameEvent &event) {
+                                 readings.push_back(event.reading);
+                             });
+                             lastDecodedNs = clock.nsecsElapsed();
+                             from->SetReadPermission();
+                         });
+    }
+};
+
+bool WaitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+void BM_FramesThroughPty(benchmark::State &state)
+{
+    const int frames = static_cast<int>(state.range(0));
+    QByteArray stream;
+    for (int i = 1; i <= frames; ++i)
+        stream += ReadingFrame(i % 200000);
+    long lost = 0;
+    long disordered = 0;
+    for (auto _ : state) {
+        PtyPair pty;
+        CSerialPort port;
+        port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
+        Decoder decoder(port);
+        if (!pty.IsValid() || !port.Open()) {
+            state.SkipWithError("no pseudo-terminal");
+            return;
+        }
+        pty.Send(stream);
+        WaitFor([&] { return int(decoder.readings.size()) >= frames; }, 60000);
+        lost += frames - long(decoder.readings.size());
+        for (std::size_t i = 0; i < decoder.readings.size(); ++i)
+            disordered += decoder.readings[i] != long((i + 1) % 200000);
+    }
+    state.counters["frames/s"] =
+        benchmark::Counter(double(frames), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] = benchmark::Counter(double(stream.size()) / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["lost"] = double(lost);
+    state.counters["out_of_order"] = double(disordered);
+}
+
+void BM_LatencyToHandler(benchmark::State &state)
+{
+    PtyPair pty;
+    CSerialPort port;
+    port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
+    Decoder decoder(port);
+    if (!pty.IsValid() || !port.Open()) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    std::vector<double> latencyUs;
+    long lost = 0;
+    int r = 0;
+    for (auto _ : state) {
+        const std::size_t before = decoder.readings.size();
+        // Taken before the write: the terminal may hand the bytes on while write() still runs.
+        const qint64 writtenNs = decoder.clock.nsecsElapsed();
+        pty.Send(ReadingFrame(++r % 200000));
+        if (!WaitFor([&] { return decoder.readings.size() > before; }, 2000)) {
+            ++lost;
+            continue;
+        }
+        latencyUs.push_back(double(decoder.lastDecodedNs - writtenNs) / 1e3);
+    }
+    std::sort(latencyUs.begin(), latencyUs.end());
+    if (!latencyUs.empty()) {
+        state.counters["median_us"] = latencyUs[latencyUs.size() / 2];
+        state.counters["p99_us"] =
+            latencyUs[std::min(latencyUs.size() - 1, latencyUs.size() * 99 / 100)];
+    }
+    state.counters["lost"] = double(lost);
+}
+
+} // namespace
+
+BENCHMARK(BM_FramesThroughPty)
+    ->Arg(20000)
+    ->Arg(200000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_LatencyToHandler)->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
