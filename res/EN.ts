@@ -109,7 +109,7 @@
     </message>
     <message>
         <source>请输入采样次数:</source>
-        <translation>Number of samples:</translation>
+        <translation>Sample count:</translation>
     </message>
     <message>
         <source>采样选择</source>
