@@ -187,7 +187,7 @@ def make_help():
 # reference and the arc between them, on a steel-blue disc.
 def make_icon():
     size, samples, c = 32, 4, 16.0
-    angle = math.radians(35)
+    angle = math.radians(45)
     direction = (math.sin(angle), -math.cos(angle))
     grid = []
     for y in range(size):
@@ -213,7 +213,7 @@ def make_icon():
                         theta = math.atan2(px, -py)
                         if abs(px) < 0.6 and r < 10.5:
                             colour = (150, 150, 150)
-                        if 0 <= theta <= angle and 6.3 < r < 7.7:
+                        if 0 <= theta <= angle and 8.0 < r < 9.6:
                             colour = (0, 0, 160)
                         if across < 1.0 and abs(along) < 10.5:
                             colour = (210, 0, 0)
