@@ -26,6 +26,7 @@ sim_log=$(mktemp)
 "$bin/velmora-sim" >"$sim_log" 2>&1 &
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null || true; rm -f "$sim_log"' EXIT
+trap 'exit 130' INT TERM
 for _ in $(seq 100); do
     [ -s "$sim_log" ] && break
     kill -0 "$sim_pid" 2>/dev/null || break
