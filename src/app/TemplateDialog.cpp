@@ -62,7 +62,7 @@ bool TemplateDialog::ExchangeInt(bool saveAndValidate, int id, int &value)
         return true;
     }
     // Blanks around the number are accepted; anything else is not an integer.
-    static const QRegularExpression integer(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+    static const QRegularExpression integer(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
     const QString text = edit->text();
     if (!integer.match(text).hasMatch()) {
         FailValidation(id, LoadString(StringId::ParseInt));
