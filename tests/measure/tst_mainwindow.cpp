@@ -71,7 +71,6 @@ private slots:
     void init();
     void cleanup();
 
-    void firstRunShowsModeZeroInRed();
     void readingFrameReachesTheDisplays_data();
     void readingFrameReachesTheDisplays();
     void modeSettingsAreApplied_data();
@@ -139,28 +138,6 @@ void TestMainWindow::Feed(const QByteArray &bytes)
     m_pty->Send(bytes);
 }
 
-void TestMainWindow::firstRunShowsModeZeroInRed()
-{
-    auto window = OpenWindow();
-    QVERIFY(window->m_pSerialPort->IsRunning());
-    QCOMPARE(window->m_ctlReading->LedColor(), QColor(255, 0, 0));
-    QCOMPARE(window->m_ctlReading->DisplayText(), u" 00.000"_s);
-    QCOMPARE(window->m_ctlReading->DigitCount(), 7);
-    QVERIFY(window->m_ctlReading->isVisible());
-    QVERIFY(!window->m_ctlConverted->isVisible());
-    QVERIFY(!window->m_stcModeName->isVisible());
-    QCOMPARE(window->m_nSelMode, 0);
-    QCOMPARE(window->m_a, 1.0f);
-    QCOMPARE(window->m_lenC, 2.0f);
-    QCOMPARE(window->m_list->columnCount(), 4);
-    QCOMPARE(window->m_list->horizontalHeaderItem(1)->text(), u"旋光度(α°)"_s);
-    QCOMPARE(window->m_list->columnWidth(3), 140);
-    QCOMPARE(window->m_stcSampleCount->text(), u"12"_s);
-    QCOMPARE(window->m_stcDate->text(), QDate::currentDate().toString(u"yyyy-MM-dd"_s));
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QCOMPARE(QApplication::focusWidget(), window->m_btnConfirm);
-}
-
 void TestMainWindow::readingFrameReachesTheDisplays_data()
 {
     QTest::addColumn<QByteArray>("settings");
@@ -226,6 +203,7 @@ void TestMainWindow::modeSettingsAreApplied_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<float>("lenC");
     QTest::addColumn<float>("a");
+    QTest::newRow("first run") << QByteArray() << 0 << u"旋光度(α°)"_s << 2.0f << 1.0f;
     QTest::newRow("concentration, 2.5dm read as 2.5")
         << "nSelMode=2\r\n[consistence]\r\nm_a=66.5\r\nm_lenC= 2.5dm\r\n"_ba << 2 << u"浓度(C)"_s
         << 2.5f << 66.5f;
@@ -253,6 +231,11 @@ void TestMainWindow::modeSettingsAreApplied()
     QCOMPARE(window->m_stcModeName->isVisible(), mode != 0);
     if (mode != 0)
         QCOMPARE(window->m_stcModeName->text(), title + u':');
+    QCOMPARE(window->m_list->columnWidth(3), 140);
+    QCOMPARE(window->m_stcDate->text(), QDate::currentDate().toString(u"yyyy-MM-dd"_s));
+    QCOMPARE(window->m_stcSampleCount->text(), u"12"_s);
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCOMPARE(QApplication::focusWidget(), window->m_btnConfirm);
 }
 
 void TestMainWindow::statusFrameLightsTheLampUntilTheNextBatch()
