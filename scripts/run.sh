@@ -3,27 +3,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    cat >&2 <<'TEXT'
-run.sh: no display. Velmora is a desktop program; on a machine without a screen start it in a
-virtual X server, for example:
-    xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/run.sh
-(xvfb is installed by scripts/setup.sh; add x11vnc and a VNC viewer to watch the window), or
-render it off screen with QT_QPA_PLATFORM=offscreen bash scripts/run.sh.
-TEXT
-    exit 2
-fi
-
 bash scripts/setup.sh
 cmake --preset default
 cmake --build --preset default
 
-bin=build/default/bin
-ini="$bin/Velmora.ini"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    cat >&2 <<'TEXT'
+run.sh: no display. Velmora is a desktop program; on a machine without a screen start it in a
+virtual X server (xvfb is installed by scripts/setup.sh):
+    xvfb-run -a -s "-screen 0 1280x900x24" bash scripts/run.sh
+and take screenshots with `import -window root shot.png` (imagemagick) or watch it through
+x11vnc and a VNC viewer.
+TEXT
+    exit 2
+fi
 
-# The simulated instrument prints the path of its pseudo-terminal on its first line.
+bin=build/default/bin
+
+# The simulated instrument prints the path of its pseudo-terminal on its first line and maps
+# port COM1 (the login dialog's 串口1, the first run's choice) to it in the program's settings
+# file, keeping every other line of that file.
 sim_log=$(mktemp)
-"$bin/velmora-sim" >"$sim_log" 2>&1 &
+"$bin/velmora-sim" --noise 20 --settings "$bin/Velmora.ini" --port COM1 >"$sim_log" 2>&1 &
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null || true; rm -f "$sim_log"' EXIT
 trap 'exit 130' INT TERM
@@ -32,36 +33,12 @@ for _ in $(seq 100); do
     kill -0 "$sim_pid" 2>/dev/null || break
     sleep 0.1
 done
-device=$(head -n 1 "$sim_log" | tr -d '\r')
+device=$(head -n 1 "$sim_log")
 if [ -z "$device" ] || [ ! -e "$device" ]; then
-    echo "run.sh: velmora-sim did not report its device:" >&2
+    echo "run.sh: velmora-sim did not start:" >&2
     cat "$sim_log" >&2
     exit 1
 fi
-
-# Port COM1 (the login dialog's 串口1, the first run's choice) stands for the simulator's
-# terminal: key COM1 of section [ports] in the program's settings file. Sections and keys match
-# without regard to case; every other line is kept byte for byte (the file is GB18030, and a
-# line never starts with the trail byte of a character).
-touch "$ini"
-LC_ALL=C awk -v device="$device" '
-    function flush() { if (inPorts && !done) { print "COM1=" device "\r"; done = 1 } }
-    {
-        line = $0; sub(/\r$/, "", line)
-        if (line ~ /^[ \t]*\[/) {
-            flush()
-            name = tolower(line); gsub(/^[ \t]*\[[ \t]*|[ \t]*\].*$/, "", name)
-            inPorts = (name == "ports")
-        } else if (inPorts && tolower(line) ~ /^[ \t]*com1[ \t]*=/) {
-            next
-        }
-        print
-    }
-    END {
-        flush()
-        if (!done) print "[ports]\r\nCOM1=" device "\r"
-    }' "$ini" >"$ini.new"
-mv "$ini.new" "$ini"
 
 echo "velmora-sim plays the instrument on $device (COM1). Choose 串口1 in the login dialog."
 "$bin/velmora"

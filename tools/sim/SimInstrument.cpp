@@ -1,5 +1,7 @@
 #include "SimInstrument.h"
 
+#include "app/ProfileFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -80,6 +82,14 @@ bool CSimInstrument::Start()
         if (!QFile::link(m_device, m_options.link)) {
             std::fprintf(stderr, "velmora-sim: cannot create the link %s\n",
                          qPrintable(m_options.link));
+            return false;
+        }
+    }
+
+    if (!m_options.settings.isEmpty()) {
+        ProfileFile settings(m_options.settings);
+        if (!settings.WriteString(SettingsKeys::kSectionPorts, m_options.port, m_device)) {
+            std::fprintf(stderr, "velmora-sim: cannot write %s\n", qPrintable(m_options.settings));
             return false;
         }
     }

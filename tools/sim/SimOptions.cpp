@@ -115,8 +115,15 @@ std::optional<SimOptions> ParseSimOptions(const QStringList &arguments, QString 
                                   u"Also make PATH a symbolic link to the terminal (removed at "
                                   u"the end)."_s,
                                   u"path"_s);
-    parser.addOptions({ help, sequence, repeat, value, noise, seed, rate, count, fault, garbageSize,
-                        burstSize, splitGap, unplugAfter, exitAfter, script, stay, quiet, link });
+    const QCommandLineOption settings(u"settings"_s,
+                                      u"Map --port to the terminal in this Velmora.ini (section "
+                                      u"[ports]; every other line is kept)."_s,
+                                      u"file"_s);
+    const QCommandLineOption port(u"port"_s, u"Port name mapped by --settings (default COM1)."_s,
+                                  u"COMn"_s, u"COM1"_s);
+    parser.addOptions({ help,   sequence, repeat,      value,     noise,    seed,        rate,
+                        count,  fault,    garbageSize, burstSize, splitGap, unplugAfter, exitAfter,
+                        script, stay,     quiet,       link,      settings, port });
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -182,5 +189,7 @@ std::optional<SimOptions> ParseSimOptions(const QStringList &arguments, QString 
     options.stay = parser.isSet(stay);
     options.quiet = parser.isSet(quiet);
     options.link = parser.value(link);
+    options.settings = parser.value(settings);
+    options.port = parser.value(port);
     return options;
 }

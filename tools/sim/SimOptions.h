@@ -42,6 +42,8 @@ struct SimOptions
     bool stay = false; // wait for the next client instead of ending when one leaves
     bool quiet = false;
     QString link;
+    QString settings; // a settings file whose port `port` is mapped to the terminal
+    QString port = QStringLiteral("COM1");
 };
 
 // Parses the command line (the first argument is the program). On a mistake returns nothing and
