@@ -121,19 +121,19 @@
     </message>
     <message>
         <source>1.测量旋光度</source>
-        <translation>1.Optical rotation</translation>
+        <translation>1.Opt. rotation</translation>
     </message>
     <message>
         <source>2.测量糖度</source>
-        <translation>2.Sugar degree</translation>
+        <translation>2.Sugar (Z)</translation>
     </message>
     <message>
         <source>3.测量浓度</source>
-        <translation>3.Concentration</translation>
+        <translation>3.Conc. (C)</translation>
     </message>
     <message>
         <source>4.测量比旋度</source>
-        <translation>4.Specific rotation</translation>
+        <translation>4.Spec. rotation</translation>
     </message>
     <message>
         <source>试管长度:</source>

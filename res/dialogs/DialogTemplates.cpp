@@ -7,6 +7,9 @@
 // Texts are marked for lupdate; BuildDialog translates them in the context "DialogTemplate".
 #define DLG_TEXT(text) QT_TRANSLATE_NOOP("DialogTemplate", text)
 
+// 170, the mode dialog, lives in ModeSelectTemplate.cpp.
+extern const DialogTemplate kModeSelectTemplate;
+
 namespace {
 
 using K = ItemKind;
@@ -97,7 +100,7 @@ constexpr DialogTemplate kSampleCount {
     130, DLG_TEXT("采样选择"), "宋体", 10, 154, 69, ModalFrame, kSampleCountItems,
 };
 
-constexpr std::array kTemplates { &kAbout, &kMain, &kLogin, &kSampleCount };
+constexpr std::array kTemplates { &kAbout, &kMain, &kLogin, &kSampleCount, &kModeSelectTemplate };
 
 } // namespace
 

@@ -80,8 +80,11 @@ void CModeSelectDlg::ExchangeText(bool saveAndValidate, int id, QString &text)
     auto *edit = GetDlgItem<QLineEdit>(*this, id);
     if (!edit)
         return;
-    if (saveAndValidate)
+    if (saveAndValidate) {
         text = edit->text();
-    else
-        edit->setText(text);
+        return;
+    }
+    edit->setText(text);
+    // The edits are narrow: show a value from its start, as the platform's edit control does.
+    edit->setCursorPosition(0);
 }

@@ -13,8 +13,12 @@
 #include "link/CSerialPort.h"
 #include "link/Frame.h"
 #include "link/FrameScanner.h"
+#include "measure/CModeSelectDlg.h"
 #include "measure/CSampleCountDlg.h"
 #include "measure/RunStatistics.h"
+#include "report/HelpLauncher.h"
+#include "report/PrintJob.h"
+#include "report/ReportSaver.h"
 
 #include <QContextMenuEvent>
 #include <QDate>
@@ -101,6 +105,13 @@ CVelmoraDlg::CVelmoraDlg(CVelmoraApp &app, QWidget *parent)
             &CVelmoraDlg::OnDeleteButton);
     connect(GetDlgItem<QPushButton>(*this, IDC_SAMPLE), &QPushButton::clicked, this,
             &CVelmoraDlg::OnSampleButton);
+    connect(GetDlgItem<QPushButton>(*this, IDC_MODE), &QPushButton::clicked, this,
+            &CVelmoraDlg::OnModeButton);
+    connect(GetDlgItem<QPushButton>(*this, IDC_SAVE), &QPushButton::clicked, this,
+            &CVelmoraDlg::OnSaveButton);
+    connect(GetDlgItem<QPushButton>(*this, IDC_PRINT), &QPushButton::clicked, this,
+            &CVelmoraDlg::OnPrintButton);
+    connect(m_btnHelp, &QPushButton::clicked, this, &CVelmoraDlg::OnHelpButton);
     for (CColorButton *button : { m_btnRetestPlus, m_btnRetestMinus, m_btnZero })
         connect(button, &CColorButton::colorButtonDown, this, &CVelmoraDlg::OnColorButtonDown);
     connect(m_pSerialPort.get(), &CSerialPort::serialData, this, &CVelmoraDlg::OnSerialData);
@@ -323,7 +334,8 @@ void CVelmoraDlg::OnFrame(const FrameEvent &event)
     const auto mode = ModeFromInt(m_nSelMode);
     switch (event.kind) {
     case FrameEvent::Kind::Reading:
-        m_dReading = ReadingDegrees(event.reading);
+        m_dDegrees = ReadingDegrees(event.reading);
+        m_dReading = *m_dDegrees;
         m_ctlReading->SetDisplayText(event.DisplayText());
         if (mode != MeasurementMode::OpticalRotation) {
             m_dReading = ConvertReading(mode, m_dReading, CurrentModeConstants());
@@ -333,6 +345,7 @@ void CVelmoraDlg::OnFrame(const FrameEvent &event)
     case FrameEvent::Kind::ZeroReading:
         m_ctlReading->SetDisplayText(zeroText);
         m_dReading = 0.0;
+        m_dDegrees.reset();
         if (mode != MeasurementMode::OpticalRotation)
             m_ctlConverted->SetDisplayText(zeroText);
         break;
@@ -340,6 +353,7 @@ void CVelmoraDlg::OnFrame(const FrameEvent &event)
         m_ctlReading->SetDisplayText(zeroText);
         m_ctlConverted->SetDisplayText(zeroText);
         m_dReading = 0.0;
+        m_dDegrees.reset();
         break;
     case FrameEvent::Kind::Status:
         m_btnStatus->SetState(kLampLit);
@@ -398,6 +412,80 @@ void CVelmoraDlg::ApplyMeasurementMode(int mode)
         m_stcModeName->setText(title + u':');
     m_stcModeName->setVisible(converted);
     m_ctlConverted->setVisible(converted);
+    ConvertCurrentReading(mode);
 
     update();
+}
+
+// The reading held in the unit of the previous mode would otherwise be entered by the next
+// Confirm under the new mode's title.
+void CVelmoraDlg::ConvertCurrentReading(int mode)
+{
+    const MeasurementMode measurement = ModeFromInt(mode);
+    if (!m_dDegrees) {
+        m_dReading = 0.0;
+        return;
+    }
+    m_dReading = ConvertReading(measurement, *m_dDegrees, CurrentModeConstants());
+    if (measurement != MeasurementMode::OpticalRotation)
+        m_ctlConverted->SetDisplayText(FormatConvertedValue(measurement, m_dReading));
+}
+
+void CVelmoraDlg::OnModeButton()
+{
+    CModeSelectDlg dialog(this);
+    dialog.SetChoice(CurrentModeConstants(), m_nSelMode);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    ProfileFile ini(m_app.m_strIniPath);
+    ModeConstants constants = CurrentModeConstants();
+    dialog.StoreChoice(ini, constants);
+    m_a = constants.a;
+    m_lenC = constants.lenC;
+    m_C = constants.C;
+    m_lena = constants.lena;
+    m_nSelMode = Keys::ValidSelMode(dialog.m_nSelMode);
+    ApplyMeasurementMode(m_nSelMode);
+}
+
+ReportContent CVelmoraDlg::CollectReportContent() const
+{
+    ReportContent content;
+    content.mode = ModeFromInt(m_nSelMode);
+    content.unit = m_app.m_strUnit;
+    content.sampleName = m_app.m_strSampleName;
+    content.batchNo = m_app.m_strBatchNo;
+    content.inspector = m_app.m_strInspector;
+    const auto cellText = [this](int row, int column) {
+        const QTableWidgetItem *item = m_list->item(row, column);
+        return item ? item->text() : QString();
+    };
+    const int rows = m_list->rowCount();
+    for (int row = 0; row < rows; ++row)
+        content.values << cellText(row, ColumnValue);
+    if (rows > 0) {
+        content.mean = cellText(rows - 1, ColumnMean);
+        content.deviation = cellText(rows - 1, ColumnDeviation);
+    }
+    return content;
+}
+
+void CVelmoraDlg::OnSaveButton()
+{
+    const QString path = AskReportFilePath(this);
+    if (path.isEmpty())
+        return;
+    SaveTextReport(this, path, CollectReportContent(), ProfileFile(m_app.m_strIniPath));
+}
+
+void CVelmoraDlg::OnPrintButton()
+{
+    PrintJob::Start(
+        this, [this] { return CollectReportContent(); }, m_app.m_strIniPath);
+}
+
+void CVelmoraDlg::OnHelpButton()
+{
+    LaunchHelp(m_app.ProgramDir(), ProfileFile(m_app.m_strIniPath));
 }

@@ -4,11 +4,13 @@
 #include "app/TemplateDialog.h"
 #include "link/RxBuffer.h"
 #include "measure/Conversions.h"
+#include "report/ReportContent.h"
 
 #include <QIcon>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class CColorButton;
 class CHotTrackButton;
@@ -68,6 +70,14 @@ public:
     // A burst from the receive thread: decode the held frames, then give the read permission back.
     void OnSerialData(CSerialPort *port, RxBuffer *rx);
     void OnAboutBox();
+    // The mode dialog; on OK the choice is stored, persisted and applied.
+    void OnModeButton();
+    // The text report of the current run, to a file the user chooses.
+    void OnSaveButton();
+    // A print dialog of its own for each press; the window stays usable meanwhile.
+    void OnPrintButton();
+    // The help text in the platform's text viewer.
+    void OnHelpButton();
 
     void LoadModeSettings();
     void ApplyMeasurementMode(int mode);
@@ -79,6 +89,9 @@ public:
     void accept() override;
 
     double m_dReading = 0.0;
+    // The instrument's last reading in degrees as received, from which a new mode or new
+    // constants convert m_dReading again; empty before the first reading and after a zero.
+    std::optional<double> m_dDegrees;
     std::array<float, SettingsKeys::kSampleStoreSize> m_fSamples {};
     // The mode constants start at their defaults, which a settings text without a number keeps.
     float m_lenC = 2.0f;
@@ -118,6 +131,9 @@ private:
     void OpenSerialPort();
     void OnFrame(const FrameEvent &event);
     void SetResultText(int row, int column, const QString &text);
+    void ConvertCurrentReading(int mode);
+    // What a report shows of the run and the login; title and date are the report's own.
+    ReportContent CollectReportContent() const;
 
     CVelmoraApp &m_app;
 };
