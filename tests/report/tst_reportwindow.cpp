@@ -96,7 +96,8 @@ private slots:
     void saveWritesTheReport_data();
     void saveWritesTheReport();
     void existingReportIsReplacedOnlyWhenConfirmed();
-    void unwritableTargetShowsAccessDenied();
+    void failedReportShowsItsMessage_data();
+    void failedReportShowsItsMessage();
     void printOpensOneDialogPerPressAndPrintsThePage();
     void helpOpensTheHelpTextBesideTheProgram();
     // Last: it installs the English catalogue on the application.
@@ -177,19 +178,47 @@ void tst_ReportWindow::existingReportIsReplacedOnlyWhenConfirmed()
     QVERIFY(f.ReadFile(path).startsWith(Gb18030::Encode(path)));
 }
 
-void tst_ReportWindow::unwritableTargetShowsAccessDenied()
+void tst_ReportWindow::failedReportShowsItsMessage_data()
 {
+    QTest::addColumn<bool>("full"); // the disk-full device, else a file nobody may create
+    QTest::newRow("file cannot be created: access denied, exclamation icon") << false;
+    QTest::newRow("write fails: disk full, stop icon") << true;
+}
+
+void tst_ReportWindow::failedReportShowsItsMessage()
+{
+    QFETCH(bool, full);
     WindowFixture f;
     QVERIFY(f.IsValid());
-    const QString target = UnwritableTarget(f.dir);
-    if (target.isEmpty())
-        QSKIP("no place here refuses a new file");
+    // The disk-full device under a report's name, so the dialog adds no suffix.
+    const QString target = full ? f.dir.filePath(u"full.Txt"_s) : UnwritableTarget(f.dir);
+    if (full ? !QFile::link(u"/dev/full"_s, target) : target.isEmpty())
+        QSKIP("no such place here");
     auto window = f.Open();
+
+    // Answers by kind, as the save dialog may become active again between the boxes: the name
+    // once, Yes to replacing the existing link, then the failure's message.
+    bool typed = false;
     QString message;
-    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE,
-                    { SaveAs(target), ModalDriver::AnswerBox(&message) }));
-    QCOMPARE(message, u"对 %1 的存取被拒绝。"_s.arg(target));
-    QVERIFY(!QFile::exists(target));
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    const ModalDriver::Step respond = [&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!box) {
+            if (!std::exchange(typed, true))
+                SaveAs(target)(modal);
+        } else if (QAbstractButton *yes = box->button(QMessageBox::Yes)) {
+            yes->click();
+        } else {
+            message = box->text();
+            icon = box->icon();
+            box->button(QMessageBox::Ok)->click();
+        }
+    };
+    ModalDriver driver({ respond, respond, respond, respond, respond });
+    GetDlgItem<QPushButton>(*window, CVelmoraDlg::IDC_SAVE)->click();
+    QVERIFY(!driver.TimedOut());
+    QCOMPARE(message, (full ? u"在存取 %1 时磁盘已满。"_s : u"对 %1 的存取被拒绝。"_s).arg(target));
+    QCOMPARE(icon, full ? QMessageBox::Critical : QMessageBox::Warning);
 }
 
 // Two presses, two non-modal dialogs; the window goes on working, and the accepted one prints
