@@ -4,9 +4,24 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 constexpr double kUnitsPerInch = 254.0; // 0.1 mm
+
+// The character height (a Windows font height given negative) is the em height, which is what
+// a Qt pixel size is; the painter's transform makes its units 0.1 mm.
+QFont ToQFont(const ReportCanvas::Font &font)
+{
+    QFont qfont(font.face);
+    qfont.setPixelSize(std::max(1, font.characterHeight));
+    qfont.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
+    qfont.setItalic(false);
+    qfont.setUnderline(false);
+    qfont.setStrikeOut(false);
+    return qfont;
+}
 
 } // namespace
 
@@ -23,19 +38,6 @@ void QtPainterCanvas::ApplyUnits()
                                                  m_device.logicalDpiY() / kUnitsPerInch));
     m_painter.setPen(Qt::black);
     m_painter.setFont(m_font);
-}
-
-QFont QtPainterCanvas::ToQFont(const Font &font)
-{
-    QFont qfont(font.face);
-    // A Windows font height given negative is the character (em) height, which is what a Qt
-    // pixel size is.
-    qfont.setPixelSize(std::max(1, font.characterHeight));
-    qfont.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
-    qfont.setItalic(false);
-    qfont.setUnderline(false);
-    qfont.setStrikeOut(false);
-    return qfont;
 }
 
 void QtPainterCanvas::SelectFont(const Font &font)

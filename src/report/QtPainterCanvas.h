@@ -21,10 +21,6 @@ public:
     int PrintableHeight() const override;
     bool NewPage() override;
 
-    // The font of a canvas font: its pixel size is the character height, which the transform
-    // makes 0.1 mm.
-    static QFont ToQFont(const Font &font);
-
 private:
     void ApplyUnits();
 

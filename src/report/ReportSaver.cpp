@@ -5,6 +5,7 @@
 #include "app/StringTable.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -39,14 +40,15 @@ TextReportResult SaveTextReport(QWidget *parent, const QString &path, ReportCont
     content.title = ReadReportTitle(settings, QDir::toNativeSeparators(path));
     content.date = FormatReportDate(QDate::currentDate());
     const TextReportResult result = WriteTextReport(path, content);
+    const QString shownPath = QDir::toNativeSeparators(path);
     switch (result.outcome) {
     case TextReportResult::Outcome::Written:
         break;
     case TextReportResult::Outcome::CreateFailed:
-        QMessageBox::warning(parent, ProgramName(), ReportFailureText(result, path));
+        QMessageBox::warning(parent, ProgramName(), ReportFailureText(result, shownPath));
         break;
     case TextReportResult::Outcome::WriteFailed:
-        QMessageBox::critical(parent, ProgramName(), ReportFailureText(result, path));
+        QMessageBox::critical(parent, ProgramName(), ReportFailureText(result, shownPath));
         break;
     }
     return result;
