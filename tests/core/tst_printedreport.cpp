@@ -8,36 +8,29 @@ namespace {
 
 // Records every call as one line: "font <face> <height> <weight>", "text <x> <y> <text>",
 // "page".
-class RecordingCanvas : public ReportCanvas
+struct RecordingCanvas : ReportCanvas
 {
-public:
-    explicit RecordingCanvas(int printableHeight)
-        : m_printableHeight(printableHeight)
-    { }
-
     void SelectFont(const Font &font) override
     {
-        m_font = font;
+        height = font.characterHeight;
         calls << u"font %1 %2 %3"_s.arg(font.face).arg(font.characterHeight).arg(font.weight);
     }
-    TextMetrics GetTextMetrics() const override { return { m_font.characterHeight, 0 }; }
+    TextMetrics GetTextMetrics() const override { return { height, 0 }; }
     void DrawText(int x, int y, const QString &text) override
     {
         calls << u"text %1 %2 %3"_s.arg(x).arg(y).arg(text);
     }
-    int PrintableHeight() const override { return m_printableHeight; }
+    int PrintableHeight() const override { return printableHeight; }
     bool NewPage() override
     {
         calls << u"page"_s;
-        return m_pagesLeft-- > 0;
+        return pagesLeft-- > 0;
     }
 
     QStringList calls;
-    int m_pagesLeft = 10;
-
-private:
-    int m_printableHeight = 0;
-    Font m_font;
+    int printableHeight = 0;
+    int pagesLeft = 10;
+    int height = 0;
 };
 
 ReportContent Content(int valueCount)
@@ -75,8 +68,7 @@ class tst_PrintedReport : public QObject
 private slots:
     void layout_data();
     void layout();
-    void continuesOnFurtherPages();
-    void failedPageStops();
+    void furtherPages();
 };
 
 void tst_PrintedReport::layout_data()
@@ -84,12 +76,8 @@ void tst_PrintedReport::layout_data()
     QTest::addColumn<int>("values");
     QTest::addColumn<QStringList>("tail");
     QTest::newRow("empty table") << 0 << QStringList();
-    // One value: on the line of the label; mean at -300 - 6p, deviation 7p, inspector 8p.
-    QTest::newRow("one value") << 1
-                               << QStringList { u"text 360 -500 1.旋光度(α°)= 1.000"_s,
-                                                u"text 200 -600 平均结果(n)= M"_s,
-                                                u"text 200 -650 标准偏差(σ)= "_s,
-                                                u"text 200 -700 检 验 员: I"_s };
+    // The first value on the label's line, value i at -300 - (3 + i)p, then mean, deviation
+    // and inspector one line apart after a blank line.
     QTest::newRow("three values") << 3 << QStringList { u"text 360 -500 1.旋光度(α°)= 1.000"_s,
                                                         u"text 360 -550 2.旋光度(α°)= 2.000"_s,
                                                         u"text 360 -600 3.旋光度(α°)= 3.000"_s,
@@ -102,15 +90,16 @@ void tst_PrintedReport::layout()
 {
     QFETCH(int, values);
     QFETCH(QStringList, tail);
-    RecordingCanvas canvas(0);
+    RecordingCanvas canvas;
     QVERIFY(DrawPrintedReport(canvas, Content(values)));
     QCOMPARE(canvas.calls, kHead + tail);
 }
 
-void tst_PrintedReport::continuesOnFurtherPages()
+void tst_PrintedReport::furtherPages()
 {
     // 100 mm printable: slot s ends at -300 - 50s - 40, so slots up to 13 (value 10) fit.
-    RecordingCanvas canvas(1000);
+    RecordingCanvas canvas;
+    canvas.printableHeight = 1000;
     QVERIFY(DrawPrintedReport(canvas, Content(20)));
     const qsizetype first = kHead.size();
     QCOMPARE(canvas.calls.mid(0, first), kHead);
@@ -122,14 +111,13 @@ void tst_PrintedReport::continuesOnFurtherPages()
         canvas.calls.mid(first + 20),
         (QStringList { u"text 360 -750 20.旋光度(α°)= 20.000"_s, u"text 200 -850 平均结果(n)= M"_s,
                        u"text 200 -900 标准偏差(σ)= "_s, u"text 200 -950 检 验 员: I"_s }));
-}
 
-void tst_PrintedReport::failedPageStops()
-{
-    RecordingCanvas canvas(1000);
-    canvas.m_pagesLeft = 0;
-    QVERIFY(!DrawPrintedReport(canvas, Content(20)));
-    QCOMPARE(canvas.calls.last(), u"page"_s);
+    // A page that cannot be started ends the drawing, and the caller learns of it.
+    RecordingCanvas failing;
+    failing.printableHeight = 1000;
+    failing.pagesLeft = 0;
+    QVERIFY(!DrawPrintedReport(failing, Content(20)));
+    QCOMPARE(failing.calls.last(), u"page"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_PrintedReport)
