@@ -21,8 +21,6 @@ void tst_PortName::resolve_data()
     QTest::addColumn<QString>("device");
 
     QTest::newRow("COM1 without lookup") << u"COM1"_s << u"-"_s << QString() << u"/dev/ttyS0"_s;
-    QTest::newRow("COM12 without entry")
-        << u"COM12"_s << QString() << u"COM12"_s << u"/dev/ttyS11"_s;
     QTest::newRow("entry wins") << u"COM3"_s << u"/dev/ttyUSB0"_s << u"COM3"_s << u"/dev/ttyUSB0"_s;
     QTest::newRow("blank entry falls back")
         << u"COM3"_s << u"   "_s << u"COM3"_s << u"/dev/ttyS2"_s;
@@ -33,7 +31,6 @@ void tst_PortName::resolve_data()
     QTest::newRow("device path as it stands")
         << u"/dev/pts/4"_s << u"x"_s << QString() << u"/dev/pts/4"_s;
     QTest::newRow("COM0 is no port") << u"COM0"_s << u"x"_s << QString() << u"COM0"_s;
-    QTest::newRow("negative index") << u"COM-1"_s << u"x"_s << QString() << u"COM-1"_s;
     QTest::newRow("blank inside the number") << u"COM 3"_s << u"x"_s << QString() << u"COM 3"_s;
     QTest::newRow("no number") << u"COM"_s << u"x"_s << QString() << u"COM"_s;
 }

@@ -18,17 +18,12 @@ namespace {
 
 QByteArray ReadingFrame(const QByteArray &text)
 {
-    QByteArray frame;
-    frame += char(Frame::kStart);
-    frame += char(text.size() + 1);
-    frame += char(Frame::FRAME_READING);
-    frame += text;
+    QByteArray frame =
+        QByteArray("\x02") + char(text.size() + 1) + char(Frame::FRAME_READING) + text;
     char check = 0;
     for (const char c : frame)
         check ^= c;
-    frame += check;
-    frame += char(Frame::kEnd);
-    return frame;
+    return frame + check + char(Frame::kEnd);
 }
 
 int OpenDescriptorCount()
@@ -36,79 +31,79 @@ int OpenDescriptorCount()
     return int(QDir(u"/proc/self/fd"_s).entryList(QDir::Files | QDir::System).size());
 }
 
-// The owner's side of the protocol as a test sees it: every notification is recorded, the held
-// bytes are scanned or taken, and the permission is given back.
+// What the owner saw and how it answers.
 struct Owner
 {
-    CSerialPort &port;
     int notifications = 0;
     int largestCount = 0;
-    std::vector<FrameEvent> events;
-    QByteArray taken; // bytes consumed from the front of the area, in order
-    int keep = 0; // bytes to leave held after taking
-    bool scan = false;
+    std::vector<long> readings;
     bool permitLater = false;
     bool grant = true;
-    bool notifiedWhileHeld = false;
     bool holding = false;
-
-    explicit Owner(CSerialPort &p)
-        : port(p)
-    {
-        QObject::connect(&port, &CSerialPort::serialData, &port,
-                         [this](CSerialPort *from, RxBuffer *rx) { Handle(from, rx); });
-    }
-
-    void Handle(CSerialPort *from, RxBuffer *rx)
-    {
-        ++notifications;
-        notifiedWhileHeld |= holding || from != &port;
-        largestCount = std::max(largestCount, rx->nCount);
-        if (scan) {
-            ScanHeldBytes(*rx, [this](const FrameEvent &e) { events.push_back(e); });
-        } else {
-            const int take = std::max(0, rx->nCount - keep);
-            taken.append(reinterpret_cast<const char *>(rx->data.data() + rx->nStart), take);
-            rx->nStart += take;
-            rx->nCount -= take;
-            if (rx->nCount == 0)
-                rx->nStart = 0;
-        }
-        if (!grant)
-            return;
-        if (permitLater) {
-            holding = true;
-            QTimer::singleShot(0, &port, [this] {
-                holding = false;
-                port.SetReadPermission();
-            });
-        } else {
-            port.SetReadPermission();
-        }
-    }
+    bool notifiedWhileHeld = false;
 };
 
 } // namespace
 
+// The test is the channel's owner: it records every notification, scans the held bytes and
+// gives the read permission back (or withholds it).
 class tst_SerialPort : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     void splitFrameDecodesOnce_data();
     void splitFrameDecodesOnce();
     void burstLargerThanFreeRoom_data();
     void burstLargerThanFreeRoom();
-    void fullAreaNeverStalls();
-    void writeCommandFrame_data();
-    void writeCommandFrame();
+    void lifecycle();
     void openFails_data();
     void openFails();
-    void closeWhenNotRunning();
     void closeReturnsPromptly_data();
     void closeReturnsPromptly();
-    void unplug();
+
+private:
+    void Handle(CSerialPort *from, RxBuffer *rx);
+
+    std::unique_ptr<PtyPair> m_pty;
+    std::unique_ptr<CSerialPort> m_port;
+    Owner m_owner;
 };
+
+void tst_SerialPort::init()
+{
+    m_pty = std::make_unique<PtyPair>();
+    QVERIFY(m_pty->IsValid());
+    m_port = std::make_unique<CSerialPort>();
+    m_port->Configure(m_pty->SlavePath(), 9600, 8, 0, 1);
+    connect(m_port.get(), &CSerialPort::serialData, this, &tst_SerialPort::Handle);
+    m_owner = {};
+}
+
+void tst_SerialPort::cleanup()
+{
+    m_port.reset();
+    m_pty.reset();
+}
+
+void tst_SerialPort::Handle(CSerialPort *from, RxBuffer *rx)
+{
+    ++m_owner.notifications;
+    m_owner.notifiedWhileHeld |= m_owner.holding || from != m_port.get();
+    m_owner.largestCount = std::max(m_owner.largestCount, rx->nCount);
+    ScanHeldBytes(*rx, [this](const FrameEvent &e) { m_owner.readings.push_back(e.reading); });
+    if (!m_owner.grant)
+        return;
+    if (!m_owner.permitLater)
+        return from->SetReadPermission();
+    m_owner.holding = true;
+    QTimer::singleShot(0, from, [this, from] {
+        m_owner.holding = false;
+        from->SetReadPermission();
+    });
+}
 
 void tst_SerialPort::splitFrameDecodesOnce_data()
 {
@@ -121,104 +116,68 @@ void tst_SerialPort::splitFrameDecodesOnce_data()
 void tst_SerialPort::splitFrameDecodesOnce()
 {
     QFETCH(int, split);
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    CSerialPort port;
-    port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
-    Owner owner(port);
-    owner.scan = true;
-    QVERIFY(port.Open());
-
+    QVERIFY(m_port->Open());
     const QByteArray frame = ReadingFrame("+12345");
-    QCOMPARE(frame.size(), 11);
-    pty.Send(frame.left(split));
-    QTRY_COMPARE(owner.notifications, 1);
-    QVERIFY(owner.events.empty());
-
-    pty.Send(frame.mid(split));
-    QTRY_COMPARE(owner.notifications, 2);
-    QCOMPARE(owner.events.size(), size_t(1));
-    QCOMPARE(owner.events[0].reading, 12345L);
-    QCOMPARE(owner.events[0].DisplayText(), u"+12.345"_s);
+    m_pty->Send(frame.left(split));
+    QTRY_COMPARE(m_owner.notifications, 1);
+    QVERIFY(m_owner.readings.empty());
+    m_pty->Send(frame.mid(split));
+    QTRY_COMPARE(m_owner.notifications, 2);
+    QCOMPARE(m_owner.readings, std::vector<long> { 12345 });
 }
 
 void tst_SerialPort::burstLargerThanFreeRoom_data()
 {
-    QTest::addColumn<int>("keep");
+    QTest::addColumn<int>("noise");
+    QTest::addColumn<int>("frames");
     QTest::addColumn<bool>("permitLater");
-    QTest::newRow("all taken, permit at once") << 0 << false;
-    QTest::newRow("all taken, permit from a later event") << 0 << true;
-    QTest::newRow("200 bytes stay held") << 200 << false;
-    QTest::newRow("6000 bytes stay held") << 6000 << true;
+    QTest::newRow("3200 frames, permit at once") << 0 << 3200 << false;
+    QTest::newRow("3200 frames, permit from a later event") << 0 << 3200 << true;
+    // Noise without a start byte is never consumed: the area fills up and the oldest go.
+    QTest::newRow("area full of noise, then a frame") << RxBuffer::kSize + 3000 << 1 << false;
 }
 
 void tst_SerialPort::burstLargerThanFreeRoom()
 {
-    QFETCH(int, keep);
+    QFETCH(int, noise);
+    QFETCH(int, frames);
     QFETCH(bool, permitLater);
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    CSerialPort port;
-    port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
-    Owner owner(port);
-    owner.keep = keep;
-    owner.permitLater = permitLater;
-    QVERIFY(port.Open());
+    m_owner.permitLater = permitLater;
+    QVERIFY(m_port->Open());
 
-    QByteArray sent(35000, Qt::Uninitialized);
-    for (int i = 0; i < sent.size(); ++i)
-        sent[i] = char(i % 251);
-    pty.Send(sent);
-    QTRY_COMPARE(owner.taken.size(), sent.size() - keep);
-    QVERIFY(owner.taken == sent.left(sent.size() - keep));
-    QVERIFY2(owner.notifications >= 4, "35000 bytes cannot fit fewer than four areas");
-    QVERIFY(owner.largestCount <= RxBuffer::kSize);
-    QVERIFY(!owner.notifiedWhileHeld);
-    QCOMPARE(port.DroppedByteCount(), qint64(0));
+    QByteArray sent(noise, 'x');
+    std::vector<long> expected;
+    for (int i = 0; i < frames; ++i) {
+        sent += ReadingFrame(QByteArray::number(i).rightJustified(6, '0'));
+        expected.push_back(i);
+    }
+    m_pty->Send(sent);
+    QTRY_COMPARE(m_owner.readings.size(), expected.size());
+    QCOMPARE(m_owner.readings, expected);
+    QVERIFY(m_owner.notifications >= sent.size() / RxBuffer::kSize);
+    QVERIFY(m_owner.largestCount <= RxBuffer::kSize);
+    QVERIFY(!m_owner.notifiedWhileHeld);
+    QCOMPARE(m_port->DroppedByteCount() > 0, noise > 0);
 }
 
-void tst_SerialPort::fullAreaNeverStalls()
+void tst_SerialPort::lifecycle()
 {
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    CSerialPort port;
-    port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
-    Owner owner(port);
-    owner.scan = true;
-    QVERIFY(port.Open());
+    const auto zero = BuildCommandFrame(Frame::CMD_ZERO);
+    m_port->Close(); // never opened: nothing happens
+    QCOMPARE(m_port->Write(zero), -1);
+    QVERIFY(m_port->Open());
+    QVERIFY(!m_port->Open()); // already running: refused, and the channel carries on
+    QCOMPARE(m_port->Write(zero), 5);
+    QTRY_COMPARE(m_pty->Received(), "\x02\x01\x02\x01\x03"_ba);
 
-    // Noise without a start byte is never consumed: the area fills up.
-    pty.Send(QByteArray(RxBuffer::kSize + 3000, 'x') + ReadingFrame("-500"));
-    QTRY_COMPARE(owner.events.size(), size_t(1));
-    QCOMPARE(owner.events[0].reading, -500L);
-    QVERIFY(port.DroppedByteCount() > 0);
-}
-
-void tst_SerialPort::writeCommandFrame_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("CMD_RETEST_PLUS") << int(Frame::CMD_RETEST_PLUS) << "\x02\x01\x03\x00\x03"_ba;
-    QTest::newRow("CMD_RETEST_MINUS") << int(Frame::CMD_RETEST_MINUS) << "\x02\x01\x04\x07\x03"_ba;
-    QTest::newRow("CMD_ZERO") << int(Frame::CMD_ZERO) << "\x02\x01\x02\x01\x03"_ba;
-}
-
-void tst_SerialPort::writeCommandFrame()
-{
-    QFETCH(int, type);
-    QFETCH(QByteArray, bytes);
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    CSerialPort port;
-    QCOMPARE(port.Write(BuildCommandFrame(type)), -1); // not running yet
-    port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
-    QVERIFY(port.Open());
-    QVERIFY(!port.Open()); // already running: refused, and the channel carries on
-
-    QCOMPARE(port.Write(BuildCommandFrame(type)), 5);
-    QTRY_COMPARE(pty.Received(), bytes);
-    QCOMPARE(port.Write(BuildCommandFrame(type)), 5);
-    QTRY_COMPARE(pty.Received(), bytes + bytes);
+    m_port->Close();
+    m_port->Close(); // already closed: nothing happens
+    QVERIFY(!m_port->IsRunning());
+    QCOMPARE(m_port->Write(zero), -1);
+    // Neither Close left anything behind: the channel opens again and works.
+    QVERIFY(m_port->Open());
+    m_pty->Send(ReadingFrame("42"));
+    QTRY_COMPARE(m_owner.readings, std::vector<long> { 42 });
 }
 
 void tst_SerialPort::openFails_data()
@@ -231,41 +190,17 @@ void tst_SerialPort::openFails_data()
 void tst_SerialPort::openFails()
 {
     QFETCH(bool, busy);
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    QSerialPort other(busy ? pty.SlavePath() : QString());
+    QSerialPort other(m_pty->SlavePath());
     if (busy)
         QVERIFY(other.open(QIODevice::ReadWrite));
+    else
+        m_port->Configure(u"/dev/velmora-no-such-port"_s, 9600, 8, 0, 1);
 
     const int before = OpenDescriptorCount();
-    CSerialPort port;
-    port.Configure(busy ? pty.SlavePath() : u"/dev/velmora-no-such-port"_s, 9600, 8, 0, 1);
-    QVERIFY(!port.Open());
-    QVERIFY(!port.IsRunning());
-    QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
+    QVERIFY(!m_port->Open());
+    QVERIFY(!m_port->IsRunning());
+    QCOMPARE(m_port->Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
     QCOMPARE(OpenDescriptorCount(), before);
-}
-
-void tst_SerialPort::closeWhenNotRunning()
-{
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    CSerialPort port;
-    port.Close(); // never opened
-    port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
-    Owner owner(port);
-    owner.scan = true;
-    QVERIFY(port.Open());
-    port.Close();
-    port.Close(); // already closed
-    QVERIFY(!port.IsRunning());
-    QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
-
-    // Neither Close left anything behind: the channel opens again and works.
-    QVERIFY(port.Open());
-    pty.Send(ReadingFrame("42"));
-    QTRY_COMPARE(owner.events.size(), size_t(1));
-    QCOMPARE(owner.events[0].reading, 42L);
 }
 
 void tst_SerialPort::closeReturnsPromptly_data()
@@ -280,56 +215,31 @@ void tst_SerialPort::closeReturnsPromptly_data()
 void tst_SerialPort::closeReturnsPromptly()
 {
     QFETCH(QString, state);
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    auto port = std::make_unique<CSerialPort>();
-    port->Configure(pty.SlavePath(), 9600, 8, 0, 1);
-    Owner owner(*port);
-    owner.grant = state != u"held"_s;
-    QSignalSpy lost(port.get(), &CSerialPort::linkLost);
+    m_owner.grant = state != u"held"_s;
+    QSignalSpy lost(m_port.get(), &CSerialPort::linkLost);
     QVERIFY(lost.isValid());
-    QVERIFY(port->Open());
+    QVERIFY(m_port->Open());
 
     if (state == u"held"_s) {
-        pty.Send(QByteArray(100, 'a'));
-        QTRY_COMPARE(owner.notifications, 1);
-        pty.Send(QByteArray(100, 'b')); // waits behind the withheld permission
-        QTRY_VERIFY(pty.AllSent());
+        m_pty->Send(QByteArray(100, 'a'));
+        QTRY_COMPARE(m_owner.notifications, 1);
+        m_pty->Send(QByteArray(100, 'b')); // waits behind the withheld permission
+        QTRY_VERIFY(m_pty->AllSent());
     } else if (state == u"flood"_s) {
-        pty.Send(QByteArray(1 << 20, 'f'));
-        QTRY_VERIFY(owner.notifications > 2);
+        m_pty->Send(QByteArray(1 << 20, 'f'));
+        QTRY_VERIFY(m_owner.notifications > 2);
     } else if (state == u"unplugged"_s) {
-        pty.CloseMaster();
+        m_pty->CloseMaster();
         QTRY_COMPARE(lost.size(), 1);
+        QCOMPARE(m_port->Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
+        QVERIFY(m_port->IsRunning()); // stopped receiving, but only Close ends the channel
     }
 
     QElapsedTimer timer;
     timer.start();
-    port.reset(); // the owner's destructor closes the channel
+    m_port.reset(); // the owner's destructor closes the channel
     QVERIFY2(timer.elapsed() < 1000, qPrintable(u"Close took %1 ms"_s.arg(timer.elapsed())));
-}
-
-void tst_SerialPort::unplug()
-{
-    PtyPair pty;
-    QVERIFY(pty.IsValid());
-    CSerialPort port;
-    port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
-    Owner owner(port);
-    owner.scan = true;
-    QSignalSpy lost(&port, &CSerialPort::linkLost);
-    QVERIFY(lost.isValid());
-    QVERIFY(port.Open());
-    pty.Send(ReadingFrame("1"));
-    QTRY_COMPARE(owner.events.size(), size_t(1));
-
-    pty.CloseMaster();
-    QTRY_COMPARE(lost.size(), 1);
-    QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
-    QVERIFY(port.IsRunning()); // stopped receiving, but only Close ends the channel
-    port.Close();
-    QVERIFY(!port.IsRunning());
-    QCOMPARE(lost.size(), 1);
+    QCOMPARE(lost.size(), state == u"unplugged"_s ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)
