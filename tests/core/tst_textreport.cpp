@@ -1,4 +1,3 @@
-#include "app/ProfileFile.h"
 #include "app/StringTable.h"
 #include "report/TextReport.h"
 
@@ -44,7 +43,6 @@ private slots:
     void write();
     void failures_data();
     void failures();
-    void title();
 };
 
 void tst_TextReport::write_data()
@@ -110,18 +108,6 @@ void tst_TextReport::failures()
     QCOMPARE(int(result.outcome), outcome);
     QCOMPARE(result.messageId(), messageId);
     QVERIFY(LoadString(messageId).contains(u"%1"_s));
-}
-
-void tst_TextReport::title()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    ProfileFile settings(dir.filePath(u"Velmora.ini"_s));
-    QCOMPARE(ReadReportTitle(settings, u"/data/t1.Txt"_s), u"/data/t1.Txt"_s);
-    QVERIFY(settings.WriteString(u"SYSTEM", u"PrintTitle", QString()));
-    QCOMPARE(ReadReportTitle(settings, u"/data/t1.Txt"_s), QString());
-    QVERIFY(settings.WriteString(u"SYSTEM", u"PrintTitle", QString(70, QChar(0x8868))));
-    QCOMPARE(ReadReportTitle(settings, u"/data/t1.Txt"_s), QString(49, QChar(0x8868)));
 }
 
 QTEST_GUILESS_MAIN(tst_TextReport)
