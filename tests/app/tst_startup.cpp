@@ -22,44 +22,13 @@ QByteArray ReadAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void WriteAll(const QString &path, const QByteArray &bytes)
+bool WriteAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-struct LoginEntry
-{
-    QString unit, sampleName, batchNo, inspector;
-    int portIndex = 0; // -2: leave the list as it is
-    bool confirm = true;
-};
-
-// Shows the login dialog, types the entry and presses OK or Cancel.
-CVelmoraApp::ModalRunner LoginRunner(const LoginEntry &entry, QStringList *ports = nullptr,
-                                     int *preselected = nullptr)
-{
-    return [=](QDialog &dialog) {
-        auto &login = dynamic_cast<CLoginDlg &>(dialog);
-        login.show();
-        if (ports) {
-            for (int i = 0; i < login.m_cmbPort->count(); ++i)
-                ports->append(login.m_cmbPort->itemText(i));
-        }
-        if (preselected)
-            *preselected = login.m_cmbPort->currentIndex();
-        GetDlgItem<QLineEdit>(login, CLoginDlg::IDC_UNIT)->setText(entry.unit);
-        GetDlgItem<QLineEdit>(login, CLoginDlg::IDC_SAMPLE_NAME)->setText(entry.sampleName);
-        GetDlgItem<QLineEdit>(login, CLoginDlg::IDC_BATCH_NO)->setText(entry.batchNo);
-        GetDlgItem<QLineEdit>(login, CLoginDlg::IDC_INSPECTOR)->setText(entry.inspector);
-        if (entry.portIndex >= -1)
-            login.m_cmbPort->setCurrentIndex(entry.portIndex);
-        QTest::mouseClick(GetDlgItem<QPushButton>(login, entry.confirm ? IDOK : IDCANCEL),
-                          Qt::LeftButton);
-        return login.result();
-    };
-}
+const QStringList kEntry { u"药检所"_s, u"葡萄糖"_s, u"B-17"_s, u"李四"_s };
 
 } // namespace
 
@@ -68,180 +37,106 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void sampleCountStaysInsideTheStore_data();
-    void sampleCountStaysInsideTheStore();
-    void loginDialogOffersTwentyPorts();
-    void okWritesTheFiveKeysInOrder();
-    void cancelWritesNothing();
-    void portIndexOutsideTheList_data();
-    void portIndexOutsideTheList();
-    void chineseProgramDirectoryFindsItsSettings();
-    void mainWindowRunsOnlyAfterOk_data();
-    void mainWindowRunsOnlyAfterOk();
-
-private:
+    void startUp_data();
+    void startUp();
 };
 
-void TestStartup::sampleCountStaysInsideTheStore_data()
+void TestStartup::startUp_data()
 {
-    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("subdir"); // of the program directory
+    QTest::addColumn<QByteArray>("stored"); // the settings file; empty: none
+    QTest::addColumn<QStringList>("shown"); // unit, sample name, batch number, inspector
+    QTest::addColumn<int>("preselected");
     QTest::addColumn<int>("count");
-    QTest::newRow("zero runs one sample") << "0"_ba << 1;
-    QTest::newRow("store size kept") << "256"_ba << 256;
-    QTest::newRow("beyond the store bounded") << "1000"_ba << 256;
-}
-
-void TestStartup::sampleCountStaysInsideTheStore()
-{
-    QFETCH(QByteArray, stored);
-    QFETCH(int, count);
-    QTemporaryDir dir;
-    WriteAll(dir.filePath(u"Velmora.ini"_s),
-             "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=" + stored + "\r\n");
-    CVelmoraApp app(dir.path());
-    app.LocateSettings();
-    app.LoadSettings();
-    QCOMPARE(app.m_nSampleCount, count);
-}
-
-void TestStartup::loginDialogOffersTwentyPorts()
-{
-    CLoginDlg login;
-    login.m_nSerialNo = 0;
-    login.show();
-    QVERIFY(QTest::qWaitForWindowActive(&login));
-    QCOMPARE(login.m_cmbPort->count(), 20);
-    QCOMPARE(login.m_cmbPort->itemText(0), u"串口1"_s);
-    QCOMPARE(login.m_cmbPort->itemText(19), u"串口20"_s);
-    QCOMPARE(login.m_cmbPort->currentIndex(), 0);
-    QCOMPARE(QApplication::focusWidget(), GetDlgItem(login, CLoginDlg::IDC_UNIT));
-    QCOMPARE(login.m_stcTitle->TextColor(), QColor(255, 0, 0));
-    QVERIFY(login.m_stcTitle->font().bold());
-    QVERIFY(!login.m_stcTitle->font().italic());
-    QCOMPARE(login.m_stcTitle->font().pixelSize(),
-             PointSizeToPixelHeight(12, login.m_stcTitle->logicalDpiY()));
-    QCOMPARE(login.m_stcTitle->text(), u" 旋光仪数据记录"_s);
-}
-
-void TestStartup::okWritesTheFiveKeysInOrder()
-{
-    QTemporaryDir dir;
-    CVelmoraApp app(dir.path());
-    app.LocateSettings();
-    app.LoadSettings();
-    app.SetModalRunner(LoginRunner({ u"药检所"_s, u"葡萄糖"_s, u"B-17"_s, u"李四"_s, 2, true }));
-    QVERIFY(app.RunLoginDialog());
-
-    QCOMPARE(app.m_strUnit, u"药检所"_s);
-    QCOMPARE(app.m_strSampleName, u"葡萄糖"_s);
-    QCOMPARE(app.m_strBatchNo, u"B-17"_s);
-    QCOMPARE(app.m_strInspector, u"李四"_s);
-    QCOMPARE(app.m_nSerialNo, 2);
-
-    const QString text = Gb18030::Decode(ReadAll(app.m_strIniPath));
-    const QStringList expected { u"LOGINDLGNAME=李四"_s, u"LOGINDLGNO=B-17"_s,
-                                 u"LOGINDLGSAMPLENAME=葡萄糖"_s, u"LOGINDLGUNIT=药检所"_s,
-                                 u"LOGINDLGSERIALNO=2"_s };
-    qsizetype at = text.indexOf(u"[SYSTEM]"_s);
-    QVERIFY(at >= 0);
-    for (const QString &line : expected) {
-        const qsizetype next = text.indexOf(line, at);
-        QVERIFY2(next > at, qPrintable(line));
-        at = next;
-    }
-
-    CVelmoraApp again(dir.path());
-    again.LocateSettings();
-    again.LoadSettings();
-    QCOMPARE(again.m_strInspector, u"李四"_s);
-    QCOMPARE(again.m_nSerialNo, 2);
-}
-
-// First run: no settings file, so empty fields, COM1 and 12 samples; Cancel keeps it so.
-void TestStartup::cancelWritesNothing()
-{
-    QTemporaryDir dir;
-    CVelmoraApp app(dir.path());
-    app.LocateSettings();
-    app.LoadSettings();
-    QCOMPARE(app.m_strIniPath, QDir(dir.path()).filePath(u"Velmora.ini"_s));
-    QVERIFY(app.m_strInspector.isEmpty() && app.m_strUnit.isEmpty());
-    QCOMPARE(app.m_nSampleCount, 12);
-    app.SetModalRunner(LoginRunner({ u"x"_s, u"y"_s, u"z"_s, u"w"_s, 4, false }));
-    QVERIFY(!app.RunLoginDialog());
-    QVERIFY(app.m_strUnit.isEmpty());
-    QCOMPARE(app.m_nSerialNo, 0);
-    QVERIFY(!QFile::exists(app.m_strIniPath));
-}
-
-void TestStartup::portIndexOutsideTheList_data()
-{
-    QTest::addColumn<int>("stored");
-    QTest::newRow("index 20") << 20;
-    QTest::newRow("index -1") << -1;
-}
-
-void TestStartup::portIndexOutsideTheList()
-{
-    QFETCH(int, stored);
-    QTemporaryDir dir;
-    WriteAll(dir.filePath(u"Velmora.ini"_s),
-             "[SYSTEM]\r\nLOGINDLGSERIALNO=" + QByteArray::number(stored) + "\r\n");
-    CVelmoraApp app(dir.path());
-    app.LocateSettings();
-    app.LoadSettings();
-    int preselected = 0;
-    app.SetModalRunner(LoginRunner({ {}, {}, {}, {}, -2, true }, nullptr, &preselected));
-    QVERIFY(app.RunLoginDialog());
-    QCOMPARE(preselected, -1);
-    QCOMPARE(app.m_nSerialNo, -1);
-    QVERIFY(ReadAll(app.m_strIniPath).contains("LOGINDLGSERIALNO=-1"));
-    QVERIFY(ReadAll(app.m_strIniPath).contains("LOGINDLGNAME=\r\n"));
-}
-
-void TestStartup::chineseProgramDirectoryFindsItsSettings()
-{
-    QTemporaryDir dir;
-    const QString programDir = dir.filePath(u"旋光仪/数据记录"_s);
-    QVERIFY(QDir().mkpath(programDir));
-    WriteAll(QDir(programDir).filePath(u"Velmora.ini"_s),
-             Gb18030::Encode(u"[system]\r\nloginDlgName=张三\r\nVELMORADLGCOLLECTIONNUM=6\r\n"));
-    CVelmoraApp app(programDir);
-    app.LocateSettings();
-    app.LoadSettings();
-    QCOMPARE(app.m_strIniPath, QDir(programDir).filePath(u"Velmora.ini"_s));
-    QCOMPARE(app.m_strInspector, u"张三"_s);
-    QCOMPARE(app.m_nSampleCount, 6);
-}
-
-void TestStartup::mainWindowRunsOnlyAfterOk_data()
-{
+    QTest::addColumn<int>("pick"); // -2: leave the list as it is
     QTest::addColumn<bool>("confirm");
-    QTest::newRow("ok") << true;
-    QTest::newRow("cancel") << false;
+    QTest::addColumn<QString>("written"); // the file afterwards; empty: as it was
+
+    const QString keys = u"LOGINDLGNAME=李四\r\nLOGINDLGNO=B-17\r\nLOGINDLGSAMPLENAME=葡萄糖\r\n"
+                         u"LOGINDLGUNIT=药检所\r\n"_s;
+    QTest::newRow("first run, OK writes the five keys in order")
+        << QString() << QByteArray() << QStringList(4) << 0 << 12 << 2 << true
+        << u"[SYSTEM]\r\n"_s + keys + u"LOGINDLGSERIALNO=2\r\n"_s;
+    QTest::newRow("first run, Cancel writes nothing and opens no window")
+        << QString() << QByteArray() << QStringList(4) << 0 << 12 << 4 << false << QString();
+    QTest::newRow("stored index 20 selects no port, -1 written back")
+        << QString() << "[SYSTEM]\r\nLOGINDLGSERIALNO=20\r\n"_ba << QStringList(4) << -1 << 12 << -2
+        << true << u"[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_s + keys;
+    QTest::newRow("stored index -1 selects no port")
+        << QString() << "[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_ba << QStringList(4) << -1 << 12 << -2
+        << true << u"[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_s + keys;
+    QTest::newRow("Chinese program directory, keys in any case")
+        << u"旋光仪/数据记录"_s
+        << Gb18030::Encode(u"[system]\r\nloginDlgName=张三\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_s)
+        << QStringList { {}, {}, {}, u"张三"_s } << 0 << 6 << 0 << false << QString();
 }
 
-void TestStartup::mainWindowRunsOnlyAfterOk()
+void TestStartup::startUp()
 {
+    QFETCH(QString, subdir);
+    QFETCH(QByteArray, stored);
+    QFETCH(QStringList, shown);
+    QFETCH(int, preselected);
+    QFETCH(int, count);
+    QFETCH(int, pick);
     QFETCH(bool, confirm);
+    QFETCH(QString, written);
+
     QTemporaryDir dir;
-    CVelmoraApp app(dir.path());
+    const QString programDir = QDir(dir.path()).filePath(subdir);
+    const QString ini = QDir(programDir).filePath(u"Velmora.ini"_s);
+    QVERIFY(QDir().mkpath(programDir));
+    QVERIFY(stored.isEmpty() || WriteAll(ini, stored));
+    CVelmoraApp app(programDir);
     QStringList runs;
-    const auto login = LoginRunner({ u"u"_s, {}, {}, {}, 0, confirm });
+    QStringList seen;
+    int shownPort = -3;
+    bool unitFocused = false;
     app.SetModalRunner([&](QDialog &dialog) {
-        if (dynamic_cast<CLoginDlg *>(&dialog)) {
-            runs << u"login"_s;
-            return login(dialog);
+        auto *login = dynamic_cast<CLoginDlg *>(&dialog);
+        if (!login) {
+            auto *window = dynamic_cast<CVelmoraDlg *>(&dialog);
+            runs << (window && &window->App() == &app ? u"main"_s : u"other"_s);
+            return int(QDialog::Rejected);
         }
-        if (auto *window = dynamic_cast<CVelmoraDlg *>(&dialog))
-            runs << (&window->App() == &app ? u"main"_s : u"main of another app"_s);
-        return int(QDialog::Rejected);
+        runs << u"login"_s;
+        login->show();
+        if (!QTest::qWaitForWindowActive(login))
+            return int(QDialog::Rejected);
+        const CStyledLabel *title = login->m_stcTitle;
+        seen << login->m_cmbPort->itemText(0) << login->m_cmbPort->itemText(19)
+             << login->m_cmbPort->itemText(20) << title->text()
+             << title->TextColor().name() + (title->font().bold() ? u" bold"_s : u""_s);
+        shownPort = login->m_cmbPort->currentIndex();
+        unitFocused = QApplication::focusWidget() == GetDlgItem(*login, CLoginDlg::IDC_UNIT);
+        for (int i = 0; i < kEntry.size(); ++i) {
+            auto *edit = GetDlgItem<QLineEdit>(*login, CLoginDlg::IDC_UNIT + i);
+            seen << edit->text();
+            edit->setText(kEntry[i]);
+        }
+        if (pick >= -1)
+            login->m_cmbPort->setCurrentIndex(pick);
+        QTest::mouseClick(GetDlgItem<QPushButton>(*login, confirm ? IDOK : IDCANCEL),
+                          Qt::LeftButton);
+        return login->result();
     });
     QCOMPARE(app.InitInstance(), 0);
-    const QStringList expected =
-        confirm ? QStringList { u"login"_s, u"main"_s } : QStringList { u"login"_s };
-    QCOMPARE(runs, expected);
-    QCOMPARE(QFile::exists(app.m_strIniPath), confirm);
+
+    QCOMPARE(app.m_strIniPath, ini);
+    QCOMPARE(app.m_nSampleCount, count);
+    const QStringList expectedRuns { u"login"_s, u"main"_s };
+    QCOMPARE(runs, expectedRuns.first(confirm ? 2 : 1));
+    QCOMPARE(seen,
+             QStringList({ u"串口1"_s, u"串口20"_s, {}, u" 旋光仪数据记录"_s, u"#ff0000 bold"_s })
+                 + shown);
+    QCOMPARE(shownPort, preselected);
+    QVERIFY(unitFocused);
+    QCOMPARE(
+        (QStringList { app.m_strUnit, app.m_strSampleName, app.m_strBatchNo, app.m_strInspector }),
+        confirm ? kEntry : shown);
+    QCOMPARE(app.m_nSerialNo, confirm ? (pick >= -1 ? pick : -1) : preselected);
+    QCOMPARE(QFile::exists(ini), !(stored.isEmpty() && written.isEmpty()));
+    QCOMPARE(ReadAll(ini), written.isEmpty() ? stored : Gb18030::Encode(written));
 }
 
 QTEST_MAIN(TestStartup)

@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "../app/WindowFixture.h"
 #include "app/Gb18030.h"
 #include "app/Language.h"
 #include "controls/HotTrackButton.h"
@@ -95,9 +95,6 @@ class tst_ReportWindow : public QObject
 private slots:
     void saveWritesTheReport_data();
     void saveWritesTheReport();
-    void existingReportIsReplacedOnlyWhenConfirmed();
-    void failedReportShowsItsMessage_data();
-    void failedReportShowsItsMessage();
     void printOpensOneDialogPerPressAndPrintsThePage();
     void helpOpensTheHelpTextBesideTheProgram();
     // Last: it installs the English catalogue on the application.
@@ -109,26 +106,40 @@ void tst_ReportWindow::saveWritesTheReport_data()
     QTest::addColumn<QByteArray>("settings");
     QTest::addColumn<QList<int>>("readings");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("lines"); // "<path>": the written file's full path
+    QTest::addColumn<QByteArray>("existing"); // a file already there under that name
+    QTest::addColumn<QStringList>("lines"); // "<path>": the file's full path; none: `existing`
+    QTest::addColumn<QString>("message"); // the message box's text, with the path for "%1"
 
     const QString today = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
     const QStringList head { u"送样单位: U1"_s, u"日期: "_s + today, u"样品名称: S1"_s,
                              u"批    号: B1"_s };
+    const QStringList pathTitled =
+        QStringList { u"<path>旋光度(α°) 测试报表"_s } + head + QStringList { u"次序: "_s };
     QTest::newRow("run 12.345 / 12.346 in mode 0 as in the example")
-        << "PrintTitle=\r\n"_ba << QList<int> { 12345, 12346 } << u"run.Txt"_s
+        << "PrintTitle=\r\n"_ba << QList<int> { 12345, 12346 } << u"run.Txt"_s << QByteArray()
         << QStringList { u"旋光度(α°) 测试报表"_s } + head
             + QStringList { u"次序: 1.旋光度(α°)= 12.345"_s,
                             u"      2.旋光度(α°)= 12.346"_s,
                             QString(),
                             u"平均结果(n)= "_s,
                             u"标准偏差(σ)= "_s,
-                            u"检 验 员: I1"_s };
+                            u"检 验 员: I1"_s }
+        << QString();
     QTest::newRow("empty table gives six lines")
-        << "PrintTitle=T\r\n"_ba << QList<int> {} << u"empty.Txt"_s
-        << QStringList { u"T旋光度(α°) 测试报表"_s } + head + QStringList { u"次序: "_s };
+        << "PrintTitle=T\r\n"_ba << QList<int> {} << u"empty.Txt"_s << QByteArray()
+        << QStringList { u"T旋光度(α°) 测试报表"_s } + head + QStringList { u"次序: "_s }
+        << QString();
     QTest::newRow("no PrintTitle: the path is the title; the suffix Txt is added")
-        << QByteArray() << QList<int> {} << u"t1"_s
-        << QStringList { u"<path>旋光度(α°) 测试报表"_s } + head + QStringList { u"次序: "_s };
+        << QByteArray() << QList<int> {} << u"t1"_s << QByteArray() << pathTitled << QString();
+    QTest::newRow("existing report kept when replacing is refused")
+        << QByteArray() << QList<int> {} << u"old.Txt"_s << "earlier report"_ba << QStringList()
+        << QString();
+    QTest::newRow("existing report replaced when confirmed")
+        << QByteArray() << QList<int> {} << u"old.Txt"_s << "earlier report"_ba << pathTitled
+        << QString();
+    QTest::newRow("unwritable target: access denied")
+        << QByteArray() << QList<int> {} << u"<unwritable>"_s << QByteArray() << QStringList()
+        << u"对 %1 的存取被拒绝。"_s;
 }
 
 void tst_ReportWindow::saveWritesTheReport()
@@ -136,7 +147,9 @@ void tst_ReportWindow::saveWritesTheReport()
     QFETCH(QByteArray, settings);
     QFETCH(QList<int>, readings);
     QFETCH(QString, typed);
+    QFETCH(QByteArray, existing);
     QFETCH(QStringList, lines);
+    QFETCH(QString, message);
 
     WindowFixture f;
     QVERIFY(f.IsValid());
@@ -145,80 +158,31 @@ void tst_ReportWindow::saveWritesTheReport()
                          + settings);
     for (int reading : readings)
         QVERIFY(f.Confirm(*window, reading));
-    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE, { SaveAs(f.dir.filePath(typed)) }));
-
-    const QString path = f.dir.filePath(typed.endsWith(u".Txt"_s) ? typed : typed + u".Txt"_s);
-    lines.replaceInStrings(u"<path>"_s, QDir::toNativeSeparators(path));
-    QCOMPARE(f.ReadFile(path), ReportBytes(lines));
-}
-
-void tst_ReportWindow::existingReportIsReplacedOnlyWhenConfirmed()
-{
-    WindowFixture f;
-    QVERIFY(f.IsValid());
-    auto window = f.Open();
-    const QString path = f.dir.filePath(u"old.Txt"_s);
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("earlier report") > 0);
-    old.close();
-
-    const auto answer = [](QMessageBox::StandardButton which) {
-        return [which](QWidget *modal) {
+    const QString target =
+        typed == u"<unwritable>"_s ? UnwritableTarget(f.dir) : f.dir.filePath(typed);
+    if (target.isEmpty())
+        QSKIP("no place here that nobody may write");
+    const QString path = target.endsWith(u".Txt"_s) ? target : target + u".Txt"_s;
+    std::deque<ModalDriver::Step> steps { SaveAs(target) };
+    if (!existing.isEmpty()) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(existing) == existing.size());
+        const bool replace = !lines.isEmpty();
+        steps.push_back([replace](QWidget *modal) {
             if (auto *box = qobject_cast<QMessageBox *>(modal))
-                box->button(which)->click();
-        };
-    };
-    // No: back in the save dialog, which is then cancelled.
-    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE,
-                    { SaveAs(path), answer(QMessageBox::No), [](QWidget *m) {
-                         m->close();
-                     } }));
-    QCOMPARE(f.ReadFile(path), "earlier report"_ba);
-    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE, { SaveAs(path), answer(QMessageBox::Yes) }));
-    QVERIFY(f.ReadFile(path).startsWith(Gb18030::Encode(path)));
-}
+                box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        if (!replace) // back in the save dialog, which is then cancelled
+            steps.push_back([](QWidget *modal) { modal->close(); });
+    }
+    QString shown;
+    if (!message.isEmpty())
+        steps.push_back(ModalDriver::AnswerBox(&shown));
+    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE, std::move(steps)));
 
-void tst_ReportWindow::failedReportShowsItsMessage_data()
-{
-    QTest::addColumn<bool>("full"); // the disk-full device, else a file nobody may create
-    QTest::newRow("file cannot be created: access denied, exclamation icon") << false;
-    QTest::newRow("write fails: disk full, stop icon") << true;
-}
-
-void tst_ReportWindow::failedReportShowsItsMessage()
-{
-    QFETCH(bool, full);
-    WindowFixture f;
-    QVERIFY(f.IsValid());
-    // The disk-full device under a report's name, so the dialog adds no suffix.
-    const QString target = full ? f.dir.filePath(u"full.Txt"_s) : UnwritableTarget(f.dir);
-    if (full ? !QFile::link(u"/dev/full"_s, target) : target.isEmpty())
-        QSKIP("no such place here");
-    auto window = f.Open();
-
-    // Answers by kind, as the save dialog may become active again between the boxes: the name
-    // once, Yes to replacing the existing link, then the failure's message.
-    bool typed = false;
-    QString message;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    const ModalDriver::Step respond = [&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (!box) {
-            if (!std::exchange(typed, true))
-                SaveAs(target)(modal);
-        } else if (QAbstractButton *yes = box->button(QMessageBox::Yes)) {
-            yes->click();
-        } else {
-            message = box->text();
-            icon = box->icon();
-            box->button(QMessageBox::Ok)->click();
-        }
-    };
-    ModalDriver driver({ respond, respond, respond, respond, respond });
-    GetDlgItem<QPushButton>(*window, CVelmoraDlg::IDC_SAVE)->click();
-    QVERIFY(!driver.TimedOut());
-    QCOMPARE(message, (full ? u"在存取 %1 时磁盘已满。"_s : u"对 %1 的存取被拒绝。"_s).arg(target));
-    QCOMPARE(icon, full ? QMessageBox::Critical : QMessageBox::Warning);
+    QCOMPARE(shown, message.replace(u"%1"_s, QDir::toNativeSeparators(path)));
+    lines.replaceInStrings(u"<path>"_s, QDir::toNativeSeparators(path));
+    QCOMPARE(f.ReadFile(path), lines.isEmpty() ? existing : ReportBytes(lines));
 }
 
 // Two presses, two non-modal dialogs; the window goes on working, and the accepted one prints
@@ -261,11 +225,6 @@ void tst_ReportWindow::printOpensOneDialogPerPressAndPrintsThePage()
     const QPointF order = words.value(u"次序:"_s);
     QVERIFY(near(words.value(u"1.旋光度(α°)="_s), { 36, order.y() }));
     QCOMPARE(words.value(u"12.345"_s).y(), words.value(u"1.旋光度(α°)="_s).y());
-
-    if (const QString shots = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !shots.isEmpty())
-        QProcess::execute(
-            u"pdftoppm"_s,
-            { u"-png"_s, u"-r"_s, u"60"_s, u"-singlefile"_s, pdf, shots + u"/printed_report"_s });
 }
 
 // The program lies in a directory with a blank; the build put help.txt beside the executable.
@@ -314,8 +273,6 @@ void tst_ReportWindow::englishEverywhere()
         texts << window->m_list->horizontalHeaderItem(c)->text();
     QVERIFY(f.Click(*window, CVelmoraDlg::IDC_MODE, { [&texts](QWidget *modal) {
         texts << VisibleTexts(*modal);
-        if (const QString shots = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !shots.isEmpty())
-            modal->grab().save(shots + u"/mode_dialog_en.png"_s);
         modal->close();
     } }));
 
