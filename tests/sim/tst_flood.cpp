@@ -135,7 +135,9 @@ public:
     }
 
     QProcess &Process() { return m_process; }
-    bool Done() const { return m_done; }
+    // The instrument has planned all its frames and every one of them is on the line: it logs
+    // "done" when the last is planned, which may still wait behind a split frame's pause.
+    bool Done() const { return m_planned >= 0 && m_items >= m_planned; }
     bool Unplugged() const { return m_unplugged; }
     qint64 SpoiledFrames() const { return m_spoiled; }
     qint64 Bursts() const { return m_bursts; }
@@ -149,22 +151,28 @@ private:
 
     void Parse(const QString &line)
     {
+        static const QRegularExpression done(u"^done: (\\d+) frames sent"_s);
         static const QRegularExpression reading(u"^sent reading ([+-]\\d+)(.*):"_s);
         static const QRegularExpression burst(u"^sent burst of (\\d+) readings"_s);
         if (m_device.isEmpty()) {
             m_device = line;
             return;
         }
-        if (line.startsWith(u"done:"_s)) {
-            m_done = true;
-        } else if (line == u"unplugged"_s) {
+        if (const auto m = done.match(line); m.hasMatch()) {
+            m_planned = m.captured(1).toLongLong();
+            return;
+        }
+        if (line == u"unplugged"_s) {
             m_unplugged = true;
-        } else if (const auto m = burst.match(line); m.hasMatch()) {
+            return;
+        }
+        if (!line.startsWith(u"sent "_s) || line.startsWith(u"sent garbage"_s))
+            return; // connected, received commands, noise
+        ++m_items;
+        if (const auto m = burst.match(line); m.hasMatch()) {
             ++m_bursts;
             m_matcher.Expect({ FrameEvent::Kind::Reading, kBurstValue },
                              m.captured(1).toLongLong());
-        } else if (!line.startsWith(u"sent "_s)) {
-            return; // connected, received commands
         } else if (line.contains(u" with a bad "_s) || line.startsWith(u"sent bad-"_s)) {
             ++m_spoiled;
         } else if (line.startsWith(u"sent split frame: "_s)) {
@@ -195,7 +203,8 @@ private:
     Matcher &m_matcher;
     QProcess m_process;
     QString m_device;
-    bool m_done = false;
+    qint64 m_planned = -1;
+    qint64 m_items = 0;
     bool m_unplugged = false;
     qint64 m_spoiled = 0;
     qint64 m_bursts = 0;
