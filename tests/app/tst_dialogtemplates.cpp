@@ -45,13 +45,12 @@ void TestDialogTemplates::mapsBothCornersLikeTheDialogManager()
 void TestDialogTemplates::templateBuildsItsItems_data()
 {
     QTest::addColumn<int>("templateId");
-    QTest::addColumn<int>("itemCount");
     QTest::addColumn<int>("radios"); // in the group of the first radio button
-    QTest::newRow("about 100") << 100 << 3 << 0;
-    QTest::newRow("main window 102") << 102 << 31 << 0;
-    QTest::newRow("login 129") << 129 << 13 << 0;
-    QTest::newRow("sampling count 130") << 130 << 4 << 0;
-    QTest::newRow("mode 170") << 170 << 22 << 4;
+    QTest::newRow("about 100") << 100 << 0;
+    QTest::newRow("main window 102") << 102 << 0;
+    QTest::newRow("login 129") << 129 << 0;
+    QTest::newRow("sampling count 130") << 130 << 0;
+    QTest::newRow("mode 170") << 170 << 4;
 }
 
 // Every item with an ID: at its converted place, inside the dialog, on top where group boxes
@@ -59,11 +58,9 @@ void TestDialogTemplates::templateBuildsItsItems_data()
 void TestDialogTemplates::templateBuildsItsItems()
 {
     QFETCH(int, templateId);
-    QFETCH(int, itemCount);
     QFETCH(int, radios);
     const DialogTemplate *tmpl = FindDialogTemplate(templateId);
     QVERIFY(tmpl);
-    QCOMPARE(int(tmpl->items.size()), itemCount);
 
     QDialog dialog;
     BuildDialog(dialog, *tmpl);
