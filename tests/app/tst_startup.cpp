@@ -62,9 +62,6 @@ void TestStartup::startUp_data()
     QTest::newRow("stored index 20 selects no port, -1 written back")
         << QString() << "[SYSTEM]\r\nLOGINDLGSERIALNO=20\r\n"_ba << QStringList(4) << -1 << 12 << -2
         << true << u"[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_s + keys;
-    QTest::newRow("stored index -1 selects no port")
-        << QString() << "[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_ba << QStringList(4) << -1 << 12 << -2
-        << true << u"[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_s + keys;
     QTest::newRow("Chinese program directory, keys in any case")
         << u"旋光仪/数据记录"_s
         << Gb18030::Encode(u"[system]\r\nloginDlgName=张三\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_s)
