@@ -173,13 +173,13 @@ std::optional<SimOptions> ParseSimOptions(const QStringList &arguments, QString 
             return std::nullopt;
         }
     }
-    for (const QString &spec : parser.values(fault)) {
-        const QStringList parts = spec.split(u':');
+    for (const QString &rule : parser.values(fault)) {
+        const QStringList parts = rule.split(u':');
         const auto kind = ParseFault(parts.constFirst());
         bool ok = parts.size() <= 2;
         const int every = parts.size() == 2 ? parts[1].toInt(&ok) : 1;
         if (!kind || !ok || every < 1) {
-            error = u"bad fault: "_s + spec;
+            error = u"bad fault: "_s + rule;
             return std::nullopt;
         }
         options.faults.push_back({ *kind, every });
