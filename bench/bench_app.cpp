@@ -42,7 +42,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kLatencyFrames = 1000;
-constexpr int kFloodFrames = 20000;
+constexpr int kFloodFrames = 200000;
 constexpr int kIdleSeconds = 30;
 
 QByteArray ReadingFrame(int r)
