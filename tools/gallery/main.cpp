@@ -1,9 +1,11 @@
-// Renders every custom control in each of its states to PNG files, so that a person can look at
-// every look at once:   velmora-gallery <output folder>
+// Renders every custom control in each of its states, and every window and dialog during a run,
+// to PNG files, so that a person can look at every look at once:
+//     velmora-gallery <output folder>
 // Each control is drawn on a dialog-grey ground at its own size; "gallery.png" shows them all
-// side by side, enlarged three times.
+// side by side, enlarged three times. The windows are the "window_*.png" files.
 
 #include "ResourceImages.h"
+#include "WindowShots.h"
 #include "controls/ColorButton.h"
 #include "controls/DlgItem.h"
 #include "controls/HotTrackButton.h"
@@ -329,7 +331,7 @@ int main(int argc, char *argv[])
     RenderLabels(gallery);
     RenderLamps(gallery);
     RenderHotButtons(gallery);
-    if (!gallery.SaveSheet()) {
+    if (!gallery.SaveSheet() || !RenderWindows(folder)) {
         std::fprintf(stderr, "velmora-gallery: cannot write the images to %s\n",
                      qPrintable(folder));
         return 1;

@@ -1,0 +1,149 @@
+#include "WindowShots.h"
+
+#include "app/CAboutDlg.h"
+#include "app/CLoginDlg.h"
+#include "app/CVelmoraApp.h"
+#include "app/Gb18030.h"
+#include "controls/LedDigitDisplay.h"
+#include "measure/CModeSelectDlg.h"
+#include "measure/CSampleCountDlg.h"
+#include "measure/CVelmoraDlg.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The far side of a pseudo-terminal plays the instrument, so that the main window opens its port
+// and shows readings that really went through the decoder.
+class Instrument
+{
+public:
+    Instrument()
+    {
+        char name[256] = {};
+        int slave = -1;
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        termios raw {};
+        ::tcgetattr(slave, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave, TCSANOW, &raw);
+        ::close(slave);
+        m_device = QFile::decodeName(name);
+    }
+    ~Instrument()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    Instrument(const Instrument &) = delete;
+    Instrument &operator=(const Instrument &) = delete;
+
+    const QString &Device() const { return m_device; }
+
+    bool SendReading(long r)
+    {
+        QByteArray frame = "\x02" + QByteArray(1, char(7)) + '\x01'
+            + QByteArray::number(r).rightJustified(5, '0').prepend(r < 0 ? '-' : '+');
+        char check = 0;
+        for (const char c : frame)
+            check ^= c;
+        frame += check;
+        frame += '\x03';
+        return ::write(m_master, frame.constData(), frame.size()) == frame.size();
+    }
+
+private:
+    int m_master = -1;
+    QString m_device;
+};
+
+// Lets events run until `done` holds, for five seconds at most.
+template<class Condition>
+bool WaitFor(Condition done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 5000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+bool Save(QWidget &widget, const QString &folder, const QString &name)
+{
+    widget.show();
+    QCoreApplication::processEvents();
+    return widget.grab().save(QDir(folder).filePath(name + u".png"_s));
+}
+
+} // namespace
+
+bool RenderWindows(const QString &folder)
+{
+    QTemporaryDir programDir;
+    Instrument instrument;
+    if (!programDir.isValid() || instrument.Device().isEmpty())
+        return false;
+
+    QFile ini(programDir.filePath(u"Velmora.ini"_s));
+    if (!ini.open(QIODevice::WriteOnly))
+        return false;
+    ini.write(
+        "[ports]\r\nCOM1=" + QFile::encodeName(instrument.Device()) + "\r\n"
+        + Gb18030::Encode(u"[SYSTEM]\r\nnSelMode=1\r\nVELMORADLGCOLLECTIONNUM=6\r\n"
+                          u"LOGINDLGNAME=李四\r\nLOGINDLGNO=20261206-03\r\n"
+                          u"LOGINDLGSAMPLENAME=葡萄糖注射液\r\nLOGINDLGUNIT=市药品检验所\r\n"));
+    ini.close();
+
+    CVelmoraApp app(programDir.path());
+    app.LocateSettings();
+    app.LoadSettings();
+
+    bool ok = true;
+    CLoginDlg login;
+    login.m_strUnit = app.m_strUnit;
+    login.m_strSampleName = app.m_strSampleName;
+    login.m_strBatchNo = app.m_strBatchNo;
+    login.m_strInspector = app.m_strInspector;
+    login.m_nSerialNo = app.m_nSerialNo;
+    ok &= Save(login, folder, u"window_login"_s);
+
+    CVelmoraDlg window(app);
+    window.show();
+    // A run in progress in the sugar-degree mode: three confirmed readings, a fourth on display.
+    for (const long r : { 12345L, 12351L, 12339L, 12348L }) {
+        const QString shown = QString::asprintf("%+07.3f", r * 0.001);
+        ok &= instrument.SendReading(r)
+            && WaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
+        if (r != 12348L)
+            window.m_btnConfirm->click();
+    }
+    ok &= Save(window, folder, u"window_main"_s);
+
+    CAboutDlg about;
+    ok &= Save(about, folder, u"window_about"_s);
+    CSampleCountDlg count;
+    count.m_nCount = app.m_nSampleCount;
+    ok &= Save(count, folder, u"window_sample_count"_s);
+    CModeSelectDlg mode;
+    mode.SetChoice(window.CurrentModeConstants(), window.m_nSelMode);
+    ok &= Save(mode, folder, u"window_mode_select"_s);
+    return ok;
+}

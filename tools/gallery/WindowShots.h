@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Renders the program's windows and dialogs, filled as a user would see them during a run, to
+// PNG files in `folder`. False when a window could not be brought up or a file not written.
+bool RenderWindows(const QString &folder);
