@@ -6,13 +6,13 @@
 namespace {
 
 // Bytes of one code point in GB18030: ASCII takes one, the BMP two or four, the rest four.
-qsizetype CodePointSize(char32_t codePoint)
+// One encoder serves a whole text: building it looks up the codec each time.
+qsizetype CodePointSize(QStringEncoder &encoder, char32_t codePoint)
 {
     if (codePoint < 0x80)
         return 1;
     if (codePoint > 0xFFFF)
         return 4;
-    QStringEncoder encoder("GB18030");
     const char16_t unit = static_cast<char16_t>(codePoint);
     const QByteArray bytes = encoder.encode(QStringView(&unit, 1));
     return bytes.size();
@@ -43,7 +43,7 @@ QString TruncateToBytes(QStringView text, qsizetype maxBytes)
 {
     if (maxBytes <= 0)
         return {};
-    // Pure ASCII (the common case for numbers and paths) needs no encoder.
+    QStringEncoder encoder("GB18030");
     qsizetype used = 0;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -54,7 +54,7 @@ QString TruncateToBytes(QStringView text, qsizetype maxBytes)
             codePoint = QChar::surrogateToUcs4(c, text[i + 1]);
             units = 2;
         }
-        const qsizetype size = CodePointSize(codePoint);
+        const qsizetype size = CodePointSize(encoder, codePoint);
         if (used + size > maxBytes)
             break;
         used += size;
