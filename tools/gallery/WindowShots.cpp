@@ -1,5 +1,6 @@
 #include "WindowShots.h"
 
+#include "PtyPair.h"
 #include "app/CAboutDlg.h"
 #include "app/CLoginDlg.h"
 #include "app/CVelmoraApp.h"
@@ -17,59 +18,20 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The far side of a pseudo-terminal plays the instrument, so that the main window opens its port
-// and shows readings that really went through the decoder.
-class Instrument
+// A reading of r thousandths of a degree, framed as the instrument sends it.
+QByteArray ReadingFrame(long r)
 {
-public:
-    Instrument()
-    {
-        char name[256] = {};
-        int slave = -1;
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
-            return;
-        termios raw {};
-        ::tcgetattr(slave, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
-        ::close(slave);
-        m_device = QFile::decodeName(name);
-    }
-    ~Instrument()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-    }
-    Instrument(const Instrument &) = delete;
-    Instrument &operator=(const Instrument &) = delete;
-
-    const QString &Device() const { return m_device; }
-
-    bool SendReading(long r)
-    {
-        QByteArray frame = "\x02" + QByteArray(1, char(7)) + '\x01'
-            + QByteArray::number(r).rightJustified(5, '0').prepend(r < 0 ? '-' : '+');
-        char check = 0;
-        for (const char c : frame)
-            check ^= c;
-        frame += check;
-        frame += '\x03';
-        return ::write(m_master, frame.constData(), frame.size()) == frame.size();
-    }
-
-private:
-    int m_master = -1;
-    QString m_device;
-};
+    QByteArray frame = "\x02" + QByteArray(1, char(7)) + '\x01'
+        + QByteArray::number(r < 0 ? -r : r).rightJustified(5, '0').prepend(r < 0 ? '-' : '+');
+    char check = 0;
+    for (const char c : frame)
+        check ^= c;
+    return frame + check + '\x03';
+}
 
 // Lets events run until `done` holds, for five seconds at most.
 template<class Condition>
@@ -98,15 +60,17 @@ bool Save(QWidget &widget, const QString &folder, const QString &name)
 bool RenderWindows(const QString &folder)
 {
     QTemporaryDir programDir;
-    Instrument instrument;
-    if (!programDir.isValid() || instrument.Device().isEmpty())
+    // The far side of a pseudo-terminal plays the instrument, so that the main window opens its
+    // port and shows readings that really went through the decoder.
+    PtyPair instrument;
+    if (!programDir.isValid() || !instrument.IsValid())
         return false;
 
     QFile ini(programDir.filePath(u"Velmora.ini"_s));
     if (!ini.open(QIODevice::WriteOnly))
         return false;
     ini.write(
-        "[ports]\r\nCOM1=" + QFile::encodeName(instrument.Device()) + "\r\n"
+        "[ports]\r\nCOM1=" + QFile::encodeName(instrument.SlavePath()) + "\r\n"
         + Gb18030::Encode(u"[SYSTEM]\r\nnSelMode=1\r\nVELMORADLGCOLLECTIONNUM=6\r\n"
                           u"LOGINDLGNAME=李四\r\nLOGINDLGNO=20261206-03\r\n"
                           u"LOGINDLGSAMPLENAME=葡萄糖注射液\r\nLOGINDLGUNIT=市药品检验所\r\n"));
@@ -130,8 +94,8 @@ bool RenderWindows(const QString &folder)
     // A run in progress in the sugar-degree mode: three confirmed readings, a fourth on display.
     for (const long r : { 12345L, 12351L, 12339L, 12348L }) {
         const QString shown = QString::asprintf("%+07.3f", r * 0.001);
-        ok &= instrument.SendReading(r)
-            && WaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
+        instrument.Send(ReadingFrame(r));
+        ok &= WaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
         if (r != 12348L)
             window.m_btnConfirm->click();
     }
