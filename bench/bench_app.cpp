@@ -9,31 +9,22 @@
 //            the port open and nothing arriving; taken by the parent from /proc
 // Run it with QT_QPA_PLATFORM=offscreen or on a display:
 //   bench_app [latency|flood|idle]...      (all three without arguments)
-#include "app/CLoginDlg.h"
-#include "app/CVelmoraApp.h"
+#include "AppHarness.h"
 #include "controls/LedDigitDisplay.h"
 #include "link/FrameScanner.h"
 #include "measure/CVelmoraDlg.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <functional>
 #include <map>
-#include <pty.h>
 #include <signal.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -44,25 +35,6 @@ namespace {
 constexpr int kLatencyFrames = 1000;
 constexpr int kFloodFrames = 200000;
 constexpr int kIdleSeconds = 30;
-
-QByteArray ReadingFrame(int r)
-{
-    char text[16];
-    const int n = std::snprintf(text, sizeof text, "%+06d", r);
-    QByteArray frame = "\x02"_ba + char(n + 1) + '\x01' + QByteArray(text, n);
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    return frame + check + '\x03';
-}
-
-bool WaitUntil(const std::function<bool()> &condition, int timeoutMs = 30000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return condition();
-}
 
 // Notes when the reading display paints, and what it shows then.
 class PaintWatch : public QObject
@@ -81,82 +53,6 @@ public:
         return false;
     }
 };
-
-class Terminal
-{
-public:
-    Terminal()
-    {
-        char name[256] = {};
-        int slave = -1;
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
-            return;
-        termios raw {};
-        ::tcgetattr(slave, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
-        ::close(slave);
-        // The window reads on this thread's turn, so the writer must never block it.
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        m_path = QByteArray(name);
-    }
-    ~Terminal()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-    }
-    Terminal(const Terminal &) = delete;
-    Terminal &operator=(const Terminal &) = delete;
-
-    bool IsValid() const { return m_master >= 0; }
-    const QByteArray &Path() const { return m_path; }
-
-    void Write(const QByteArray &bytes)
-    {
-        for (qsizetype sent = 0; sent < bytes.size();) {
-            const ssize_t n = ::write(m_master, bytes.constData() + sent, bytes.size() - sent);
-            if (n > 0)
-                sent += n;
-            else
-                QCoreApplication::processEvents();
-        }
-    }
-
-private:
-    int m_master = -1;
-    QByteArray m_path;
-};
-
-// Runs the application's start-up with the login confirmed at once and hands the shown main
-// window to `measure`, whose result becomes the exit code.
-int RunApplication(int argc, char *argv[],
-                   const std::function<int(CVelmoraDlg &, Terminal &)> &measure)
-{
-    QApplication application(argc, argv);
-    Terminal terminal;
-    QTemporaryDir dir;
-    QFile ini(dir.filePath(u"Velmora.ini"_s));
-    if (!terminal.IsValid() || !ini.open(QIODevice::WriteOnly))
-        return 1;
-    ini.write("[ports]\r\nCOM1=" + terminal.Path() + "\r\n");
-    ini.close();
-
-    CVelmoraApp velmora(dir.path());
-    int result = 1;
-    velmora.SetModalRunner([&](QDialog &dialog) {
-        if (qobject_cast<CLoginDlg *>(&dialog)) {
-            dialog.show();
-            return int(QDialog::Accepted);
-        }
-        auto &window = dynamic_cast<CVelmoraDlg &>(dialog);
-        window.show();
-        WaitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); });
-        result = measure(window, terminal);
-        return int(QDialog::Rejected);
-    });
-    velmora.InitInstance();
-    return result;
-}
 
 int MeasureLatency(CVelmoraDlg &window, Terminal &terminal)
 {
