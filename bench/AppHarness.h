@@ -2,9 +2,9 @@
 
 // What the end-to-end benchmarks share: the real start-up with the login confirmed at once, the
 // main window's instrument on a pseudo-terminal, and reading frames to write into it.
-#include "app/CLoginDlg.h"
 #include "app/CVelmoraApp.h"
-#include "measure/CVelmoraDlg.h"
+#include "ui/windows/CLoginDlg.h"
+#include "ui/windows/CVelmoraDlg.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -10,9 +10,9 @@
 // Run it with QT_QPA_PLATFORM=offscreen or on a display:
 //   bench_app [latency|flood|idle]...      (all three without arguments)
 #include "AppHarness.h"
-#include "controls/LedDigitDisplay.h"
-#include "link/FrameScanner.h"
-#include "measure/CVelmoraDlg.h"
+#include "core/link/FrameScanner.h"
+#include "ui/controls/LedDigitDisplay.h"
+#include "ui/windows/CVelmoraDlg.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,9 +6,9 @@
 // per second); counts frames decoded per second, frames lost and frames out of order.
 // BM_LatencyToHandler: one frame at a time; the time from the write() that puts the frame on the
 // line to the handler having decoded it, median and 99th percentile.
-#include "PtyPair.h"
-#include "link/CSerialPort.h"
-#include "link/FrameScanner.h"
+#include "core/link/CSerialPort.h"
+#include "core/link/FrameScanner.h"
+#include "support/PtyPair.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

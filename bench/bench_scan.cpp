@@ -1,6 +1,6 @@
 // Throughput of the frame scan over a long stream of mixed frames and noise, fed through the
 // receive area in bursts as the receive thread hands them over.
-#include "link/FrameScanner.h"
+#include "core/link/FrameScanner.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

@@ -6,7 +6,7 @@
 // main window with its serial channel on a pseudo-terminal), then feeds readings through the
 // terminal and reports its resident memory. Run it with QT_QPA_PLATFORM=offscreen or on a display.
 #include "AppHarness.h"
-#include "controls/LedDigitDisplay.h"
+#include "ui/controls/LedDigitDisplay.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "app/CVelmoraApp.h"
 
-#include "app/CLoginDlg.h"
-#include "app/Language.h"
-#include "app/ProfileFile.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsLocation.h"
-#include "measure/CVelmoraDlg.h"
+#include "core/settings/ProfileFile.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/settings/SettingsLocation.h"
+#include "core/text/Language.h"
+#include "ui/windows/CLoginDlg.h"
+#include "ui/windows/CVelmoraDlg.h"
 
 #include <QCoreApplication>
 #include <QDialog>

@@ -1,8 +1,8 @@
-#include "app/CLoginDlg.h"
 #include "app/CVelmoraApp.h"
-#include "app/Gb18030.h"
-#include "controls/StyledLabel.h"
-#include "measure/CVelmoraDlg.h"
+#include "core/text/Gb18030.h"
+#include "ui/controls/StyledLabel.h"
+#include "ui/windows/CLoginDlg.h"
+#include "ui/windows/CVelmoraDlg.h"
 
 #include <QComboBox>
 #include <QDir>

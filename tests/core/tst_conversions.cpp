@@ -1,5 +1,5 @@
-#include "measure/Conversions.h"
-#include "measure/RunStatistics.h"
+#include "core/measure/Conversions.h"
+#include "core/measure/RunStatistics.h"
 
 #include <QTest>
 

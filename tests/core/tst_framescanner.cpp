@@ -1,5 +1,5 @@
-#include "link/Frame.h"
-#include "link/FrameScanner.h"
+#include "core/link/Frame.h"
+#include "core/link/FrameScanner.h"
 
 #include <QTest>
 

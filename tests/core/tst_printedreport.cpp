@@ -1,4 +1,4 @@
-#include "report/PrintedReport.h"
+#include "core/report/PrintedReport.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "app/ProfileFile.h"
+#include "core/settings/ProfileFile.h"
 
 #include <QDir>
 #include <QFile>

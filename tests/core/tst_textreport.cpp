@@ -1,5 +1,5 @@
-#include "app/StringTable.h"
-#include "report/TextReport.h"
+#include "core/report/TextReport.h"
+#include "core/text/StringTable.h"
 
 #include <QFile>
 #include <QStringEncoder>

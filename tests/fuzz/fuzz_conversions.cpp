@@ -3,9 +3,9 @@
 // subnormals) and any converted value. UndefinedBehaviorSanitizer aborts on an overflowing
 // conversion; the checks below hold the display texts to their seven-cell layout.
 #include "FuzzCheck.h"
-#include "link/Frame.h"
-#include "link/FrameScanner.h"
-#include "measure/Conversions.h"
+#include "core/link/Frame.h"
+#include "core/link/FrameScanner.h"
+#include "core/measure/Conversions.h"
 
 #include <cerrno>
 #include <climits>

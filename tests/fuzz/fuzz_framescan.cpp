@@ -11,9 +11,9 @@
 //   as each frame scanned on its own. (Noise that announces a long frame may swallow a later
 //   frame or not, depending on where the bursts end; that is the scan's nature, not a fault.)
 #include "FuzzCheck.h"
-#include "link/Frame.h"
-#include "link/FrameScanner.h"
-#include "link/RxRoom.h"
+#include "core/link/Frame.h"
+#include "core/link/FrameScanner.h"
+#include "core/link/RxRoom.h"
 
 #include <algorithm>
 #include <cstring>

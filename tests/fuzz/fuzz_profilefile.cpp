@@ -4,8 +4,8 @@
 // case, and touches at most the one line it replaces or adds; a refused write leaves the file as
 // it was.
 #include "FuzzCheck.h"
-#include "app/Gb18030.h"
-#include "app/ProfileFile.h"
+#include "core/settings/ProfileFile.h"
+#include "core/text/Gb18030.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,14 +1,14 @@
 #include "WindowShots.h"
 
-#include "PtyPair.h"
-#include "app/CAboutDlg.h"
-#include "app/CLoginDlg.h"
 #include "app/CVelmoraApp.h"
-#include "app/Gb18030.h"
-#include "controls/LedDigitDisplay.h"
-#include "measure/CModeSelectDlg.h"
-#include "measure/CSampleCountDlg.h"
-#include "measure/CVelmoraDlg.h"
+#include "core/text/Gb18030.h"
+#include "support/PtyPair.h"
+#include "ui/controls/LedDigitDisplay.h"
+#include "ui/windows/CAboutDlg.h"
+#include "ui/windows/CLoginDlg.h"
+#include "ui/windows/CModeSelectDlg.h"
+#include "ui/windows/CSampleCountDlg.h"
+#include "ui/windows/CVelmoraDlg.h"
 
 #include <QCoreApplication>
 #include <QDir>

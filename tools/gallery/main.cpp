@@ -4,14 +4,14 @@
 // Each control is drawn on a dialog-grey ground at its own size; "gallery.png" shows them all
 // side by side, enlarged three times. The windows are the "window_*.png" files.
 
-#include "ResourceImages.h"
 #include "WindowShots.h"
-#include "controls/ColorButton.h"
-#include "controls/DlgItem.h"
-#include "controls/HotTrackButton.h"
-#include "controls/LedDigitDisplay.h"
-#include "controls/StateImageButton.h"
-#include "controls/StyledLabel.h"
+#include "ui/controls/ColorButton.h"
+#include "ui/controls/DlgItem.h"
+#include "ui/controls/HotTrackButton.h"
+#include "ui/controls/LedDigitDisplay.h"
+#include "ui/controls/ResourceImages.h"
+#include "ui/controls/StateImageButton.h"
+#include "ui/controls/StyledLabel.h"
 
 #include <QApplication>
 #include <QDir>

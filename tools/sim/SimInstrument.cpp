@@ -1,6 +1,6 @@
 #include "SimInstrument.h"
 
-#include "app/ProfileFile.h"
+#include "core/settings/ProfileFile.h"
 
 #include <QFile>
 #include <QFileInfo>

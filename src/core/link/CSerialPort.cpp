@@ -1,0 +1,275 @@
+#include "core/link/CSerialPort.h"
+
+#include "core/link/RxRoom.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+CSerialPort::CSerialPort(QObject *parent)
+    : QObject(parent)
+{
+    connect(this, &CSerialPort::burstRead, this, &CSerialPort::DeliverBurst, Qt::QueuedConnection);
+    connect(this, &CSerialPort::linkWentDown, this, &CSerialPort::OnLinkLost, Qt::QueuedConnection);
+}
+
+CSerialPort::~CSerialPort()
+{
+    Close();
+}
+
+void CSerialPort::Configure(const QString &portName, int baudRate, int byteSize, int parity,
+                            int stopBits)
+{
+    m_strPortName = portName;
+    m_dwBaudRate = baudRate;
+    m_nByteSize = byteSize;
+    m_nParity = parity;
+    m_nStopBits = stopBits;
+}
+
+void CSerialPort::SetPortLookup(PortLookup lookup)
+{
+    m_portLookup = std::move(lookup);
+}
+
+bool CSerialPort::Open()
+{
+    if (m_bRunning)
+        return false;
+
+    m_strDevice = ResolvePortDevice(m_strPortName, m_portLookup);
+    m_rx.nStart = 0;
+    m_rx.nCount = 0;
+    m_bHandedOver = false;
+    m_bReadPermit.store(true, std::memory_order_relaxed);
+    m_bLinkLost.store(false, std::memory_order_relaxed);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_txPending.clear();
+        m_strLinkError.clear();
+    }
+    m_tail.clear();
+    m_bThreadDone.store(false, std::memory_order_relaxed);
+
+    m_opened = std::promise<bool>();
+    std::future<bool> opened = m_opened.get_future();
+    const LineSettings line { m_dwBaudRate, m_nByteSize, m_nParity, m_nStopBits };
+    m_pThread.reset(
+        QThread::create([this, device = m_strDevice, line] { ReceiveThreadProc(device, line); }));
+    m_pThread->setObjectName(u"velmora-receive"_s);
+    m_pThread->start();
+    if (!m_pThread->isRunning() && !m_pThread->isFinished()) {
+        m_pThread.reset(); // no thread could be created
+        return false;
+    }
+
+    // Waiting here is safe: until it has answered, the thread waits on nobody.
+    if (!opened.get()) {
+        m_pThread->wait();
+        m_bThreadDone.load(std::memory_order_acquire);
+        m_pThread.reset();
+        return false;
+    }
+    m_bRunning = true;
+    return true;
+}
+
+void CSerialPort::Close()
+{
+    if (!m_bRunning)
+        return;
+    m_bRunning = false;
+    m_bHandedOver = false;
+
+    // QThread::quit, unlike a posted call, is safe against the thread ending at the same moment.
+    m_pThread->quit();
+    m_pThread->wait();
+    m_bThreadDone.load(std::memory_order_acquire);
+    m_pThread.reset();
+    m_bReadPermit.store(true, std::memory_order_relaxed);
+    // Notifications the thread posted before it ended belong to this session only.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+}
+
+int CSerialPort::Write(std::span<const std::uint8_t> bytes)
+{
+    if (!m_bRunning || m_bLinkLost.load(std::memory_order_acquire))
+        return -1;
+    if (bytes.empty())
+        return 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_txPending.append(reinterpret_cast<const char *>(bytes.data()),
+                           static_cast<qsizetype>(bytes.size()));
+    }
+    emit writeQueued(QPrivateSignal());
+    return static_cast<int>(bytes.size());
+}
+
+void CSerialPort::SetReadPermission()
+{
+    if (!m_bHandedOver)
+        return;
+    m_bHandedOver = false;
+    m_bReadPermit.store(true, std::memory_order_release);
+    // Bytes that waited while the owner held the area raise no new readyRead.
+    emit readPermitted(QPrivateSignal());
+}
+
+void CSerialPort::DeliverBurst()
+{
+    if (!m_bRunning || m_bReadPermit.load(std::memory_order_acquire))
+        return;
+    m_bHandedOver = true;
+    emit serialData(this, &m_rx);
+}
+
+void CSerialPort::OnLinkLost()
+{
+    if (!m_bRunning)
+        return;
+    QString reason;
+    {
+        const std::lock_guard lock(m_mutex);
+        reason = m_strLinkError;
+    }
+    emit linkLost(reason);
+}
+
+void CSerialPort::ReceiveThreadProc(const QString &device, const LineSettings &line)
+{
+    RunPort(device, line);
+    m_bThreadDone.store(true, std::memory_order_release);
+}
+
+void CSerialPort::RunPort(const QString &device, const LineSettings &line)
+{
+    QSerialPort port;
+    port.setPortName(device);
+    // Like the driver queue of the instrument's PC: at most one receive area waits in memory,
+    // the rest stays in the kernel.
+    port.setReadBufferSize(RxBuffer::kSize);
+    if (!port.open(QIODevice::ReadWrite)) {
+        m_opened.set_value(false);
+        return;
+    }
+    if (!ApplyCommState(port, line)) {
+        port.close();
+        m_opened.set_value(false);
+        return;
+    }
+    // A pseudo-terminal has no modem lines; the instrument does not need DTR to talk.
+    if (!port.setDataTerminalReady(true))
+        port.clearError();
+
+    m_pPort = &port;
+    QEventLoop loop;
+    connect(&port, &QSerialPort::readyRead, &port, [this] { ReadBurst(); });
+    connect(&port, &QSerialPort::errorOccurred, &port,
+            [this](QSerialPort::SerialPortError error) { OnPortError(error); });
+    connect(this, &CSerialPort::readPermitted, &port, [this] { ReadBurst(); });
+    connect(this, &CSerialPort::writeQueued, &port, [this] { FlushWrites(); });
+    m_opened.set_value(true);
+    loop.exec();
+    m_pPort = nullptr;
+}
+
+bool CSerialPort::ApplyCommState(QSerialPort &port, const LineSettings &line)
+{
+    if (line.baudRate <= 0 || !port.setBaudRate(line.baudRate))
+        return false;
+    const int byteSize = line.byteSize & 0xFF;
+    if (byteSize < 5 || byteSize > 8
+        || !port.setDataBits(static_cast<QSerialPort::DataBits>(byteSize)))
+        return false;
+
+    static constexpr QSerialPort::Parity kParity[] = { QSerialPort::NoParity,
+                                                       QSerialPort::EvenParity,
+                                                       QSerialPort::OddParity };
+    if (line.parity >= 0 && line.parity < 3 && !port.setParity(kParity[line.parity]))
+        return false;
+
+    static constexpr QSerialPort::StopBits kStopBits[] = { QSerialPort::OneStop,
+                                                           QSerialPort::TwoStop,
+                                                           QSerialPort::OneAndHalfStop };
+    if (line.stopBits >= 1 && line.stopBits <= 3 && !port.setStopBits(kStopBits[line.stopBits - 1]))
+        return false;
+    return true;
+}
+
+void CSerialPort::ReadBurst()
+{
+    const bool open = m_pPort->isOpen();
+    const qint64 waiting = open ? m_pPort->bytesAvailable() : m_tail.size();
+    if (waiting <= 0 || !m_bReadPermit.load(std::memory_order_acquire))
+        return;
+    m_nDropped.fetch_add(MakeRxRoom(m_rx, waiting), std::memory_order_relaxed);
+    if (Read(waiting) <= 0)
+        return;
+    m_bReadPermit.store(false, std::memory_order_release);
+    emit burstRead(QPrivateSignal());
+}
+
+int CSerialPort::Read(qsizetype wanted)
+{
+    const qsizetype size = std::min<qsizetype>(wanted, RxFreeRoom(m_rx));
+    if (size <= 0)
+        return 0;
+    char *target = reinterpret_cast<char *>(m_rx.data.data() + m_rx.nStart + m_rx.nCount);
+    qint64 got = 0;
+    if (m_pPort->isOpen()) {
+        got = m_pPort->read(target, size);
+        if (got < 0)
+            return -1;
+    } else {
+        got = size;
+        std::memcpy(target, m_tail.constData(), static_cast<size_t>(size));
+        m_tail.remove(0, size);
+    }
+    m_rx.nCount += static_cast<int>(got);
+    return static_cast<int>(got);
+}
+
+void CSerialPort::FlushWrites()
+{
+    QByteArray bytes;
+    {
+        const std::lock_guard lock(m_mutex);
+        bytes.swap(m_txPending);
+    }
+    // QSerialPort keeps what the line does not take at once and writes it as the line drains.
+    if (!bytes.isEmpty() && m_pPort->isOpen())
+        m_pPort->write(bytes);
+}
+
+void CSerialPort::OnPortError(QSerialPort::SerialPortError error)
+{
+    // An unplug arrives as ReadError on some Qt versions and as ResourceError on others.
+    // A WriteError loses that write only; the reads tell whether the device is still there.
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    if (m_bLinkLost.exchange(true, std::memory_order_acq_rel))
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_strLinkError = m_pPort->errorString();
+    }
+    // Not from inside QSerialPort's own notification: close once it has returned.
+    QTimer::singleShot(0, m_pPort, [this] { DropLink(); });
+    emit linkWentDown(QPrivateSignal());
+}
+
+void CSerialPort::DropLink()
+{
+    // Bytes already received still reach the owner; only what the device never sent is missing.
+    m_tail = m_pPort->readAll();
+    m_pPort->close();
+    ReadBurst();
+}

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "core/link/PortName.h"
+#include "core/link/RxBuffer.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <span>
+
+class QThread;
+
+// WM_USER + 20: the number of the data notification (serialData) on the Windows build; kept so
+// that logs and tools name the same message.
+inline constexpr int WM_SERIAL_DATA = 0x0400 + 20;
+
+// The serial channel to the polarimeter: one port and one receive thread.
+//
+// The receive thread creates, uses and destroys the QSerialPort; no other thread touches it.
+// It reads each burst (at most the free room of the receive area) into the channel's RxBuffer and
+// posts serialData to the channel's thread. The handler owns the RxBuffer until it calls
+// SetReadPermission(), which must be its last action on the channel; the receive thread reads
+// nothing more until then. The thread never waits on the user-interface thread (it posts and
+// returns to its event loop), so Close() can always stop it promptly.
+//
+// All public functions belong to the thread that created the channel.
+class CSerialPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CSerialPort(QObject *parent = nullptr);
+    ~CSerialPort() override;
+
+    // Port name as the user chose it ("COM3", or a device path); codes as in the settings:
+    // parity 0 none, 1 even, 2 odd; stop bits 1 one, 2 two, 3 one and a half.
+    // Takes effect at the next Open().
+    void Configure(const QString &portName, int baudRate, int byteSize, int parity, int stopBits);
+    // Where "COM<n>" names are looked up at Open(); see ResolvePortDevice.
+    void SetPortLookup(PortLookup lookup);
+
+    // Opens the port exclusively, applies the line settings, raises DTR where the device has it
+    // and starts the receive thread. FALSE when already running or when the port cannot be
+    // opened or set up; then nothing stays open.
+    bool Open();
+    // Stops the receive thread and closes the port. Does nothing unless running. Never waits on
+    // the owner: safe in every state, also from the owner's destructor or from a serialData
+    // handler.
+    void Close();
+
+    // Queues the bytes for the line, in order and complete, and returns their count; -1 when the
+    // channel is not running or its link is lost. The receive thread writes them.
+    int Write(std::span<const std::uint8_t> bytes);
+
+    // Ends the owner's turn with the RxBuffer of the last serialData; the receive thread may read
+    // again.
+    void SetReadPermission();
+
+    bool IsRunning() const { return m_bRunning; }
+    QString PortName() const { return m_strPortName; }
+    // The device that the last Open() used.
+    QString DevicePath() const { return m_strDevice; }
+    // Held bytes dropped because the receive area was full of bytes that no frame could consume.
+    qint64 DroppedByteCount() const { return m_nDropped.load(std::memory_order_relaxed); }
+
+signals:
+    // WM_SERIAL_DATA: new bytes lie behind the ones held before. Connect directly; the handler
+    // scans `rx` and ends with port->SetReadPermission().
+    void serialData(CSerialPort *port, RxBuffer *rx);
+    // The device went away or the line failed; the channel receives nothing more. Close() still
+    // completes. `reason` is the system's message and may be vague.
+    void linkLost(const QString &reason);
+
+    // Doorbells between the two threads; they carry no data. Every call that crosses threads
+    // goes through a queued signal, so each side only ever runs its own functions.
+    void readPermitted(QPrivateSignal);
+    void writeQueued(QPrivateSignal);
+    void burstRead(QPrivateSignal);
+    void linkWentDown(QPrivateSignal);
+
+private:
+    struct LineSettings
+    {
+        qint32 baudRate = 0;
+        int byteSize = 0;
+        int parity = 0;
+        int stopBits = 0;
+    };
+
+    // Receive thread.
+    void ReceiveThreadProc(const QString &device, const LineSettings &line);
+    void RunPort(const QString &device, const LineSettings &line);
+    static bool ApplyCommState(QSerialPort &port, const LineSettings &line);
+    void ReadBurst();
+    int Read(qsizetype wanted);
+    void FlushWrites();
+    void OnPortError(QSerialPort::SerialPortError error);
+    void DropLink();
+
+    // User-interface thread.
+    void DeliverBurst();
+    void OnLinkLost();
+
+    QString m_strPortName = QStringLiteral("COM2");
+    qint32 m_dwBaudRate = 38400;
+    int m_nByteSize = 8;
+    int m_nParity = 0;
+    int m_nStopBits = 1;
+    PortLookup m_portLookup;
+    QString m_strDevice;
+
+    bool m_bRunning = false;
+    bool m_bHandedOver = false; // serialData delivered, SetReadPermission not yet called
+    std::unique_ptr<QThread> m_pThread;
+
+    // Written by the receive thread only while it holds the read permission, by the handler only
+    // while it does not.
+    RxBuffer m_rx;
+    // True: the receive thread may fill m_rx. Its release stores hand m_rx from side to side.
+    std::atomic<bool> m_bReadPermit { true };
+    std::atomic<bool> m_bLinkLost { false };
+    std::atomic<qint64> m_nDropped { 0 };
+    std::atomic<bool> m_bThreadDone { false }; // orders the thread's last steps before Close's
+
+    QSerialPort *m_pPort = nullptr; // receive thread only
+    std::promise<bool> m_opened;
+
+    std::mutex m_mutex; // guards the two members below
+    QByteArray m_txPending;
+    QString m_strLinkError;
+
+    QByteArray m_tail; // receive thread: bytes the port still held when the link was lost
+};

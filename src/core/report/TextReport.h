@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/report/ReportContent.h"
+
+#include <QString>
+
+// Causes of a failed report file, in the order of their message texts 61856 to 61870.
+enum class FileErrorCause : int {
+    None = 0,
+    Generic,
+    FileNotFound,
+    BadPath,
+    TooManyOpenFiles,
+    AccessDenied,
+    InvalidFile,
+    RemoveCurrentDir,
+    DirectoryFull,
+    BadSeek,
+    HardIO,
+    SharingViolation,
+    LockViolation,
+    DiskFull,
+    EndOfFile,
+};
+
+struct TextReportResult
+{
+    enum class Outcome {
+        Written,
+        CreateFailed, // nothing written; show messageId() with an exclamation icon
+        WriteFailed, // the file keeps what was written before; show messageId() with a stop icon
+    };
+
+    Outcome outcome = Outcome::Written;
+    FileErrorCause cause = FileErrorCause::None;
+
+    bool ok() const { return outcome == Outcome::Written; }
+    // The string-table entry to show, with the file's path in place of "%1"; 0 when written.
+    int messageId() const;
+};
+
+// The report in the text-file format: GB18030, CR LF line ends, no byte-order mark.
+QByteArray TextReportBytes(const ReportContent &content);
+
+// Creates (or truncates) the file at path and writes the report, one write per line.
+TextReportResult WriteTextReport(const QString &path, const ReportContent &content);
+
+// The cause for an operating-system error number of a failed create.
+FileErrorCause FileErrorCauseFromErrno(int error);

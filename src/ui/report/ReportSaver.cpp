@@ -1,0 +1,55 @@
+#include "ui/report/ReportSaver.h"
+
+#include "core/settings/ProfileFile.h"
+#include "core/text/StringTable.h"
+#include "ui/dialogs/DialogBuilder.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+void ConfigureReportFileDialog(QFileDialog &dialog)
+{
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(u"*.Txt"_s);
+    dialog.setDefaultSuffix(u"Txt"_s);
+}
+
+QString AskReportFilePath(QWidget *parent)
+{
+    QFileDialog dialog(parent);
+    ConfigureReportFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString ReportFailureText(const TextReportResult &result, const QString &path)
+{
+    // Not QString::arg: a path may itself hold "%1" or "%2", which must stay as typed.
+    return LoadString(result.messageId()).replace(u"%1"_s, path);
+}
+
+TextReportResult SaveTextReport(QWidget *parent, const QString &path, ReportContent content,
+                                const ProfileFile &settings)
+{
+    content.title = ReadReportTitle(settings, QDir::toNativeSeparators(path));
+    content.date = FormatReportDate(QDate::currentDate());
+    const TextReportResult result = WriteTextReport(path, content);
+    const QString shownPath = QDir::toNativeSeparators(path);
+    switch (result.outcome) {
+    case TextReportResult::Outcome::Written:
+        break;
+    case TextReportResult::Outcome::CreateFailed:
+        QMessageBox::warning(parent, ProgramName(), ReportFailureText(result, shownPath));
+        break;
+    case TextReportResult::Outcome::WriteFailed:
+        QMessageBox::critical(parent, ProgramName(), ReportFailureText(result, shownPath));
+        break;
+    }
+    return result;
+}

@@ -1,0 +1,90 @@
+#include "ui/windows/CModeSelectDlg.h"
+
+#include "core/settings/ProfileFile.h"
+#include "core/settings/SettingsKeys.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLineEdit>
+
+namespace Keys = SettingsKeys;
+
+namespace {
+
+constexpr int kModeCount = 4;
+
+QString FormatConstant(float value)
+{
+    return QString::asprintf("%f", static_cast<double>(value));
+}
+
+void StoreConstant(ProfileFile &settings, const Keys::TextKey &key, QStringView writeKey,
+                   const QString &text, float &member)
+{
+    settings.WriteString(key.section, writeKey, text);
+    if (const auto value = ParseModeConstant(text))
+        member = *value;
+}
+
+} // namespace
+
+CModeSelectDlg::CModeSelectDlg(QWidget *parent)
+    : TemplateDialog(kTemplateId, parent)
+{ }
+
+void CModeSelectDlg::SetChoice(const ModeConstants &constants, int mode)
+{
+    m_strA = FormatConstant(constants.a);
+    m_strLenC = FormatConstant(constants.lenC);
+    m_strC = FormatConstant(constants.C);
+    m_strLena = FormatConstant(constants.lena);
+    m_nSelMode = mode;
+}
+
+void CModeSelectDlg::StoreChoice(ProfileFile &settings, ModeConstants &constants) const
+{
+    StoreConstant(settings, Keys::kModeA, Keys::kModeA.key, m_strA, constants.a);
+    StoreConstant(settings, Keys::kModeLenC, Keys::kModeLenC.key, m_strLenC, constants.lenC);
+    StoreConstant(settings, Keys::kModeC, Keys::kModeC.key, m_strC, constants.C);
+    StoreConstant(settings, Keys::kModeLena, Keys::kModeLenaWriteKey, m_strLena, constants.lena);
+    settings.WriteInt(Keys::kSelMode.section, Keys::kSelMode.key, m_nSelMode);
+}
+
+bool CModeSelectDlg::DoDataExchange(bool saveAndValidate)
+{
+    ExchangeText(saveAndValidate, IDC_A, m_strA);
+    ExchangeText(saveAndValidate, IDC_C, m_strC);
+    ExchangeText(saveAndValidate, IDC_LEN_C, m_strLenC);
+    ExchangeText(saveAndValidate, IDC_LENA, m_strLena);
+
+    QButtonGroup *group = GetDlgGroup(*this, IDC_MODE_FIRST);
+    if (!group)
+        return true;
+    if (saveAndValidate) {
+        const int id = group->checkedId();
+        m_nSelMode =
+            id >= IDC_MODE_FIRST && id < IDC_MODE_FIRST + kModeCount ? id - IDC_MODE_FIRST : -1;
+    } else if (QAbstractButton *button = group->button(IDC_MODE_FIRST + m_nSelMode)) {
+        button->setChecked(true);
+    } else if (QAbstractButton *checked = group->checkedButton()) {
+        // An exclusive group keeps one button checked; an index outside 0 to 3 checks none.
+        group->setExclusive(false);
+        checked->setChecked(false);
+        group->setExclusive(true);
+    }
+    return true;
+}
+
+void CModeSelectDlg::ExchangeText(bool saveAndValidate, int id, QString &text)
+{
+    auto *edit = GetDlgItem<QLineEdit>(*this, id);
+    if (!edit)
+        return;
+    if (saveAndValidate) {
+        text = edit->text();
+        return;
+    }
+    edit->setText(text);
+    // The edits are narrow: show a value from its start, as the platform's edit control does.
+    edit->setCursorPosition(0);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/measure/Conversions.h"
+#include "ui/dialogs/TemplateDialog.h"
+
+class ProfileFile;
+
+// The mode dialog: the measurement mode as a radio group and the constants of both derived
+// modes as texts. Nothing typed is checked; OK and Cancel are the dialog's own.
+class CModeSelectDlg : public TemplateDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kTemplateId = 170;
+    static constexpr int IDC_MODE_FIRST = 1028; // 1028 to 1031: modes 0 to 3
+    static constexpr int IDC_LEN_C = 1032;
+    static constexpr int IDC_A = 1033;
+    static constexpr int IDC_LENA = 1034;
+    static constexpr int IDC_C = 1035;
+
+    explicit CModeSelectDlg(QWidget *parent = nullptr);
+
+    // The texts of the constants as "%f" gives them (2.000000) and the mode's button.
+    void SetChoice(const ModeConstants &constants, int mode);
+
+    // After OK: writes the four texts as typed and then the mode, in this order, and parses each
+    // text into its constant; a text without a leading number is stored all the same and leaves
+    // its constant as it was.
+    void StoreChoice(ProfileFile &settings, ModeConstants &constants) const;
+
+    QString m_strA; // edit 1033, specific rotation of the concentration mode
+    QString m_strC; // edit 1035, concentration of the specific-rotation mode
+    QString m_strLenC; // edit 1032, tube length of the concentration mode
+    QString m_strLena; // edit 1034, tube length of the specific-rotation mode
+    int m_nSelMode = -1; // -1: no button checked
+
+protected:
+    bool DoDataExchange(bool saveAndValidate) override;
+
+private:
+    void ExchangeText(bool saveAndValidate, int id, QString &text);
+};

@@ -1,0 +1,139 @@
+#pragma once
+
+#include "core/link/RxBuffer.h"
+#include "core/measure/Conversions.h"
+#include "core/report/ReportContent.h"
+#include "core/settings/SettingsKeys.h"
+#include "ui/dialogs/TemplateDialog.h"
+
+#include <QIcon>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class CColorButton;
+class CHotTrackButton;
+class CLedDigitDisplay;
+class CSerialPort;
+class CStateImageButton;
+class CStyledLabel;
+class CVelmoraApp;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+struct FrameEvent;
+
+// The main window: login information, the live reading on two digit displays, the status lamp,
+// the result table of the current run and every command button. It owns the serial channel.
+// Members carry the names the other parts of the program use; they are public so that the
+// report code and the tests reach them the same way.
+class CVelmoraDlg : public TemplateDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kTemplateId = 102;
+    static constexpr int IDC_RETEST_PLUS = 1007;
+    static constexpr int IDC_RETEST_MINUS = 1008;
+    static constexpr int IDC_ZERO = 1009;
+    static constexpr int IDC_SAMPLE = 1010;
+    static constexpr int IDC_PRINT = 1011;
+    static constexpr int IDC_SAVE = 1012;
+    static constexpr int IDC_MODE = 1013;
+    static constexpr int IDC_UNIT = 1014;
+    static constexpr int IDC_SAMPLE_NAME = 1015;
+    static constexpr int IDC_BATCH_NO = 1016;
+    static constexpr int IDC_INSPECTOR = 1017;
+    static constexpr int IDC_LIST = 1018;
+    static constexpr int IDC_SAMPLE_COUNT = 1019;
+    static constexpr int IDC_DELETE = 1020;
+    static constexpr int IDC_READING = 1021;
+    static constexpr int IDC_STATUS = 1022;
+    static constexpr int IDC_CONVERTED = 1023;
+    static constexpr int IDC_HELP = 1025;
+    static constexpr int IDC_MODE_NAME = 1036;
+    static constexpr int IDC_DATE = 1037;
+    static constexpr int IDM_ABOUTBOX = 0x0010;
+
+    enum ResultColumn { ColumnNumber = 0, ColumnValue = 1, ColumnMean = 2, ColumnDeviation = 3 };
+
+    explicit CVelmoraDlg(CVelmoraApp &app, QWidget *parent = nullptr);
+    ~CVelmoraDlg() override;
+
+    // Confirm ("确认", the Enter key): the current reading becomes the next row of the table.
+    void OnOK();
+    void OnDeleteButton();
+    void OnSampleButton();
+    // Press of the left mouse button on a colour button: the instrument command of that button.
+    void OnColorButtonDown(int id);
+    // A burst from the receive thread: decode the held frames, then give the read permission back.
+    void OnSerialData(CSerialPort *port, RxBuffer *rx);
+    void OnAboutBox();
+    // The mode dialog; on OK the choice is stored, persisted and applied.
+    void OnModeButton();
+    // The text report of the current run, to a file the user chooses.
+    void OnSaveButton();
+    // A print dialog of its own for each press; the window stays usable meanwhile.
+    void OnPrintButton();
+    // The help text in the platform's text viewer.
+    void OnHelpButton();
+
+    void LoadModeSettings();
+    void ApplyMeasurementMode(int mode);
+
+    ModeConstants CurrentModeConstants() const { return { m_a, m_lenC, m_C, m_lena }; }
+    CVelmoraApp &App() const { return m_app; }
+
+    // Enter and the dialog's own OK lead to Confirm; the window never closes with OK.
+    void accept() override;
+
+    double m_dReading = 0.0;
+    // The instrument's last reading in degrees as received, from which a new mode or new
+    // constants convert m_dReading again; empty before the first reading and after a zero.
+    std::optional<double> m_dDegrees;
+    std::array<float, SettingsKeys::kSampleStoreSize> m_fSamples {};
+    // The mode constants start at their defaults, which a settings text without a number keeps.
+    float m_lenC = 2.0f;
+    float m_a = 1.0f;
+    float m_lena = 2.0f;
+    float m_C = 1.0f;
+    int m_nSelMode = 0;
+    std::unique_ptr<CSerialPort> m_pSerialPort;
+    CStyledLabel *m_stcInspector = nullptr;
+    CStyledLabel *m_stcBatchNo = nullptr;
+    CStyledLabel *m_stcSampleName = nullptr;
+    CStyledLabel *m_stcUnit = nullptr;
+    CStyledLabel *m_stcSampleCount = nullptr;
+    CStyledLabel *m_stcDate = nullptr;
+    CLedDigitDisplay *m_ctlReading = nullptr;
+    CLedDigitDisplay *m_ctlConverted = nullptr;
+    CColorButton *m_btnZero = nullptr;
+    CColorButton *m_btnRetestPlus = nullptr;
+    CColorButton *m_btnRetestMinus = nullptr;
+    CStateImageButton *m_btnStatus = nullptr;
+    CHotTrackButton *m_btnHelp = nullptr;
+    QLabel *m_stcModeName = nullptr;
+    QTableWidget *m_list = nullptr;
+    QPushButton *m_btnConfirm = nullptr;
+    QIcon m_hIcon;
+
+protected:
+    void OnInitDialog() override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+#ifdef Q_OS_WIN
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
+#endif
+
+private:
+    void AddAboutMenuItem();
+    void StyleLabel(CStyledLabel *label, const QString &face, bool italic);
+    void OpenSerialPort();
+    void OnFrame(const FrameEvent &event);
+    void SetResultText(int row, int column, const QString &text);
+    void ConvertCurrentReading(int mode);
+    // What a report shows of the run and the login; title and date are the report's own.
+    ReportContent CollectReportContent() const;
+
+    CVelmoraApp &m_app;
+};

@@ -1,0 +1,246 @@
+#include "core/link/CSerialPort.h"
+#include "core/link/Frame.h"
+#include "core/link/FrameScanner.h"
+#include "support/PtyPair.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray ReadingFrame(const QByteArray &text)
+{
+    QByteArray frame =
+        QByteArray("\x02") + char(text.size() + 1) + char(Frame::FRAME_READING) + text;
+    char check = 0;
+    for (const char c : frame)
+        check ^= c;
+    return frame + check + char(Frame::kEnd);
+}
+
+int OpenDescriptorCount()
+{
+    return int(QDir(u"/proc/self/fd"_s).entryList(QDir::Files | QDir::System).size());
+}
+
+// What the owner saw and how it answers.
+struct Owner
+{
+    int notifications = 0;
+    int largestCount = 0;
+    std::vector<long> readings;
+    bool permitLater = false;
+    bool grant = true;
+    bool holding = false;
+    bool notifiedWhileHeld = false;
+};
+
+} // namespace
+
+// The test is the channel's owner: it records every notification, scans the held bytes and
+// gives the read permission back (or withholds it).
+class tst_SerialPort : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void splitFrameDecodesOnce_data();
+    void splitFrameDecodesOnce();
+    void burstLargerThanFreeRoom_data();
+    void burstLargerThanFreeRoom();
+    void lifecycle();
+    void openFails_data();
+    void openFails();
+    void closeReturnsPromptly_data();
+    void closeReturnsPromptly();
+
+private:
+    void Handle(CSerialPort *from, RxBuffer *rx);
+
+    std::unique_ptr<PtyPair> m_pty;
+    std::unique_ptr<CSerialPort> m_port;
+    Owner m_owner;
+};
+
+void tst_SerialPort::init()
+{
+    m_pty = std::make_unique<PtyPair>();
+    QVERIFY(m_pty->IsValid());
+    m_port = std::make_unique<CSerialPort>();
+    m_port->Configure(m_pty->SlavePath(), 9600, 8, 0, 1);
+    connect(m_port.get(), &CSerialPort::serialData, this, &tst_SerialPort::Handle);
+    m_owner = {};
+}
+
+void tst_SerialPort::cleanup()
+{
+    m_port.reset();
+    m_pty.reset();
+}
+
+void tst_SerialPort::Handle(CSerialPort *from, RxBuffer *rx)
+{
+    ++m_owner.notifications;
+    m_owner.notifiedWhileHeld |= m_owner.holding || from != m_port.get();
+    m_owner.largestCount = std::max(m_owner.largestCount, rx->nCount);
+    ScanHeldBytes(*rx, [this](const FrameEvent &e) { m_owner.readings.push_back(e.reading); });
+    if (!m_owner.grant)
+        return;
+    if (!m_owner.permitLater)
+        return from->SetReadPermission();
+    m_owner.holding = true;
+    QTimer::singleShot(0, from, [this, from] {
+        m_owner.holding = false;
+        from->SetReadPermission();
+    });
+}
+
+void tst_SerialPort::splitFrameDecodesOnce_data()
+{
+    QTest::addColumn<int>("split");
+    QTest::newRow("after start byte") << 1;
+    QTest::newRow("after type byte") << 3;
+    QTest::newRow("before end byte") << 10;
+}
+
+void tst_SerialPort::splitFrameDecodesOnce()
+{
+    QFETCH(int, split);
+    QVERIFY(m_port->Open());
+    const QByteArray frame = ReadingFrame("+12345");
+    m_pty->Send(frame.left(split));
+    QTRY_COMPARE(m_owner.notifications, 1);
+    QVERIFY(m_owner.readings.empty());
+    m_pty->Send(frame.mid(split));
+    QTRY_COMPARE(m_owner.notifications, 2);
+    QCOMPARE(m_owner.readings, std::vector<long> { 12345 });
+}
+
+void tst_SerialPort::burstLargerThanFreeRoom_data()
+{
+    QTest::addColumn<int>("noise");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<bool>("permitLater");
+    QTest::newRow("3200 frames, permit at once") << 0 << 3200 << false;
+    QTest::newRow("3200 frames, permit from a later event") << 0 << 3200 << true;
+    // Noise without a start byte is never consumed: the area fills up and the oldest go.
+    QTest::newRow("area full of noise, then a frame") << RxBuffer::kSize + 3000 << 1 << false;
+}
+
+void tst_SerialPort::burstLargerThanFreeRoom()
+{
+    QFETCH(int, noise);
+    QFETCH(int, frames);
+    QFETCH(bool, permitLater);
+    m_owner.permitLater = permitLater;
+    QVERIFY(m_port->Open());
+
+    QByteArray sent(noise, 'x');
+    std::vector<long> expected;
+    for (int i = 0; i < frames; ++i) {
+        sent += ReadingFrame(QByteArray::number(i).rightJustified(6, '0'));
+        expected.push_back(i);
+    }
+    m_pty->Send(sent);
+    QTRY_COMPARE(m_owner.readings.size(), expected.size());
+    QCOMPARE(m_owner.readings, expected);
+    QVERIFY(m_owner.notifications >= sent.size() / RxBuffer::kSize);
+    QVERIFY(m_owner.largestCount <= RxBuffer::kSize);
+    QVERIFY(!m_owner.notifiedWhileHeld);
+    QCOMPARE(m_port->DroppedByteCount() > 0, noise > 0);
+}
+
+void tst_SerialPort::lifecycle()
+{
+    const auto zero = BuildCommandFrame(Frame::CMD_ZERO);
+    m_port->Close(); // never opened: nothing happens
+    QCOMPARE(m_port->Write(zero), -1);
+    QVERIFY(m_port->Open());
+    QVERIFY(!m_port->Open()); // already running: refused, and the channel carries on
+    QCOMPARE(m_port->Write(zero), 5);
+    QTRY_COMPARE(m_pty->Received(), "\x02\x01\x02\x01\x03"_ba);
+
+    m_port->Close();
+    m_port->Close(); // already closed: nothing happens
+    QVERIFY(!m_port->IsRunning());
+    QCOMPARE(m_port->Write(zero), -1);
+    // Neither Close left anything behind: the channel opens again and works.
+    QVERIFY(m_port->Open());
+    m_pty->Send(ReadingFrame("42"));
+    QTRY_COMPARE(m_owner.readings, std::vector<long> { 42 });
+}
+
+void tst_SerialPort::openFails_data()
+{
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("missing device") << false;
+    QTest::newRow("device open elsewhere") << true;
+}
+
+void tst_SerialPort::openFails()
+{
+    QFETCH(bool, busy);
+    QSerialPort other(m_pty->SlavePath());
+    if (busy)
+        QVERIFY(other.open(QIODevice::ReadWrite));
+    else
+        m_port->Configure(u"/dev/velmora-no-such-port"_s, 9600, 8, 0, 1);
+
+    const int before = OpenDescriptorCount();
+    QVERIFY(!m_port->Open());
+    QVERIFY(!m_port->IsRunning());
+    QCOMPARE(m_port->Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
+    QCOMPARE(OpenDescriptorCount(), before);
+}
+
+void tst_SerialPort::closeReturnsPromptly_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::newRow("idle") << u"idle"_s;
+    QTest::newRow("waiting for the read permission") << u"held"_s;
+    QTest::newRow("mid-burst") << u"flood"_s;
+    QTest::newRow("after an unplug") << u"unplugged"_s;
+}
+
+void tst_SerialPort::closeReturnsPromptly()
+{
+    QFETCH(QString, state);
+    m_owner.grant = state != u"held"_s;
+    QSignalSpy lost(m_port.get(), &CSerialPort::linkLost);
+    QVERIFY(lost.isValid());
+    QVERIFY(m_port->Open());
+
+    if (state == u"held"_s) {
+        m_pty->Send(QByteArray(100, 'a'));
+        QTRY_COMPARE(m_owner.notifications, 1);
+        m_pty->Send(QByteArray(100, 'b')); // waits behind the withheld permission
+        QTRY_VERIFY(m_pty->AllSent());
+    } else if (state == u"flood"_s) {
+        m_pty->Send(QByteArray(1 << 20, 'f'));
+        QTRY_VERIFY(m_owner.notifications > 2);
+    } else if (state == u"unplugged"_s) {
+        m_pty->CloseMaster();
+        QTRY_COMPARE(lost.size(), 1);
+        QCOMPARE(m_port->Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
+        QVERIFY(m_port->IsRunning()); // stopped receiving, but only Close ends the channel
+    }
+
+    QElapsedTimer timer;
+    timer.start();
+    m_port.reset(); // the owner's destructor closes the channel
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(u"Close took %1 ms"_s.arg(timer.elapsed())));
+    QCOMPARE(lost.size(), state == u"unplugged"_s ? 1 : 0);
+}
+
+QTEST_GUILESS_MAIN(tst_SerialPort)
+#include "tst_serialport.moc"

@@ -1,0 +1,162 @@
+#pragma once
+
+#include "app/CVelmoraApp.h"
+#include "support/PtyPair.h"
+#include "ui/controls/LedDigitDisplay.h"
+#include "ui/windows/CVelmoraDlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+// Works the modal dialogs and message boxes that a handler opens while the test waits inside
+// it: each newly active modal widget gets the next step. After ten seconds the steps left are
+// dropped and the modal widget is closed, so a broken test fails instead of hanging.
+class ModalDriver : public QObject
+{
+public:
+    using Step = std::function<void(QWidget *modal)>;
+
+    explicit ModalDriver(std::deque<Step> steps)
+        : m_steps(std::move(steps))
+    {
+        m_clock.start();
+        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::Poll);
+        m_timer.start(5);
+    }
+
+    bool Done() const { return m_steps.empty() && !m_bTimedOut; }
+
+    // Takes a message box's text and presses its default button.
+    static Step AnswerBox(QString *text)
+    {
+        return [text](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                *text = box->text();
+                box->accept();
+            }
+        };
+    }
+
+private:
+    void Poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (m_clock.elapsed() > 10000) {
+            m_bTimedOut = true;
+            m_steps.clear();
+            if (modal)
+                modal->close();
+            return;
+        }
+        if (modal == m_lastSeen)
+            return;
+        m_lastSeen = modal;
+        if (!modal || m_steps.empty())
+            return;
+        // Queued, so that a step which opens another modal widget does not hold the timer.
+        QTimer::singleShot(0, modal, [step = std::move(m_steps.front()), modal] { step(modal); });
+        m_steps.pop_front();
+    }
+
+    std::deque<Step> m_steps;
+    bool m_bTimedOut = false;
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    QPointer<QWidget> m_lastSeen;
+};
+
+// The main window in a fresh program directory, its instrument a pseudo-terminal on COM1.
+struct WindowFixture
+{
+    explicit WindowFixture(const QString &programSubdir = {})
+        : programDir(programSubdir.isEmpty() ? dir.path() : dir.filePath(programSubdir))
+    {
+        QDir().mkpath(programDir);
+        app = std::make_unique<CVelmoraApp>(programDir);
+        app->LocateSettings();
+    }
+
+    bool IsValid() const { return dir.isValid() && pty.IsValid(); }
+
+    // The settings file: COM1 mapped to `device` (the pty when empty), then the given lines.
+    void WriteSettings(const QByteArray &lines, const QString &device = {})
+    {
+        QFile ini(app->m_strIniPath);
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[ports]\r\nCOM1="
+                      + QFile::encodeName(device.isEmpty() ? pty.SlavePath() : device) + "\r\n"
+                      + lines);
+        ini.close();
+        app->LoadSettings();
+    }
+
+    std::unique_ptr<CVelmoraDlg> Open(const QByteArray &lines = {}, const QString &device = {})
+    {
+        WriteSettings(lines, device);
+        auto window = std::make_unique<CVelmoraDlg>(*app);
+        window->show();
+        return window;
+    }
+
+    static QByteArray Frame(char type, const QByteArray &payload)
+    {
+        QByteArray frame = QByteArray("\x02") + char(payload.size() + 1) + type + payload;
+        char check = 0;
+        for (char c : frame)
+            check ^= c;
+        return frame + check + '\x03';
+    }
+
+    // A reading of r thousandths of a degree, as the instrument writes it.
+    static QByteArray ReadingFrame(long r)
+    {
+        return Frame(1, (r < 0 ? "-" : "+") + QByteArray::number(qAbs(r)).rightJustified(5, '0'));
+    }
+
+    // True once the window shows the reading.
+    bool Send(CVelmoraDlg &window, long r)
+    {
+        pty.Send(ReadingFrame(r));
+        const QString shown = QString::asprintf("%+07.3f", r * 0.001);
+        return QTest::qWaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
+    }
+
+    bool Confirm(CVelmoraDlg &window, long r)
+    {
+        if (!Send(window, r))
+            return false;
+        window.m_btnConfirm->click();
+        return true;
+    }
+
+    // Clicks a button of the window while the steps work the dialogs it opens.
+    static bool Click(CVelmoraDlg &window, int id, std::deque<ModalDriver::Step> steps)
+    {
+        ModalDriver driver(std::move(steps));
+        GetDlgItem<QPushButton>(window, id)->click();
+        return driver.Done();
+    }
+
+    static QByteArray ReadFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    PtyPair pty;
+    QString programDir;
+    std::unique_ptr<CVelmoraApp> app;
+};

@@ -1,0 +1,297 @@
+#include "WindowFixture.h"
+#include "core/text/Gb18030.h"
+#include "core/text/Language.h"
+#include "ui/controls/HotTrackButton.h"
+#include "ui/report/HelpLauncher.h"
+#include "ui/report/PrintJob.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTableWidget>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray ReportBytes(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += Gb18030::Encode(line) + "\r\n";
+    return bytes;
+}
+
+// The save dialog: the name typed as given, then Save (QFileDialog's accept is protected, so it
+// is reached through QDialog's).
+ModalDriver::Step SaveAs(const QString &path)
+{
+    return [path](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        if (auto *name = dialog ? dialog->findChild<QLineEdit *>() : nullptr) {
+            name->setText(path);
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    };
+}
+
+// A file nobody may create: root writes wherever mere permissions forbid it, but sysfs refuses
+// new files to everyone.
+QString UnwritableTarget(const QTemporaryDir &dir)
+{
+    if (::geteuid() == 0)
+        return QFileInfo(u"/sys"_s).isDir() ? u"/sys/velmora-report.Txt"_s : QString();
+    const QString locked = dir.filePath(u"locked"_s);
+    QDir().mkpath(locked);
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+    return locked + u"/report.Txt"_s;
+}
+
+bool HasChinese(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c.unicode() >= 0x2E80 && c.unicode() <= 0xFFEF; });
+}
+
+QStringList VisibleTexts(const QWidget &window)
+{
+    QStringList texts { window.windowTitle() };
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        texts << label->text();
+    for (const QAbstractButton *button : window.findChildren<QAbstractButton *>())
+        texts << button->text();
+    return texts;
+}
+
+// Top-left corners of the words on the first page, in mm from the page's corner.
+QMap<QString, QPointF> PdfWords(const QString &pdf)
+{
+    QProcess process;
+    process.start(u"pdftotext"_s, { u"-bbox"_s, u"-l"_s, u"1"_s, pdf, u"-"_s });
+    process.waitForFinished();
+    static const QRegularExpression word(
+        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"_s);
+    QMap<QString, QPointF> words;
+    for (const auto &m : word.globalMatch(QString::fromUtf8(process.readAllStandardOutput()))) {
+        if (!words.contains(m.captured(3)))
+            words.insert(m.captured(3),
+                         QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * 25.4 / 72);
+    }
+    return words;
+}
+
+} // namespace
+
+class tst_ReportWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void saveWritesTheReport_data();
+    void saveWritesTheReport();
+    void printOpensOneDialogPerPressAndPrintsThePage();
+    void helpOpensTheHelpTextBesideTheProgram();
+    // Last: it installs the English catalogue on the application.
+    void englishEverywhere();
+};
+
+void tst_ReportWindow::saveWritesTheReport_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QList<int>>("readings");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("existing"); // a file already there under that name
+    QTest::addColumn<QStringList>("lines"); // "<path>": the file's full path; none: `existing`
+    QTest::addColumn<QString>("message"); // the message box's text, with the path for "%1"
+
+    const QString today = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+    const QStringList head { u"送样单位: U1"_s, u"日期: "_s + today, u"样品名称: S1"_s,
+                             u"批    号: B1"_s };
+    const QStringList pathTitled =
+        QStringList { u"<path>旋光度(α°) 测试报表"_s } + head + QStringList { u"次序: "_s };
+    QTest::newRow("run 12.345 / 12.346 in mode 0 as in the example")
+        << "PrintTitle=\r\n"_ba << QList<int> { 12345, 12346 } << u"run.Txt"_s << QByteArray()
+        << QStringList { u"旋光度(α°) 测试报表"_s } + head
+            + QStringList { u"次序: 1.旋光度(α°)= 12.345"_s,
+                            u"      2.旋光度(α°)= 12.346"_s,
+                            QString(),
+                            u"平均结果(n)= "_s,
+                            u"标准偏差(σ)= "_s,
+                            u"检 验 员: I1"_s }
+        << QString();
+    QTest::newRow("empty table gives six lines")
+        << "PrintTitle=T\r\n"_ba << QList<int> {} << u"empty.Txt"_s << QByteArray()
+        << QStringList { u"T旋光度(α°) 测试报表"_s } + head + QStringList { u"次序: "_s }
+        << QString();
+    QTest::newRow("no PrintTitle: the path is the title; the suffix Txt is added")
+        << QByteArray() << QList<int> {} << u"t1"_s << QByteArray() << pathTitled << QString();
+    QTest::newRow("existing report kept when replacing is refused")
+        << QByteArray() << QList<int> {} << u"old.Txt"_s << "earlier report"_ba << QStringList()
+        << QString();
+    QTest::newRow("existing report replaced when confirmed")
+        << QByteArray() << QList<int> {} << u"old.Txt"_s << "earlier report"_ba << pathTitled
+        << QString();
+    QTest::newRow("unwritable target: access denied")
+        << QByteArray() << QList<int> {} << u"<unwritable>"_s << QByteArray() << QStringList()
+        << u"对 %1 的存取被拒绝。"_s;
+}
+
+void tst_ReportWindow::saveWritesTheReport()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QList<int>, readings);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, existing);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, message);
+
+    WindowFixture f;
+    QVERIFY(f.IsValid());
+    auto window = f.Open("[SYSTEM]\r\nLOGINDLGUNIT=U1\r\nLOGINDLGSAMPLENAME=S1\r\nLOGINDLGNO=B1\r\n"
+                         "LOGINDLGNAME=I1\r\n"
+                         + settings);
+    for (int reading : readings)
+        QVERIFY(f.Confirm(*window, reading));
+    const QString target =
+        typed == u"<unwritable>"_s ? UnwritableTarget(f.dir) : f.dir.filePath(typed);
+    if (target.isEmpty())
+        QSKIP("no place here that nobody may write");
+    const QString path = target.endsWith(u".Txt"_s) ? target : target + u".Txt"_s;
+    std::deque<ModalDriver::Step> steps { SaveAs(target) };
+    if (!existing.isEmpty()) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(existing) == existing.size());
+        const bool replace = !lines.isEmpty();
+        steps.push_back([replace](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        if (!replace) // back in the save dialog, which is then cancelled
+            steps.push_back([](QWidget *modal) { modal->close(); });
+    }
+    QString shown;
+    if (!message.isEmpty())
+        steps.push_back(ModalDriver::AnswerBox(&shown));
+    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE, std::move(steps)));
+
+    QCOMPARE(shown, message.replace(u"%1"_s, QDir::toNativeSeparators(path)));
+    lines.replaceInStrings(u"<path>"_s, QDir::toNativeSeparators(path));
+    QCOMPARE(f.ReadFile(path), lines.isEmpty() ? existing : ReportBytes(lines));
+}
+
+// Two presses, two non-modal dialogs; the window goes on working, and the accepted one prints
+// the table as it is at accept: title at 20 mm / 20 mm, the body from 30 mm, the first value
+// 36 mm from the left on the line of "次序:". A word's box starts at the top of its cell.
+void tst_ReportWindow::printOpensOneDialogPerPressAndPrintsThePage()
+{
+    WindowFixture f;
+    QVERIFY(f.IsValid());
+    auto window = f.Open();
+    auto *print = GetDlgItem<QPushButton>(*window, CVelmoraDlg::IDC_PRINT);
+    print->click();
+    print->click();
+    const QList<QPrintDialog *> dialogs = window->findChildren<QPrintDialog *>();
+    QCOMPARE(dialogs.size(), 2);
+    QVERIFY(dialogs[0]->isVisible() && dialogs[1]->isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QVERIFY(f.Confirm(*window, 12345));
+    QCOMPARE(window->m_list->rowCount(), 1);
+
+    const QString pdf = f.dir.filePath(u"page.pdf"_s);
+    auto *printers = dialogs[0]->findChild<QComboBox *>(u"printers"_s);
+    QVERIFY(printers);
+    printers->setCurrentIndex(printers->findText(u"PDF"_s, Qt::MatchContains));
+    dialogs[0]->findChild<QLineEdit *>(u"filename"_s)->setText(pdf);
+    dialogs[0]->accept();
+    dialogs[1]->reject();
+    QTRY_VERIFY(window->findChildren<PrintJob *>().isEmpty());
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(!(qobject_cast<QMessageBox *>(w) && w->isVisible()));
+    QCOMPARE(QDir(f.dir.path()).entryList({ u"*.pdf"_s }), QStringList { u"page.pdf"_s });
+
+    const QMap<QString, QPointF> words = PdfWords(pdf);
+    QVERIFY2(words.contains(u"次序:"_s), "pdftotext (poppler-utils) read no page");
+    const auto near = [](QPointF actual, QPointF expected) {
+        return qAbs(actual.x() - expected.x()) < 0.5 && qAbs(actual.y() - expected.y()) < 0.5;
+    };
+    QVERIFY(near(words.value(u"旋光度"_s), { 20, 20 }));
+    QVERIFY(near(words.value(u"送样单位:"_s), { 20, 30 }));
+    const QPointF order = words.value(u"次序:"_s);
+    QVERIFY(near(words.value(u"1.旋光度(α°)="_s), { 36, order.y() }));
+    QCOMPARE(words.value(u"12.345"_s).y(), words.value(u"1.旋光度(α°)="_s).y());
+}
+
+// The program lies in a directory with a blank; the build put help.txt beside the executable.
+void tst_ReportWindow::helpOpensTheHelpTextBesideTheProgram()
+{
+    if (PlatformHelpViewer() != HelpViewer::XdgOpen)
+        QSKIP("the stand-in viewer is a shell script");
+    WindowFixture f(u"my program"_s);
+    QVERIFY(f.IsValid());
+    const QString help = f.programDir + u"/help.txt"_s;
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + u"/help.txt"_s, help));
+    QVERIFY(QString::fromUtf8(f.ReadFile(help)).contains(u"测量模式"_s));
+
+    // A stand-in viewer first on PATH records its arguments.
+    const QString record = f.dir.filePath(u"record"_s);
+    QFile viewer(f.dir.filePath(u"xdg-open"_s));
+    QVERIFY(viewer.open(QIODevice::WriteOnly));
+    viewer.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" \""
+                 + QFile::encodeName(record) + "\"\n");
+    viewer.close();
+    viewer.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(f.dir.path()) + ':' + path);
+
+    auto window = f.Open();
+    QTest::mouseClick(window->m_btnHelp, Qt::LeftButton);
+    qputenv("PATH", path);
+    QTRY_VERIFY(QFile::exists(record));
+    QCOMPARE(QString::fromUtf8(f.ReadFile(record)), u"1\n"_s + help + u'\n');
+}
+
+void tst_ReportWindow::englishEverywhere()
+{
+    WindowFixture f;
+    QVERIFY(f.IsValid());
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + u"/EN.qm"_s,
+                        f.dir.filePath(u"EN.qm"_s)));
+    f.WriteSettings("[SYSTEM]\r\nlang=1\r\nnSelMode=3\r\n"_ba);
+    f.app->ChooseLanguage();
+    QVERIFY(f.app->IsEnglish());
+    auto window = std::make_unique<CVelmoraDlg>(*f.app);
+    window->show();
+
+    QStringList texts = VisibleTexts(*window);
+    for (int c = 0; c < window->m_list->columnCount(); ++c)
+        texts << window->m_list->horizontalHeaderItem(c)->text();
+    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_MODE, { [&texts](QWidget *modal) {
+        texts << VisibleTexts(*modal);
+        modal->close();
+    } }));
+
+    QVERIFY(f.Confirm(*window, 1000));
+    const QString report = f.dir.filePath(u"en.Txt"_s);
+    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE, { SaveAs(report) }));
+    texts << Gb18030::Decode(f.ReadFile(report));
+    QVERIFY(texts.last().contains(u"Order: 1.Specific rotation([α])=50.000"_s));
+    if (const QString target = UnwritableTarget(f.dir); !target.isEmpty()) {
+        QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE,
+                        { SaveAs(target), ModalDriver::AnswerBox(&texts.emplaceBack()) }));
+        QCOMPARE(texts.last(), u"Access to %1 was denied."_s.arg(target));
+    }
+    for (const QString &text : texts)
+        QVERIFY2(!HasChinese(text), qPrintable(text));
+
+    window.reset();
+    InstallTranslators(false, f.dir.path());
+}
+
+QTEST_MAIN(tst_ReportWindow)
+#include "tst_reportwindow.moc"
