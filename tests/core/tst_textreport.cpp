@@ -1,10 +1,17 @@
 #include "core/report/TextReport.h"
 #include "core/text/StringTable.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -43,6 +50,7 @@ private slots:
     void write();
     void failures_data();
     void failures();
+    void pipeIsWrittenInto();
 };
 
 void tst_TextReport::write_data()
@@ -86,28 +94,64 @@ void tst_TextReport::write()
 
 void tst_TextReport::failures_data()
 {
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("sizeLimit"); // the most bytes a file may grow to; 0 for no limit
     QTest::addColumn<int>("outcome");
     QTest::addColumn<int>("messageId");
     QTest::newRow("missing directory")
-        << u"none/r.Txt"_s << int(TextReportResult::Outcome::CreateFailed) << 61859;
-    if (QFile::exists(u"/dev/full"_s))
-        QTest::newRow("disk full")
-            << u"/dev/full"_s << int(TextReportResult::Outcome::WriteFailed) << 61869;
+        << u"none/r.Txt"_s << 0 << int(TextReportResult::Outcome::CreateFailed) << 61859;
+    QTest::newRow("write fails: the earlier report stays whole, nothing else is left")
+        << u"r.Txt"_s << 16 << int(TextReportResult::Outcome::WriteFailed) << 61869;
 }
 
 void tst_TextReport::failures()
 {
-    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(int, sizeLimit);
     QFETCH(int, outcome);
     QFETCH(int, messageId);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const TextReportResult result = WriteTextReport(
-        path.startsWith(u'/') ? path : dir.filePath(path), Content(0, { u"1.000"_s }));
+    QFile file(dir.filePath(name));
+    const QByteArray earlier(2000, 'z');
+    if (file.open(QIODevice::WriteOnly))
+        file.write(earlier);
+    file.close();
+
+    // Past the limit a write fails with EFBIG, as on a full disk, instead of raising SIGXFSZ.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = sizeLimit > 0 ? rlim_t(sizeLimit) : saved.rlim_cur;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const TextReportResult result = WriteTextReport(file.fileName(), Content(0, { u"1.000"_s }));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+
     QCOMPARE(int(result.outcome), outcome);
     QCOMPARE(result.messageId(), messageId);
     QVERIFY(LoadString(messageId).contains(u"%1"_s));
+    if (file.open(QIODevice::ReadOnly))
+        QCOMPARE(file.readAll(), earlier);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             file.exists() ? QStringList { name } : QStringList());
+}
+
+// A pipe or a device takes the report as it is: a file renamed over it would take its place.
+void tst_TextReport::pipeIsWrittenInto()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fifo = dir.filePath(u"pipe"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const ReportContent content = Content(0, { u"1.000"_s });
+    QVERIFY(WriteTextReport(fifo, content).ok());
+    QByteArray received(4096, '\0');
+    received.resize(std::max<ssize_t>(0, ::read(reader, received.data(), received.size())));
+    ::close(reader);
+    QCOMPARE(received, TextReportBytes(content));
 }
 
 QTEST_GUILESS_MAIN(tst_TextReport)

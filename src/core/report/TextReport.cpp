@@ -4,43 +4,32 @@
 #include "core/text/StringTable.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
+#include <functional>
 
 namespace {
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
-// The report as the writes of the file format: every line, the order label and each value line
-// with its blanks are one write each.
-QList<QByteArray> ReportWrites(const ReportContent &content)
+// Opens file, writes bytes and lets finish close it; finish says whether everything was stored.
+TextReportResult WriteAll(QFileDevice &file, const QByteArray &bytes,
+                          const std::function<bool()> &finish)
 {
-    QList<QByteArray> writes;
-    const auto line = [&](const QString &text) {
-        writes.append(Gb18030::Encode(text) + kLineEnd);
-    };
-    line(ReportTitleLine(content));
-    line(ReportLabelLine(StringId::UnitLine, content.unit));
-    line(ReportLabelLine(StringId::DateLine, content.date));
-    line(ReportLabelLine(StringId::SampleNameLine, content.sampleName));
-    line(ReportLabelLine(StringId::BatchNoLine, content.batchNo));
-
-    const QByteArray label = Gb18030::Encode(QString(LoadString(StringId::OrderLabel) + u' '));
-    writes.append(label);
-    // The run of blanks is as long as the label in bytes, whatever the width of the numbers.
-    const QByteArray blanks(label.size(), ' ');
-    for (qsizetype i = 0; i < content.values.size(); ++i) {
-        const QByteArray valueLine =
-            Gb18030::Encode(ReportValueLine(content, static_cast<int>(i) + 1)) + kLineEnd;
-        writes.append(i == 0 ? valueLine : blanks + valueLine);
+    TextReportResult result;
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.outcome = TextReportResult::Outcome::CreateFailed;
+        result.cause = FileErrorCauseFromErrno(errno);
+        if (result.cause == FileErrorCause::None)
+            result.cause = FileErrorCause::Generic;
+    } else if (file.write(bytes) != bytes.size() || !finish()) {
+        result.outcome = TextReportResult::Outcome::WriteFailed;
+        result.cause = FileErrorCause::DiskFull;
     }
-    writes.append(kLineEnd);
-    if (content.values.isEmpty())
-        return writes;
-    line(ReportLabelLine(StringId::MeanLine, content.mean));
-    line(ReportLabelLine(StringId::DeviationLine, content.deviation));
-    line(ReportLabelLine(StringId::InspectorLine, content.inspector));
-    return writes;
+    return result;
 }
 
 } // namespace
@@ -97,38 +86,51 @@ FileErrorCause FileErrorCauseFromErrno(int error)
 QByteArray TextReportBytes(const ReportContent &content)
 {
     QByteArray bytes;
-    for (const QByteArray &write : ReportWrites(content))
-        bytes += write;
+    const auto line = [&bytes](const QString &text) {
+        bytes += Gb18030::Encode(text) + kLineEnd;
+    };
+    line(ReportTitleLine(content));
+    line(ReportLabelLine(StringId::UnitLine, content.unit));
+    line(ReportLabelLine(StringId::DateLine, content.date));
+    line(ReportLabelLine(StringId::SampleNameLine, content.sampleName));
+    line(ReportLabelLine(StringId::BatchNoLine, content.batchNo));
+
+    const QByteArray label = Gb18030::Encode(QString(LoadString(StringId::OrderLabel) + u' '));
+    bytes += label;
+    // The run of blanks is as long as the label in bytes, whatever the width of the numbers.
+    const QByteArray blanks(label.size(), ' ');
+    for (qsizetype i = 0; i < content.values.size(); ++i) {
+        if (i > 0)
+            bytes += blanks;
+        line(ReportValueLine(content, static_cast<int>(i) + 1));
+    }
+    bytes += kLineEnd;
+    if (content.values.isEmpty())
+        return bytes;
+    line(ReportLabelLine(StringId::MeanLine, content.mean));
+    line(ReportLabelLine(StringId::DeviationLine, content.deviation));
+    line(ReportLabelLine(StringId::InspectorLine, content.inspector));
     return bytes;
 }
 
 TextReportResult WriteTextReport(const QString &path, const ReportContent &content)
 {
-    TextReportResult result;
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const int error = errno;
-        result.outcome = TextReportResult::Outcome::CreateFailed;
-        result.cause = FileErrorCauseFromErrno(error);
-        if (result.cause == FileErrorCause::None)
-            result.cause = FileErrorCause::Generic;
-        return result;
+    const QByteArray bytes = TextReportBytes(content);
+    // A device or a pipe is written into: a new file renamed over it would take its place.
+    if (const QFileInfo target(path); target.exists() && !target.isFile()) {
+        QFile device(path);
+        return WriteAll(device, bytes, [&device] {
+            device.close();
+            return device.error() == QFileDevice::NoError;
+        });
     }
-    // Each write goes to the system at once, so a full disk stops the report at the line where
-    // it happens and the file keeps every line before it.
-    for (const QByteArray &write : ReportWrites(content)) {
-        if (file.write(write) != write.size() || !file.flush()) {
-            result.outcome = TextReportResult::Outcome::WriteFailed;
-            result.cause = FileErrorCause::DiskFull;
-            file.close();
-            return result;
-        }
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        result.outcome = TextReportResult::Outcome::WriteFailed;
-        result.cause = FileErrorCause::DiskFull;
-    }
-    return result;
+    // The report goes to a temporary file beside the old one, which it replaces only when every
+    // byte is on disk: a full disk or a crash leaves the old report whole. Where the directory
+    // refuses the temporary file (a shared folder in which only this file was made writable),
+    // the report is written in place instead, the one way it can be saved there.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    // Qt 6.4's commit() ignores a failed flush of its buffer and renames the cut file over the
+    // old one, so the buffer is flushed, and checked, first.
+    return WriteAll(file, bytes, [&file] { return file.flush() && file.commit(); });
 }

@@ -28,7 +28,7 @@ struct TextReportResult
     enum class Outcome {
         Written,
         CreateFailed, // nothing written; show messageId() with an exclamation icon
-        WriteFailed, // the file keeps what was written before; show messageId() with a stop icon
+        WriteFailed, // an earlier file of that name is kept; show messageId() with a stop icon
     };
 
     Outcome outcome = Outcome::Written;
@@ -42,7 +42,7 @@ struct TextReportResult
 // The report in the text-file format: GB18030, CR LF line ends, no byte-order mark.
 QByteArray TextReportBytes(const ReportContent &content);
 
-// Creates (or truncates) the file at path and writes the report, one write per line.
+// Writes the report to path, replacing an earlier file only once the new one is complete.
 TextReportResult WriteTextReport(const QString &path, const ReportContent &content);
 
 // The cause for an operating-system error number of a failed create.
