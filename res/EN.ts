@@ -156,6 +156,13 @@
     </message>
 </context>
 <context>
+    <name>ReportFileDialog</name>
+    <message>
+        <source>文件名 %1 中含有双引号 (&quot;)，不能保存。请换一个文件名。</source>
+        <translation>The name %1 contains a double quote (&quot;), which a file name cannot hold. Please choose another name.</translation>
+    </message>
+</context>
+<context>
     <name>StringTable</name>
     <message>
         <source>关于 Velmora(&amp;A)...</source>

@@ -4,6 +4,7 @@
 #include "ui/controls/HotTrackButton.h"
 #include "ui/report/HelpLauncher.h"
 #include "ui/report/PrintJob.h"
+#include "ui/report/ReportFileDialog.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -12,6 +13,7 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTableWidget>
 
 #include <unistd.h>
@@ -95,6 +97,8 @@ class tst_ReportWindow : public QObject
 private slots:
     void saveWritesTheReport_data();
     void saveWritesTheReport();
+    void saveDialogTakesNoPatternOrQuote_data();
+    void saveDialogTakesNoPatternOrQuote();
     void printOpensOneDialogPerPressAndPrintsThePage();
     void helpOpensTheHelpTextBesideTheProgram();
     // Last: it installs the English catalogue on the application.
@@ -183,6 +187,37 @@ void tst_ReportWindow::saveWritesTheReport()
     QCOMPARE(shown, message.replace(u"%1"_s, QDir::toNativeSeparators(path)));
     lines.replaceInStrings(u"<path>"_s, QDir::toNativeSeparators(path));
     QCOMPARE(f.ReadFile(path), lines.isEmpty() ? existing : ReportBytes(lines));
+}
+
+void tst_ReportWindow::saveDialogTakesNoPatternOrQuote_data()
+{
+    QTest::addColumn<QString>("typed"); // none: the initial name
+    QTest::addColumn<QString>("message");
+    QTest::newRow("initial *.Txt only lists the reports") << QString() << QString();
+    QTest::newRow("double quote refused, not read as a list of names")
+        << u"rep 'q\" %1 中文.Txt"_s
+        << u"文件名 rep 'q\" %1 中文.Txt 中含有双引号 (\")，不能保存。请换一个文件名。"_s;
+}
+
+// Save keeps the dialog open: a pattern is no file, and Qt would take a quoted name apart.
+void tst_ReportWindow::saveDialogTakesNoPatternOrQuote()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    ReportFileDialog dialog;
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+    auto *name = dialog.findChild<QLineEdit *>(u"fileNameEdit"_s);
+    QVERIFY(accepted.isValid() && name);
+    QCOMPARE(name->text(), u"*.Txt"_s);
+    dialog.show();
+    if (!typed.isEmpty())
+        name->setText(typed);
+    QString shown;
+    ModalDriver driver({ ModalDriver::AnswerBox(&shown) });
+    static_cast<QDialog &>(dialog).accept();
+    QCOMPARE(shown, message);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(accepted.count(), 0);
 }
 
 // Two presses, two non-modal dialogs; the window goes on working, and the accepted one prints

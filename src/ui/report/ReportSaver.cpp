@@ -3,26 +3,17 @@
 #include "core/settings/ProfileFile.h"
 #include "core/text/StringTable.h"
 #include "ui/dialogs/DialogBuilder.h"
+#include "ui/report/ReportFileDialog.h"
 
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
 
 using namespace Qt::StringLiterals;
 
-void ConfigureReportFileDialog(QFileDialog &dialog)
-{
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(u"*.Txt"_s);
-    dialog.setDefaultSuffix(u"Txt"_s);
-}
-
 QString AskReportFilePath(QWidget *parent)
 {
-    QFileDialog dialog(parent);
-    ConfigureReportFileDialog(dialog);
+    ReportFileDialog dialog(parent);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

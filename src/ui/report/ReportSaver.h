@@ -3,15 +3,9 @@
 #include "core/report/TextReport.h"
 
 class ProfileFile;
-class QFileDialog;
 class QWidget;
 
-// The save-file dialog of the text report: one filter "*.Txt" and the default suffix "Txt",
-// appended to a name typed without one. Qt asks before an existing file is replaced: replacing
-// an earlier report without a question loses it.
-void ConfigureReportFileDialog(QFileDialog &dialog);
-
-// The chosen full path, empty when the user cancelled.
+// The path chosen in the report's save dialog, empty when the user cancelled.
 QString AskReportFilePath(QWidget *parent);
 
 // The message for a failed report: the string-table text with the path in place of "%1".
