@@ -154,6 +154,10 @@
         <source>help.txt</source>
         <translation>help_en.txt</translation>
     </message>
+    <message>
+        <source>无法打开帮助文件 %1。请用文本编辑器打开它。</source>
+        <translation>The help file %1 could not be opened. Please open it with a text editor.</translation>
+    </message>
 </context>
 <context>
     <name>ReportFileDialog</name>

@@ -1,5 +1,8 @@
 #include "ui/report/HelpLauncher.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -11,6 +14,8 @@ class tst_HelpLauncher : public QObject
 private slots:
     void commandLine_data();
     void commandLine();
+    void failureNamesTheHelpFile_data();
+    void failureNamesTheHelpFile();
 };
 
 void tst_HelpLauncher::commandLine_data()
@@ -42,5 +47,29 @@ void tst_HelpLauncher::commandLine()
     QCOMPARE(HelpCommandFor(programDir, value, viewer), expected);
 }
 
-QTEST_GUILESS_MAIN(tst_HelpLauncher)
+void tst_HelpLauncher::failureNamesTheHelpFile_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("viewer missing") << u"/nonexistent/viewer"_s << true;
+    QTest::newRow("viewer ends with an error") << u"false"_s << true;
+    QTest::newRow("viewer opens the file") << u"true"_s << false;
+}
+
+void tst_HelpLauncher::failureNamesTheHelpFile()
+{
+    QFETCH(QString, viewer);
+    QFETCH(bool, reported);
+    QWidget window;
+    const QString path = u"/opt/旋光 仪/help.txt"_s;
+    StartHelpViewer(&window, { viewer, { path } }, path);
+    QTRY_VERIFY(qApp->findChildren<QProcess *>(Qt::FindDirectChildrenOnly).isEmpty());
+    const QList<QMessageBox *> boxes = window.findChildren<QMessageBox *>();
+    QCOMPARE(boxes.size(), int(reported));
+    if (reported)
+        QVERIFY2(boxes[0]->isVisible() && boxes[0]->text().contains(path),
+                 qPrintable(boxes[0]->text()));
+}
+
+QTEST_MAIN(tst_HelpLauncher)
 #include "tst_helplauncher.moc"

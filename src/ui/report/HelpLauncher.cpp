@@ -2,8 +2,12 @@
 
 #include "core/settings/ProfileFile.h"
 #include "core/settings/SettingsKeys.h"
+#include "ui/dialogs/DialogBuilder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 
 using namespace Qt::StringLiterals;
@@ -46,11 +50,47 @@ HelpCommand HelpCommandFor(const QString &programDir, const QString &value, Help
     return { u"xdg-open"_s, { path } };
 }
 
-bool LaunchHelp(const QString &programDir, const ProfileFile &settings)
+void StartHelpViewer(QWidget *window, const HelpCommand &command, const QString &helpPath)
+{
+    // Owned by the application, not the window, so that no handler runs on a window being
+    // destroyed. A process still running at the end of the program is ended by Qt; for xdg-open
+    // that is only the opener, the viewer it started goes on.
+    auto *viewer = new QProcess(QCoreApplication::instance());
+    viewer->setProcessChannelMode(QProcess::ForwardedChannels);
+    const auto report = [window = QPointer<QWidget>(window), helpPath] {
+        if (!window)
+            return;
+        auto *box =
+            new QMessageBox(QMessageBox::Warning, ProgramName(),
+                            QCoreApplication::translate(
+                                "HelpLauncher", "无法打开帮助文件 %1。请用文本编辑器打开它。")
+                                .arg(QDir::toNativeSeparators(helpPath)),
+                            QMessageBox::Ok, window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    };
+    QObject::connect(viewer, &QProcess::errorOccurred, viewer,
+                     [viewer, report](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             viewer->deleteLater();
+                             report();
+                         }
+                     });
+    // A viewer ended by a signal (so also by Qt, when the program ends) did not fail to open.
+    QObject::connect(viewer, &QProcess::finished, viewer,
+                     [viewer, report](int exitCode, QProcess::ExitStatus status) {
+                         viewer->deleteLater();
+                         if (status == QProcess::NormalExit && exitCode != 0)
+                             report();
+                     });
+    viewer->start(command.program, command.arguments);
+}
+
+void LaunchHelp(QWidget *window, const QString &programDir, const ProfileFile &settings)
 {
     const auto &key = SettingsKeys::kHelpFilePath;
     const QString value =
         settings.ReadString(key.section, key.key, DefaultHelpFileName(), key.bufferSize);
     const HelpCommand command = HelpCommandFor(programDir, value, PlatformHelpViewer());
-    return QProcess::startDetached(command.program, command.arguments);
+    StartHelpViewer(window, command, HelpFilePath(programDir, value));
 }

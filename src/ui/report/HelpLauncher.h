@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class ProfileFile;
+class QWidget;
 
 // How the help text is opened: a program and its arguments, never a shell command line, so a
 // path with blanks or shell characters reaches the viewer as one argument.
@@ -32,6 +33,11 @@ QString HelpFilePath(const QString &programDir, const QString &value);
 
 HelpCommand HelpCommandFor(const QString &programDir, const QString &value, HelpViewer viewer);
 
-// Reads "SYSTEM"/"HelpFilePath" and starts the viewer detached. False when the viewer could not
-// be started; a missing help file is left to the viewer to report.
-bool LaunchHelp(const QString &programDir, const ProfileFile &settings);
+// Starts the viewer without waiting for it. When it cannot be started or ends with an error code
+// (xdg-open does when no program is set up for text files), a message under window names the
+// help file at helpPath, so that the user can open it by hand.
+void StartHelpViewer(QWidget *window, const HelpCommand &command, const QString &helpPath);
+
+// Reads "SYSTEM"/"HelpFilePath" and starts the viewer on that file; a missing help file is left
+// to the viewer to report.
+void LaunchHelp(QWidget *window, const QString &programDir, const ProfileFile &settings);

@@ -487,5 +487,5 @@ void CVelmoraDlg::OnPrintButton()
 
 void CVelmoraDlg::OnHelpButton()
 {
-    LaunchHelp(m_app.ProgramDir(), ProfileFile(m_app.m_strIniPath));
+    LaunchHelp(this, m_app.ProgramDir(), ProfileFile(m_app.m_strIniPath));
 }
