@@ -28,7 +28,9 @@ struct TextReportResult
     enum class Outcome {
         Written,
         CreateFailed, // nothing written; show messageId() with an exclamation icon
-        WriteFailed, // an earlier file of that name is kept; show messageId() with a stop icon
+        // An earlier file of that name is kept whole (unless it had to be written in place);
+        // show messageId() with a stop icon.
+        WriteFailed,
     };
 
     Outcome outcome = Outcome::Written;
