@@ -346,6 +346,7 @@ private slots:
         QTest::newRow("mode changed") << u"mode"_s << 0;
         QTest::newRow("no reading") << u"empty"_s << 0;
         QTest::newRow("another station") << u"other"_s << 0;
+        QTest::newRow("still measured by another instance") << u"in use"_s << 0;
     }
 
     void recoveryOffersOpenRunOnly()
@@ -353,16 +354,17 @@ private slots:
         QFETCH(QString, ending);
         QFETCH(int, offered);
         const QString path = m_dir->filePath(u"j.sqlite"_s);
-        {
-            Journal before(ending == u"other"_s ? u"station-b"_s : kStation);
-            QVERIFY(before.open(path).result.ok());
-            before.beginRun(Header());
-            Confirm(before, ending == u"complete"_s ? 3 : ending == u"empty"_s ? 0 : 2);
-            if (ending == u"delete"_s)
-                QVERIFY(before.deleteRun().ok());
-            if (ending == u"mode"_s)
-                QVERIFY(before.changeMode(MeasurementMode::Concentration, {}).ok());
-        }
+        // The earlier session; it ends (as a crash does for the journal) unless still in use.
+        auto before = std::make_unique<Journal>(ending == u"other"_s ? u"station-b"_s : kStation);
+        QVERIFY(before->open(path).result.ok());
+        before->beginRun(Header());
+        Confirm(*before, ending == u"complete"_s ? 3 : ending == u"empty"_s ? 0 : 2);
+        if (ending == u"delete"_s)
+            QVERIFY(before->deleteRun().ok());
+        if (ending == u"mode"_s)
+            QVERIFY(before->changeMode(MeasurementMode::Concentration, {}).ok());
+        if (ending != u"in use"_s)
+            before.reset();
         Journal journal(kStation);
         QVERIFY(journal.open(path).result.ok());
         std::optional<JournalRun> run;

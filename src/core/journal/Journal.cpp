@@ -73,6 +73,28 @@ void Journal::resetRun()
     m_run.station = m_station;
     m_run.header = header;
     m_runStored = false;
+    m_runLock.reset();
+}
+
+QString Journal::runLockPath(const QString &runId) const
+{
+    return m_db.path() + u"-run-"_s + runId + u".lock"_s;
+}
+
+void Journal::holdRun(const QString &runId)
+{
+    m_runLock = std::make_unique<QLockFile>(runLockPath(runId));
+    // Only a dead process makes a lock stale, never its age: a run may last all day.
+    m_runLock->setStaleLockTime(0);
+    if (!m_runLock->tryLock(0))
+        m_runLock.reset();
+}
+
+bool Journal::runInUse(const QString &runId) const
+{
+    QLockFile probe(runLockPath(runId));
+    probe.setStaleLockTime(0);
+    return !probe.tryLock(0) && probe.error() == QLockFile::LockFailedError;
 }
 
 void Journal::beginRun(const RunHeader &header)
@@ -217,6 +239,10 @@ JournalResult Journal::recordReading(const ConfirmedReading &confirmed)
         run.readingCount += 1;
         m_run = run;
         m_runStored = true;
+        if (run.status != RunStatus::Open)
+            m_runLock.reset();
+        else if (newRun)
+            holdRun(run.id);
     }
     return result;
 }
@@ -278,10 +304,19 @@ JournalResult Journal::findRecoverableRun(std::optional<JournalRun> &run,
                                           QList<JournalReading> &readings)
 {
     readings.clear();
+    run.reset();
+    // Few runs are ever open at once: one per instance, and those a crash left.
+    constexpr int kOpenRunsLooked = 16;
     const JournalHistory history(m_db);
-    JournalResult result = history.recoverableRun(m_station, run);
-    if (result.ok() && run)
+    QList<JournalRun> open;
+    JournalResult result = history.openRuns(m_station, kOpenRunsLooked, open);
+    for (const JournalRun &candidate : std::as_const(open)) {
+        if (!result.ok() || runInUse(candidate.id))
+            continue;
+        run = candidate;
         result = history.readings(run->station, run->id, readings);
+        break;
+    }
     return result;
 }
 
@@ -292,6 +327,7 @@ JournalResult Journal::continueRun(const JournalRun &run)
     if (result.ok()) {
         m_run = run;
         m_runStored = true;
+        holdRun(run.id);
     }
     return result;
 }

@@ -4,9 +4,11 @@
 #include "core/journal/JournalTypes.h"
 
 #include <QList>
+#include <QLockFile>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The write side of the results journal, as the main window uses it: one current run whose
@@ -52,7 +54,8 @@ public:
     // Commands sent, link lost or restored; attached to the current run once it is stored.
     JournalResult recordEvent(JournalEvent event, const QString &detail = {});
 
-    // Start-up: the run a crash or an exit left open, with its readings to refill the table.
+    // Start-up: the newest run that a crash or an exit left open, with its readings to refill the
+    // table; a run that another instance is measuring right now is not offered.
     JournalResult findRecoverableRun(std::optional<JournalRun> &run,
                                      QList<JournalReading> &readings);
     // Yes to the question: the run goes on as the current run.
@@ -79,9 +82,16 @@ private:
     JournalResult discardOpenRun(ChainHead &head, DiscardCause cause);
     QString eventRunId() const;
     void resetRun();
+    // While a run is open here, a lock file beside the journal names this process, so that
+    // another instance does not offer it back; a crashed process leaves a stale lock that any
+    // later probe takes over.
+    QString runLockPath(const QString &runId) const;
+    void holdRun(const QString &runId);
+    bool runInUse(const QString &runId) const;
 
     QString m_station;
     JournalDatabase m_db;
     JournalRun m_run;
     bool m_runStored = false;
+    std::unique_ptr<QLockFile> m_runLock;
 };

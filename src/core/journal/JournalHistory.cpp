@@ -145,16 +145,12 @@ JournalResult JournalHistory::readings(const QString &station, const QString &ru
     return result;
 }
 
-JournalResult JournalHistory::recoverableRun(const QString &station,
-                                             std::optional<JournalRun> &out) const
+JournalResult JournalHistory::openRuns(const QString &station, int limit,
+                                       QList<JournalRun> &out) const
 {
-    QList<JournalRun> found;
-    const JournalResult result =
-        queryRuns(u" WHERE station = ? AND status = 'open' AND EXISTS (SELECT 1 FROM readings r "
-                  "WHERE r.station = runs.station AND r.run_id = runs.run_id)"_s,
-                  { station }, u" ORDER BY started_at DESC LIMIT 1"_s, found);
-    out = found.isEmpty() ? std::nullopt : std::optional(found.constFirst());
-    return result;
+    return queryRuns(u" WHERE station = ? AND status = 'open' AND EXISTS (SELECT 1 FROM readings r "
+                     "WHERE r.station = runs.station AND r.run_id = runs.run_id)"_s,
+                     { station, limit }, u" ORDER BY started_at DESC LIMIT ?"_s, out);
 }
 
 ReportContent JournalHistory::ReportContentFor(const JournalRun &run,

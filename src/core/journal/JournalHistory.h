@@ -38,9 +38,9 @@ public:
                       std::optional<JournalRun> &out) const;
     JournalResult readings(const QString &station, const QString &runId,
                            QList<JournalReading> &out) const;
-    // The newest run of the station still open (neither completed, discarded nor abandoned) that
-    // holds at least one reading.
-    JournalResult recoverableRun(const QString &station, std::optional<JournalRun> &out) const;
+    // The station's runs still open (neither completed, discarded nor abandoned) that hold at
+    // least one reading, newest first.
+    JournalResult openRuns(const QString &station, int limit, QList<JournalRun> &out) const;
 
     // What the main window's report shows for this run; title and date are the saver's, as for
     // the window (the date here is the run's local start date).
