@@ -49,7 +49,10 @@ JournalResult CheckFileHeader(const QString &path)
     const bool countValid = header.mid(24, 4) == header.mid(92, 4);
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
         return corrupt(u"damaged database header"_s);
-    if (countValid && size < pageSize * pageCount)
+    // While a WAL holds frames, a checkpoint in progress (or cut short by a crash, to be redone
+    // from the WAL) may have written the header before the pages that lengthen the file.
+    const bool walPending = QFileInfo(path + u"-wal"_s).size() > 0;
+    if (countValid && !walPending && size < pageSize * pageCount)
         return corrupt(u"the file is shorter than its header says (truncated)"_s);
     return {};
 }
