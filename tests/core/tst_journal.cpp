@@ -367,6 +367,7 @@ private slots:
             before.reset();
         Journal journal(kStation);
         QVERIFY(journal.open(path).result.ok());
+        journal.beginRun(Header(u"李四"_s)); // this session's login
         std::optional<JournalRun> run;
         QList<JournalReading> readings;
         QVERIFY(journal.findRecoverableRun(run, readings).ok());
@@ -392,6 +393,9 @@ private slots:
                  ending == u"continue"_s ? RunStatus::Completed : RunStatus::Abandoned);
         QCOMPARE(runs[0].readingCount, ending == u"continue"_s ? 3 : 2);
         QVERIFY(VerifyJournal(db).intact());
+        // Runs after a continued one take this session's login, not the continued run's.
+        QVERIFY(journal.deleteRun().ok());
+        QCOMPARE(journal.currentRun().header.inspector, u"李四"_s);
     }
 
     void historyPagesAndFilters_data()

@@ -68,10 +68,9 @@ Journal::OpenOutcome Journal::open(const QString &path, int busyTimeoutMs)
 
 void Journal::resetRun()
 {
-    const RunHeader header = m_run.header;
     m_run = {};
     m_run.station = m_station;
-    m_run.header = header;
+    m_run.header = m_header;
     m_runStored = false;
     m_runLock.reset();
 }
@@ -99,7 +98,7 @@ bool Journal::runInUse(const QString &runId) const
 
 void Journal::beginRun(const RunHeader &header)
 {
-    m_run.header = header;
+    m_header = header;
     resetRun();
 }
 
@@ -280,16 +279,19 @@ JournalResult Journal::changeMode(MeasurementMode mode, const ModeConstants &con
             insertEvent(head, JournalEvent::ModeChanged, eventRunId(), ModeDetail(mode, constants));
         return step.ok() ? discardOpenRun(head, DiscardCause::ModeChanged) : step;
     });
-    m_run.header.mode = mode;
-    m_run.header.constants = constants;
+    m_header.mode = mode;
+    m_header.constants = constants;
     resetRun();
     return result;
 }
 
 JournalResult Journal::changeSampleCount(int sampleCount)
 {
-    // The stored run keeps the count it started with; its row is never rewritten.
-    m_run.header.sampleCount = sampleCount;
+    // A stored run keeps the count it started with (its row is never rewritten) and notes the
+    // change as an event; later runs start with the new count.
+    m_header.sampleCount = sampleCount;
+    if (!m_runStored)
+        m_run.header = m_header;
     if (!m_runStored || m_run.status != RunStatus::Open)
         return {};
     return recordEvent(JournalEvent::SampleCountChanged, QString::number(sampleCount));

@@ -38,7 +38,8 @@ public:
     const QString &station() const { return m_station; }
     JournalDatabase &database() { return m_db; }
 
-    // The header of the run that the next Confirm starts.
+    // The header of the run that the next Confirm starts, and of every later one (a continued
+    // run keeps its own).
     void beginRun(const RunHeader &header);
     const JournalRun &currentRun() const { return m_run; }
     bool currentRunStored() const { return m_runStored; }
@@ -91,7 +92,8 @@ private:
 
     QString m_station;
     JournalDatabase m_db;
-    JournalRun m_run;
+    RunHeader m_header; // for runs started from now on
+    JournalRun m_run; // the current run
     bool m_runStored = false;
     std::unique_ptr<QLockFile> m_runLock;
 };
