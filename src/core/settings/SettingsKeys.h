@@ -66,6 +66,13 @@ inline constexpr TextKey kModeC { kSectionA, u"m_C", u"1.00", kModeConstantBuffe
 inline constexpr TextKey kModeLena { kSectionA, u"m_lena", u"2.00", kModeConstantBufferSize };
 inline constexpr QStringView kModeLenaWriteKey = u"m_Lena";
 
+// Section "journal", beyond the original key table: set by hand, never written. An empty or
+// missing "path" keeps the results journal beside the settings file; a relative path is taken
+// from the settings file's folder.
+inline constexpr QStringView kSectionJournal = u"journal";
+inline constexpr int kJournalPathBufferSize = 260;
+inline constexpr TextKey kJournalPath { kSectionJournal, u"path", u"", kJournalPathBufferSize };
+
 // Key of section "ports" for the port with 1-based number n ("COM<n>").
 inline QString PortKey(int portNumber)
 {

@@ -1,0 +1,265 @@
+// The results journal: Confirm to committed row (synchronous=FULL), journal bytes per reading, and
+// the history's first page and filters on a journal of 100 000 runs and 1 200 000 readings.
+//
+//   bench_journal [FOLDER]   (default: the system's temporary folder; the large journal is kept
+//                             there as velmora-bench-history.sqlite and reused by later runs)
+#include "core/journal/HashChain.h"
+#include "core/journal/Journal.h"
+#include "core/journal/JournalHistory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kRuns = 100000;
+constexpr int kPerRun = 12;
+constexpr int kConfirms = 1200;
+
+double Percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(static_cast<std::size_t>(p * static_cast<double>(values.size() - 1)));
+}
+
+RunHeader BenchHeader(int i)
+{
+    static const QStringList inspectors { u"张三"_s, u"李四"_s, u"王五"_s, u"赵六"_s, u"Miller"_s };
+    return { u"/dev/ttyS0"_s,
+             u"检验所 %1"_s.arg(i % 10),
+             u"蔗糖 %1"_s.arg(i % 50),
+             u"B-%1"_s.arg(i, 6, 10, QLatin1Char('0')),
+             inspectors.at(i % inspectors.size()),
+             kPerRun,
+             MeasurementMode::SugarDegree,
+             {} };
+}
+
+void ConfirmLatency(const QString &folder)
+{
+    const QTemporaryDir dir(folder + u"/velmora-bench-XXXXXX"_s);
+    const QString path = dir.filePath(u"VelmoraJournal.sqlite"_s);
+    std::vector<double> ms;
+    {
+        Journal journal;
+        if (!journal.open(path).result.ok())
+            return;
+        QElapsedTimer timer;
+        for (int i = 0; i < kConfirms; ++i) {
+            const int number = i % kPerRun + 1;
+            if (number == 1)
+                journal.beginRun(BenchHeader(i));
+            ConfirmedReading reading { number, QString::number(34626 + i), 100.0 + i * 0.001,
+                                       std::nullopt };
+            if (number == kPerRun)
+                reading.totals = RunTotals { u"100.006"_s, u""_s };
+            timer.start();
+            const JournalResult result = journal.recordReading(reading);
+            ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+            if (!result.ok()) {
+                std::printf("write failed: %s\n", qPrintable(result.text));
+                return;
+            }
+        }
+    }
+    std::printf("confirm to committed row, %d confirms (synchronous=FULL, WAL) in %s:\n"
+                "  median %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                kConfirms, qPrintable(folder), Percentile(ms, 0.5), Percentile(ms, 0.99),
+                *std::max_element(ms.begin(), ms.end()));
+    std::printf("journal bytes per reading (runs and events included, after checkpoint): %.0f\n",
+                static_cast<double>(QFileInfo(path).size()) / kConfirms);
+}
+
+// Writes the large journal in one transaction, with real hashes so that the rows have their
+// real size; the chain of run-started, readings and run-completed events as the program writes.
+bool FillHistory(const QString &path)
+{
+    JournalDatabase db;
+    if (!db.open(path, JournalDatabase::OpenMode::Write).ok())
+        return false;
+    QSqlQuery pragma(db.database());
+    pragma.exec(u"PRAGMA synchronous = OFF"_s);
+    db.begin();
+    QSqlQuery run(db.database()), reading(db.database()), event(db.database());
+    run.prepare(u"INSERT INTO runs (station, run_id, port, started_at, unit, sample, batch, "
+                "inspector, sample_count, mode, const_a, const_len_c, const_c, const_len_a, "
+                "status, ended_at, cause, mean, deviation) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"_s);
+    reading.prepare(u"INSERT INTO readings VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    event.prepare(u"INSERT INTO events VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
+    const QString station = u"bench-station"_s;
+    QByteArray previous;
+    qint64 seq = 0;
+    // One run every 10 minutes, the last one now.
+    const QDateTime first = QDateTime::currentDateTimeUtc().addSecs(-600LL * kRuns);
+    const auto addEvent = [&](const QString &at, const QString &runId, JournalEvent kind,
+                              const QString &detail) {
+        previous =
+            HashChain::EventHash(previous, station, ++seq, at, runId, EventText(kind), detail);
+        event.addBindValue(station);
+        event.addBindValue(seq);
+        event.addBindValue(at);
+        event.addBindValue(runId);
+        event.addBindValue(EventText(kind));
+        event.addBindValue(detail);
+        event.addBindValue(previous);
+        return event.exec();
+    };
+    for (int i = 0; i < kRuns; ++i) {
+        JournalRun r;
+        r.station = station;
+        r.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        r.header = BenchHeader(i);
+        const QDateTime start = first.addSecs(600LL * i);
+        r.startedAt = JournalTimestamp(start);
+        r.endedAt = JournalTimestamp(start.addSecs(kPerRun * 20));
+        r.status = RunStatus::Completed;
+        r.totals.mean = u"100.006"_s;
+        const QVariantList values { station,
+                                    r.id,
+                                    r.header.port,
+                                    r.startedAt,
+                                    r.header.unit,
+                                    r.header.sampleName,
+                                    r.header.batchNo,
+                                    r.header.inspector,
+                                    kPerRun,
+                                    1,
+                                    1.0,
+                                    2.0,
+                                    1.0,
+                                    2.0,
+                                    StatusText(r.status),
+                                    r.endedAt,
+                                    r.totals.mean };
+        for (const QVariant &value : values)
+            run.addBindValue(value);
+        if (!run.exec()
+            || !addEvent(r.startedAt, r.id, JournalEvent::RunStarted, HashChain::StartDetail(r)))
+            return false;
+        for (int n = 1; n <= kPerRun; ++n) {
+            const JournalReading rd { ++seq, n, QString::number(34626 + n), 100.0 + n * 0.001,
+                                      JournalTimestamp(start.addSecs(n * 20)) };
+            previous = HashChain::ReadingHash(previous, station, r.id, rd);
+            for (const QVariant &value :
+                 QVariantList { station, rd.seq, r.id, rd.number, rd.received, rd.value,
+                                rd.confirmedAt, previous })
+                reading.addBindValue(value);
+            if (!reading.exec())
+                return false;
+        }
+        if (!addEvent(r.endedAt, r.id, JournalEvent::RunCompleted, HashChain::CloseDetail(r)))
+            return false;
+    }
+    return db.commit().ok();
+}
+
+double MedianMs(int repeats, const std::function<void()> &work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    return Percentile(ms, 0.5);
+}
+
+// What the history window does on opening and on each change of the filter: count the matches
+// and fetch the first page.
+void HistoryQueries(const QString &path)
+{
+    constexpr int kPage = 100;
+    const auto open = [&](const RunFilter &filter, int &count, int &shown) {
+        JournalDatabase db;
+        db.open(path, JournalDatabase::OpenMode::Read);
+        const JournalHistory history(db);
+        QList<JournalRun> page;
+        history.countRuns(filter, count);
+        history.runs(filter, kPage, page);
+        shown = static_cast<int>(page.size());
+    };
+    struct Case
+    {
+        const char *name;
+        RunFilter filter;
+    };
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QList<Case> cases {
+        { "open, no filter", {} },
+        { "filter: inspector text (1 in 5 runs)", { u"李四"_s, {}, {}, {} } },
+        { "filter: batch text (1 run)", { u"B-077777"_s, {}, {}, {} } },
+        { "filter: no match", { u"nothing like it"_s, {}, {}, {} } },
+        { "filter: last 7 days", { {}, now.addDays(-7), {}, {} } },
+        { "filter: text and a month a year ago",
+          { u"王五"_s, now.addDays(-365), now.addDays(-335), {} } },
+    };
+    for (const Case &c : cases) {
+        int count = 0;
+        int shown = 0;
+        const double ms = MedianMs(5, [&] { open(c.filter, count, shown); });
+        std::printf("  %-42s median %7.1f ms  (%d runs match, %d fetched)\n", c.name, ms, count,
+                    shown);
+    }
+    JournalDatabase db;
+    db.open(path, JournalDatabase::OpenMode::Read);
+    const JournalHistory history(db);
+    QList<JournalRun> page;
+    history.runs({}, kPage, page);
+    const double deep = MedianMs(5, [&] {
+        QList<JournalRun> next;
+        for (int i = 0; i < 10; ++i) {
+            history.runs({}, kPage, next, &page.constLast());
+            page = next;
+        }
+    });
+    std::printf("  %-42s median %7.1f ms per page\n", "next page (10 pages in a row)", deep / 10);
+    std::vector<double> readings;
+    for (const JournalRun &run : std::as_const(page)) {
+        QElapsedTimer timer;
+        timer.start();
+        QList<JournalReading> rows;
+        history.readings(run.station, run.id, rows);
+        readings.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::printf("  %-42s median %7.2f ms\n", "one run's readings", Percentile(readings, 0.5));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
+    ConfirmLatency(folder);
+
+    const QString path = QDir(folder).filePath(u"velmora-bench-history.sqlite"_s);
+    if (!QFileInfo::exists(path)) {
+        QElapsedTimer timer;
+        timer.start();
+        if (!FillHistory(path)) {
+            std::printf("cannot fill %s\n", qPrintable(path));
+            QFile::remove(path);
+            return 1;
+        }
+        std::printf("filled %s in %.1f s\n", qPrintable(path), timer.elapsed() / 1000.0);
+    }
+    std::printf("history on %d runs, %d readings (%.0f MB, %.0f bytes per reading):\n", kRuns,
+                kRuns * kPerRun, QFileInfo(path).size() / 1e6,
+                static_cast<double>(QFileInfo(path).size()) / (kRuns * kPerRun));
+    HistoryQueries(path);
+    return 0;
+}

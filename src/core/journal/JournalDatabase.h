@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/journal/JournalTypes.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlError;
+class QSqlQuery;
+
+// One named SQLite connection to the journal file, owned for its whole life: each instance has a
+// connection of its own, so several journals, windows and threads never share one. A connection
+// belongs to the thread that opened it.
+class JournalDatabase
+{
+public:
+    enum class OpenMode {
+        Write, // creates and migrates the file as needed, WAL, synchronous=FULL
+        Read, // an existing journal only, queries only
+    };
+
+    static constexpr int kDefaultBusyTimeoutMs = 4000;
+
+    JournalDatabase();
+    ~JournalDatabase();
+    JournalDatabase(const JournalDatabase &) = delete;
+    JournalDatabase &operator=(const JournalDatabase &) = delete;
+
+    JournalResult open(const QString &path, OpenMode mode,
+                       int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    void close();
+    bool isOpen() const { return m_open; }
+    const QString &path() const { return m_path; }
+    QSqlDatabase database() const;
+
+    // BEGIN IMMEDIATE takes the write lock first, so that reading the chain's head and appending
+    // to it cannot interleave with another writer.
+    JournalResult begin();
+    JournalResult commit();
+    void rollback();
+
+    // Prepares and runs a statement with its bound values; the query is left on its result.
+    JournalResult exec(QSqlQuery &query, const QString &sql, const QVariantList &values = {});
+
+    static JournalResult ResultFromError(const QSqlError &error);
+
+private:
+    JournalResult connect(OpenMode mode, int busyTimeoutMs);
+
+    QString m_connectionName;
+    QString m_path;
+    bool m_open = false;
+};

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "core/measure/Conversions.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The outcome of every journal operation. A failure carries its kind, so that the window can show
+// its own translated message, and SQLite's text for the details.
+struct JournalResult
+{
+    enum class Error {
+        None,
+        CannotOpen, // the file or its folder cannot be opened or created
+        ReadOnly,
+        DiskFull,
+        Locked, // another writer held the journal past the busy timeout
+        Corrupt,
+        NewerVersion, // written by a newer program; left untouched
+        NotOpen,
+        Other,
+    };
+
+    Error error = Error::None;
+    QString text;
+
+    bool ok() const { return error == Error::None; }
+    static JournalResult Failure(Error error, const QString &text) { return { error, text }; }
+};
+
+enum class RunStatus { Open, Completed, Discarded, Abandoned };
+
+// Why an open run was closed without completing; stored as text.
+enum class DiscardCause { Deleted, ModeChanged };
+
+enum class JournalEvent {
+    RunStarted,
+    RunCompleted,
+    RunDiscarded,
+    RunAbandoned,
+    RunRestored,
+    RunDeleted, // Delete on a completed run: the table was emptied, the run stays complete
+    ZeroSent,
+    RetestPlusSent,
+    RetestMinusSent,
+    ModeChanged,
+    SampleCountChanged,
+    LinkLost,
+    LinkRestored,
+};
+
+QString StatusText(RunStatus status);
+std::optional<RunStatus> StatusFromText(const QString &text);
+QString CauseText(DiscardCause cause);
+QString EventText(JournalEvent event);
+
+// What a run is measured under, as the login dialog, the sampling count and the mode set it.
+struct RunHeader
+{
+    QString port; // the device path of the serial line
+    QString unit;
+    QString sampleName;
+    QString batchNo;
+    QString inspector;
+    int sampleCount = 12;
+    MeasurementMode mode = MeasurementMode::OpticalRotation;
+    ModeConstants constants;
+};
+
+// The statistics texts of a completed run, exactly as the table shows them.
+struct RunTotals
+{
+    QString mean;
+    QString deviation;
+};
+
+// One Confirm: the row number (1-based), the reading text as the instrument sent it (thousandths
+// of a degree, "A", or empty before any reading) and the value entered in the table.
+struct ConfirmedReading
+{
+    int number = 0;
+    QString received;
+    double value = 0.0;
+    std::optional<RunTotals> totals; // on the Confirm that completes the run
+};
+
+struct JournalRun
+{
+    qint64 rowId = 0; // local paging key only; station and id name a run everywhere
+    QString station;
+    QString id;
+    RunHeader header;
+    QString startedAt; // UTC, ISO 8601 with milliseconds, as stored
+    QString endedAt;
+    RunStatus status = RunStatus::Open;
+    QString cause;
+    RunTotals totals;
+    int readingCount = 0;
+};
+
+struct JournalReading
+{
+    qint64 seq = 0;
+    int number = 0;
+    QString received;
+    double value = 0.0;
+    QString confirmedAt;
+};
+
+// Timestamps: UTC, ISO 8601 with milliseconds ("2026-12-07T03:15:00.123Z"), so that text order
+// is time order in the database.
+QString JournalTimestamp(const QDateTime &time);
+QString JournalNow();
+QDateTime FromJournalTimestamp(const QString &text);
+
+// The value as the result table shows it.
+QString TableValueText(double value);

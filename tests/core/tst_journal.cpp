@@ -1,0 +1,544 @@
+#include "core/journal/CsvExport.h"
+#include "core/journal/Journal.h"
+#include "core/journal/JournalHistory.h"
+#include "core/journal/JournalLocation.h"
+#include "core/journal/JournalVerify.h"
+#include "core/report/TextReport.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(RunFilter)
+Q_DECLARE_METATYPE(JournalResult::Error)
+
+namespace {
+
+const QString kStation = u"station-a"_s;
+
+RunHeader Header(const QString &inspector = u"张三"_s, const QString &batch = u"B-7"_s)
+{
+    return { u"/dev/pts/3"_s,
+             u"检验所, 一室"_s,
+             u"蔗糖"_s,
+             batch,
+             inspector,
+             3,
+             MeasurementMode::SugarDegree,
+             { 66.5f, 2.0f, 1.0f, 2.0f } };
+}
+
+struct Reading
+{
+    QString received;
+    double value;
+};
+
+const QList<Reading> kReadings { { u"34626"_s, 100.00000474974513 },
+                                 { u"A"_s, 0.0 },
+                                 { u"-12345"_s, -35.65240162408605 } };
+
+// Confirms the readings; the third completes a run of three.
+void Confirm(Journal &journal, qsizetype count, int first = 1)
+{
+    for (qsizetype i = 0; i < count; ++i) {
+        const int number = first + static_cast<int>(i);
+        ConfirmedReading reading { number, kReadings.at(i % 3).received, kReadings.at(i % 3).value,
+                                   std::nullopt };
+        if (number == 3)
+            reading.totals = RunTotals { u"45.218"_s, u""_s };
+        const JournalResult result = journal.recordReading(reading);
+        QVERIFY2(result.ok(), qPrintable(result.text));
+    }
+}
+
+// A journal with one completed run (and a zero command before it).
+void MakeJournal(const QString &path, const QString &inspector = u"张三"_s)
+{
+    Journal journal(kStation);
+    const JournalResult opened = journal.open(path).result;
+    QVERIFY2(opened.ok(), qPrintable(opened.text));
+    journal.beginRun(Header(inspector));
+    QVERIFY(journal.recordEvent(JournalEvent::ZeroSent).ok());
+    Confirm(journal, 3);
+}
+
+void Exec(const QString &path, const QString &statements)
+{
+    JournalDatabase db;
+    QVERIFY(db.open(path, JournalDatabase::OpenMode::Write).ok());
+    QSqlQuery query(db.database());
+    for (const QString &sql : statements.split(u';', Qt::SkipEmptyParts))
+        QVERIFY2(query.exec(sql), qPrintable(sql + u": "_s + query.lastError().text()));
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_Journal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every row gets a folder of its own.
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void recordsRunAndReadsItBack()
+    {
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        MakeJournal(path);
+        JournalDatabase db;
+        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        const JournalHistory history(db);
+        QList<JournalRun> runs;
+        QVERIFY(history.runs({}, 10, runs).ok());
+        QCOMPARE(runs.size(), 1);
+        const JournalRun &run = runs.constFirst();
+        QCOMPARE(run.station, kStation);
+        QCOMPARE(run.status, RunStatus::Completed);
+        QCOMPARE(run.readingCount, 3);
+        QCOMPARE(run.header.batchNo, u"B-7"_s);
+        QCOMPARE(run.header.constants.a, 66.5f);
+        QCOMPARE(run.totals.mean, u"45.218"_s);
+        QVERIFY(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$"_s)
+                    .match(run.startedAt)
+                    .hasMatch());
+
+        QList<JournalReading> readings;
+        QVERIFY(history.readings(run.station, run.id, readings).ok());
+        QCOMPARE(readings.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(readings[i].number, i + 1);
+            QCOMPARE(readings[i].received, kReadings[i].received);
+            QCOMPARE(readings[i].value, kReadings[i].value);
+            QVERIFY(readings[i].confirmedAt >= run.startedAt);
+        }
+        QVERIFY(run.endedAt >= readings.constLast().confirmedAt);
+
+        // The stored run gives the same report bytes as the window's table did.
+        ReportContent shown;
+        shown.mode = MeasurementMode::SugarDegree;
+        shown.unit = u"检验所, 一室"_s;
+        shown.sampleName = u"蔗糖"_s;
+        shown.batchNo = u"B-7"_s;
+        shown.inspector = u"张三"_s;
+        shown.date = FormatReportDate(QDate::currentDate());
+        shown.values = QStringList { u"100.000"_s, u"0.000"_s, u"-35.652"_s };
+        shown.mean = u"45.218"_s;
+        QCOMPARE(TextReportBytes(JournalHistory::ReportContentFor(run, readings)),
+                 TextReportBytes(shown));
+
+        const VerifyReport report = VerifyJournal(db);
+        QVERIFY2(report.intact(), qPrintable(report.breaks.join(u'\n')));
+        QCOMPARE(report.rowsChecked, 7); // 3 readings, 3 events, 1 run
+
+        // The program's own rows are append-only even for a second writer.
+        JournalDatabase writer;
+        QVERIFY(writer.open(path, JournalDatabase::OpenMode::Write).ok());
+        QSqlQuery query(writer.database());
+        QVERIFY(query.exec(u"PRAGMA journal_mode"_s) && query.next());
+        QCOMPARE(query.value(0).toString(), u"wal"_s);
+        QVERIFY(query.exec(u"PRAGMA synchronous"_s) && query.next());
+        QCOMPARE(query.value(0).toInt(), 2); // FULL
+        for (const QString &sql : { u"UPDATE readings SET value = 1"_s, u"DELETE FROM events"_s,
+                                    u"DELETE FROM runs"_s, u"UPDATE runs SET inspector = 'x'"_s })
+            QVERIFY2(!query.exec(sql), qPrintable(sql));
+    }
+
+    void verifyFindsEdits_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("untouched") << QString() << QString();
+        QTest::newRow("reading value changed")
+            << u"DROP TRIGGER readings_kept; UPDATE readings SET value = 0.001 WHERE number = 2"_s
+            << u"row 4: hash does not match"_s;
+        QTest::newRow("event removed")
+            << u"DROP TRIGGER events_not_deleted; DELETE FROM events WHERE kind = 'zero-sent'"_s
+            << u"row 2: follows row 0"_s;
+        QTest::newRow("inspector changed")
+            << u"DROP TRIGGER runs_closed_once; UPDATE runs SET inspector = '李四'"_s
+            << u"header differs"_s;
+        QTest::newRow("mean changed")
+            << u"DROP TRIGGER runs_closed_once; UPDATE runs SET mean = '45.219'"_s
+            << u"closing differs"_s;
+        QTest::newRow("one byte of a reading row in the file")
+            << u"patch"_s << u"row 3: hash does not match"_s;
+    }
+
+    void verifyFindsEdits()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, found);
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        MakeJournal(path);
+        if (edit == u"patch"_s) {
+            // The journal is closed, so its rows are in the file itself, not in the WAL.
+            QByteArray bytes = ReadAll(path);
+            const qsizetype at = bytes.indexOf("34626");
+            QVERIFY(at > 0);
+            bytes[at + 4] = '7';
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        } else if (!edit.isEmpty()) {
+            Exec(path, edit);
+        }
+        JournalDatabase db;
+        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        const VerifyReport report = VerifyJournal(db);
+        QVERIFY(report.result.ok());
+        QCOMPARE(report.intact(), found.isEmpty());
+        QVERIFY2(found.isEmpty() || report.breaks.join(u'\n').contains(found),
+                 qPrintable(report.breaks.join(u'\n')));
+
+        // The command-line tool says the same through its exit status.
+        QProcess tool;
+        tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL), { u"--journal"_s, path, u"verify"_s });
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), found.isEmpty() ? 0 : 1);
+    }
+
+    void damagedFileMovedAside_data()
+    {
+        QTest::addColumn<QByteArray>("damaged");
+        const QTemporaryDir dir;
+        const QString path = dir.filePath(u"whole.sqlite"_s);
+        Exec(path, u"CREATE TABLE pad (x); INSERT INTO pad VALUES (zeroblob(100000))"_s);
+        const QByteArray journalBytes = ReadAll(path);
+        QTest::newRow("garbage") << QByteArray(5000, 'x');
+        QTest::newRow("truncated") << journalBytes.left(journalBytes.size() / 2);
+        QTest::newRow("header cut") << journalBytes.left(60);
+    }
+
+    void damagedFileMovedAside()
+    {
+        QFETCH(QByteArray, damaged);
+        const QString path = m_dir->filePath(u"VelmoraJournal.sqlite"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+        file.close();
+
+        Journal journal(kStation);
+        const Journal::OpenOutcome outcome = journal.open(path);
+        QVERIFY2(outcome.result.ok(), qPrintable(outcome.result.text));
+        QVERIFY(!outcome.damage.isEmpty());
+        QVERIFY(QRegularExpression(u"/VelmoraJournal\\.corrupt-\\d{8}T\\d{9}Z\\.sqlite$"_s)
+                    .match(outcome.movedAsideTo)
+                    .hasMatch());
+        QCOMPARE(ReadAll(outcome.movedAsideTo), damaged);
+        journal.beginRun(Header());
+        Confirm(journal, 1);
+
+        // A second damage in the same millisecond never overwrites the first one's file.
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QString first = CorruptAsideName(path, now);
+        QFile(first).open(QIODevice::WriteOnly);
+        QVERIFY(CorruptAsideName(path, now) != first);
+    }
+
+    void failedWritesReported_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<JournalResult::Error>("openError");
+        QTest::addColumn<JournalResult::Error>("writeError");
+        using E = JournalResult::Error;
+        QTest::newRow("folder is a regular file") << u"below-file"_s << E::CannotOpen << E::NotOpen;
+        QTest::newRow("locked by another writer") << u"locked"_s << E::None << E::Locked;
+        QTest::newRow("newer version")
+            << u"PRAGMA user_version = 2"_s << E::NewerVersion << E::NotOpen;
+        QTest::newRow("another program's database")
+            << u"DROP TABLE readings; DROP TABLE events; DROP TABLE runs; PRAGMA user_version = 0; "
+               "CREATE TABLE other (x)"_s
+            << E::CannotOpen << E::NotOpen;
+    }
+
+    void failedWritesReported()
+    {
+        QFETCH(QString, setup);
+        QFETCH(JournalResult::Error, openError);
+        QFETCH(JournalResult::Error, writeError);
+        QString path = m_dir->filePath(u"j.sqlite"_s);
+        JournalDatabase locker;
+        if (setup == u"below-file"_s) {
+            QFile(path).open(QIODevice::WriteOnly);
+            path += u"/VelmoraJournal.sqlite"_s;
+        } else if (setup == u"locked"_s) {
+            QVERIFY(locker.open(path, JournalDatabase::OpenMode::Write).ok());
+            QVERIFY(locker.begin().ok());
+        } else {
+            MakeJournal(path);
+            Exec(path, setup);
+        }
+        const QByteArray before = ReadAll(path);
+
+        Journal journal(kStation);
+        const Journal::OpenOutcome outcome = journal.open(path, 100);
+        QCOMPARE(outcome.result.error, openError);
+        QVERIFY(outcome.movedAsideTo.isEmpty());
+        journal.beginRun(Header());
+        const JournalResult written = journal.recordReading({ 1, u"1"_s, 0.001, std::nullopt });
+        QCOMPARE(written.error, writeError);
+        QVERIFY(!written.text.isEmpty());
+        if (setup == u"locked"_s) {
+            locker.rollback();
+            QVERIFY(journal.recordReading({ 1, u"1"_s, 0.001, std::nullopt }).ok());
+        } else {
+            QCOMPARE(ReadAll(path), before);
+        }
+    }
+
+    void twoWritersLoseNoRows()
+    {
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        constexpr int kEach = 40;
+        const auto writer = [path] {
+            Journal journal(kStation);
+            if (!journal.open(path).result.ok())
+                return;
+            for (int i = 1; i <= kEach; ++i) {
+                journal.beginRun(Header());
+                journal.recordReading({ 1, QString::number(i), i * 0.001, std::nullopt });
+                journal.recordEvent(JournalEvent::LinkLost);
+            }
+        };
+        std::unique_ptr<QThread> first(QThread::create(writer));
+        std::unique_ptr<QThread> second(QThread::create(writer));
+        first->start();
+        second->start();
+        QVERIFY(first->wait(60000) && second->wait(60000));
+
+        JournalDatabase db;
+        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        int count = 0;
+        QVERIFY(JournalHistory(db).countRuns({}, count).ok());
+        QCOMPARE(count, 2 * kEach);
+        const VerifyReport report = VerifyJournal(db);
+        QVERIFY2(report.intact(), qPrintable(report.breaks.join(u'\n')));
+        QCOMPARE(report.rowsChecked, 2 * kEach * 4); // run, start event, reading, link event
+    }
+
+    void recoveryOffersOpenRunOnly_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<int>("offered");
+        QTest::newRow("crash after two confirms, continued") << u"continue"_s << 2;
+        QTest::newRow("crash after two confirms, abandoned") << u"abandon"_s << 2;
+        QTest::newRow("completed") << u"complete"_s << 0;
+        QTest::newRow("deleted") << u"delete"_s << 0;
+        QTest::newRow("mode changed") << u"mode"_s << 0;
+        QTest::newRow("no reading") << u"empty"_s << 0;
+        QTest::newRow("another station") << u"other"_s << 0;
+        QTest::newRow("still measured by another instance") << u"in use"_s << 0;
+    }
+
+    void recoveryOffersOpenRunOnly()
+    {
+        QFETCH(QString, ending);
+        QFETCH(int, offered);
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        // The earlier session; it ends (as a crash does for the journal) unless still in use.
+        auto before = std::make_unique<Journal>(ending == u"other"_s ? u"station-b"_s : kStation);
+        QVERIFY(before->open(path).result.ok());
+        before->beginRun(Header());
+        Confirm(*before, ending == u"complete"_s ? 3 : ending == u"empty"_s ? 0 : 2);
+        if (ending == u"delete"_s)
+            QVERIFY(before->deleteRun().ok());
+        if (ending == u"mode"_s)
+            QVERIFY(before->changeMode(MeasurementMode::Concentration, {}).ok());
+        if (ending != u"in use"_s)
+            before.reset();
+        Journal journal(kStation);
+        QVERIFY(journal.open(path).result.ok());
+        journal.beginRun(Header(u"李四"_s)); // this session's login
+        std::optional<JournalRun> run;
+        QList<JournalReading> readings;
+        QVERIFY(journal.findRecoverableRun(run, readings).ok());
+        QCOMPARE(run.has_value(), offered > 0);
+        QCOMPARE(readings.size(), offered);
+        if (!run)
+            return;
+        QCOMPARE(readings.constLast().received, u"A"_s);
+        if (ending == u"continue"_s) {
+            QVERIFY(journal.continueRun(*run).ok());
+            Confirm(journal, 1, 3); // the third reading completes the run
+        } else {
+            QVERIFY(journal.abandonRun(*run).ok());
+        }
+        QVERIFY(journal.findRecoverableRun(run, readings).ok());
+        QVERIFY(!run);
+        JournalDatabase db;
+        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        QList<JournalRun> runs;
+        QVERIFY(JournalHistory(db).runs({}, 5, runs).ok());
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs[0].status,
+                 ending == u"continue"_s ? RunStatus::Completed : RunStatus::Abandoned);
+        QCOMPARE(runs[0].readingCount, ending == u"continue"_s ? 3 : 2);
+        QVERIFY(VerifyJournal(db).intact());
+        // Runs after a continued one take this session's login, not the continued run's.
+        QVERIFY(journal.deleteRun().ok());
+        QCOMPARE(journal.currentRun().header.inspector, u"李四"_s);
+    }
+
+    void historyPagesAndFilters_data()
+    {
+        QTest::addColumn<RunFilter>("filter");
+        QTest::addColumn<QStringList>("inspectors"); // newest first
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        QTest::newRow("all") << RunFilter {}
+                             << QStringList { u"戊"_s, u"丁"_s, u"丙"_s, u"乙"_s, u"甲"_s };
+        QTest::newRow("text in batch, % and _ literal")
+            << RunFilter { u"B_1"_s, {}, {}, {} } << QStringList { u"丁"_s, u"甲"_s };
+        QTest::newRow("text in inspector")
+            << RunFilter { u"丙"_s, {}, {}, {} } << QStringList { u"丙"_s };
+        QTest::newRow("since tomorrow")
+            << RunFilter { {}, now.addDays(1), {}, {} } << QStringList {};
+        QTest::newRow("until yesterday")
+            << RunFilter { {}, {}, now.addDays(-1), {} } << QStringList {};
+        QTest::newRow("other station") << RunFilter { {}, {}, {}, u"x"_s } << QStringList {};
+    }
+
+    void historyPagesAndFilters()
+    {
+        QFETCH(RunFilter, filter);
+        QFETCH(QStringList, inspectors);
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        {
+            Journal journal(kStation);
+            QVERIFY(journal.open(path).result.ok());
+            const QStringList batches { u"B_1"_s, u"BX1"_s, u"B%1"_s, u"B_1"_s, u"B2"_s };
+            const QStringList names { u"甲"_s, u"乙"_s, u"丙"_s, u"丁"_s, u"戊"_s };
+            for (int i = 0; i < 5; ++i) {
+                journal.beginRun(Header(names[i], batches[i]));
+                Confirm(journal, 1);
+            }
+        }
+        JournalDatabase db;
+        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        const JournalHistory history(db);
+        int count = -1;
+        QVERIFY(history.countRuns(filter, count).ok());
+        QCOMPARE(count, inspectors.size());
+        // Pages of two, each continuing after the last run of the one before.
+        QStringList seen;
+        QList<JournalRun> page;
+        do {
+            const std::optional<JournalRun> last =
+                page.isEmpty() ? std::nullopt : std::optional(page.constLast());
+            QVERIFY(history.runs(filter, 2, page, last ? &*last : nullptr).ok());
+            for (const JournalRun &run : std::as_const(page))
+                seen << run.header.inspector;
+        } while (page.size() == 2);
+        QCOMPARE(seen, inspectors);
+    }
+
+    void csvBytes()
+    {
+        JournalRun run;
+        run.station = u"lab-1"_s;
+        run.id = u"0d6f"_s;
+        run.header = Header(u"=1+1"_s, u"-5"_s);
+        run.header.sampleName = u"say \"hi\"\r\n@once"_s;
+        run.startedAt = u"2026-12-07T03:15:00.123Z"_s;
+        run.endedAt = u"2026-12-07T03:16:00.000Z"_s;
+        run.status = RunStatus::Completed;
+        run.totals = { u"45.218"_s, u"1.871"_s };
+        const QList<JournalReading> readings {
+            { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s },
+            { 2, 2, u"A"_s, 0.0, u"2026-12-07T03:15:59.000Z"_s }
+        };
+        const QByteArray run1 =
+            "0d6f,lab-1,/dev/pts/3,2026-12-07T11:15:00.123+08:00,2026-12-07T11:16:00.000+08:00,"
+            "completed,,\"检验所, 一室\",\"say "
+            "\"\"hi\"\"\r\n@once\",'-5,'=1+1,1,3,66.5,2,1,2,45.218,"
+            "1.871,";
+        QCOMPARE(CsvExport::Header() + CsvExport::Rows(run, readings),
+                 "\xEF\xBB\xBFrun_id,station,port,started,ended,status,cause,unit,sample,batch,"
+                 "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,confirmed\r\n"
+                     + run1 + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00\r\n" + run1
+                     + "2,A,0.000,2026-12-07T11:15:59.000+08:00\r\n");
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output"); // in stdout, or in stderr on failure
+        QTest::newRow("help") << QStringList { u"--help"_s } << 0 << u"Exit status"_s;
+        QTest::newRow("no command") << QStringList {} << 2 << u"no command"_s;
+        QTest::newRow("unknown option") << QStringList { u"list"_s, u"--all"_s } << 2 << u"--all"_s;
+        QTest::newRow("export without file") << QStringList { u"export"_s } << 2 << u"--csv"_s;
+        QTest::newRow("json on verify")
+            << QStringList { u"verify"_s, u"--json"_s } << 2 << u"verify"_s;
+        QTest::newRow("bad date") << QStringList { u"list"_s, u"--since"_s, u"May"_s } << 2
+                                  << u"May"_s;
+        QTest::newRow("list") << QStringList { u"list"_s } << 0 << u"=1+1"_s;
+        QTest::newRow("list since tomorrow")
+            << QStringList { u"list"_s, u"--json"_s, u"--since"_s,
+                             QDate::currentDate().addDays(1).toString(Qt::ISODate) }
+            << 0 << u"[\n]"_s;
+        QTest::newRow("unknown run")
+            << QStringList { u"export"_s, u"--csv"_s, u"out.csv"_s, u"--run"_s, u"x"_s } << 3
+            << u"no run x"_s;
+        QTest::newRow("output below a file")
+            << QStringList { u"export"_s, u"--csv"_s, u"j.sqlite/out.csv"_s } << 4
+            << u"cannot write"_s;
+        QTest::newRow("export all")
+            << QStringList { u"export"_s, u"--csv"_s, u"out.csv"_s } << 0 << QString();
+        QTest::newRow("no journal")
+            << QStringList { u"--journal"_s, u"none.sqlite"_s, u"list"_s } << 3 << u"no journal"_s;
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        MakeJournal(m_dir->filePath(u"j.sqlite"_s), u"=1+1"_s);
+        QProcess tool;
+        tool.setWorkingDirectory(m_dir->path());
+        tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL),
+                   arguments.contains(u"--journal"_s)
+                       ? arguments
+                       : QStringList { u"--journal"_s, u"j.sqlite"_s } + arguments);
+        QVERIFY(tool.waitForFinished());
+        const QString text = QString::fromUtf8(exitCode == 0 ? tool.readAllStandardOutput()
+                                                             : tool.readAllStandardError());
+        QCOMPARE(tool.exitCode(), exitCode);
+        QVERIFY2(text.contains(output), qPrintable(text));
+        if (!arguments.contains(u"out.csv"_s) || exitCode != 0)
+            return;
+        // The tool writes what the history's export writes.
+        JournalDatabase db;
+        QVERIFY(db.open(m_dir->filePath(u"j.sqlite"_s), JournalDatabase::OpenMode::Read).ok());
+        QList<JournalRun> runs;
+        QVERIFY(JournalHistory(db).runs({}, 1, runs).ok());
+        const QString core = m_dir->filePath(u"core.csv"_s);
+        QVERIFY(CsvExport::Write(db, { { runs[0].station, runs[0].id } }, core).ok());
+        QCOMPARE(ReadAll(m_dir->filePath(u"out.csv"_s)), ReadAll(core));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_GUILESS_MAIN(tst_Journal)
+#include "tst_journal.moc"

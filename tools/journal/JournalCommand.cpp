@@ -1,0 +1,322 @@
+#include "JournalCommand.h"
+
+#include "core/journal/CsvExport.h"
+#include "core/journal/JournalDatabase.h"
+#include "core/journal/JournalHistory.h"
+#include "core/journal/JournalLocation.h"
+#include "core/journal/JournalVerify.h"
+#include "core/settings/ProfileFile.h"
+#include "core/settings/SettingsLocation.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void Print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+void PrintError(std::FILE *err, const QString &text)
+{
+    Print(err, u"velmora-journal: "_s + text + u'\n');
+}
+
+// A date is local midnight; a date with a time is local unless it names its offset.
+QDateTime ParseSince(const QString &text)
+{
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    if (date.isValid())
+        return date.startOfDay();
+    return QDateTime::fromString(text, Qt::ISODateWithMs);
+}
+
+QJsonObject RunJson(const JournalRun &run)
+{
+    const RunHeader &h = run.header;
+    return {
+        { u"id"_s, run.id },
+        { u"station"_s, run.station },
+        { u"port"_s, h.port },
+        { u"started"_s, run.startedAt },
+        { u"ended"_s, run.endedAt.isEmpty() ? QJsonValue() : QJsonValue(run.endedAt) },
+        { u"status"_s, StatusText(run.status) },
+        { u"cause"_s, run.cause },
+        { u"unit"_s, h.unit },
+        { u"sample"_s, h.sampleName },
+        { u"batch"_s, h.batchNo },
+        { u"inspector"_s, h.inspector },
+        { u"mode"_s, static_cast<int>(h.mode) },
+        { u"n"_s, h.sampleCount },
+        { u"constants"_s,
+          QJsonObject { { u"a"_s, h.constants.a },
+                        { u"lenC"_s, h.constants.lenC },
+                        { u"C"_s, h.constants.C },
+                        { u"lena"_s, h.constants.lena } } },
+        { u"readings"_s, run.readingCount },
+        { u"mean"_s, run.totals.mean },
+        { u"deviation"_s, run.totals.deviation },
+    };
+}
+
+} // namespace
+
+QString JournalCommand::HelpText()
+{
+    return uR"(Usage: velmora-journal [--journal PATH] COMMAND [OPTIONS]
+
+The results journal of Velmora from the command line.
+
+Commands:
+  list [--since DATE] [--json]       the runs, newest first (tab-separated, or JSON)
+  export --csv FILE [--run ID]... [--since DATE]
+                                     the readings of the runs (all runs without --run) as CSV:
+                                     UTF-8 with byte-order mark, CRLF, one row per reading;
+                                     FILE is replaced whole or not at all
+  verify                             check every hash chain and the database's integrity
+
+Options:
+  --journal PATH   the journal file; default: VelmoraJournal.sqlite beside Velmora.ini, found as
+                   velmora finds it (or where its [journal] path puts it)
+  --since DATE     runs started at or after DATE: 2026-12-01 (local midnight),
+                   2026-12-01T08:30 (local) or 2026-12-01T08:30Z
+  --run ID         one run, by its id; may be repeated, or several ids separated by commas
+  --help           this text
+
+Exit status:
+  0  done (verify: the journal is whole)
+  1  verify found a break
+  2  bad command line
+  3  the journal cannot be opened or read
+  4  the output file cannot be written
+)"_s;
+}
+
+QString JournalCommand::DefaultJournalPath()
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString settings = ResolveSettingsPath(
+        programDir, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+        QFileInfo(programDir).isWritable());
+    const QString configured = QFileInfo::exists(settings)
+        ? ProfileFile(settings).Read(SettingsKeys::kJournalPath)
+        : QString();
+    return JournalFilePath(settings, configured);
+}
+
+bool JournalCommand::parse(const QStringList &arguments, QString &error)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const auto value = [&](QString &into) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).startsWith(u"--"_s)) {
+                error = u"%1 needs a value"_s.arg(argument);
+                return false;
+            }
+            into = arguments.at(++i);
+            return true;
+        };
+        QString text;
+        if (argument == u"--help"_s || argument == u"-h"_s) {
+            m_help = true;
+        } else if (argument == u"--json"_s) {
+            m_json = true;
+        } else if (argument == u"--journal"_s) {
+            if (!value(m_journalPath))
+                return false;
+        } else if (argument == u"--csv"_s) {
+            if (!value(m_csvPath))
+                return false;
+        } else if (argument == u"--run"_s) {
+            if (!value(text))
+                return false;
+            m_runIds << text.split(u',', Qt::SkipEmptyParts);
+        } else if (argument == u"--since"_s) {
+            if (!value(text))
+                return false;
+            m_since = ParseSince(text);
+            if (!m_since.isValid()) {
+                error = u"'%1' is not a date (2026-12-01 or 2026-12-01T08:30)"_s.arg(text);
+                return false;
+            }
+        } else if (argument.startsWith(u'-')) {
+            error = u"unknown option %1"_s.arg(argument);
+            return false;
+        } else if (m_command.isEmpty()) {
+            m_command = argument;
+        } else {
+            error = u"unexpected argument '%1'"_s.arg(argument);
+            return false;
+        }
+    }
+    if (m_help)
+        return true;
+    const QStringList commands { u"list"_s, u"export"_s, u"verify"_s };
+    if (!commands.contains(m_command)) {
+        error =
+            m_command.isEmpty() ? u"no command given"_s : u"unknown command '%1'"_s.arg(m_command);
+        return false;
+    }
+    const bool listOnly = m_json;
+    const bool exportOnly = !m_csvPath.isEmpty() || !m_runIds.isEmpty();
+    if ((listOnly && m_command != u"list"_s) || (exportOnly && m_command != u"export"_s)
+        || (m_since.isValid() && m_command == u"verify"_s)) {
+        error = u"an option does not belong to the command '%1'"_s.arg(m_command);
+        return false;
+    }
+    if (m_command == u"export"_s && m_csvPath.isEmpty()) {
+        error = u"export needs --csv FILE"_s;
+        return false;
+    }
+    return true;
+}
+
+int JournalCommand::run(std::FILE *out, std::FILE *err) const
+{
+    if (m_help) {
+        Print(out, HelpText());
+        return Done;
+    }
+    if (m_command == u"list"_s)
+        return list(out, err);
+    if (m_command == u"export"_s)
+        return exportCsv(err);
+    return verify(out, err);
+}
+
+namespace {
+
+// Opens the journal for reading; prints why not.
+bool OpenJournal(JournalDatabase &db, const QString &path, std::FILE *err)
+{
+    const JournalResult result = db.open(path, JournalDatabase::OpenMode::Read);
+    if (!result.ok())
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, result.text));
+    return result.ok();
+}
+
+QString PathOr(const QString &path)
+{
+    return path.isEmpty() ? JournalCommand::DefaultJournalPath() : path;
+}
+
+} // namespace
+
+int JournalCommand::list(std::FILE *out, std::FILE *err) const
+{
+    JournalDatabase db;
+    const QString path = PathOr(m_journalPath);
+    if (!OpenJournal(db, path, err))
+        return JournalUnreadable;
+    QList<JournalRun> runs;
+    RunFilter filter;
+    filter.from = m_since;
+    if (const JournalResult result =
+            JournalHistory(db).runs(filter, std::numeric_limits<int>::max(), runs);
+        !result.ok()) {
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, result.text));
+        return JournalUnreadable;
+    }
+    if (m_json) {
+        QJsonArray array;
+        for (const JournalRun &run : std::as_const(runs))
+            array.append(RunJson(run));
+        Print(out, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
+        return Done;
+    }
+    Print(out,
+          u"started\tstatus\tmode\tn\treadings\tmean\tdeviation\tsample\tbatch\tunit\tinspector"
+          "\tstation\tid\n"_s);
+    for (const JournalRun &run : std::as_const(runs)) {
+        const RunHeader &h = run.header;
+        const QStringList fields { CsvExport::LocalTime(run.startedAt),
+                                   StatusText(run.status),
+                                   QString::number(static_cast<int>(h.mode)),
+                                   QString::number(h.sampleCount),
+                                   QString::number(run.readingCount),
+                                   run.totals.mean,
+                                   run.totals.deviation,
+                                   h.sampleName,
+                                   h.batchNo,
+                                   h.unit,
+                                   h.inspector,
+                                   run.station,
+                                   run.id };
+        // A tab or line end typed into a login field would split the line.
+        QString line = fields.join(u'\t');
+        Print(out, line.replace(u'\n', u' ').replace(u'\r', u' ') + u'\n');
+    }
+    return Done;
+}
+
+int JournalCommand::exportCsv(std::FILE *err) const
+{
+    JournalDatabase db;
+    const QString path = PathOr(m_journalPath);
+    if (!OpenJournal(db, path, err))
+        return JournalUnreadable;
+    const JournalHistory history(db);
+    QList<JournalRun> runs;
+    JournalResult result;
+    if (m_runIds.isEmpty()) {
+        RunFilter filter;
+        filter.from = m_since;
+        result = history.runs(filter, std::numeric_limits<int>::max(), runs);
+    }
+    for (const QString &id : m_runIds) {
+        std::optional<JournalRun> run;
+        result = history.run({}, id, run);
+        if (!result.ok())
+            break;
+        if (!run) {
+            PrintError(err, u"there is no run %1 in %2"_s.arg(id, path));
+            return JournalUnreadable;
+        }
+        if (!m_since.isValid() || FromJournalTimestamp(run->startedAt) >= m_since)
+            runs.append(*run);
+    }
+    if (!result.ok()) {
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, result.text));
+        return JournalUnreadable;
+    }
+    QList<RunKey> keys;
+    for (const JournalRun &run : std::as_const(runs))
+        keys.append({ run.station, run.id });
+    result = CsvExport::Write(db, keys, m_csvPath);
+    if (!result.ok()) {
+        PrintError(err, u"cannot write %1: %2"_s.arg(m_csvPath, result.text));
+        return result.error == JournalResult::Error::CannotOpen ? OutputFailed : JournalUnreadable;
+    }
+    return Done;
+}
+
+int JournalCommand::verify(std::FILE *out, std::FILE *err) const
+{
+    JournalDatabase db;
+    const QString path = PathOr(m_journalPath);
+    if (!OpenJournal(db, path, err))
+        return JournalUnreadable;
+    const VerifyReport report = VerifyJournal(db);
+    if (!report.result.ok()) {
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, report.result.text));
+        return JournalUnreadable;
+    }
+    for (const QString &line : report.breaks)
+        PrintError(err, line);
+    if (!report.intact()) {
+        PrintError(err, u"%1: %2 problem(s) found"_s.arg(path).arg(report.breaks.size()));
+        return Broken;
+    }
+    Print(out, u"%1: intact, %2 rows checked\n"_s.arg(path).arg(report.rowsChecked));
+    return Done;
+}

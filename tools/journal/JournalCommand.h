@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+// The command line of velmora-journal, parsed and run. Exit statuses are documented in --help
+// and the README, for scripts that call the tool.
+class JournalCommand
+{
+public:
+    enum ExitStatus : int {
+        Done = 0,
+        Broken = 1, // verify found a break
+        Usage = 2,
+        JournalUnreadable = 3,
+        OutputFailed = 4,
+    };
+
+    // Parses arguments (without the program name); false with an error text on a bad command
+    // line.
+    bool parse(const QStringList &arguments, QString &error);
+    int run(std::FILE *out, std::FILE *err) const;
+
+    static QString HelpText();
+    // Where velmora itself finds its journal: beside Velmora.ini as the program locates it, or
+    // where that file's [journal] path says.
+    static QString DefaultJournalPath();
+
+private:
+    int list(std::FILE *out, std::FILE *err) const;
+    int exportCsv(std::FILE *err) const;
+    int verify(std::FILE *out, std::FILE *err) const;
+
+    QString m_command;
+    QString m_journalPath;
+    QString m_csvPath;
+    QStringList m_runIds;
+    QDateTime m_since;
+    bool m_json = false;
+    bool m_help = false;
+};
