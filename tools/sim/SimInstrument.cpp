@@ -431,6 +431,10 @@ void CSimInstrument::Unplug()
     m_writable->setEnabled(false);
     ::close(m_master);
     m_master = -1;
+    // The device goes, and its name with it: a link left behind could come to point at a
+    // terminal that another program opens under the same number.
+    if (!m_options.link.isEmpty() && QFileInfo(m_options.link).isSymLink())
+        QFile::remove(m_options.link);
     m_connected = false;
     m_unplugPending = false;
     m_schedule.stop();

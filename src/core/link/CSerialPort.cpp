@@ -37,6 +37,7 @@ CSerialPort::CSerialPort(QObject *parent)
     connect(this, &CSerialPort::burstRead, this, &CSerialPort::DeliverBurst, Qt::QueuedConnection);
     connect(this, &CSerialPort::linkWentDown, this, &CSerialPort::OnLinkLost, Qt::QueuedConnection);
     m_reconnect.setSingleShot(true);
+    m_reconnect.setTimerType(Qt::PreciseTimer); // one wake-up per attempt
     connect(&m_reconnect, &QTimer::timeout, this, &CSerialPort::Reconnect);
 }
 

@@ -36,6 +36,9 @@ LinkMonitor::LinkMonitor(const Options &options, QObject *parent)
     , m_stability(options.stableTolerance, qint64(options.stableSeconds) * 1000)
 {
     m_clock.start();
+    // Precise: each fires once, when due, where a coarse timer wakes the thread up to three times.
+    m_silence.setTimerType(Qt::PreciseTimer);
+    m_stableDue.setTimerType(Qt::PreciseTimer);
     m_silence.setSingleShot(true);
     connect(&m_silence, &QTimer::timeout, this, &LinkMonitor::OnSilenceDue);
     m_stableDue.setSingleShot(true);
