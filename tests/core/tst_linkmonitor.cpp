@@ -5,7 +5,6 @@
 #include "support/PtyPair.h"
 
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,11 +23,6 @@ QByteArray ReadingFrame(int r)
     for (const char c : frame)
         check ^= c;
     return frame + check + '\x03';
-}
-
-FrameEvent Reading(long r)
-{
-    return { FrameEvent::Kind::Reading, r, {} };
 }
 
 } // namespace
@@ -77,24 +71,25 @@ void tst_LinkMonitor::stability()
     QVERIFY(!stability.IsStable(stableFrom));
 }
 
-// No frame after the first: the reading turns stable and the link silent on their own timers.
+// No frame after the first: the reading turns stable and the link silent on their own timers,
+// and each change reaches the window.
 void tst_LinkMonitor::silenceAndStability()
 {
     LinkMonitor monitor({ 0.002, 1, 1500 });
-    QCOMPARE(monitor.CurrentState(), State::NotConnected);
+    QStringList heard; // what a window repainting on changed() shows
+    connect(&monitor, &LinkMonitor::changed, this,
+            [&] { heard << monitor.StateText() + u'|' + monitor.StabilityText(); });
     QVERIFY(!monitor.ConfirmRefusal().isEmpty());
     monitor.OnOpened(u"/dev/ttyUSB0"_s);
-    QCOMPARE(monitor.CurrentState(), State::Connected);
+    QCOMPARE(heard, QStringList { u"已连接|"_s });
     QVERIFY(monitor.ConfirmRefusal().isEmpty());
     QCOMPARE(monitor.ReadingAgeMs(), qint64(-1));
 
-    monitor.NoteFrame(Reading(12345));
-    QVERIFY(!monitor.IsStable());
-    QVERIFY(!monitor.StabilityText().isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(monitor.IsStable(), 1400);
-    QCOMPARE(monitor.CurrentState(), State::Connected);
-    QTRY_COMPARE_WITH_TIMEOUT(monitor.CurrentState(), State::Silent, 1000);
-    QVERIFY(!monitor.IsStable());
+    monitor.NoteFrame({ FrameEvent::Kind::Reading, 12345, {} });
+    QCOMPARE(heard.last(), u"已连接|读数未稳定"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(heard.last(), u"已连接|读数稳定"_s, 1400);
+    monitor.NoteFrame({ FrameEvent::Kind::Reading, 12345, {} }); // the silence starts again
+    QTRY_COMPARE_WITH_TIMEOUT(heard.last(), u"无数据|"_s, 2000);
     QVERIFY(monitor.IsLive()); // a quiet instrument is still this one
     QVERIFY(monitor.ReadingAgeMs() >= 1500);
 

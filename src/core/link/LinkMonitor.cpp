@@ -143,9 +143,10 @@ void LinkMonitor::UpdateStability()
     } else {
         m_stableDue.stop();
     }
-    if (stable == m_bStable)
+    if (stable == m_bStable && counts == m_bStabilityShown)
         return;
     m_bStable = stable;
+    m_bStabilityShown = counts;
     emit changed();
 }
 

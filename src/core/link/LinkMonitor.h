@@ -96,6 +96,7 @@ private:
     qint64 m_lastReadingMs = -1;
     ReadingStability m_stability;
     bool m_bStable = false;
+    bool m_bStabilityShown = false; // StabilityText() not empty
     QTimer m_silence;
     QTimer m_stableDue;
 };
