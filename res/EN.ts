@@ -167,6 +167,80 @@
     </message>
 </context>
 <context>
+    <name>LinkMonitor</name>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>已连接</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>Link lost</translation>
+    </message>
+    <message>
+        <source>正在重连</source>
+        <translation>Reconnecting</translation>
+    </message>
+    <message>
+        <source>%1 秒无有效数据</source>
+        <translation>No valid frame for %1 s</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1：第 %2 次重连</source>
+        <translation>%1: attempt %2</translation>
+    </message>
+    <message>
+        <source>读数稳定</source>
+        <translation>Reading stable</translation>
+    </message>
+    <message>
+        <source>读数未稳定</source>
+        <translation>Reading not yet stable</translation>
+    </message>
+    <message>
+        <source>读数 %1 秒前</source>
+        <translation>Reading %1 s ago</translation>
+    </message>
+    <message>
+        <source>未连接仪器，读数未录入</source>
+        <translation>No instrument connected: reading not entered</translation>
+    </message>
+    <message>
+        <source>连接中断，读数未录入</source>
+        <translation>Link lost: reading not entered</translation>
+    </message>
+</context>
+<context>
+    <name>PortError</name>
+    <message>
+        <source>%1：设备不存在</source>
+        <translation>%1: no such device</translation>
+    </message>
+    <message>
+        <source>%1：不是串口设备</source>
+        <translation>%1: not a serial device</translation>
+    </message>
+    <message>
+        <source>%1：设备被占用或拒绝访问</source>
+        <translation>%1: in use or access denied</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
     <name>StringTable</name>
     <message>
         <source>关于 Velmora(&amp;A)...</source>

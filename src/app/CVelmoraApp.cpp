@@ -71,6 +71,10 @@ bool CVelmoraApp::RunLoginDialog()
     login.m_strSampleName = m_strSampleName;
     login.m_strUnit = m_strUnit;
     login.m_nSerialNo = m_nSerialNo;
+    login.m_portLookup = [this](const QString &key) {
+        return ProfileFile(m_strIniPath)
+            .ReadString(Keys::kSectionPorts, key, QString(), Keys::kPortBufferSize);
+    };
     if (m_runModal(login) == QDialog::Rejected)
         return false;
 
@@ -86,6 +90,8 @@ bool CVelmoraApp::RunLoginDialog()
     ini.WriteString(Keys::kLoginSampleName.section, Keys::kLoginSampleName.key, m_strSampleName);
     ini.WriteString(Keys::kLoginUnit.section, Keys::kLoginUnit.key, m_strUnit);
     ini.WriteInt(Keys::kLoginSerialNo.section, Keys::kLoginSerialNo.key, m_nSerialNo);
+    if (const auto port = login.ChosenPortMapping())
+        ini.WriteString(Keys::kSectionPorts, Keys::PortKey(port->number), port->device);
     return true;
 }
 

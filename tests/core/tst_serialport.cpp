@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -182,25 +184,41 @@ void tst_SerialPort::lifecycle()
 
 void tst_SerialPort::openFails_data()
 {
-    QTest::addColumn<bool>("busy");
-    QTest::newRow("missing device") << false;
-    QTest::newRow("device open elsewhere") << true;
+    QTest::addColumn<QString>("device"); // below the temporary directory "$"; "busy": the pty
+    QTest::addColumn<PortError::Kind>("kind");
+    QTest::newRow("missing device") << u"$/no-such-port"_s << PortError::Kind::Missing;
+    QTest::newRow("device open elsewhere") << u"busy"_s << PortError::Kind::Busy;
+    QTest::newRow("regular file") << u"$/file"_s << PortError::Kind::NotSerial;
+    QTest::newRow("directory") << u"$"_s << PortError::Kind::NotSerial;
+    QTest::newRow("null device") << u"/dev/null"_s << PortError::Kind::NotSerial;
+    QTest::newRow("FIFO, which an open could wait on") << u"$/fifo"_s << PortError::Kind::NotSerial;
 }
 
 void tst_SerialPort::openFails()
 {
-    QFETCH(bool, busy);
+    QFETCH(QString, device);
+    QFETCH(PortError::Kind, kind);
+    QTemporaryDir dir;
     QSerialPort other(m_pty->SlavePath());
-    if (busy)
+    if (device == u"busy"_s) {
         QVERIFY(other.open(QIODevice::ReadWrite));
-    else
-        m_port->Configure(u"/dev/velmora-no-such-port"_s, 9600, 8, 0, 1);
+        device = m_pty->SlavePath();
+    }
+    device.replace(u"$"_s, dir.path());
+    QFile(dir.filePath(u"file"_s)).open(QIODevice::WriteOnly);
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600), 0);
+    m_port->Configure(device, 9600, 8, 0, 1);
+    QSignalSpy failed(m_port.get(), &CSerialPort::openFailed);
 
     const int before = OpenDescriptorCount();
     QVERIFY(!m_port->Open());
     QVERIFY(!m_port->IsRunning());
     QCOMPARE(m_port->Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
     QCOMPARE(OpenDescriptorCount(), before);
+    QCOMPARE(m_port->LastOpenError().kind, kind);
+    QVERIFY2(m_port->LastOpenError().Text().startsWith(device),
+             qPrintable(m_port->LastOpenError().Text()));
+    QCOMPARE(failed.size(), 1);
 }
 
 void tst_SerialPort::closeReturnsPromptly_data()
@@ -210,6 +228,7 @@ void tst_SerialPort::closeReturnsPromptly_data()
     QTest::newRow("waiting for the read permission") << u"held"_s;
     QTest::newRow("mid-burst") << u"flood"_s;
     QTest::newRow("after an unplug") << u"unplugged"_s;
+    QTest::newRow("reconnecting") << u"reconnecting"_s;
 }
 
 void tst_SerialPort::closeReturnsPromptly()
@@ -228,6 +247,11 @@ void tst_SerialPort::closeReturnsPromptly()
     } else if (state == u"flood"_s) {
         m_pty->Send(QByteArray(1 << 20, 'f'));
         QTRY_VERIFY(m_owner.notifications > 2);
+    } else if (state == u"reconnecting"_s) {
+        QSignalSpy attempts(m_port.get(), &CSerialPort::reconnecting);
+        m_port->SetReconnectInterval(20);
+        m_pty->CloseMaster();
+        QTRY_VERIFY(attempts.size() >= 2);
     } else if (state == u"unplugged"_s) {
         m_pty->CloseMaster();
         QTRY_COMPARE(lost.size(), 1);
@@ -239,7 +263,7 @@ void tst_SerialPort::closeReturnsPromptly()
     timer.start();
     m_port.reset(); // the owner's destructor closes the channel
     QVERIFY2(timer.elapsed() < 1000, qPrintable(u"Close took %1 ms"_s.arg(timer.elapsed())));
-    QCOMPARE(lost.size(), state == u"unplugged"_s ? 1 : 0);
+    QCOMPARE(lost.size(), state == u"unplugged"_s || state == u"reconnecting"_s ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)

@@ -40,6 +40,11 @@ CSimInstrument::CSimInstrument(SimOptions options, QObject *parent)
         m_gapDone = true;
         Pump();
     });
+    m_unplugDue.setSingleShot(true);
+    connect(&m_unplugDue, &QTimer::timeout, this, [this] {
+        m_unplugPending = true; // once what is queued is on the line
+        Pump();
+    });
 }
 
 CSimInstrument::~CSimInstrument()
@@ -53,6 +58,27 @@ CSimInstrument::~CSimInstrument()
 }
 
 bool CSimInstrument::Start()
+{
+    if (!OpenTerminal())
+        return false;
+    Print(m_device);
+
+    if (m_options.script) {
+        ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+        m_stdin = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        connect(m_stdin.get(), &QSocketNotifier::activated, this, &CSimInstrument::ReadScript);
+    }
+    if (m_options.exitAfter >= 0)
+        QTimer::singleShot(qRound(m_options.exitAfter * 1000), this, [this] { Finish(0); });
+
+    m_clientPoll.start();
+    CheckClient();
+    return true;
+}
+
+// A terminal of its own, published under --link and in --settings: at the start and at every
+// replug, as a USB adapter gets a new device when plugged in again.
+bool CSimInstrument::OpenTerminal()
 {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     const char *name = m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0
@@ -76,16 +102,11 @@ bool CSimInstrument::Start()
         ::close(slave);
     }
 
-    if (!m_options.link.isEmpty()) {
-        if (QFileInfo(m_options.link).isSymLink())
-            QFile::remove(m_options.link);
-        if (!QFile::link(m_device, m_options.link)) {
-            std::fprintf(stderr, "velmora-sim: cannot create the link %s\n",
-                         qPrintable(m_options.link));
-            return false;
-        }
+    if (!RenewLink()) {
+        std::fprintf(stderr, "velmora-sim: cannot create the link %s\n",
+                     qPrintable(m_options.link));
+        return false;
     }
-
     if (!m_options.settings.isEmpty()) {
         ProfileFile settings(m_options.settings);
         if (!settings.WriteString(SettingsKeys::kSectionPorts, m_options.port, m_device)) {
@@ -94,26 +115,28 @@ bool CSimInstrument::Start()
         }
     }
 
-    Print(m_device);
-
     m_readable = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     m_readable->setEnabled(false);
     connect(m_readable.get(), &QSocketNotifier::activated, this, &CSimInstrument::OnReadable);
     m_writable = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
     m_writable->setEnabled(false);
     connect(m_writable.get(), &QSocketNotifier::activated, this, &CSimInstrument::Pump);
-
-    if (m_options.script) {
-        ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
-        m_stdin = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-        connect(m_stdin.get(), &QSocketNotifier::activated, this, &CSimInstrument::ReadScript);
-    }
-    if (m_options.exitAfter >= 0)
-        QTimer::singleShot(qRound(m_options.exitAfter * 1000), this, [this] { Finish(0); });
-
-    m_clientPoll.start();
-    CheckClient();
     return true;
+}
+
+// Replaced in one rename, so that a program looking at the link never finds it missing.
+bool CSimInstrument::RenewLink()
+{
+    if (m_options.link.isEmpty())
+        return true;
+    const QFileInfo existing(m_options.link);
+    if (existing.exists() && !existing.isSymLink())
+        return false; // a file of the user's, not ours to replace
+    const QByteArray link = QFile::encodeName(m_options.link);
+    const QByteArray fresh = link + ".new";
+    ::unlink(fresh.constData());
+    return ::symlink(QFile::encodeName(m_device).constData(), fresh.constData()) == 0
+        && ::rename(fresh.constData(), link.constData()) == 0;
 }
 
 void CSimInstrument::CheckClient()
@@ -135,6 +158,8 @@ void CSimInstrument::SetConnected(bool connected)
         m_everConnected = true;
         m_clientPoll.stop();
         Print(u"connected"_s);
+        if (m_options.unplugAfter >= 0)
+            m_unplugDue.start(qRound(m_options.unplugAfter * 1000));
         m_readable->setEnabled(true);
         while (!m_scriptLines.empty() && m_connected) {
             const QString line = m_scriptLines.front();
@@ -154,6 +179,7 @@ void CSimInstrument::SetConnected(bool connected)
     m_writable->setEnabled(false);
     m_schedule.stop();
     m_gap.stop();
+    m_unplugDue.stop();
     m_out.clear();
     SimFrames::CommandReader::Item item;
     while (m_reader.Flush(item))
@@ -204,13 +230,11 @@ void CSimInstrument::SendNextScheduled()
     const qint64 limit = m_options.count >= 0              ? m_options.count
         : !m_options.sequence.empty() && !m_options.repeat ? qint64(m_options.sequence.size())
                                                            : std::numeric_limits<qint64>::max();
-    const bool unplugDue = m_options.unplugAfter >= 0 && m_sent >= m_options.unplugAfter;
-    if (m_sent >= limit || unplugDue) {
+    if (m_sent >= limit) {
         m_schedule.stop();
         if (!m_reportedDone)
             Print(u"done: %1 frames sent"_s.arg(m_sent));
         m_reportedDone = true;
-        m_unplugPending = m_unplugPending || unplugDue;
         Pump();
         return;
     }
@@ -223,8 +247,7 @@ void CSimInstrument::SendNextScheduled()
             : m_options.sequence[m_nextItem++ % m_options.sequence.size()];
         Plan(item, true);
         planned += m_out.empty() ? 0 : m_out.back().bytes.size();
-    } while (m_options.rate <= 0 && planned < kFlatOutBatch && m_sent < limit
-             && !(m_options.unplugAfter >= 0 && m_sent >= m_options.unplugAfter));
+    } while (m_options.rate <= 0 && planned < kFlatOutBatch && m_sent < limit);
     Pump();
 }
 
@@ -408,9 +431,29 @@ void CSimInstrument::Unplug()
     m_writable->setEnabled(false);
     ::close(m_master);
     m_master = -1;
+    // The device goes, and its name with it: a link left behind could come to point at a
+    // terminal that another program opens under the same number.
+    if (!m_options.link.isEmpty() && QFileInfo(m_options.link).isSymLink())
+        QFile::remove(m_options.link);
     m_connected = false;
+    m_unplugPending = false;
+    m_schedule.stop();
+    m_unplugDue.stop();
     Print(u"unplugged"_s);
-    Finish(0);
+    if (m_options.replugAfter < 0)
+        return Finish(0);
+    QTimer::singleShot(qRound(m_options.replugAfter * 1000), this, &CSimInstrument::Replug);
+}
+
+void CSimInstrument::Replug()
+{
+    if (m_done)
+        return;
+    if (!OpenTerminal())
+        return Finish(1);
+    Print(u"replugged "_s + m_device);
+    m_clientPoll.start();
+    CheckClient();
 }
 
 void CSimInstrument::Finish(int exitCode)

@@ -47,6 +47,9 @@ private:
     void RunScriptLine(const QString &line);
     void ReadScript();
     void Unplug();
+    bool OpenTerminal();
+    bool RenewLink();
+    void Replug();
     void Finish(int exitCode);
     QByteArray FrameFor(const SimItem &item) const;
     QString Describe(const SimItem &item) const;
@@ -71,6 +74,7 @@ private:
     QTimer m_clientPoll;
     QTimer m_schedule;
     QTimer m_gap;
+    QTimer m_unplugDue; // --unplug-after, from each connection
     std::unique_ptr<QSocketNotifier> m_readable;
     std::unique_ptr<QSocketNotifier> m_writable;
     std::unique_ptr<QSocketNotifier> m_stdin;
