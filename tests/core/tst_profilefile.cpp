@@ -153,6 +153,11 @@ void tst_ProfileFile::truncation_data()
     QTest::newRow("never half a character")
         << u"ab"_s + chinese << 100 << u"ab"_s + chinese.first(48);
     QTest::newRow("four-byte character whole") << u"x😀😀"_s << 9 << u"x😀"_s;
+    // ß and ä lie outside GBK: four bytes each in GB18030, although in the BMP.
+    QTest::newRow("four-byte BMP characters at the 99-byte cut")
+        << u"aa"_s + QString(30, u'ß') << 100 << u"aa"_s + QString(24, u'ß');
+    QTest::newRow("four-byte BMP characters filling 259 bytes")
+        << u"abc"_s + QString(70, u'ä') << 260 << u"abc"_s + QString(64, u'ä');
 }
 
 void tst_ProfileFile::truncation()
