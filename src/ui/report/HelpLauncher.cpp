@@ -1,7 +1,6 @@
 #include "ui/report/HelpLauncher.h"
 
-#include "core/settings/ProfileFile.h"
-#include "core/settings/SettingsKeys.h"
+#include "core/settings/Settings.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -46,11 +45,9 @@ HelpCommand HelpCommandFor(const QString &programDir, const QString &value, Help
     return { u"xdg-open"_s, { path } };
 }
 
-bool LaunchHelp(const QString &programDir, const ProfileFile &settings)
+bool LaunchHelp(const QString &programDir, const Settings &settings)
 {
-    const auto &key = SettingsKeys::kHelpFilePath;
-    const QString value =
-        settings.ReadString(key.section, key.key, DefaultHelpFileName(), key.bufferSize);
+    const QString value = settings.Read(SettingsKeys::kHelpFilePath, DefaultHelpFileName());
     const HelpCommand command = HelpCommandFor(programDir, value, PlatformHelpViewer());
     return QProcess::startDetached(command.program, command.arguments);
 }

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class ProfileFile;
+class Settings;
 
 // How the help text is opened: a program and its arguments, never a shell command line, so a
 // path with blanks or shell characters reaches the viewer as one argument.
@@ -34,4 +34,4 @@ HelpCommand HelpCommandFor(const QString &programDir, const QString &value, Help
 
 // Reads "SYSTEM"/"HelpFilePath" and starts the viewer detached. False when the viewer could not
 // be started; a missing help file is left to the viewer to report.
-bool LaunchHelp(const QString &programDir, const ProfileFile &settings);
+bool LaunchHelp(const QString &programDir, const Settings &settings);
