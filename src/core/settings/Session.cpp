@@ -21,9 +21,9 @@ Session Session::Read(const Settings &settings, const QString &programDir)
 
 void Session::StoreLogin(Settings &settings) const
 {
-    settings.Write(Keys::kLoginInspector, inspector);
-    settings.Write(Keys::kLoginBatchNo, batchNo);
-    settings.Write(Keys::kLoginSampleName, sampleName);
-    settings.Write(Keys::kLoginUnit, unit);
-    settings.Write(Keys::kLoginSerialNo, serialNo);
+    settings.Write({ { Keys::kLoginInspector, inspector },
+                     { Keys::kLoginBatchNo, batchNo },
+                     { Keys::kLoginSampleName, sampleName },
+                     { Keys::kLoginUnit, unit },
+                     { Keys::kLoginSerialNo, serialNo } });
 }

@@ -18,6 +18,6 @@ struct Session
     QString programDir; // where the help text lives
 
     static Session Read(const Settings &settings, const QString &programDir);
-    // The five login keys, in the order the start-up writes them.
+    // The five login keys, in the order the start-up writes them, in one save.
     void StoreLogin(Settings &settings) const;
 };

@@ -111,28 +111,47 @@ QString Settings::Read(const Keys::PortKey &key) const
     return m_document.ReadString(Keys::kSectionPorts, key.portName, {}, Keys::kPortBufferSize);
 }
 
+Settings::Change::Change(const Keys::TextKey &key, QString text)
+    : section(key.section)
+    , key(key.writeKey.isEmpty() ? key.key : key.writeKey)
+    , value(std::move(text))
+{ }
+
+Settings::Change::Change(const Keys::IntKey &key, int number)
+    : section(key.section)
+    , key(key.key)
+    , value(QString::number(number))
+{ }
+
+Settings::Change::Change(const Keys::PortKey &key, QString device)
+    : section(Keys::kSectionPorts)
+    , key(key.portName)
+    , value(std::move(device))
+{ }
+
+bool Settings::Write(std::initializer_list<Change> changes)
+{
+    const QByteArray before = m_document.Content();
+    bool stored = true;
+    for (const Change &change : changes)
+        stored &= m_document.WriteString(change.section, change.key, change.value);
+    // Nothing to save when nothing changed: a start with the login of last time writes nothing.
+    return (m_document.Content() == before || Save()) && stored;
+}
+
 bool Settings::Write(const Keys::TextKey &key, const QString &value)
 {
-    return Store(key.section, key.writeKey.isEmpty() ? key.key : key.writeKey, value);
+    return Write({ { key, value } });
 }
 
 bool Settings::Write(const Keys::IntKey &key, int value)
 {
-    return Store(key.section, key.key, QString::number(value));
+    return Write({ { key, value } });
 }
 
 bool Settings::Write(const Keys::PortKey &key, const QString &device)
 {
-    return Store(Keys::kSectionPorts, key.portName, device);
-}
-
-bool Settings::Store(QStringView section, QStringView key, const QString &value)
-{
-    const QByteArray before = m_document.Content();
-    if (!m_document.WriteString(section, key, value))
-        return false;
-    // Nothing to save when nothing changed: a start with the login of last time writes nothing.
-    return m_document.Content() == before || Save();
+    return Write({ { key, device } });
 }
 
 bool Settings::Save()

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <initializer_list>
+
 // The settings file of the program, read once and kept in memory; every change is saved at once
 // through Save(), the one place that writes the file. Keys follow the key table of SettingsKeys
 // with the profile rules of ProfileFile.
@@ -40,8 +42,22 @@ public:
     int Read(const SettingsKeys::IntKey &key) const;
     QString Read(const SettingsKeys::PortKey &key) const;
 
-    // Changes the value and saves the file. True when the file holds the change; the value read
-    // back is the new one either way.
+    // One key's new value, integers as "%d" gives them. It views the key's names, so it is made
+    // in the call that writes it.
+    struct Change
+    {
+        Change(const SettingsKeys::TextKey &key, QString text);
+        Change(const SettingsKeys::IntKey &key, int number);
+        Change(const SettingsKeys::PortKey &key, QString device);
+
+        QStringView section;
+        QStringView key;
+        QString value;
+    };
+
+    // Changes the values, in their order, and saves the file once. True when the file holds the
+    // changes; the values read back are the new ones either way.
+    bool Write(std::initializer_list<Change> changes);
     bool Write(const SettingsKeys::TextKey &key, const QString &value);
     bool Write(const SettingsKeys::IntKey &key, int value);
     bool Write(const SettingsKeys::PortKey &key, const QString &device);
@@ -51,7 +67,6 @@ signals:
     void problem(Settings::Problem problem, const QString &reason);
 
 private:
-    bool Store(QStringView section, QStringView key, const QString &value);
     bool Save();
     void Report(Problem kind, const QString &reason);
 
