@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>CVelmoraApp</name>
+    <message>
+        <source>设置文件 %1 无法读取（%2）。
+程序使用默认设置，不会改写该文件。</source>
+        <translation>The settings file %1 cannot be read (%2).
+Default settings are used; the file is left as it is.</translation>
+    </message>
+    <message>
+        <source>设置文件 %1 无法保存（%2）。
+更改只在本次运行中有效。</source>
+        <translation>The settings file %1 cannot be saved (%2).
+Changes last only until the program ends.</translation>
+    </message>
+</context>
+<context>
     <name>DialogTemplate</name>
     <message>
         <source>Velmora 1.0 版</source>
@@ -238,6 +253,17 @@
     <message>
         <source>%1：%2</source>
         <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>大于 1 MiB</source>
+        <translation>larger than 1 MiB</translation>
     </message>
 </context>
 <context>

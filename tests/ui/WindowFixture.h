@@ -93,7 +93,7 @@ struct WindowFixture
     // The settings file: COM1 mapped to `device` (the pty when empty), then the given lines.
     void WriteSettings(const QByteArray &lines, const QString &device = {})
     {
-        QFile ini(app->m_strIniPath);
+        QFile ini(app->GetSettings().Path());
         if (ini.open(QIODevice::WriteOnly))
             ini.write("[ports]\r\nCOM1="
                       + QFile::encodeName(device.isEmpty() ? pty.SlavePath() : device) + "\r\n"
@@ -105,7 +105,7 @@ struct WindowFixture
     std::unique_ptr<CVelmoraDlg> Open(const QByteArray &lines = {}, const QString &device = {})
     {
         WriteSettings(lines, device);
-        auto window = std::make_unique<CVelmoraDlg>(*app);
+        auto window = std::make_unique<CVelmoraDlg>(app->GetSession(), app->GetSettings());
         window->show();
         return window;
     }

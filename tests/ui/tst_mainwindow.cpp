@@ -218,12 +218,12 @@ void TestMainWindow::sampleButton()
     QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAMPLE, std::move(steps)));
     QCOMPARE(shown, u"12"_s);
     QCOMPARE(answer, message);
-    QCOMPARE(f.app->m_nSampleCount, count);
+    QCOMPARE(window->GetSession().sampleCount, count);
     QCOMPARE(window->m_stcSampleCount->text(), QString::number(count));
     CVelmoraApp next(f.programDir);
     next.LocateSettings();
     next.LoadSettings();
-    QCOMPARE(next.m_nSampleCount, stored);
+    QCOMPARE(next.GetSession().sampleCount, stored);
 }
 
 void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks_data()

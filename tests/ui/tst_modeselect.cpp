@@ -108,12 +108,12 @@ void tst_ModeSelect::modeDialog()
     for (float value : { window->m_lenC, window->m_a, window->m_lena, window->m_C })
         shown << QString::asprintf("%f", double(value));
     QVERIFY(f.Confirm(*window, reading));
-    const QByteArray fileBefore = f.ReadFile(f.app->m_strIniPath);
+    const QByteArray fileBefore = f.ReadFile(f.app->GetSettings().Path());
 
     Edits seen;
     QVERIFY(f.Click(*window, CVelmoraDlg::IDC_MODE, { ModeDialog(typed, mode, ok, &seen) }));
     QCOMPARE(seen, shown);
-    QCOMPARE(f.ReadFile(f.app->m_strIniPath),
+    QCOMPARE(f.ReadFile(f.app->GetSettings().Path()),
              after.isEmpty() ? fileBefore : fileBefore.chopped(before.size()) + after);
     QCOMPARE((QList<float> { window->m_a, window->m_lenC, window->m_C, window->m_lena }),
              constants);

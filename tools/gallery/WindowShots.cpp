@@ -82,14 +82,15 @@ bool RenderWindows(const QString &folder)
 
     bool ok = true;
     CLoginDlg login;
-    login.m_strUnit = app.m_strUnit;
-    login.m_strSampleName = app.m_strSampleName;
-    login.m_strBatchNo = app.m_strBatchNo;
-    login.m_strInspector = app.m_strInspector;
-    login.m_nSerialNo = app.m_nSerialNo;
+    const Session &session = app.GetSession();
+    login.m_strUnit = session.unit;
+    login.m_strSampleName = session.sampleName;
+    login.m_strBatchNo = session.batchNo;
+    login.m_strInspector = session.inspector;
+    login.m_nSerialNo = session.serialNo;
     ok &= Save(login, folder, u"window_login"_s);
 
-    CVelmoraDlg window(app);
+    CVelmoraDlg window(session, app.GetSettings());
     window.show();
     // A run in progress in the sugar-degree mode: three confirmed readings, a fourth on display.
     for (const long r : { 12345L, 12351L, 12339L, 12348L }) {
@@ -104,7 +105,7 @@ bool RenderWindows(const QString &folder)
     CAboutDlg about;
     ok &= Save(about, folder, u"window_about"_s);
     CSampleCountDlg count;
-    count.m_nCount = app.m_nSampleCount;
+    count.m_nCount = session.sampleCount;
     ok &= Save(count, folder, u"window_sample_count"_s);
     CModeSelectDlg mode;
     mode.SetChoice(window.CurrentModeConstants(), window.m_nSelMode);

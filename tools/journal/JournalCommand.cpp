@@ -5,7 +5,7 @@
 #include "core/journal/JournalHistory.h"
 #include "core/journal/JournalLocation.h"
 #include "core/journal/JournalVerify.h"
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
 #include "core/settings/SettingsLocation.h"
 
 #include <QCoreApplication>
@@ -104,14 +104,9 @@ Exit status:
 
 QString JournalCommand::DefaultJournalPath()
 {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QString settings = ResolveSettingsPath(
-        programDir, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
-        QFileInfo(programDir).isWritable());
-    const QString configured = QFileInfo::exists(settings)
-        ? ProfileFile(settings).Read(SettingsKeys::kJournalPath)
-        : QString();
-    return JournalFilePath(settings, configured);
+    Settings settings(LocateSettingsFile(QCoreApplication::applicationDirPath()));
+    settings.Load();
+    return JournalFilePath(settings.Path(), settings.Read(SettingsKeys::kJournalPath));
 }
 
 bool JournalCommand::parse(const QStringList &arguments, QString &error)

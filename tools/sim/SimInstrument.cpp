@@ -1,6 +1,6 @@
 #include "SimInstrument.h"
 
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -108,8 +108,9 @@ bool CSimInstrument::OpenTerminal()
         return false;
     }
     if (!m_options.settings.isEmpty()) {
-        ProfileFile settings(m_options.settings);
-        if (!settings.WriteString(SettingsKeys::kSectionPorts, m_options.port, m_device)) {
+        Settings settings(m_options.settings);
+        settings.Load();
+        if (!settings.Write(SettingsKeys::PortKey { m_options.port }, m_device)) {
             std::fprintf(stderr, "velmora-sim: cannot write %s\n", qPrintable(m_options.settings));
             return false;
         }

@@ -1,7 +1,6 @@
 #include "ui/windows/CModeSelectDlg.h"
 
-#include "core/settings/ProfileFile.h"
-#include "core/settings/SettingsKeys.h"
+#include "core/settings/Settings.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -18,10 +17,9 @@ QString FormatConstant(float value)
     return QString::asprintf("%f", static_cast<double>(value));
 }
 
-void StoreConstant(ProfileFile &settings, const Keys::TextKey &key, QStringView writeKey,
-                   const QString &text, float &member)
+void StoreConstant(Settings &settings, const Keys::TextKey &key, const QString &text, float &member)
 {
-    settings.WriteString(key.section, writeKey, text);
+    settings.Write(key, text);
     if (const auto value = ParseModeConstant(text))
         member = *value;
 }
@@ -41,13 +39,13 @@ void CModeSelectDlg::SetChoice(const ModeConstants &constants, int mode)
     m_nSelMode = mode;
 }
 
-void CModeSelectDlg::StoreChoice(ProfileFile &settings, ModeConstants &constants) const
+void CModeSelectDlg::StoreChoice(Settings &settings, ModeConstants &constants) const
 {
-    StoreConstant(settings, Keys::kModeA, Keys::kModeA.key, m_strA, constants.a);
-    StoreConstant(settings, Keys::kModeLenC, Keys::kModeLenC.key, m_strLenC, constants.lenC);
-    StoreConstant(settings, Keys::kModeC, Keys::kModeC.key, m_strC, constants.C);
-    StoreConstant(settings, Keys::kModeLena, Keys::kModeLenaWriteKey, m_strLena, constants.lena);
-    settings.WriteInt(Keys::kSelMode.section, Keys::kSelMode.key, m_nSelMode);
+    StoreConstant(settings, Keys::kModeA, m_strA, constants.a);
+    StoreConstant(settings, Keys::kModeLenC, m_strLenC, constants.lenC);
+    StoreConstant(settings, Keys::kModeC, m_strC, constants.C);
+    StoreConstant(settings, Keys::kModeLena, m_strLena, constants.lena);
+    settings.Write(Keys::kSelMode, m_nSelMode);
 }
 
 bool CModeSelectDlg::DoDataExchange(bool saveAndValidate)

@@ -3,7 +3,7 @@
 #include "core/measure/Conversions.h"
 #include "ui/dialogs/TemplateDialog.h"
 
-class ProfileFile;
+class Settings;
 
 // The mode dialog: the measurement mode as a radio group and the constants of both derived
 // modes as texts. Nothing typed is checked; OK and Cancel are the dialog's own.
@@ -27,7 +27,7 @@ public:
     // After OK: writes the four texts as typed and then the mode, in this order, and parses each
     // text into its constant; a text without a leading number is stored all the same and leaves
     // its constant as it was.
-    void StoreChoice(ProfileFile &settings, ModeConstants &constants) const;
+    void StoreChoice(Settings &settings, ModeConstants &constants) const;
 
     QString m_strA; // edit 1033, specific rotation of the concentration mode
     QString m_strC; // edit 1035, concentration of the specific-rotation mode

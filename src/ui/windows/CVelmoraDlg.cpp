@@ -1,11 +1,10 @@
 #include "ui/windows/CVelmoraDlg.h"
 
-#include "app/CVelmoraApp.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
 #include "core/link/FrameScanner.h"
 #include "core/measure/RunStatistics.h"
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
 #include "core/text/StringTable.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/HotTrackButton.h"
@@ -79,7 +78,7 @@ QString Format3(double value)
 
 } // namespace
 
-CVelmoraDlg::CVelmoraDlg(CVelmoraApp &app, QWidget *parent)
+CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     : TemplateDialog(kTemplateId, parent, &CreateMainItem)
     , m_pSerialPort(std::make_unique<CSerialPort>())
     , m_stcInspector(GetDlgItem<CStyledLabel>(*this, IDC_INSPECTOR))
@@ -99,7 +98,8 @@ CVelmoraDlg::CVelmoraDlg(CVelmoraApp &app, QWidget *parent)
     , m_list(GetDlgItem<QTableWidget>(*this, IDC_LIST))
     , m_btnConfirm(GetDlgItem<QPushButton>(*this, IDOK))
     , m_hIcon(QPixmap::fromImage(LoadResourceImage(ResourceId::MainIcon)))
-    , m_app(app)
+    , m_session(std::move(session))
+    , m_settings(settings)
 {
     connect(GetDlgItem<QPushButton>(*this, IDC_DELETE), &QPushButton::clicked, this,
             &CVelmoraDlg::OnDeleteButton);
@@ -132,15 +132,15 @@ void CVelmoraDlg::OnInitDialog()
 
     const QString face = LoadString(StringId::FontFace);
     StyleLabel(m_stcInspector, face, true);
-    m_stcInspector->setText(m_app.m_strInspector);
+    m_stcInspector->setText(m_session.inspector);
     StyleLabel(m_stcBatchNo, face, true);
-    m_stcBatchNo->setText(m_app.m_strBatchNo);
+    m_stcBatchNo->setText(m_session.batchNo);
     StyleLabel(m_stcSampleName, face, true);
-    m_stcSampleName->setText(m_app.m_strSampleName);
+    m_stcSampleName->setText(m_session.sampleName);
     StyleLabel(m_stcUnit, face, true);
-    m_stcUnit->setText(m_app.m_strUnit);
+    m_stcUnit->setText(m_session.unit);
     StyleLabel(m_stcSampleCount, face, true);
-    m_stcSampleCount->setText(QString::number(m_app.m_nSampleCount));
+    m_stcSampleCount->setText(QString::number(m_session.sampleCount));
     StyleLabel(m_stcDate, face, false);
 
     m_btnZero->SubclassWithColors(IDC_ZERO, this, QColor(0, 128, 255), QColor(255, 255, 255),
@@ -156,9 +156,8 @@ void CVelmoraDlg::OnInitDialog()
     m_btnHelp->AssignBitmapIds(152, 152, 152);
     m_btnHelp->SetLayout(1);
 
-    const ProfileFile ini(m_app.m_strIniPath);
-    const QColor ledColor(ini.Read(Keys::kLedR) & 0xFF, ini.Read(Keys::kLedG) & 0xFF,
-                          ini.Read(Keys::kLedB) & 0xFF);
+    const QColor ledColor(m_settings.Read(Keys::kLedR) & 0xFF, m_settings.Read(Keys::kLedG) & 0xFF,
+                          m_settings.Read(Keys::kLedB) & 0xFF);
     for (CLedDigitDisplay *display : { m_ctlReading, m_ctlConverted }) {
         display->SetDigitCount(kDigitCount);
         display->SetLedColor(ledColor);
@@ -181,13 +180,10 @@ void CVelmoraDlg::OpenSerialPort()
 {
     // With no port chosen in the login dialog (index -1) there is nothing to open: the name
     // "COM0" would stand for no port on any system.
-    if (m_app.m_nSerialNo >= 0) {
-        const QString iniPath = m_app.m_strIniPath;
-        m_pSerialPort->SetPortLookup([iniPath](const QString &key) {
-            return ProfileFile(iniPath).ReadString(Keys::kSectionPorts, key, QString(),
-                                                   Keys::kPortBufferSize);
-        });
-        m_pSerialPort->Configure(u"COM%1"_s.arg(m_app.m_nSerialNo + 1), 9600, 8, 0, 1);
+    if (m_session.serialNo >= 0) {
+        m_pSerialPort->SetPortLookup(
+            [this](const QString &key) { return m_settings.Read(Keys::PortKey { key }); });
+        m_pSerialPort->Configure(u"COM%1"_s.arg(m_session.serialNo + 1), 9600, 8, 0, 1);
         if (m_pSerialPort->Open())
             return;
     }
@@ -265,13 +261,13 @@ void CVelmoraDlg::OnOK()
     m_list->scrollToItem(m_list->item(i, ColumnNumber));
 
     const int n = i + 1;
-    if (n < m_app.m_nSampleCount && n < Keys::kSampleStoreSize)
+    if (n < m_session.sampleCount && n < Keys::kSampleStoreSize)
         return;
 
     const RunStatistics statistics =
         ComputeRunStatistics(std::span<const float>(m_fSamples.data(), n));
     SetResultText(i, ColumnMean, Format3(static_cast<double>(statistics.mean)));
-    if (m_app.m_nSampleCount == 6)
+    if (m_session.sampleCount == 6)
         SetResultText(i, ColumnDeviation, Format3(statistics.deviation));
     m_btnConfirm->setEnabled(false);
     m_btnStatus->SetState(kLampLit);
@@ -287,16 +283,15 @@ void CVelmoraDlg::OnDeleteButton()
 void CVelmoraDlg::OnSampleButton()
 {
     CSampleCountDlg dialog(this);
-    dialog.m_nCount = m_app.m_nSampleCount;
+    dialog.m_nCount = m_session.sampleCount;
     if (dialog.exec() != QDialog::Accepted)
         return;
 
-    m_app.m_nSampleCount = dialog.m_nCount;
-    m_stcSampleCount->setText(QString::number(m_app.m_nSampleCount));
+    m_session.sampleCount = dialog.m_nCount;
+    m_stcSampleCount->setText(QString::number(m_session.sampleCount));
 
-    ProfileFile ini(m_app.m_strIniPath);
-    if (ini.Read(Keys::kIsLock) == 0)
-        ini.WriteInt(Keys::kSampleCount.section, Keys::kSampleCount.key, m_app.m_nSampleCount);
+    if (m_settings.Read(Keys::kIsLock) == 0)
+        m_settings.Write(Keys::kSampleCount, m_session.sampleCount);
     update();
 }
 
@@ -363,17 +358,16 @@ void CVelmoraDlg::OnFrame(const FrameEvent &event)
 
 void CVelmoraDlg::LoadModeSettings()
 {
-    const ProfileFile ini(m_app.m_strIniPath);
     // A text without a leading number keeps the default.
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeA)))
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeA)))
         m_a = *value;
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeLenC)))
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeLenC)))
         m_lenC = *value;
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeC)))
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeC)))
         m_C = *value;
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeLena)))
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeLena)))
         m_lena = *value;
-    m_nSelMode = Keys::ValidSelMode(ini.Read(Keys::kSelMode));
+    m_nSelMode = Keys::ValidSelMode(m_settings.Read(Keys::kSelMode));
     ApplyMeasurementMode(m_nSelMode);
 }
 
@@ -438,9 +432,8 @@ void CVelmoraDlg::OnModeButton()
     if (dialog.exec() != QDialog::Accepted)
         return;
 
-    ProfileFile ini(m_app.m_strIniPath);
     ModeConstants constants = CurrentModeConstants();
-    dialog.StoreChoice(ini, constants);
+    dialog.StoreChoice(m_settings, constants);
     m_a = constants.a;
     m_lenC = constants.lenC;
     m_C = constants.C;
@@ -453,10 +446,10 @@ ReportContent CVelmoraDlg::CollectReportContent() const
 {
     ReportContent content;
     content.mode = ModeFromInt(m_nSelMode);
-    content.unit = m_app.m_strUnit;
-    content.sampleName = m_app.m_strSampleName;
-    content.batchNo = m_app.m_strBatchNo;
-    content.inspector = m_app.m_strInspector;
+    content.unit = m_session.unit;
+    content.sampleName = m_session.sampleName;
+    content.batchNo = m_session.batchNo;
+    content.inspector = m_session.inspector;
     const auto cellText = [this](int row, int column) {
         const QTableWidgetItem *item = m_list->item(row, column);
         return item ? item->text() : QString();
@@ -476,16 +469,16 @@ void CVelmoraDlg::OnSaveButton()
     const QString path = AskReportFilePath(this);
     if (path.isEmpty())
         return;
-    SaveTextReport(this, path, CollectReportContent(), ProfileFile(m_app.m_strIniPath));
+    SaveTextReport(this, path, CollectReportContent(), m_settings);
 }
 
 void CVelmoraDlg::OnPrintButton()
 {
     PrintJob::Start(
-        this, [this] { return CollectReportContent(); }, m_app.m_strIniPath);
+        this, [this] { return CollectReportContent(); }, ReadReportTitle(m_settings, QString()));
 }
 
 void CVelmoraDlg::OnHelpButton()
 {
-    LaunchHelp(this, m_app.ProgramDir(), ProfileFile(m_app.m_strIniPath));
+    LaunchHelp(this, m_session.programDir, m_settings);
 }

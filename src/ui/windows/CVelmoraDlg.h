@@ -3,6 +3,7 @@
 #include "core/link/RxBuffer.h"
 #include "core/measure/Conversions.h"
 #include "core/report/ReportContent.h"
+#include "core/settings/Session.h"
 #include "core/settings/SettingsKeys.h"
 #include "ui/dialogs/TemplateDialog.h"
 
@@ -18,10 +19,10 @@ class CLedDigitDisplay;
 class CSerialPort;
 class CStateImageButton;
 class CStyledLabel;
-class CVelmoraApp;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class Settings;
 struct FrameEvent;
 
 // The main window: login information, the live reading on two digit displays, the status lamp,
@@ -58,7 +59,8 @@ public:
 
     enum ResultColumn { ColumnNumber = 0, ColumnValue = 1, ColumnMean = 2, ColumnDeviation = 3 };
 
-    explicit CVelmoraDlg(CVelmoraApp &app, QWidget *parent = nullptr);
+    // The session of the start-up; the settings stay the start-up's and outlive the window.
+    CVelmoraDlg(Session session, Settings &settings, QWidget *parent = nullptr);
     ~CVelmoraDlg() override;
 
     // Confirm ("确认", the Enter key): the current reading becomes the next row of the table.
@@ -83,7 +85,7 @@ public:
     void ApplyMeasurementMode(int mode);
 
     ModeConstants CurrentModeConstants() const { return { m_a, m_lenC, m_C, m_lena }; }
-    CVelmoraApp &App() const { return m_app; }
+    const Session &GetSession() const { return m_session; }
 
     // Enter and the dialog's own OK lead to Confirm; the window never closes with OK.
     void accept() override;
@@ -135,5 +137,6 @@ private:
     // What a report shows of the run and the login; title and date are the report's own.
     ReportContent CollectReportContent() const;
 
-    CVelmoraApp &m_app;
+    Session m_session;
+    Settings &m_settings;
 };
