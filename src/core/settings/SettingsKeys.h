@@ -97,9 +97,9 @@ constexpr int ValidSelMode(int stored)
     return stored >= 0 && stored < kSelModeCount ? stored : 0;
 }
 
-// Link state, beyond the specification and so in a section of its own: a reading counts as
-// stable when the readings of the last StableSeconds stay within StableTolerance degrees of it.
-// The link reads them as plain values (LinkMonitor::Options::FromSettings).
+// Link state, in a section of its own so that older installations see nothing new: a reading
+// counts as stable when the readings of the last StableSeconds stay within StableTolerance
+// degrees of it. The link reads them as plain values (LinkMonitor::Options::FromSettings).
 inline constexpr QStringView kSectionLink = u"link";
 inline constexpr int kLinkToleranceBufferSize = 32;
 inline constexpr TextKey kLinkStableTolerance { kSectionLink, u"StableTolerance", u"0.002",
