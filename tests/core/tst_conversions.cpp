@@ -109,7 +109,10 @@ void tst_Conversions::statistics_data()
     QTest::addColumn<QList<float>>("values");
     QTest::addColumn<QString>("result");
     QTest::newRow("1 to 6") << QList<float> { 1, 2, 3, 4, 5, 6 } << u"3.500 1.871"_s;
-    QTest::newRow("signs dropped") << QList<float> { -1, 1, -1, 1, -1, 1 } << u"1.000 0.000"_s;
+    QTest::newRow("signed, across zero")
+        << QList<float> { -1, 1, -1, 1, -1, 1 } << u"0.000 1.095"_s;
+    QTest::newRow("a value beyond single precision shows no inf")
+        << QList<float> { float(qInf()), 1 } << u"--.--- --.---"_s;
     QTest::newRow("no values") << QList<float> {} << u"0.000 0.000"_s;
 }
 
@@ -118,7 +121,8 @@ void tst_Conversions::statistics()
     QFETCH(QList<float>, values);
     QFETCH(QString, result);
     const RunStatistics statistics = ComputeRunStatistics(values);
-    QCOMPARE(QString::asprintf("%.3f %.3f", double(statistics.mean), statistics.deviation), result);
+    QCOMPARE(FormatRunValue(double(statistics.mean)) + u' ' + FormatRunValue(statistics.deviation),
+             result);
 }
 
 QTEST_GUILESS_MAIN(tst_Conversions)

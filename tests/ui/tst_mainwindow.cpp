@@ -115,9 +115,9 @@ void TestMainWindow::runEndsAtTheSampleCount_data()
     QTest::newRow("six readings 1 to 6, further presses add nothing")
         << "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_ba
         << QList<int> { 1000, 2000, 3000, 4000, 5000, 6000 } << 2 << 6 << u"3.500"_s << u"1.871"_s;
-    QTest::newRow("stored count 0 runs one sample, mean of the magnitude, no deviation")
+    QTest::newRow("stored count 0 runs one sample, signed mean, no deviation")
         << "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=0\r\n"_ba << QList<int> { -1500 } << 2 << 1
-        << u"1.500"_s << QString();
+        << u"-1.500"_s << QString();
     QTest::newRow("stored count 1000 ends at the 256-value store")
         << "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=1000\r\n"_ba << QList<int> {} << 300 << 256
         << u"0.000"_s << QString();
