@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>CModeSelectDlg</name>
+    <message>
+        <source>常数不能为 0，也不能超出范围。</source>
+        <translation>A constant must not be 0 or out of range.</translation>
+    </message>
+</context>
+<context>
     <name>DialogTemplate</name>
     <message>
         <source>Velmora 1.0 版</source>

@@ -107,7 +107,7 @@ bool RenderWindows(const QString &folder)
     count.m_nCount = app.m_nSampleCount;
     ok &= Save(count, folder, u"window_sample_count"_s);
     CModeSelectDlg mode;
-    mode.SetChoice(window.CurrentModeConstants(), window.m_nSelMode);
+    mode.SetChoice(window.m_run.Constants(), static_cast<int>(window.m_run.Mode()));
     ok &= Save(mode, folder, u"window_mode_select"_s);
     return ok;
 }
