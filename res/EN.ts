@@ -17,6 +17,13 @@ Changes last only until the program ends.</translation>
     </message>
 </context>
 <context>
+    <name>CModeSelectDlg</name>
+    <message>
+        <source>常数不能为 0，也不能超出范围。</source>
+        <translation>A constant must not be 0 or out of range.</translation>
+    </message>
+</context>
+<context>
     <name>DialogTemplate</name>
     <message>
         <source>Velmora 1.0 版</source>

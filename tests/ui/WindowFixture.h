@@ -110,32 +110,24 @@ struct WindowFixture
         return window;
     }
 
-    static QByteArray Frame(char type, const QByteArray &payload)
+    // A reading of r thousandths of a degree, as the instrument writes it.
+    static QByteArray ReadingFrame(long r)
     {
-        QByteArray frame = QByteArray("\x02") + char(payload.size() + 1) + type + payload;
+        const QByteArray text =
+            (r < 0 ? "-" : "+") + QByteArray::number(qAbs(r)).rightJustified(5, '0');
+        QByteArray frame = QByteArray("\x02") + char(text.size() + 1) + '\x01' + text;
         char check = 0;
         for (char c : frame)
             check ^= c;
         return frame + check + '\x03';
     }
 
-    // A reading of r thousandths of a degree, as the instrument writes it.
-    static QByteArray ReadingFrame(long r)
-    {
-        return Frame(1, (r < 0 ? "-" : "+") + QByteArray::number(qAbs(r)).rightJustified(5, '0'));
-    }
-
-    // True once the window shows the reading.
-    bool Send(CVelmoraDlg &window, long r)
+    // Sends a reading of r thousandths and confirms it once the window shows it.
+    bool Confirm(CVelmoraDlg &window, long r)
     {
         pty.Send(ReadingFrame(r));
         const QString shown = QString::asprintf("%+07.3f", r * 0.001);
-        return QTest::qWaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
-    }
-
-    bool Confirm(CVelmoraDlg &window, long r)
-    {
-        if (!Send(window, r))
+        if (!QTest::qWaitFor([&] { return window.m_ctlReading->DisplayText() == shown; }))
             return false;
         window.m_btnConfirm->click();
         return true;

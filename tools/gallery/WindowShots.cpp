@@ -108,7 +108,7 @@ bool RenderWindows(const QString &folder)
     count.m_nCount = session.sampleCount;
     ok &= Save(count, folder, u"window_sample_count"_s);
     CModeSelectDlg mode;
-    mode.SetChoice(window.CurrentModeConstants(), window.m_nSelMode);
+    mode.SetChoice(window.m_run.Constants(), static_cast<int>(window.m_run.Mode()));
     ok &= Save(mode, folder, u"window_mode_select"_s);
     return ok;
 }
