@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/LinkMonitor.h"
 #include "core/link/RxBuffer.h"
 #include "core/measure/MeasurementRun.h"
 #include "core/report/ReportContent.h"
@@ -89,6 +90,8 @@ public:
 
     // Reading, mode and constants, sampling count and the confirmed values.
     MeasurementRun m_run;
+    // Whether the instrument is there and its reading settled; Confirm asks it first.
+    LinkMonitor m_link;
     std::unique_ptr<CSerialPort> m_pSerialPort;
     CStyledLabel *m_stcInspector = nullptr;
     CStyledLabel *m_stcBatchNo = nullptr;
@@ -106,6 +109,8 @@ public:
     QLabel *m_stcModeName = nullptr;
     QTableWidget *m_list = nullptr;
     QPushButton *m_btnConfirm = nullptr;
+    // Beyond the original window: the link state in the free strip above Confirm.
+    QLabel *m_stcLink = nullptr;
     QIcon m_hIcon;
 
 protected:
@@ -122,6 +127,8 @@ private:
     // The window's side of applying a mode: columns, date, caption, converted display.
     void ApplyMeasurementMode();
     void PaintReading();
+    // The state line, and the digits dimmed while the link is not live.
+    void PaintLinkState();
     void PaintRow(int row);
     void PaintCompletion();
     void PaintCleared();
@@ -133,4 +140,7 @@ private:
 
     Session m_session;
     Settings &m_settings;
+    QColor m_ledColor;
+    // Why the last Confirm entered nothing; shown until the link state changes.
+    QString m_strRefusal;
 };
