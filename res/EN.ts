@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>CModeSelectDlg</name>
+    <message>
+        <source>常数不能为 0，也不能超出范围。</source>
+        <translation>A constant must not be 0 or out of range.</translation>
+    </message>
+</context>
+<context>
     <name>CVelmoraApp</name>
     <message>
         <source>设置文件 %1 无法读取（%2）。
@@ -17,10 +24,10 @@ Changes last only until the program ends.</translation>
     </message>
 </context>
 <context>
-    <name>CModeSelectDlg</name>
+    <name>CVelmoraDlg</name>
     <message>
-        <source>常数不能为 0，也不能超出范围。</source>
-        <translation>A constant must not be 0 or out of range.</translation>
+        <source>读数时刻 %1</source>
+        <translation>Reading at %1</translation>
     </message>
 </context>
 <context>
@@ -182,13 +189,6 @@ Changes last only until the program ends.</translation>
     </message>
 </context>
 <context>
-    <name>ReportFileDialog</name>
-    <message>
-        <source>文件名 %1 中含有双引号 (&quot;)，不能保存。请换一个文件名。</source>
-        <translation>The name %1 contains a double quote (&quot;), which a file name cannot hold. Please choose another name.</translation>
-    </message>
-</context>
-<context>
     <name>LinkMonitor</name>
     <message>
         <source>未连接</source>
@@ -260,6 +260,13 @@ Changes last only until the program ends.</translation>
     <message>
         <source>%1：%2</source>
         <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ReportFileDialog</name>
+    <message>
+        <source>文件名 %1 中含有双引号 (&quot;)，不能保存。请换一个文件名。</source>
+        <translation>The name %1 contains a double quote (&quot;), which a file name cannot hold. Please choose another name.</translation>
     </message>
 </context>
 <context>
