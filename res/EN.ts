@@ -9,6 +9,13 @@
     </message>
 </context>
 <context>
+    <name>CSerialPort</name>
+    <message>
+        <source>设备已断开</source>
+        <translation>device disconnected</translation>
+    </message>
+</context>
+<context>
     <name>CVelmoraApp</name>
     <message>
         <source>设置文件 %1 无法读取（%2）。
