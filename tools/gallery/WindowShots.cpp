@@ -1,7 +1,9 @@
 #include "WindowShots.h"
 
 #include "app/CVelmoraApp.h"
+#include "core/link/CSerialPort.h"
 #include "core/text/Gb18030.h"
+#include "core/text/Language.h"
 #include "support/PtyPair.h"
 #include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CAboutDlg.h"
@@ -33,14 +35,14 @@ QByteArray ReadingFrame(long r)
     return frame + check + '\x03';
 }
 
-// Lets events run until `done` holds, for five seconds at most.
+// Lets events run until `done` holds, for `timeoutMs` at most.
 template<class Condition>
-bool WaitFor(Condition done)
+bool WaitFor(Condition done, int timeoutMs = 5000)
 {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > 5000)
+        if (clock.elapsed() > timeoutMs)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
@@ -55,9 +57,8 @@ bool Save(QWidget &widget, const QString &folder, const QString &name)
     return widget.grab().save(QDir(folder).filePath(name + u".png"_s));
 }
 
-} // namespace
-
-bool RenderWindows(const QString &folder)
+// Every window once, in the language installed now; the file names end in `suffix`.
+bool RenderLanguage(const QString &folder, const QString &suffix)
 {
     QTemporaryDir programDir;
     // The far side of a pseudo-terminal plays the instrument, so that the main window opens its
@@ -88,7 +89,7 @@ bool RenderWindows(const QString &folder)
     login.m_strBatchNo = session.batchNo;
     login.m_strInspector = session.inspector;
     login.m_nSerialNo = session.serialNo;
-    ok &= Save(login, folder, u"window_login"_s);
+    ok &= Save(login, folder, u"window_login"_s + suffix);
 
     CVelmoraDlg window(session, app.GetSettings());
     window.show();
@@ -100,15 +101,39 @@ bool RenderWindows(const QString &folder)
         if (r != 12348L)
             window.m_btnConfirm->click();
     }
-    ok &= Save(window, folder, u"window_main"_s);
+    // The link states the inspector sees: readings settled, then the instrument quiet, then
+    // unplugged with a Confirm refused.
+    ok &= WaitFor([&] { return window.m_link.IsStable(); });
+    ok &= Save(window, folder, u"window_main"_s + suffix);
+    ok &=
+        WaitFor([&] { return window.m_link.CurrentState() == LinkMonitor::State::Silent; }, 10000);
+    ok &= Save(window, folder, u"window_silent"_s + suffix);
+    instrument.CloseMaster();
+    ok &= WaitFor([&] { return window.m_link.CurrentState() == LinkMonitor::State::Lost; });
+    window.m_btnConfirm->click();
+    ok &= Save(window, folder, u"window_lost"_s + suffix);
 
     CAboutDlg about;
-    ok &= Save(about, folder, u"window_about"_s);
+    ok &= Save(about, folder, u"window_about"_s + suffix);
     CSampleCountDlg count;
     count.m_nCount = session.sampleCount;
-    ok &= Save(count, folder, u"window_sample_count"_s);
+    ok &= Save(count, folder, u"window_sample_count"_s + suffix);
     CModeSelectDlg mode;
     mode.SetChoice(window.m_run.Constants(), static_cast<int>(window.m_run.Mode()));
-    ok &= Save(mode, folder, u"window_mode_select"_s);
+    ok &= Save(mode, folder, u"window_mode_select"_s + suffix);
+    return ok;
+}
+
+} // namespace
+
+bool RenderWindows(const QString &folder)
+{
+    // The English catalogue lies beside the executables, where the build puts it.
+    bool ok = true;
+    for (const bool english : { false, true }) {
+        const bool installed = InstallTranslators(english, QCoreApplication::applicationDirPath())
+            == (english ? UiLanguage::English : UiLanguage::Chinese);
+        ok &= installed && RenderLanguage(folder, english ? u"_en"_s : QString());
+    }
     return ok;
 }
