@@ -58,15 +58,18 @@ public:
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
         m_path = QByteArray(name);
     }
-    ~Terminal()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-    }
+    ~Terminal() { Close(); }
     Terminal(const Terminal &) = delete;
     Terminal &operator=(const Terminal &) = delete;
 
     bool IsValid() const { return m_master >= 0; }
+    // The instrument is unplugged: the device goes with it.
+    void Close()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
     const QByteArray &Path() const { return m_path; }
 
     void Write(const QByteArray &bytes)
