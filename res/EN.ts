@@ -34,7 +34,7 @@ Changes last only until the program ends.</translation>
     <name>CVelmoraDlg</name>
     <message>
         <source>读数时刻 %1</source>
-        <translation>Reading at %1</translation>
+        <translation>Last reading %1</translation>
     </message>
 </context>
 <context>
@@ -231,11 +231,11 @@ Changes last only until the program ends.</translation>
     </message>
     <message>
         <source>读数稳定</source>
-        <translation>Reading stable</translation>
+        <translation>Stable</translation>
     </message>
     <message>
         <source>读数未稳定</source>
-        <translation>Reading not yet stable</translation>
+        <translation>Not yet stable</translation>
     </message>
     <message>
         <source>读数 %1 秒前</source>
