@@ -12,7 +12,7 @@
     <name>CSerialPort</name>
     <message>
         <source>设备已断开</source>
-        <translation>device disconnected</translation>
+        <translation>disconnected</translation>
     </message>
 </context>
 <context>
