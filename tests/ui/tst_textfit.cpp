@@ -20,65 +20,58 @@ namespace {
 // Room in pixels that `widget` gives a text of its own, as its style lays the text out.
 QRect TextRoom(QWidget &widget)
 {
-    QStyle *style = widget.style();
     if (auto *edit = qobject_cast<QLineEdit *>(&widget)) {
         // Qt's line edit keeps two pixels free on either side of its text.
-        const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
         return edit->rect().adjusted(frame + 2, frame, -frame - 2, -frame);
     }
-    if (auto *button = qobject_cast<QAbstractButton *>(&widget)) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = button->text();
-        const bool radio = qobject_cast<QRadioButton *>(button);
-        if (auto *push = qobject_cast<QPushButton *>(button); push && push->autoDefault())
-            option.features |= QStyleOptionButton::AutoDefaultButton;
-        return style->subElementRect(radio ? QStyle::SE_RadioButtonContents
-                                           : QStyle::SE_PushButtonContents,
-                                     &option, button);
-    }
-    return widget.contentsRect();
+    auto *button = qobject_cast<QAbstractButton *>(&widget);
+    if (!button)
+        return widget.contentsRect();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    if (auto *push = qobject_cast<QPushButton *>(button); push && push->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    return button->style()->subElementRect(qobject_cast<QRadioButton *>(button)
+                                               ? QStyle::SE_RadioButtonContents
+                                               : QStyle::SE_PushButtonContents,
+                                           &option, button);
 }
 
-// Every text shown by `window` that does not fit its room, as "text: needed > room".
+// Every text shown by `window` that does not fit its room.
 QStringList ClippedTexts(QWidget &window)
 {
     QStringList clipped;
-    const auto check = [&](const QFontMetrics &metrics, const QString &text, const QRect &room) {
-        const QSize needed(metrics.horizontalAdvance(text), metrics.height());
+    const auto check = [&](const QWidget &widget, const QString &text, const QRect &room) {
+        const QSize needed(widget.fontMetrics().horizontalAdvance(text),
+                           widget.fontMetrics().height());
         if (!text.isEmpty() && (needed.width() > room.width() || needed.height() > room.height()))
-            clipped << u"\"%1\": %2x%3 > %4x%5"_s.arg(text)
-                           .arg(needed.width())
-                           .arg(needed.height())
-                           .arg(room.width())
-                           .arg(room.height());
+            clipped << QString::asprintf("\"%s\" %dx%d in %dx%d", qPrintable(text), needed.width(),
+                                         needed.height(), room.width(), room.height());
     };
     for (QWidget *widget : window.findChildren<QWidget *>()) {
         if (!widget->isVisibleTo(&window))
             continue;
-        const QFontMetrics metrics = widget->fontMetrics();
         if (auto *label = qobject_cast<QLabel *>(widget))
-            check(metrics, label->text(), TextRoom(*label));
+            check(*widget, label->text(), TextRoom(*widget));
         else if (auto *button = qobject_cast<QAbstractButton *>(widget))
-            check(metrics, button->text(), TextRoom(*button));
+            check(*widget, button->text(), TextRoom(*widget));
         else if (auto *edit = qobject_cast<QLineEdit *>(widget))
-            check(metrics, edit->text(), TextRoom(*edit));
+            check(*widget, edit->text(), TextRoom(*widget));
         if (auto *combo = qobject_cast<QComboBox *>(widget)) {
             QStyleOptionComboBox option;
             option.initFrom(combo);
             const QRect room = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                               QStyle::SC_ComboBoxEditField, combo);
             for (int i = 0; i < combo->count(); ++i)
-                check(metrics, combo->itemText(i), room);
+                check(*combo, combo->itemText(i), room);
         }
-        if (auto *header = qobject_cast<QHeaderView *>(widget);
-            header && header->orientation() == Qt::Horizontal) {
+        auto *header = qobject_cast<QHeaderView *>(widget);
+        for (int i = 0; header && header->orientation() == Qt::Horizontal && i < header->count();
+             ++i) {
             const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin);
-            for (int i = 0; i < header->count(); ++i) {
-                const QString text = header->model()->headerData(i, Qt::Horizontal).toString();
-                check(metrics, text,
-                      QRect(0, 0, header->sectionSize(i) - 2 * margin, header->height()));
-            }
+            check(*header, header->model()->headerData(i, Qt::Horizontal).toString(),
+                  QRect(0, 0, header->sectionSize(i) - 2 * margin, header->height()));
         }
     }
     return clipped;
