@@ -34,9 +34,10 @@ void tst_Sim::framesFollowTheFormat_data()
         << SimFrames::MakeReadingFrame(12345) << "\x02\x07\x01+12345\x1e\x03"_ba;
     QTest::newRow("reading -5, zero-padded")
         << SimFrames::MakeReadingFrame(-5) << "\x02\x07\x01-00005\x1c\x03"_ba;
-    QTest::newRow("A reading") << SimFrames::MakeAReadingFrame() << "\x02\x02\x01\x41\x40\x03"_ba;
-    QTest::newRow("zero frame") << SimFrames::MakeZeroFrame() << "\x02\x01\x02\x01\x03"_ba;
-    QTest::newRow("status frame") << SimFrames::MakeStatusFrame() << "\x02\x01\x07\x04\x03"_ba;
+    QTest::newRow("A reading") << BuildFrame(Frame::FRAME_READING, "A")
+                               << "\x02\x02\x01\x41\x40\x03"_ba;
+    QTest::newRow("zero frame") << BuildFrame(Frame::FRAME_ZERO) << "\x02\x01\x02\x01\x03"_ba;
+    QTest::newRow("status frame") << BuildFrame(Frame::FRAME_STATUS) << "\x02\x01\x07\x04\x03"_ba;
 }
 
 void tst_Sim::framesFollowTheFormat()
