@@ -6,37 +6,20 @@
 // per second); counts frames decoded per second, frames lost and frames out of order.
 // BM_LatencyToHandler: one frame at a time; the time from the write() that puts the frame on the
 // line to the handler having decoded it, median and 99th percentile.
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
+#include "WaitUntil.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/FrameScanner.h"
-#include "support/PtyPair.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <vector>
 
 namespace {
-
-QByteArray ReadingFrame(int r)
-{
-    char text[16];
-    const int n = std::snprintf(text, sizeof text, "%+06d", r);
-    QByteArray frame;
-    frame += char(0x02);
-    frame += char(n + 1);
-    frame += char(0x01);
-    frame += QByteArray(text, n);
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    frame += check;
-    frame += char(0x03);
-    return frame;
-}
 
 // The owner of the channel: scans every burst and records the readings in order.
 struct Decoder
@@ -59,14 +42,6 @@ struct Decoder
     }
 };
 
-bool WaitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
-
 void BM_FramesThroughPty(benchmark::State &state)
 {
     const int frames = static_cast<int>(state.range(0));
@@ -85,7 +60,7 @@ void BM_FramesThroughPty(benchmark::State &state)
             return;
         }
         pty.Send(stream);
-        WaitFor([&] { return int(decoder.readings.size()) >= frames; }, 60000);
+        WaitUntil([&] { return int(decoder.readings.size()) >= frames; }, 60000);
         lost += frames - long(decoder.readings.size());
         for (std::size_t i = 0; i < decoder.readings.size(); ++i)
             disordered += decoder.readings[i] != long((i + 1) % 200000);
@@ -116,7 +91,7 @@ void BM_LatencyToHandler(benchmark::State &state)
         // Taken before the write: the terminal may hand the bytes on while write() still runs.
         const qint64 writtenNs = decoder.clock.nsecsElapsed();
         pty.Send(ReadingFrame(++r % 200000));
-        if (!WaitFor([&] { return decoder.readings.size() > before; }, 2000)) {
+        if (!WaitUntil([&] { return decoder.readings.size() > before; }, 2000)) {
             ++lost;
             continue;
         }

@@ -35,14 +35,14 @@ long ResidentKiB()
     return -1;
 }
 
-int ReportShownAndFlooded(CVelmoraDlg &window, Terminal &terminal)
+int ReportShownAndFlooded(CVelmoraDlg &window, PtyPair &terminal)
 {
     std::printf("shown %ld\n", ResidentKiB());
     std::fflush(stdout);
     QByteArray stream;
     for (int i = 1; i <= kFrames; ++i)
         stream += ReadingFrame(i);
-    terminal.Write(stream);
+    terminal.Send(stream);
     WaitUntil([&] { return window.m_ctlReading->DisplayText() == u"+02.000"_s; });
     std::printf("after %d frames %ld\n", kFrames, ResidentKiB());
     return 0;

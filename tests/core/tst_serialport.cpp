@@ -1,7 +1,8 @@
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
 #include "core/link/FrameScanner.h"
-#include "support/PtyPair.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,16 +16,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray ReadingFrame(const QByteArray &text)
-{
-    QByteArray frame =
-        QByteArray("\x02") + char(text.size() + 1) + char(Frame::FRAME_READING) + text;
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    return frame + check + char(Frame::kEnd);
-}
 
 int OpenDescriptorCount()
 {
@@ -117,7 +108,7 @@ void tst_SerialPort::splitFrameDecodesOnce()
 {
     QFETCH(int, split);
     QVERIFY(m_port->Open());
-    const QByteArray frame = ReadingFrame("+12345");
+    const QByteArray frame = ReadingFrame(12345);
     m_pty->Send(frame.left(split));
     QTRY_COMPARE(m_owner.notifications, 1);
     QVERIFY(m_owner.readings.empty());
@@ -148,7 +139,7 @@ void tst_SerialPort::burstLargerThanFreeRoom()
     QByteArray sent(noise, 'x');
     std::vector<long> expected;
     for (int i = 0; i < frames; ++i) {
-        sent += ReadingFrame(QByteArray::number(i).rightJustified(6, '0'));
+        sent += ReadingFrame(i);
         expected.push_back(i);
     }
     m_pty->Send(sent);
@@ -176,7 +167,7 @@ void tst_SerialPort::lifecycle()
     QCOMPARE(m_port->Write(zero), -1);
     // Neither Close left anything behind: the channel opens again and works.
     QVERIFY(m_port->Open());
-    m_pty->Send(ReadingFrame("42"));
+    m_pty->Send(ReadingFrame(42));
     QTRY_COMPARE(m_owner.readings, std::vector<long> { 42 });
 }
 

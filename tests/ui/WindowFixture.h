@@ -1,7 +1,8 @@
 #pragma once
 
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
 #include "app/CVelmoraApp.h"
-#include "support/PtyPair.h"
 #include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CVelmoraDlg.h"
 
@@ -112,18 +113,9 @@ struct WindowFixture
 
     static QByteArray Frame(char type, const QByteArray &payload)
     {
-        QByteArray frame = QByteArray("\x02") + char(payload.size() + 1) + type + payload;
-        char check = 0;
-        for (char c : frame)
-            check ^= c;
-        return frame + check + '\x03';
+        return BuildFrame(std::uint8_t(type), payload);
     }
-
-    // A reading of r thousandths of a degree, as the instrument writes it.
-    static QByteArray ReadingFrame(long r)
-    {
-        return Frame(1, (r < 0 ? "-" : "+") + QByteArray::number(qAbs(r)).rightJustified(5, '0'));
-    }
+    static QByteArray ReadingFrame(long r) { return ::ReadingFrame(r); }
 
     // True once the window shows the reading.
     bool Send(CVelmoraDlg &window, long r)
