@@ -4,6 +4,8 @@
 //
 // BM_FramesThroughPty: frames as fast as the terminal takes them (far above the line's 960 bytes
 // per second); counts frames decoded per second, frames lost and frames out of order.
+// BM_ResidentGrowth: the resident memory of this process while 300000 frames pass, from a tenth
+// of the stream on to its end; the channel allocates nothing per frame, so it should stay flat.
 // BM_LatencyToHandler: one frame at a time; the time from the write() that puts the frame on the
 // line to the handler having decoded it, median and 99th percentile.
 #include "InstrumentFrames.h"
@@ -14,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -25,6 +28,8 @@ namespace {
 struct Decoder
 {
     std::vector<long> readings;
+    bool record = true; // false: count only, so that the decoder's own memory stays flat
+    qint64 decoded = 0;
     qint64 lastDecodedNs = 0;
     QElapsedTimer clock;
 
@@ -34,7 +39,9 @@ struct Decoder
         QObject::connect(&port, &CSerialPort::serialData, &port,
                          [this](CSerialPort *from, RxBuffer *rx) {
                              ScanHeldBytes(*rx, [this](const FrameEvent &event) {
-                                 readings.push_back(event.reading);
+                                 ++decoded;
+                                 if (record)
+                                     readings.push_back(event.reading);
                              });
                              lastDecodedNs = clock.nsecsElapsed();
                              from->SetReadPermission();
@@ -71,6 +78,50 @@ void BM_FramesThroughPty(benchmark::State &state)
                                                 benchmark::Counter::kIsIterationInvariantRate);
     state.counters["lost"] = double(lost);
     state.counters["out_of_order"] = double(disordered);
+}
+
+long ResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+void BM_ResidentGrowth(benchmark::State &state)
+{
+    constexpr int kFrames = 300000;
+    constexpr int kChunk = 1000;
+    QByteArray chunk;
+    for (int i = 1; i <= kChunk; ++i)
+        chunk += ReadingFrame(i);
+    for (auto _ : state) {
+        PtyPair pty;
+        CSerialPort port;
+        port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
+        Decoder decoder(port);
+        decoder.record = false;
+        if (!pty.IsValid() || !port.Open()) {
+            state.SkipWithError("no pseudo-terminal");
+            return;
+        }
+        long warmKiB = -1;
+        // A chunk at a time, so that the queue of the writing side stays small.
+        for (int sent = 0; sent < kFrames; sent += kChunk) {
+            pty.Send(chunk);
+            WaitUntil([&] { return pty.AllSent(); }, 60000);
+            if (warmKiB < 0 && sent >= kFrames / 10)
+                warmKiB = ResidentKiB();
+        }
+        WaitUntil([&] { return decoder.decoded >= kFrames; }, 60000);
+        state.counters["resident_KiB"] = double(ResidentKiB());
+        state.counters["growth_KiB"] = double(ResidentKiB() - warmKiB);
+        state.counters["lost"] = double(kFrames - decoder.decoded);
+    }
 }
 
 void BM_LatencyToHandler(benchmark::State &state)
@@ -113,6 +164,7 @@ BENCHMARK(BM_FramesThroughPty)
     ->Arg(200000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_ResidentGrowth)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LatencyToHandler)->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 int main(int argc, char **argv)
