@@ -2,6 +2,9 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Qt resource path of image `id`; empty for an ID that names no image.
 QString ResourceImagePath(int id)
 {
     static constexpr const char16_t *digitNames[ResourceId::DigitImageCount] = {
@@ -36,6 +39,8 @@ QString ResourceImagePath(int id)
     }
     return u":/velmora/images/"_s + name + u".xpm"_s;
 }
+
+} // namespace
 
 QImage LoadResourceImage(int id)
 {

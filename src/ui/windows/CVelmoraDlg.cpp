@@ -154,7 +154,7 @@ void CVelmoraDlg::OnInitDialog()
     m_btnStatus->SetState(kLampDark);
 
     m_btnHelp->AssignBitmapIds(152, 152, 152);
-    m_btnHelp->SetLayout(1);
+    m_btnHelp->SetLayout(CHotTrackButton::Layout::ImageLeft);
 
     const ProfileFile ini(m_app.m_strIniPath);
     const QColor ledColor(ini.Read(Keys::kLedR) & 0xFF, ini.Read(Keys::kLedG) & 0xFF,
