@@ -1,3 +1,4 @@
+#include "InstrumentFrames.h"
 #include "core/link/Frame.h"
 #include "core/link/FrameScanner.h"
 #include "core/link/RxRoom.h"
@@ -73,8 +74,9 @@ void tst_FrameScanner::readingText()
 
 void tst_FrameScanner::scan_data()
 {
-    // Each batch is appended behind the held bytes and scanned, as the receive thread and the
-    // decoder do. Events read "R:<r>:<text>", "A:0:<text>", "Z:0:<text>" or "S".
+    // Each batch is appended behind the held bytes, after the room-keeping, and scanned, as the
+    // receive thread and the decoder do. Events read "R:<r>:<text>", "A:0:<text>", "Z:0:<text>" or
+    // "S".
     QTest::addColumn<QByteArrayList>("batches");
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<QByteArray>("held");
@@ -93,12 +95,24 @@ void tst_FrameScanner::scan_data()
         << QStringList() << QByteArray();
     // A stray start byte takes the frame's start byte for a length and swallows its head.
     row("stray start byte", "\x02" + kFrame12345) << QStringList() << kFrame12345.sliced(5);
-    row("A reading", BuildFrame(Frame::FRAME_READING, "A1"))
-        << QStringList { u"A:0: 00.000"_s } << QByteArray();
+    row("long length byte waits, a later frame is found", "\x02\xff" + kFrame12345)
+        << r12345 << QByteArray();
+    row("A reading", ReadingFrame("A1")) << QStringList { u"A:0: 00.000"_s } << QByteArray();
     row("zero frame", BuildFrame(Frame::FRAME_ZERO))
         << QStringList { u"Z:0: 00.000"_s } << QByteArray();
     row("status frame", QByteArray::fromHex("0201070403"))
         << QStringList { u"S"_s } << QByteArray();
+    // All but the last byte of the longest frame fill the end of the area: they must stay.
+    const QByteArray longest = BuildFrame(9, QByteArray(254, 'x'));
+    QTest::newRow("full area keeps a frame that may complete")
+        << QByteArrayList { QByteArray(RxBuffer::kSize - 258, 'n') + longest.first(258),
+                            longest.last(1) }
+        << QStringList() << QByteArray();
+    row("19 characters", ReadingFrame("0000000000000012345")) << r12345 << QByteArray();
+    row("20 characters ignored", ReadingFrame("00000000000000012345"))
+        << QStringList() << QByteArray();
+    row("digits saturate", ReadingFrame("9999999999999999999"))
+        << QStringList { u"R:%1:+--.---"_s.arg(LONG_MAX) } << QByteArray();
     row("unknown type", BuildFrame(5, "x")) << QStringList() << QByteArray();
     row("L = 0 is no frame", QByteArray::fromHex("0200020300"))
         << QStringList() << QByteArray::fromHex("00");
@@ -112,6 +126,7 @@ void tst_FrameScanner::scan()
     RxBuffer buffer;
     QStringList seen;
     for (const QByteArray &bytes : batches) {
+        MakeRxRoom(buffer, bytes.size());
         std::copy(bytes.begin(), bytes.end(), buffer.data.begin() + buffer.nStart + buffer.nCount);
         buffer.nCount += int(bytes.size());
         ScanHeldBytes(buffer, [&seen](const FrameEvent &event) {
