@@ -193,23 +193,16 @@ void tst_Flood::commandsUnplugAndReplug()
     QVERIFY(lost.isValid());
     receiver.port.Configure(link, 9600, 8, 0, 1);
 
-    // First instrument: answers the commands, sends a flood, then half a frame, then goes away.
+    // First instrument: answers the commands, sends half a frame, then goes away.
     Instrument first;
     QVERIFY(!first.Start({ u"--script"_s, u"--link="_s + link }).isEmpty());
     QVERIFY(receiver.port.Open());
     receiver.port.Write(BuildCommandFrame(Frame::CMD_ZERO));
     QTRY_COMPARE(receiver.decoded, QStringList { u"Z"_s });
     receiver.port.Write(BuildCommandFrame(Frame::CMD_RETEST_PLUS));
-    QTRY_COMPARE(receiver.decoded.size(), 2);
+    QTRY_COMPARE(receiver.decoded, (QStringList { u"Z"_s, u"R%1"_s.arg(kValue) }));
     QCOMPARE(first.received,
              (QStringList { u"CMD_ZERO: 02 01 02 01 03"_s, u"CMD_RETEST_PLUS: 02 01 03 00 03"_s }));
-    QStringList script;
-    for (int i = 1; i <= 3000; ++i)
-        script << QString::number(i);
-    script << u"bad-check 7"_s << u"burst 12000"_s << u"split -5"_s;
-    first.process.write((script.join(u'\n') + u'\n').toLatin1());
-    QTRY_COMPARE_WITH_TIMEOUT(first.expected.size(), 2 + 3000 + 1091 + 1, 20000);
-    QTRY_COMPARE(receiver.decoded, first.expected);
     // Bytes still in the terminal when it goes away are lost with it, as on a real line; what
     // the channel already holds, half a frame here, must not outlive the link.
     first.process.write("raw 02 07 01 2B 30 30\nunplug\n");
