@@ -208,7 +208,8 @@ void RunChart::paintEvent(QPaintEvent *)
     if (m_values.isEmpty())
         legend = tr("没有读数");
     else if (m_mean)
-        legend = tr("平均 %1").arg(*m_mean, 0, 'f', 3);
+        // The statistics are of magnitudes (the line of a negative run lies beside its points).
+        legend = tr("平均 %1").arg(std::abs(*m_mean), 0, 'f', 3);
     if (m_mean && m_deviation && *m_deviation > 0)
         legend += u"    "_s + tr("±1 标准偏差 %1").arg(*m_deviation, 0, 'f', 3);
     const QRectF legendRect(plot.left(), 2, plot.width(), metrics.height() * 1.5);

@@ -44,6 +44,7 @@ class RunChart : public QWidget
 public:
     explicit RunChart(QWidget *parent = nullptr);
 
+    // mean: where the line goes; the legend names its magnitude, as the run's statistics do.
     void setRun(const QList<double> &values, std::optional<double> mean,
                 std::optional<double> deviation);
     void clear();

@@ -4,6 +4,7 @@
 #include "core/journal/RunHistoryModel.h"
 #include "core/measure/RunStatistics.h"
 #include "core/settings/ProfileFile.h"
+#include "core/text/StringTable.h"
 #include "ui/controls/RunChart.h"
 #include "ui/dialogs/DialogBuilder.h"
 #include "ui/report/PrintJob.h"
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -118,6 +120,9 @@ void CHistoryDlg::buildControls()
     for (QDateEdit *edit : { m_fromEdit, m_toEdit }) {
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(u"yyyy-MM-dd"_s);
+        // Room for the whole date beside the popup's arrow, which the style's hint leaves out.
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(u"0000-00-00"_s)
+                              + edit->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
         edit->setEnabled(false);
         connect(edit, &QDateEdit::dateChanged, this, [this] { m_filterTimer.start(); });
         connect(m_dateCheck, &QCheckBox::toggled, edit, &QWidget::setEnabled);
@@ -161,7 +166,6 @@ void CHistoryDlg::buildControls()
         { RunHistoryModel::ColumnBatch, u"20261206-03"_s },
         { RunHistoryModel::ColumnUnit, u"市药品检验所"_s },
         { RunHistoryModel::ColumnInspector, u"检验员Wang"_s },
-        { RunHistoryModel::ColumnMode, u"比旋度([α])"_s },
         { RunHistoryModel::ColumnCount, u"00/00"_s },
         { RunHistoryModel::ColumnMean, u"-000.000"_s },
         { RunHistoryModel::ColumnDeviation, u"-000.000"_s },
@@ -170,6 +174,11 @@ void CHistoryDlg::buildControls()
         const QString header = m_model->headerData(column, Qt::Horizontal).toString();
         m_runsView->setColumnWidth(column, std::max(widthOf(sample), widthOf(header)));
     }
+    int modeWidth =
+        widthOf(m_model->headerData(RunHistoryModel::ColumnMode, Qt::Horizontal).toString());
+    for (int mode = 0; mode <= static_cast<int>(MeasurementMode::SpecificRotation); ++mode)
+        modeWidth = std::max(modeWidth, widthOf(LoadString(StringId::ModeTitleBase + mode)));
+    m_runsView->setColumnWidth(RunHistoryModel::ColumnMode, modeWidth);
     connect(m_runsView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CHistoryDlg::onSelectionChanged);
     connect(m_runsView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -183,13 +192,18 @@ void CHistoryDlg::buildControls()
     m_readingsTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_readingsTable->horizontalHeader()->setStretchLastSection(true);
     m_readingsTable->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
-    const QStringList readingSamples { u"000"_s, u"-000.000"_s, u"-000.000"_s };
+    const QStringList readingSamples { u"000"_s, u"-000.000"_s, u"-000.000"_s, u"00:00:00"_s };
+    int tableWidth = 2 * m_readingsTable->frameWidth()
+        + m_readingsTable->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     for (int column = 0; column < readingSamples.size(); ++column) {
         const QString header = m_readingsTable->horizontalHeaderItem(column)->text();
-        m_readingsTable->setColumnWidth(
-            column, std::max(widthOf(readingSamples.at(column)), widthOf(header)));
+        const int width = std::max(widthOf(readingSamples.at(column)), widthOf(header));
+        m_readingsTable->setColumnWidth(column, width);
+        tableWidth += width;
     }
-    m_readingsTable->setMinimumWidth(widthOf(u"000 -000.000 -000.000 00:00:00"_s) + 40);
+    // The whole of every column shows: a run's readings never need a horizontal scroll.
+    m_readingsTable->setMinimumWidth(tableWidth);
+    m_readingsTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_chart = new RunChart(this);
 
     auto *detail = new QSplitter(Qt::Horizontal, this);
