@@ -37,10 +37,10 @@ RunChartGeometry ComputeRunChart(const QList<double> &values, std::optional<doub
                                  double minTickSpacing)
 {
     RunChartGeometry g;
-    if (mean && !std::isfinite(*mean))
-        mean.reset();
-    if (!mean || (deviation && (!std::isfinite(*deviation) || *deviation <= 0.0)))
-        deviation.reset();
+    const bool hasMean = mean && std::isfinite(*mean);
+    const double m = hasMean ? *mean : 0.0;
+    const bool hasBand = hasMean && deviation && std::isfinite(*deviation) && *deviation > 0.0;
+    const double d = hasBand ? *deviation : 0.0;
 
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
@@ -52,11 +52,11 @@ RunChartGeometry ComputeRunChart(const QList<double> &values, std::optional<doub
         if (std::isfinite(v))
             include(v);
     }
-    if (mean)
-        include(*mean);
-    if (deviation) {
-        include(*mean - *deviation);
-        include(*mean + *deviation);
+    if (hasMean)
+        include(m);
+    if (hasBand) {
+        include(m - d);
+        include(m + d);
     }
     if (low > high) {
         low = 0.0;
@@ -100,11 +100,10 @@ RunChartGeometry ComputeRunChart(const QList<double> &values, std::optional<doub
         for (qsizetype i = 0; i < n; i += every)
             g.readingTicks.append({ static_cast<double>(i + 1), xOf(i) });
     }
-    if (mean)
-        g.meanY = yOf(*mean);
-    if (deviation)
-        g.band = QRectF(QPointF(plot.left(), yOf(*mean + *deviation)),
-                        QPointF(plot.right(), yOf(*mean - *deviation)));
+    if (hasMean)
+        g.meanY = yOf(m);
+    if (hasBand)
+        g.band = QRectF(QPointF(plot.left(), yOf(m + d)), QPointF(plot.right(), yOf(m - d)));
     return g;
 }
 
