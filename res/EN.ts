@@ -79,6 +79,10 @@
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV files (*.csv)</translation>
     </message>
+    <message>
+        <source>还没有测量记录</source>
+        <translation>No runs recorded yet</translation>
+    </message>
 </context>
 <context>
     <name>DialogTemplate</name>

@@ -146,6 +146,23 @@ private slots:
         QCOMPARE(window.model().rowCount(), expected);
     }
 
+    // Opened before the first Confirm wrote the journal, or on a damaged file: nothing to show,
+    // no crash, and a later refresh finds the journal once it is there.
+    void journalMissingOrDamaged()
+    {
+        const QString later = m_dir.filePath(u"later.sqlite"_s);
+        CHistoryDlg window(later, m_ini);
+        QVERIFY(!window.refresh());
+        QFile garbage(later);
+        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) > 0);
+        garbage.close();
+        QVERIFY(!window.refresh());
+        QCOMPARE(window.model().rowCount(), 0);
+        QVERIFY(QFile::remove(later) && QFile::copy(m_journal, later));
+        QVERIFY(window.refresh());
+        QCOMPARE(window.model().matchCount(), kRuns + 1);
+    }
+
     void chartGeometry_data()
     {
         QTest::addColumn<QList<double>>("values");

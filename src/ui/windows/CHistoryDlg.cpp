@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -82,12 +83,7 @@ CHistoryDlg::CHistoryDlg(const QString &journalPath, const QString &iniPath, QWi
     m_filterTimer.setInterval(kFilterPauseMs);
     connect(&m_filterTimer, &QTimer::timeout, this, &CHistoryDlg::refresh);
 
-    const JournalResult opened = m_db.open(m_journalPath, JournalDatabase::OpenMode::Read);
-    m_readable = opened.ok();
-    if (m_readable)
-        refresh();
-    else
-        showReadFailure(opened);
+    refresh();
 }
 
 CHistoryDlg::~CHistoryDlg() = default;
@@ -259,8 +255,18 @@ RunFilter CHistoryDlg::currentFilter() const
 bool CHistoryDlg::refresh()
 {
     m_filterTimer.stop();
-    if (!m_readable)
-        return false;
+    // Before the first Confirm there is no journal yet; a later refresh finds the new one.
+    if (!m_db.isOpen()) {
+        if (!QFileInfo::exists(m_journalPath)) {
+            m_statusLabel->setText(tr("还没有测量记录"));
+            return false;
+        }
+        if (const JournalResult opened = m_db.open(m_journalPath, JournalDatabase::OpenMode::Read);
+            !opened.ok()) {
+            showReadFailure(opened);
+            return false;
+        }
+    }
     const bool ok = m_model->setFilter(currentFilter()).ok();
     if (ok)
         showCount();

@@ -77,7 +77,6 @@ private:
     RunHistoryModel *m_model = nullptr;
     std::optional<JournalRun> m_shownRun;
     QList<JournalReading> m_shownReadings;
-    bool m_readable = false;
     // A text filter reads every run once: typing waits for a pause before it asks.
     QTimer m_filterTimer;
 
