@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite sqlite3
+    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite sqlite3 libqt6sql6-psql postgresql
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
     libgl-dev
     fonts-wqy-zenhei

@@ -72,6 +72,12 @@ inline constexpr QStringView kModeLenaWriteKey = u"m_Lena";
 inline constexpr QStringView kSectionJournal = u"journal";
 inline constexpr int kJournalPathBufferSize = 260;
 inline constexpr TextKey kJournalPath { kSectionJournal, u"path", u"", kJournalPathBufferSize };
+// The lab server the journal is forwarded to: a libpq connection string ("host=lab-db
+// dbname=velmora user=station3") or a service name of libpq's service file. Never a password:
+// libpq's own password file holds it. Empty: no forwarding.
+inline constexpr int kJournalServerBufferSize = 1024;
+inline constexpr TextKey kJournalServer { kSectionJournal, u"server", u"",
+                                          kJournalServerBufferSize };
 
 // Key of section "ports" for the port with 1-based number n ("COM<n>").
 inline QString PortKey(int portNumber)
