@@ -236,6 +236,11 @@ private slots:
         QTest::newRow("wrong password")
             << QString() << u"station_pw"_s << JournalResult::Error::Refused
             << u"password authentication failed"_s;
+        // Another journal wrote under this station's name (a copy, or one started afresh).
+        QTest::newRow("other journal")
+            << u"INSERT INTO velmora.events VALUES ('station-other "
+               "journal', 1, '', NULL, 'zero-sent', '', '\\x00')"_s
+            << u"station"_s << JournalResult::Error::Mismatch << u"another row 1"_s;
         QTest::newRow("no journal schema")
             << u"-"_s << u"station"_s << JournalResult::Error::CannotOpen << u"server-init"_s;
     }
@@ -272,7 +277,7 @@ private slots:
         QVERIFY2(forward->state().reason.contains(reason), qPrintable(forward->state().reason));
         QCOMPARE(states.constLast().constFirst().value<ForwardState>(), forward->state());
         if (setup.size() > 1)
-            QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.events"_s), u"0"_s);
+            QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"0"_s);
     }
 };
 
