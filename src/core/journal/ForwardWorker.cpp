@@ -293,10 +293,11 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
         && stored.prepare(u"SELECT hash FROM readings WHERE station = ? AND seq = ? UNION ALL "
                           "SELECT hash FROM events WHERE station = ? AND seq = ?"_s);
     if (!prepared) {
-        for (const QSqlQuery *query : { &reading, &event, &start, &end, &stored }) {
+        for (const QSqlQuery *query : { &event, &start, &end, &stored }) {
             if (query->lastError().isValid())
                 return failed(*query);
         }
+        return failed(reading);
     }
     for (const Row &row : rows) {
         // The run rows come from the start and closing events, which carry (and hash) them.
