@@ -7,7 +7,7 @@
 #include "core/journal/Journal.h"
 #include "core/journal/JournalForwarder.h"
 #include "core/journal/ServerSchema.h"
-#include "support/PgServer.h"
+#include "PgServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,6 +2,111 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>CVelmoraApp</name>
+    <message>
+        <source>设置文件 %1 无法读取（%2）。
+程序使用默认设置，不会改写该文件。</source>
+        <translation>The settings file %1 cannot be read (%2).
+Default settings are used; the file is left as it is.</translation>
+    </message>
+    <message>
+        <source>设置文件 %1 无法保存（%2）。
+更改只在本次运行中有效。</source>
+        <translation>The settings file %1 cannot be saved (%2).
+Changes last only until the program ends.</translation>
+    </message>
+</context>
+<context>
+    <name>CModeSelectDlg</name>
+    <message>
+        <source>常数不能为 0，也不能超出范围。</source>
+        <translation>A constant must not be 0 or out of range.</translation>
+    </message>
+</context>
+<context>
+    <name>CHistoryDlg</name>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>送样单位、样品名称、批号或检验员</source>
+        <translation>Unit, sample, batch or inspector</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Dates</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>查找:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>读数(°)</source>
+        <translation>Reading (°)</translation>
+    </message>
+    <message>
+        <source>测量值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>确认时间</source>
+        <translation>Confirmed</translation>
+    </message>
+    <message>
+        <source>保存报告...</source>
+        <translation>Save Report...</translation>
+    </message>
+    <message>
+        <source>打印...</source>
+        <translation>Print...</translation>
+    </message>
+    <message>
+        <source>导出 CSV...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>共 %1 次测量</source>
+        <translation>%1 runs</translation>
+    </message>
+    <message>
+        <source>无法读取结果记录 %1: %2</source>
+        <translation>Cannot read the results journal %1: %2</translation>
+    </message>
+    <message>
+        <source>无法导出到 %1: %2</source>
+        <translation>Cannot export to %1: %2</translation>
+    </message>
+    <message>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>还没有测量记录</source>
+        <translation>No runs recorded yet</translation>
+    </message>
+</context>
+<context>
     <name>DialogTemplate</name>
     <message>
         <source>Velmora 1.0 版</source>
@@ -167,6 +272,165 @@
     </message>
 </context>
 <context>
+    <name>LinkMonitor</name>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>已连接</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>Link lost</translation>
+    </message>
+    <message>
+        <source>正在重连</source>
+        <translation>Reconnecting</translation>
+    </message>
+    <message>
+        <source>%1 秒无有效数据</source>
+        <translation>No valid frame for %1 s</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1：第 %2 次重连</source>
+        <translation>%1: attempt %2</translation>
+    </message>
+    <message>
+        <source>读数稳定</source>
+        <translation>Reading stable</translation>
+    </message>
+    <message>
+        <source>读数未稳定</source>
+        <translation>Reading not yet stable</translation>
+    </message>
+    <message>
+        <source>读数 %1 秒前</source>
+        <translation>Reading %1 s ago</translation>
+    </message>
+    <message>
+        <source>未连接仪器，读数未录入</source>
+        <translation>No instrument connected: reading not entered</translation>
+    </message>
+    <message>
+        <source>连接中断，读数未录入</source>
+        <translation>Link lost: reading not entered</translation>
+    </message>
+</context>
+<context>
+    <name>PortError</name>
+    <message>
+        <source>%1：设备不存在</source>
+        <translation>%1: no such device</translation>
+    </message>
+    <message>
+        <source>%1：不是串口设备</source>
+        <translation>%1: not a serial device</translation>
+    </message>
+    <message>
+        <source>%1：设备被占用或拒绝访问</source>
+        <translation>%1: in use or access denied</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>大于 1 MiB</source>
+        <translation>larger than 1 MiB</translation>
+    </message>
+</context>
+<context>
+    <name>RunChart</name>
+    <message>
+        <source>没有读数</source>
+        <translation>No readings</translation>
+    </message>
+    <message>
+        <source>平均 %1</source>
+        <translation>Mean %1</translation>
+    </message>
+    <message>
+        <source>±1 标准偏差 %1</source>
+        <translation>±1 deviation %1</translation>
+    </message>
+</context>
+<context>
+    <name>RunHistoryModel</name>
+    <message>
+        <source>未完成</source>
+        <translation>Unfinished</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>Completed</translation>
+    </message>
+    <message>
+        <source>已作废</source>
+        <translation>Discarded</translation>
+    </message>
+    <message>
+        <source>已放弃</source>
+        <translation>Abandoned</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>样品名称</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>批号</source>
+        <translation>Batch</translation>
+    </message>
+    <message>
+        <source>送样单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>检验员</source>
+        <translation>Inspector</translation>
+    </message>
+    <message>
+        <source>测量方式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>平均结果</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>标准偏差</source>
+        <translation>Deviation</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+</context>
+<context>
     <name>StringTable</name>
     <message>
         <source>关于 Velmora(&amp;A)...</source>
@@ -210,19 +474,19 @@
     </message>
     <message>
         <source>旋光度(α°)</source>
-        <translation>Optical rotation(α°)</translation>
+        <translation>Opt. rotation(α°)</translation>
     </message>
     <message>
         <source>糖度(Z)</source>
-        <translation>Sugar degree(Z)</translation>
+        <translation>Sugar(Z)</translation>
     </message>
     <message>
         <source>浓度(C)</source>
-        <translation>Concentration(C)</translation>
+        <translation>Conc.(C)</translation>
     </message>
     <message>
         <source>比旋度([α])</source>
-        <translation>Specific rotation([α])</translation>
+        <translation>Spec. rot.([α])</translation>
     </message>
     <message>
         <source>旋光度(α°)= %s</source>

@@ -1,14 +1,15 @@
 #include "app/CVelmoraApp.h"
 
-#include "core/settings/ProfileFile.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/SettingsLocation.h"
 #include "core/text/Language.h"
+#include "ui/dialogs/DialogBuilder.h"
 #include "ui/windows/CLoginDlg.h"
 #include "ui/windows/CVelmoraDlg.h"
 
-#include <QCoreApplication>
-#include <QDialog>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
 
 namespace Keys = SettingsKeys;
 
@@ -38,27 +39,24 @@ int CVelmoraApp::InitInstance()
 
 void CVelmoraApp::LocateSettings()
 {
-    m_strIniPath = LocateSettingsFile(m_programDir);
+    m_settings = std::make_unique<Settings>(LocateSettingsFile(m_programDir));
+    QObject::connect(m_settings.get(), &Settings::problem, m_settings.get(),
+                     [this](Settings::Problem problem, const QString &reason) {
+                         ShowSettingsProblem(problem, reason);
+                     });
 }
 
 void CVelmoraApp::LoadSettings()
 {
-    const ProfileFile ini(m_strIniPath);
-    m_strInspector = ini.Read(Keys::kLoginInspector);
-    m_strBatchNo = ini.Read(Keys::kLoginBatchNo);
-    m_strSampleName = ini.Read(Keys::kLoginSampleName);
-    m_strUnit = ini.Read(Keys::kLoginUnit);
-    m_nSerialNo = ini.Read(Keys::kLoginSerialNo);
-    // The run's sample store holds 256 values; a hand-edited count outside 1 to 256 would let
-    // a run outgrow it or never complete sensibly.
-    m_nSampleCount = Keys::BoundedSampleCount(ini.Read(Keys::kSampleCount));
+    m_settings->Load();
+    m_session = Session::Read(*m_settings, m_programDir);
 }
 
 void CVelmoraApp::ChooseLanguage()
 {
     const QLocale::Language system = QLocale::system().language();
     // On an English system the key is not consulted at all.
-    const int lang = system == QLocale::English ? 0 : ProfileFile(m_strIniPath).Read(Keys::kLang);
+    const int lang = system == QLocale::English ? 0 : m_settings->Read(Keys::kLang);
     m_bEnglish =
         InstallTranslators(WantsEnglish(system, lang), m_programDir) == UiLanguage::English;
 }
@@ -66,36 +64,50 @@ void CVelmoraApp::ChooseLanguage()
 bool CVelmoraApp::RunLoginDialog()
 {
     CLoginDlg login;
-    login.m_strInspector = m_strInspector;
-    login.m_strBatchNo = m_strBatchNo;
-    login.m_strSampleName = m_strSampleName;
-    login.m_strUnit = m_strUnit;
-    login.m_nSerialNo = m_nSerialNo;
+    login.m_strInspector = m_session.inspector;
+    login.m_strBatchNo = m_session.batchNo;
+    login.m_strSampleName = m_session.sampleName;
+    login.m_strUnit = m_session.unit;
+    login.m_nSerialNo = m_session.serialNo;
+    login.m_portLookup = [this](const QString &portName) {
+        return m_settings->Read(Keys::PortKey { portName });
+    };
     if (m_runModal(login) == QDialog::Rejected)
         return false;
 
-    m_strInspector = login.m_strInspector;
-    m_strBatchNo = login.m_strBatchNo;
-    m_strSampleName = login.m_strSampleName;
-    m_strUnit = login.m_strUnit;
-    m_nSerialNo = login.m_nSerialNo;
-
-    ProfileFile ini(m_strIniPath);
-    ini.WriteString(Keys::kLoginInspector.section, Keys::kLoginInspector.key, m_strInspector);
-    ini.WriteString(Keys::kLoginBatchNo.section, Keys::kLoginBatchNo.key, m_strBatchNo);
-    ini.WriteString(Keys::kLoginSampleName.section, Keys::kLoginSampleName.key, m_strSampleName);
-    ini.WriteString(Keys::kLoginUnit.section, Keys::kLoginUnit.key, m_strUnit);
-    ini.WriteInt(Keys::kLoginSerialNo.section, Keys::kLoginSerialNo.key, m_nSerialNo);
+    m_session.inspector = login.m_strInspector;
+    m_session.batchNo = login.m_strBatchNo;
+    m_session.sampleName = login.m_strSampleName;
+    m_session.unit = login.m_strUnit;
+    m_session.serialNo = login.m_nSerialNo;
+    m_session.StoreLogin(*m_settings);
+    if (const auto port = login.ChosenPortMapping())
+        m_settings->Write(Keys::PortKey { QStringLiteral("COM%1").arg(port->number) },
+                          port->device);
     return true;
 }
 
 void CVelmoraApp::RunMainWindow()
 {
-    CVelmoraDlg window(*this);
+    CVelmoraDlg window(m_session, *m_settings);
     m_runModal(window);
 }
 
 void CVelmoraApp::SetModalRunner(ModalRunner runner)
 {
     m_runModal = std::move(runner);
+}
+
+void CVelmoraApp::ShowSettingsProblem(Settings::Problem problem, const QString &reason)
+{
+    const QString text = problem == Settings::Problem::Unreadable
+        ? QCoreApplication::translate(
+            "CVelmoraApp", "设置文件 %1 无法读取（%2）。\n程序使用默认设置，不会改写该文件。")
+        : QCoreApplication::translate("CVelmoraApp",
+                                      "设置文件 %1 无法保存（%2）。\n更改只在本次运行中有效。");
+    // Both at once: a path holding "%2" stays as it is.
+    QMessageBox box(QMessageBox::Warning, ProgramName(),
+                    text.arg(QDir::toNativeSeparators(m_settings->Path()), reason), QMessageBox::Ok,
+                    QApplication::activeModalWidget());
+    m_runModal(box);
 }

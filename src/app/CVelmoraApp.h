@@ -1,14 +1,18 @@
 #pragma once
 
+#include "core/settings/Session.h"
+#include "core/settings/Settings.h"
+
 #include <QLocale>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 
-// The application object: owns the start-up sequence and the values that the other windows read
-// (settings file path, login information, sampling count). main() constructs one and runs
+// The application object: owns the start-up sequence, the settings and the session that the main
+// window is given (login information, sampling count). main() constructs one and runs
 // InitInstance(); nothing runs after the main window's modal run.
 class CVelmoraApp
 {
@@ -25,7 +29,7 @@ public:
 
     // The steps of InitInstance, in their order.
     void LocateSettings();
-    void LoadSettings();
+    void LoadSettings(); // the one read of the settings file
     void ChooseLanguage();
     bool RunLoginDialog(); // false on Cancel; on confirmation the five login keys are written
     void RunMainWindow();
@@ -37,18 +41,18 @@ public:
     const QString &ProgramDir() const { return m_programDir; }
     // True when the English catalogue was chosen and could be loaded.
     bool IsEnglish() const { return m_bEnglish; }
-
-    QString m_strIniPath;
-    QString m_strInspector;
-    QString m_strBatchNo;
-    QString m_strSampleName;
-    QString m_strUnit;
-    int m_nSerialNo = 0;
-    int m_nSampleCount = 12;
+    // Valid from LocateSettings() on.
+    Settings &GetSettings() { return *m_settings; }
+    Session &GetSession() { return m_session; }
 
 private:
+    // A message box, once, with the settings file's path and the reason.
+    void ShowSettingsProblem(Settings::Problem problem, const QString &reason);
+
     QString m_programDir;
     ModalRunner m_runModal;
+    std::unique_ptr<Settings> m_settings;
+    Session m_session;
     bool m_bEnglish = false;
 };
 

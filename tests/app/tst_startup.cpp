@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,21 +53,25 @@ void TestStartup::startUp_data()
     QTest::addColumn<int>("pick"); // -2: leave the list as it is
     QTest::addColumn<bool>("confirm");
     QTest::addColumn<QString>("written"); // the file afterwards; empty: as it was
+    QTest::addColumn<bool>("blocked"); // Velmora.ini is a directory
 
     const QString keys = u"LOGINDLGNAME=李四\r\nLOGINDLGNO=B-17\r\nLOGINDLGSAMPLENAME=葡萄糖\r\n"
                          u"LOGINDLGUNIT=药检所\r\n"_s;
     QTest::newRow("first run, OK writes the five keys in order")
         << QString() << QByteArray() << QStringList(4) << 0 << 12 << 2 << true
-        << u"[SYSTEM]\r\n"_s + keys + u"LOGINDLGSERIALNO=2\r\n"_s;
+        << u"[SYSTEM]\r\n"_s + keys + u"LOGINDLGSERIALNO=2\r\n"_s << false;
     QTest::newRow("first run, Cancel writes nothing and opens no window")
-        << QString() << QByteArray() << QStringList(4) << 0 << 12 << 4 << false << QString();
+        << QString() << QByteArray() << QStringList(4) << 0 << 12 << 4 << false << QString()
+        << false;
     QTest::newRow("stored index 20 selects no port, -1 written back")
         << QString() << "[SYSTEM]\r\nLOGINDLGSERIALNO=20\r\n"_ba << QStringList(4) << -1 << 12 << -2
-        << true << u"[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_s + keys;
+        << true << u"[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_s + keys << false;
     QTest::newRow("Chinese program directory, keys in any case")
         << u"旋光仪/数据记录"_s
         << Gb18030::Encode(u"[system]\r\nloginDlgName=张三\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_s)
-        << QStringList { {}, {}, {}, u"张三"_s } << 0 << 6 << 0 << false << QString();
+        << QStringList { {}, {}, {}, u"张三"_s } << 0 << 6 << 0 << false << QString() << false;
+    QTest::newRow("settings not a file: told once, defaults, never overwritten")
+        << QString() << QByteArray() << QStringList(4) << 0 << 12 << 2 << true << QString() << true;
 }
 
 void TestStartup::startUp()
@@ -78,22 +84,28 @@ void TestStartup::startUp()
     QFETCH(int, pick);
     QFETCH(bool, confirm);
     QFETCH(QString, written);
+    QFETCH(bool, blocked);
 
     QTemporaryDir dir;
     const QString programDir = QDir(dir.path()).filePath(subdir);
     const QString ini = QDir(programDir).filePath(u"Velmora.ini"_s);
     QVERIFY(QDir().mkpath(programDir));
     QVERIFY(stored.isEmpty() || WriteAll(ini, stored));
+    QVERIFY(!blocked || QDir().mkpath(ini));
     CVelmoraApp app(programDir);
     QStringList runs;
     QStringList seen;
     int shownPort = -3;
     bool unitFocused = false;
     app.SetModalRunner([&](QDialog &dialog) {
+        if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
+            runs << box->text();
+            return int(QMessageBox::Ok);
+        }
         auto *login = dynamic_cast<CLoginDlg *>(&dialog);
         if (!login) {
             auto *window = dynamic_cast<CVelmoraDlg *>(&dialog);
-            runs << (window && &window->App() == &app ? u"main"_s : u"other"_s);
+            runs << (window ? u"main "_s + window->GetSession().unit : u"other"_s);
             return int(QDialog::Rejected);
         }
         runs << u"login"_s;
@@ -119,20 +131,25 @@ void TestStartup::startUp()
     });
     QCOMPARE(app.InitInstance(), 0);
 
-    QCOMPARE(app.m_strIniPath, ini);
-    QCOMPARE(app.m_nSampleCount, count);
-    const QStringList expectedRuns { u"login"_s, u"main"_s };
-    QCOMPARE(runs, expectedRuns.first(confirm ? 2 : 1));
+    QCOMPARE(app.GetSettings().Path(), ini);
+    const Session &session = app.GetSession();
+    QCOMPARE(session.sampleCount, count);
+    QStringList expectedRuns { u"login"_s, u"main "_s + kEntry[0] };
+    expectedRuns = expectedRuns.first(confirm ? 2 : 1);
+    if (blocked)
+        expectedRuns.prepend(
+            u"设置文件 "_s + QDir::toNativeSeparators(ini)
+            + u" 无法读取（不是普通文件）。\n程序使用默认设置，不会改写该文件。"_s);
+    QCOMPARE(runs, expectedRuns);
     QCOMPARE(seen,
              QStringList({ u"串口1"_s, u"串口20"_s, {}, u" 旋光仪数据记录"_s, u"#ff0000 bold"_s })
                  + shown);
     QCOMPARE(shownPort, preselected);
     QVERIFY(unitFocused);
-    QCOMPARE(
-        (QStringList { app.m_strUnit, app.m_strSampleName, app.m_strBatchNo, app.m_strInspector }),
-        confirm ? kEntry : shown);
-    QCOMPARE(app.m_nSerialNo, confirm ? (pick >= -1 ? pick : -1) : preselected);
-    QCOMPARE(QFile::exists(ini), !(stored.isEmpty() && written.isEmpty()));
+    QCOMPARE((QStringList { session.unit, session.sampleName, session.batchNo, session.inspector }),
+             confirm ? kEntry : shown);
+    QCOMPARE(session.serialNo, confirm ? (pick >= -1 ? pick : -1) : preselected);
+    QCOMPARE(QFileInfo(ini).isFile(), !(stored.isEmpty() && written.isEmpty()));
     QCOMPARE(ReadAll(ini), written.isEmpty() ? stored : Gb18030::Encode(written));
 }
 

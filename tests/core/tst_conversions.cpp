@@ -3,21 +3,10 @@
 
 #include <QTest>
 
-#include <limits>
-
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(MeasurementMode)
-
-namespace {
-
-// The shortest text that reads back as the same double: equal texts mean equal values.
-QString Exact(double v)
-{
-    return QString::number(v, 'g', QLocale::FloatingPointShortest);
-}
-
-} // namespace
+Q_DECLARE_METATYPE(ConstantText)
 
 class tst_Conversions : public QObject
 {
@@ -50,11 +39,8 @@ void tst_Conversions::convert_data()
         << M::Concentration << -13300 << 66.5f << u"-10.000000474974513"_s << u" 10.000"_s;
     QTest::newRow("concentration clamped")
         << M::Concentration << 133000 << 66.5f << u"100"_s << u" 100.00"_s;
-    QTest::newRow("zero constant") << M::Concentration << 5 << 0.0f << u"100"_s << u" 100.00"_s;
     QTest::newRow("zero constant, zero reading")
         << M::Concentration << 0 << 0.0f << u"-100"_s << u" 100.00"_s;
-    QTest::newRow("sugar truncated, not rounded")
-        << M::SugarDegree << 12350 << 1.0f << u"35.66684164094473"_s << u"+35.666"_s;
     QTest::newRow("specific rotation")
         << M::SpecificRotation << 12345 << 1.0f << u"617.2500293178018"_s << u"+617.25"_s;
     QTest::newRow("sign and zero padding")
@@ -63,8 +49,6 @@ void tst_Conversions::convert_data()
         << M::SpecificRotation << 50005 << 1.0f << u"2500.2501187555026"_s << u"+2500.2"_s;
     QTest::newRow("beyond the cells")
         << M::SpecificRotation << 2000000 << 1.0f << u"100000.00474974513"_s << u"+--.---"_s;
-    QTest::newRow("zero concentration")
-        << M::SpecificRotation << -1 << 0.0f << u"-inf"_s << u"---.---"_s;
     QTest::newRow("zero concentration, zero reading")
         << M::SpecificRotation << 0 << 0.0f << u"nan"_s << u" --.---"_s;
 }
@@ -78,30 +62,35 @@ void tst_Conversions::convert()
     QFETCH(QString, text);
     const double v = ConvertReading(mode, ReadingDegrees(r),
                                     { .a = constant, .lenC = 2.0f, .C = constant, .lena = 2.0f });
-    QCOMPARE(Exact(v), value);
+    // The shortest text that reads back as the same double: equal texts mean equal values.
+    QCOMPARE(QString::number(v, 'g', QLocale::FloatingPointShortest), value);
     QCOMPARE(FormatConvertedValue(mode, v), text);
 }
 
 void tst_Conversions::parseConstant_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<float>("value"); // NaN: no number
-    const float none = std::numeric_limits<float>::quiet_NaN();
-    QTest::newRow("number then unit") << u" 2.5dm"_s << 2.5f;
-    QTest::newRow("signs and exponent") << u"-1e3"_s << -1000.0f;
-    QTest::newRow("bare e") << u"+.5e"_s << 0.5f;
-    QTest::newRow("no number") << u"abc"_s << none;
-    QTest::newRow("beyond float") << u"1e99"_s << none;
+    QTest::addColumn<ConstantText>("kind");
+    QTest::addColumn<float>("value");
+    using K = ConstantText;
+    QTest::newRow("number then unit") << u" 2.5dm"_s << K::Usable << 2.5f;
+    QTest::newRow("signs and exponent") << u"-1e3"_s << K::Usable << -1000.0f;
+    QTest::newRow("bare e, plus sign") << u"+.5e"_s << K::Usable << 0.5f;
+    QTest::newRow("no number") << u"abc"_s << K::NoNumber << 0.0f;
+    QTest::newRow("zero divides by nothing") << u"-0.00"_s << K::Unusable << 0.0f;
+    QTest::newRow("rounds to zero") << u"1e-50"_s << K::Unusable << 0.0f;
+    QTest::newRow("beyond float") << u"1e99"_s << K::Unusable << 0.0f;
 }
 
 void tst_Conversions::parseConstant()
 {
     QFETCH(QString, text);
+    QFETCH(ConstantText, kind);
     QFETCH(float, value);
-    const std::optional<float> parsed = ParseModeConstant(text);
-    QCOMPARE(parsed.has_value(), !std::isnan(value));
-    if (parsed)
-        QCOMPARE(*parsed, value);
+    const ConstantReading reading = ClassifyModeConstant(text);
+    QCOMPARE(reading.kind, kind);
+    QCOMPARE(reading.value, value);
+    QCOMPARE(ParseModeConstant(text).has_value(), kind == ConstantText::Usable);
 }
 
 void tst_Conversions::statistics_data()
@@ -109,7 +98,10 @@ void tst_Conversions::statistics_data()
     QTest::addColumn<QList<float>>("values");
     QTest::addColumn<QString>("result");
     QTest::newRow("1 to 6") << QList<float> { 1, 2, 3, 4, 5, 6 } << u"3.500 1.871"_s;
-    QTest::newRow("signs dropped") << QList<float> { -1, 1, -1, 1, -1, 1 } << u"1.000 0.000"_s;
+    QTest::newRow("signed, across zero")
+        << QList<float> { -1, 1, -1, 1, -1, 1 } << u"0.000 1.095"_s;
+    QTest::newRow("a value beyond single precision shows no inf")
+        << QList<float> { float(qInf()), 1 } << u"--.--- --.---"_s;
     QTest::newRow("no values") << QList<float> {} << u"0.000 0.000"_s;
 }
 
@@ -118,7 +110,8 @@ void tst_Conversions::statistics()
     QFETCH(QList<float>, values);
     QFETCH(QString, result);
     const RunStatistics statistics = ComputeRunStatistics(values);
-    QCOMPARE(QString::asprintf("%.3f %.3f", double(statistics.mean), statistics.deviation), result);
+    QCOMPARE(FormatRunValue(double(statistics.mean)) + u' ' + FormatRunValue(statistics.deviation),
+             result);
 }
 
 QTEST_GUILESS_MAIN(tst_Conversions)

@@ -3,7 +3,7 @@
 #include "core/journal/JournalHistory.h"
 #include "core/journal/JournalVerify.h"
 #include "core/journal/ServerSchema.h"
-#include "support/PgServer.h"
+#include "PgServer.h"
 
 #include <QProcess>
 #include <QScopeGuard>

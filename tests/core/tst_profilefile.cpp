@@ -1,9 +1,6 @@
 #include "core/settings/ProfileFile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <climits>
@@ -24,34 +21,13 @@ class tst_ProfileFile : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
     void read_data();
     void read();
     void write_data();
     void write();
     void truncation_data();
     void truncation();
-
-private:
-    void SetFile(const QByteArray &bytes);
-
-    QTemporaryDir m_dir;
-    QString m_path;
 };
-
-void tst_ProfileFile::init()
-{
-    QVERIFY(m_dir.isValid());
-    m_path = m_dir.filePath(u"Velmora.ini"_s);
-    QFile::remove(m_path);
-}
-
-void tst_ProfileFile::SetFile(const QByteArray &bytes)
-{
-    QFile file(m_path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 void tst_ProfileFile::read_data()
 {
@@ -63,7 +39,7 @@ void tst_ProfileFile::read_data()
     QTest::addColumn<int>("number");
     const QByteArray file = "[SYSTEM]\r\nLOGINDLGNAME=Li\r\nPrintTitle=\r\n k = -7x \r\n"
                             "[a]\r\nm_C=3.5\r\n[SYSTEM]\r\nlate=1\r\n";
-    QTest::newRow("missing file") << QByteArray() << u"SYSTEM"_s << u"k"_s << u"dflt"_s << -9;
+    QTest::newRow("empty file") << QByteArray() << u"SYSTEM"_s << u"k"_s << u"dflt"_s << -9;
     QTest::newRow("names ignore case") << file << u"system"_s << u"loginDlgName"_s << u"Li"_s << 0;
     QTest::newRow("missing key") << file << u"SYSTEM"_s << u"m_C"_s << u"dflt"_s << -9;
     QTest::newRow("empty value") << file << u"SYSTEM"_s << u"PrintTitle"_s << QString() << 0;
@@ -88,9 +64,7 @@ void tst_ProfileFile::read()
     QFETCH(QString, key);
     QFETCH(QString, text);
     QFETCH(int, number);
-    if (!file.isEmpty())
-        SetFile(file);
-    const ProfileFile settings(m_path);
+    const ProfileFile settings(file);
     QCOMPARE(settings.ReadString(section, key, u"dflt"_s, 100), text);
     QCOMPARE(settings.ReadInt(section, key, -9), number);
 }
@@ -102,8 +76,8 @@ void tst_ProfileFile::write_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
-    QTest::newRow("creates the file") << QByteArray() << u"SYSTEM"_s << u"nSelMode"_s << u"2"_s
-                                      << "[SYSTEM]\r\nnSelMode=2\r\n"_ba;
+    QTest::newRow("first key of an empty file") << QByteArray() << u"SYSTEM"_s << u"nSelMode"_s
+                                                << u"2"_s << "[SYSTEM]\r\nnSelMode=2\r\n"_ba;
     QTest::newRow("replaces in place, keeps the rest byte for byte")
         << "; mine\r\n[a]\r\nm_C=1.00\r\nraw=\xff\x80\n[SYSTEM]\nnSelMode=0\r\n"_ba << u"A"_s
         << u"M_c"_s << u"7"_s
@@ -130,16 +104,9 @@ void tst_ProfileFile::write()
     QFETCH(QString, key);
     QFETCH(QString, value);
     QFETCH(QByteArray, after);
-    if (!before.isEmpty())
-        SetFile(before);
-    ProfileFile settings(m_path);
+    ProfileFile settings(before);
     QCOMPARE(settings.WriteString(section, key, value), before != after);
-    QFile file(m_path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), after);
-    // Replaced atomically: no temporary file stays behind.
-    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList { u"Velmora.ini"_s });
-    QVERIFY(!ProfileFile(m_dir.filePath(u"no/dir/x.ini"_s)).WriteString(section, u"k", value));
+    QCOMPARE(settings.Content(), after);
 }
 
 void tst_ProfileFile::truncation_data()
@@ -153,6 +120,11 @@ void tst_ProfileFile::truncation_data()
     QTest::newRow("never half a character")
         << u"ab"_s + chinese << 100 << u"ab"_s + chinese.first(48);
     QTest::newRow("four-byte character whole") << u"x😀😀"_s << 9 << u"x😀"_s;
+    // ß and ä lie outside GBK: four bytes each in GB18030, although in the BMP.
+    QTest::newRow("four-byte BMP characters at the 99-byte cut")
+        << u"aa"_s + QString(30, u'ß') << 100 << u"aa"_s + QString(24, u'ß');
+    QTest::newRow("four-byte BMP characters filling 259 bytes")
+        << u"abc"_s + QString(70, u'ä') << 260 << u"abc"_s + QString(64, u'ä');
 }
 
 void tst_ProfileFile::truncation()
@@ -160,7 +132,7 @@ void tst_ProfileFile::truncation()
     QFETCH(QString, value);
     QFETCH(int, bufferSize);
     QFETCH(QString, expected);
-    ProfileFile settings(m_path);
+    ProfileFile settings;
     QVERIFY(settings.WriteString(u"SYSTEM", u"t", value));
     QCOMPARE(settings.ReadString(u"SYSTEM", u"t", QString(), bufferSize), expected);
     QCOMPARE(settings.ReadString(u"SYSTEM", u"absent", value, bufferSize), expected);

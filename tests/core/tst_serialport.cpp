@@ -1,30 +1,23 @@
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
 #include "core/link/FrameScanner.h"
-#include "support/PtyPair.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray ReadingFrame(const QByteArray &text)
-{
-    QByteArray frame =
-        QByteArray("\x02") + char(text.size() + 1) + char(Frame::FRAME_READING) + text;
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    return frame + check + char(Frame::kEnd);
-}
 
 int OpenDescriptorCount()
 {
@@ -54,10 +47,7 @@ class tst_SerialPort : public QObject
 private slots:
     void init();
     void cleanup();
-    void splitFrameDecodesOnce_data();
-    void splitFrameDecodesOnce();
-    void burstLargerThanFreeRoom_data();
-    void burstLargerThanFreeRoom();
+    void readsWaitForThePermission();
     void lifecycle();
     void openFails_data();
     void openFails();
@@ -105,59 +95,23 @@ void tst_SerialPort::Handle(CSerialPort *from, RxBuffer *rx)
     });
 }
 
-void tst_SerialPort::splitFrameDecodesOnce_data()
+void tst_SerialPort::readsWaitForThePermission()
 {
-    QTest::addColumn<int>("split");
-    QTest::newRow("after start byte") << 1;
-    QTest::newRow("after type byte") << 3;
-    QTest::newRow("before end byte") << 10;
-}
-
-void tst_SerialPort::splitFrameDecodesOnce()
-{
-    QFETCH(int, split);
+    // 35,200 bytes: more than the free room, so the bursts meet the withheld permission.
+    m_owner.permitLater = true;
     QVERIFY(m_port->Open());
-    const QByteArray frame = ReadingFrame("+12345");
-    m_pty->Send(frame.left(split));
-    QTRY_COMPARE(m_owner.notifications, 1);
-    QVERIFY(m_owner.readings.empty());
-    m_pty->Send(frame.mid(split));
-    QTRY_COMPARE(m_owner.notifications, 2);
-    QCOMPARE(m_owner.readings, std::vector<long> { 12345 });
-}
-
-void tst_SerialPort::burstLargerThanFreeRoom_data()
-{
-    QTest::addColumn<int>("noise");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<bool>("permitLater");
-    QTest::newRow("3200 frames, permit at once") << 0 << 3200 << false;
-    QTest::newRow("3200 frames, permit from a later event") << 0 << 3200 << true;
-    // Noise without a start byte is never consumed: the area fills up and the oldest go.
-    QTest::newRow("area full of noise, then a frame") << RxBuffer::kSize + 3000 << 1 << false;
-}
-
-void tst_SerialPort::burstLargerThanFreeRoom()
-{
-    QFETCH(int, noise);
-    QFETCH(int, frames);
-    QFETCH(bool, permitLater);
-    m_owner.permitLater = permitLater;
-    QVERIFY(m_port->Open());
-
-    QByteArray sent(noise, 'x');
+    QByteArray sent;
     std::vector<long> expected;
-    for (int i = 0; i < frames; ++i) {
-        sent += ReadingFrame(QByteArray::number(i).rightJustified(6, '0'));
+    for (int i = 0; i < 3200; ++i) {
+        sent += ReadingFrame(i);
         expected.push_back(i);
     }
     m_pty->Send(sent);
     QTRY_COMPARE(m_owner.readings.size(), expected.size());
     QCOMPARE(m_owner.readings, expected);
-    QVERIFY(m_owner.notifications >= sent.size() / RxBuffer::kSize);
     QVERIFY(m_owner.largestCount <= RxBuffer::kSize);
     QVERIFY(!m_owner.notifiedWhileHeld);
-    QCOMPARE(m_port->DroppedByteCount() > 0, noise > 0);
+    QCOMPARE(m_port->DroppedByteCount(), 0);
 }
 
 void tst_SerialPort::lifecycle()
@@ -175,32 +129,53 @@ void tst_SerialPort::lifecycle()
     QVERIFY(!m_port->IsRunning());
     QCOMPARE(m_port->Write(zero), -1);
     // Neither Close left anything behind: the channel opens again and works.
+    // Half a frame held when the channel closed is gone when it opens again.
     QVERIFY(m_port->Open());
-    m_pty->Send(ReadingFrame("42"));
+    m_pty->Send(ReadingFrame(7).first(4));
+    QTRY_COMPARE(m_owner.notifications, 1);
+    m_port->Close();
+    QVERIFY(m_port->Open());
+    m_pty->Send(ReadingFrame(42));
     QTRY_COMPARE(m_owner.readings, std::vector<long> { 42 });
 }
 
 void tst_SerialPort::openFails_data()
 {
-    QTest::addColumn<bool>("busy");
-    QTest::newRow("missing device") << false;
-    QTest::newRow("device open elsewhere") << true;
+    QTest::addColumn<QString>("device"); // below the temporary directory "$"; "busy": the pty
+    QTest::addColumn<PortError::Kind>("kind");
+    QTest::newRow("missing device") << u"$/no-such-port"_s << PortError::Kind::Missing;
+    QTest::newRow("device open elsewhere") << u"busy"_s << PortError::Kind::Busy;
+    QTest::newRow("regular file") << u"$/file"_s << PortError::Kind::NotSerial;
+    QTest::newRow("directory") << u"$"_s << PortError::Kind::NotSerial;
+    QTest::newRow("null device") << u"/dev/null"_s << PortError::Kind::NotSerial;
+    QTest::newRow("FIFO, which an open could wait on") << u"$/fifo"_s << PortError::Kind::NotSerial;
 }
 
 void tst_SerialPort::openFails()
 {
-    QFETCH(bool, busy);
+    QFETCH(QString, device);
+    QFETCH(PortError::Kind, kind);
+    QTemporaryDir dir;
     QSerialPort other(m_pty->SlavePath());
-    if (busy)
+    if (device == u"busy"_s) {
         QVERIFY(other.open(QIODevice::ReadWrite));
-    else
-        m_port->Configure(u"/dev/velmora-no-such-port"_s, 9600, 8, 0, 1);
+        device = m_pty->SlavePath();
+    }
+    device.replace(u"$"_s, dir.path());
+    QFile(dir.filePath(u"file"_s)).open(QIODevice::WriteOnly);
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600), 0);
+    m_port->Configure(device, 9600, 8, 0, 1);
+    QSignalSpy failed(m_port.get(), &CSerialPort::openFailed);
 
     const int before = OpenDescriptorCount();
     QVERIFY(!m_port->Open());
     QVERIFY(!m_port->IsRunning());
     QCOMPARE(m_port->Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
     QCOMPARE(OpenDescriptorCount(), before);
+    QCOMPARE(m_port->LastOpenError().kind, kind);
+    QVERIFY2(m_port->LastOpenError().Text().startsWith(device),
+             qPrintable(m_port->LastOpenError().Text()));
+    QCOMPARE(failed.size(), 1);
 }
 
 void tst_SerialPort::closeReturnsPromptly_data()
@@ -210,6 +185,7 @@ void tst_SerialPort::closeReturnsPromptly_data()
     QTest::newRow("waiting for the read permission") << u"held"_s;
     QTest::newRow("mid-burst") << u"flood"_s;
     QTest::newRow("after an unplug") << u"unplugged"_s;
+    QTest::newRow("reconnecting") << u"reconnecting"_s;
 }
 
 void tst_SerialPort::closeReturnsPromptly()
@@ -228,6 +204,11 @@ void tst_SerialPort::closeReturnsPromptly()
     } else if (state == u"flood"_s) {
         m_pty->Send(QByteArray(1 << 20, 'f'));
         QTRY_VERIFY(m_owner.notifications > 2);
+    } else if (state == u"reconnecting"_s) {
+        QSignalSpy attempts(m_port.get(), &CSerialPort::reconnecting);
+        m_port->SetReconnectInterval(20);
+        m_pty->CloseMaster();
+        QTRY_VERIFY(attempts.size() >= 2);
     } else if (state == u"unplugged"_s) {
         m_pty->CloseMaster();
         QTRY_COMPARE(lost.size(), 1);
@@ -239,7 +220,7 @@ void tst_SerialPort::closeReturnsPromptly()
     timer.start();
     m_port.reset(); // the owner's destructor closes the channel
     QVERIFY2(timer.elapsed() < 1000, qPrintable(u"Close took %1 ms"_s.arg(timer.elapsed())));
-    QCOMPARE(lost.size(), state == u"unplugged"_s ? 1 : 0);
+    QCOMPARE(lost.size(), state == u"unplugged"_s || state == u"reconnecting"_s ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)

@@ -1,37 +1,18 @@
-// The settings file against any file content and any section, key and value: reads never crash
+// The settings document against any content and any section, key and value: reads never crash
 // and respect the byte limit; a write that succeeds reads back as written (line breaks flattened,
 // outer blanks trimmed, cut to the limit in whole characters), with keys matched without regard to
-// case, and touches at most the one line it replaces or adds; a refused write leaves the file as
-// it was.
+// case, and touches at most the one line it replaces or adds; a refused write leaves the content
+// as it was.
 #include "FuzzCheck.h"
 #include "core/settings/ProfileFile.h"
 #include "core/text/Gb18030.h"
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 namespace {
-
-QString SettingsPath()
-{
-    // Each write commits through fsync; on a memory file system that costs nothing.
-    static const QTemporaryDir dir(
-        (QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath())
-        + QStringLiteral("/velmora-fuzz-XXXXXX"));
-    FUZZ_CHECK(dir.isValid());
-    return dir.filePath(QStringLiteral("Velmora.ini"));
-}
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString Text(FuzzedDataProvider &input, std::size_t maxBytes)
 {
@@ -98,14 +79,7 @@ void CheckWithinLimit(const QString &text, int bufferSize)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     FuzzedDataProvider input(data, size);
-    const QString path = SettingsPath();
-    QFile::remove(path);
-    if (input.ConsumeBool()) {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly));
-        const std::string content = input.ConsumeRandomLengthString(4096);
-        file.write(content.data(), static_cast<qint64>(content.size()));
-    }
+    const std::string content = input.ConsumeBool() ? input.ConsumeRandomLengthString(4096) : "";
     const QString section = Text(input, 40);
     const QString key = Text(input, 40);
     const QString value = Text(input, 400);
@@ -116,32 +90,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int number = input.ConsumeIntegral<int>();
     const int defaultNumber = input.ConsumeIntegral<int>();
 
-    ProfileFile profile(path);
+    ProfileFile profile(QByteArray::fromStdString(content));
     CheckWithinLimit(profile.ReadString(section, key, value, bufferSize), bufferSize);
     profile.ReadInt(section, key, defaultNumber);
 
-    const QByteArray before = FileBytes(path);
+    const QByteArray before = profile.Content();
     if (!profile.WriteString(section, key, value)) {
-        FUZZ_CHECK(FileBytes(path) == before);
+        FUZZ_CHECK(profile.Content() == before);
         return 0;
     }
-    CheckOneLineChanged(before, FileBytes(path));
+    CheckOneLineChanged(before, profile.Content());
     const QString expected = Stored(value, bufferSize);
     FUZZ_CHECK(profile.ReadString(section, key, QStringLiteral("?"), bufferSize) == expected);
     FUZZ_CHECK(profile.ReadString(OtherCase(section), OtherCase(key), {}, bufferSize) == expected);
 
-    const QByteArray beforeOther = FileBytes(path);
+    const QByteArray beforeOther = profile.Content();
     if (profile.WriteString(otherSection, otherKey, otherValue)) {
-        CheckOneLineChanged(beforeOther, FileBytes(path));
+        CheckOneLineChanged(beforeOther, profile.Content());
         FUZZ_CHECK(profile.ReadString(otherSection, otherKey, {}, bufferSize)
                    == Stored(otherValue, bufferSize));
         if (!SameName(section, otherSection) || !SameName(key, otherKey))
             FUZZ_CHECK(profile.ReadString(section, key, {}, bufferSize) == expected);
     } else {
-        FUZZ_CHECK(FileBytes(path) == beforeOther);
+        FUZZ_CHECK(profile.Content() == beforeOther);
     }
 
-    FUZZ_CHECK(profile.WriteInt(section, key, number));
+    FUZZ_CHECK(profile.WriteString(section, key, QString::number(number)));
     FUZZ_CHECK(profile.ReadInt(OtherCase(section), key, defaultNumber) == number);
     return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
 #include "app/CVelmoraApp.h"
-#include "support/PtyPair.h"
 #include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CVelmoraDlg.h"
 
@@ -93,7 +94,7 @@ struct WindowFixture
     // The settings file: COM1 mapped to `device` (the pty when empty), then the given lines.
     void WriteSettings(const QByteArray &lines, const QString &device = {})
     {
-        QFile ini(app->m_strIniPath);
+        QFile ini(app->GetSettings().Path());
         if (ini.open(QIODevice::WriteOnly))
             ini.write("[ports]\r\nCOM1="
                       + QFile::encodeName(device.isEmpty() ? pty.SlavePath() : device) + "\r\n"
@@ -105,37 +106,19 @@ struct WindowFixture
     std::unique_ptr<CVelmoraDlg> Open(const QByteArray &lines = {}, const QString &device = {})
     {
         WriteSettings(lines, device);
-        auto window = std::make_unique<CVelmoraDlg>(*app);
+        auto window = std::make_unique<CVelmoraDlg>(app->GetSession(), app->GetSettings());
         window->show();
         return window;
     }
 
-    static QByteArray Frame(char type, const QByteArray &payload)
-    {
-        QByteArray frame = QByteArray("\x02") + char(payload.size() + 1) + type + payload;
-        char check = 0;
-        for (char c : frame)
-            check ^= c;
-        return frame + check + '\x03';
-    }
+    static QByteArray ReadingFrame(long r) { return ::ReadingFrame(r); }
 
-    // A reading of r thousandths of a degree, as the instrument writes it.
-    static QByteArray ReadingFrame(long r)
-    {
-        return Frame(1, (r < 0 ? "-" : "+") + QByteArray::number(qAbs(r)).rightJustified(5, '0'));
-    }
-
-    // True once the window shows the reading.
-    bool Send(CVelmoraDlg &window, long r)
+    // Sends a reading of r thousandths and confirms it once the window shows it.
+    bool Confirm(CVelmoraDlg &window, long r)
     {
         pty.Send(ReadingFrame(r));
         const QString shown = QString::asprintf("%+07.3f", r * 0.001);
-        return QTest::qWaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
-    }
-
-    bool Confirm(CVelmoraDlg &window, long r)
-    {
-        if (!Send(window, r))
+        if (!QTest::qWaitFor([&] { return window.m_ctlReading->DisplayText() == shown; }))
             return false;
         window.m_btnConfirm->click();
         return true;

@@ -3,8 +3,10 @@
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/StateImageButton.h"
 #include "ui/controls/StyledLabel.h"
+#include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -13,12 +15,40 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray kStatusFrame("\x02\x01\x07\x04\x03", 5);
-
 QString Cell(const QTableWidget *table, int row, int column)
 {
     const QTableWidgetItem *item = table->item(row, column);
     return item ? item->text() : QString();
+}
+
+// Works a dialog of the window: records the texts of its edits in ID order, types those given (a
+// null text leaves the edit), checks the radio button `mode` (none for -1), then OK. A refusal's
+// message is taken and the dialog is then cancelled.
+std::deque<ModalDriver::Step> WorkDialog(QStringList type, int mode, QStringList *shown,
+                                         QString *message)
+{
+    return {
+        [=](QWidget *modal) {
+            qsizetype i = 0;
+            for (int id :
+                 { CSampleCountDlg::IDC_COUNT, CModeSelectDlg::IDC_LEN_C, CModeSelectDlg::IDC_A,
+                   CModeSelectDlg::IDC_LENA, CModeSelectDlg::IDC_C }) {
+                if (auto *edit = GetDlgItem<QLineEdit>(*modal, id)) {
+                    shown->append(edit->text());
+                    if (i < type.size() && !type[i].isNull())
+                        edit->setText(type[i]);
+                    ++i;
+                }
+            }
+            if (mode >= 0)
+                GetDlgItem<QAbstractButton>(*modal, CModeSelectDlg::IDC_MODE_FIRST + mode)->click();
+            GetDlgItem<QAbstractButton>(*modal, IDOK)->click();
+        },
+        ModalDriver::AnswerBox(message),
+        [](QWidget *modal) {
+            qobject_cast<QDialog *>(modal)->reject();
+        }
+    };
 }
 
 } // namespace
@@ -28,124 +58,68 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void framesReachTheDisplaysInTheirMode_data();
-    void framesReachTheDisplaysInTheirMode();
-    void runEndsAtTheSampleCount_data();
-    void runEndsAtTheSampleCount();
+    void windowPaintsTheRun_data();
+    void windowPaintsTheRun();
     void colourButtonsSendOnMousePressOnly();
-    void sampleButton_data();
-    void sampleButton();
+    void sampleAndModeDialogs_data();
+    void sampleAndModeDialogs();
     void missingPortShowsTheMessageAndTheWindowWorks_data();
     void missingPortShowsTheMessageAndTheWindowWorks();
 };
 
-void TestMainWindow::framesReachTheDisplaysInTheirMode_data()
+void TestMainWindow::windowPaintsTheRun_data()
 {
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("settings"); // keys of section SYSTEM
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("reading");
-    QTest::addColumn<QString>("converted"); // empty: the converted display is hidden
-    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("converted"); // empty: the converted display and its caption hidden
+    QTest::addColumn<QString>("value");
     QTest::addColumn<QColor>("color");
-
-    const QByteArray frame = WindowFixture::ReadingFrame(12345);
-    const QByteArray zero("\x02\x01\x02\x01\x03", 5);
     QTest::newRow("mode 0, red digits by default")
-        << QByteArray() << frame << u"旋光度(α°)"_s << u"+12.345"_s << QString() << 12.345
-        << QColor(255, 0, 0);
+        << QByteArray() << u"旋光度(α°)"_s << QString() << u"12.345"_s << QColor(255, 0, 0);
     QTest::newRow("mode 1 sugar degree, green digits, colour bytes masked")
-        << "[SYSTEM]\r\nnSelMode=1\r\nLEDR=0\r\nLEDG=255\r\nLEDB=256\r\n"_ba << frame
-        << u"糖度(Z)"_s << u"+12.345"_s << u"+35.652"_s << 35.6524 << QColor(0, 255, 0);
-    QTest::newRow("zero frame after a reading clears both displays")
-        << "[SYSTEM]\r\nnSelMode=1\r\n"_ba << frame + zero << u"糖度(Z)"_s << u" 00.000"_s
-        << u" 00.000"_s << 0.0 << QColor(255, 0, 0);
-    QTest::newRow("A reading after a reading")
-        << QByteArray() << frame + WindowFixture::Frame(1, "A"_ba) << u"旋光度(α°)"_s
-        << u" 00.000"_s << QString() << 0.0 << QColor(255, 0, 0);
-    QTest::newRow("stored mode 7 is optical rotation")
-        << "[SYSTEM]\r\nnSelMode=7\r\n"_ba << frame << u"旋光度(α°)"_s << u"+12.345"_s << QString()
-        << 12.345 << QColor(255, 0, 0);
+        << "nSelMode=1\r\nLEDR=0\r\nLEDG=255\r\nLEDB=256\r\n"_ba << u"糖度(Z)"_s << u"+35.652"_s
+        << u"35.652"_s << QColor(0, 255, 0);
 }
 
-void TestMainWindow::framesReachTheDisplaysInTheirMode()
+// Frames from the line, Confirm by the button, by Return and by the dialog's OK, and Delete
+// reach the run; the displays, the lamp and the table show what it holds.
+void TestMainWindow::windowPaintsTheRun()
 {
     QFETCH(QByteArray, settings);
-    QFETCH(QByteArray, bytes);
     QFETCH(QString, title);
-    QFETCH(QString, reading);
     QFETCH(QString, converted);
-    QFETCH(double, value);
+    QFETCH(QString, value);
     QFETCH(QColor, color);
 
     WindowFixture f;
     QVERIFY(f.IsValid());
-    auto window = f.Open(settings);
+    auto window = f.Open("[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_ba + settings);
     QCOMPARE(window->m_list->horizontalHeaderItem(1)->text(), title);
     QCOMPARE(window->m_stcDate->text(), QDate::currentDate().toString(u"yyyy-MM-dd"_s));
-    QCOMPARE(window->m_ctlConverted->isVisible(), !converted.isEmpty());
-    QCOMPARE(window->m_stcModeName->isVisible(), !converted.isEmpty());
-    if (!converted.isEmpty())
-        QCOMPARE(window->m_stcModeName->text(), title + u':');
+    QCOMPARE(window->m_stcModeName->isVisible() ? window->m_stcModeName->text() : QString(),
+             converted.isEmpty() ? QString() : title + u':');
 
-    // The status frame behind the data lights the lamp once every frame before it is decoded.
-    f.pty.Send(bytes + kStatusFrame);
+    // The status frame behind the reading lights the lamp once both are decoded.
+    f.pty.Send(WindowFixture::ReadingFrame(12345) + QByteArray("\x02\x01\x07\x04\x03", 5));
     QTRY_COMPARE(window->m_btnStatus->GetState(), 2);
-    QCOMPARE(window->m_ctlReading->DisplayText(), reading);
-    if (!converted.isEmpty())
-        QCOMPARE(window->m_ctlConverted->DisplayText(), converted);
-    QVERIFY(qAbs(window->m_dReading - value) < 1e-4);
+    QCOMPARE(window->m_ctlReading->DisplayText(), u"+12.345"_s);
+    QCOMPARE(window->m_ctlConverted->isVisible() ? window->m_ctlConverted->DisplayText()
+                                                 : QString(),
+             converted);
     QCOMPARE(window->m_ctlReading->LedColor(), color);
     QCOMPARE(window->m_ctlConverted->LedColor(), color);
     // The next batch darkens it.
     f.pty.Send("noise"_ba);
     QTRY_COMPARE(window->m_btnStatus->GetState(), 0);
-}
 
-void TestMainWindow::runEndsAtTheSampleCount_data()
-{
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<QList<int>>("readings");
-    // Return and the dialog's OK in turn after the readings, both meaning Confirm
-    QTest::addColumn<int>("extraPresses");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<QString>("mean");
-    QTest::addColumn<QString>("deviation");
-
-    QTest::newRow("six readings 1 to 6, further presses add nothing")
-        << "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_ba
-        << QList<int> { 1000, 2000, 3000, 4000, 5000, 6000 } << 2 << 6 << u"3.500"_s << u"1.871"_s;
-    QTest::newRow("stored count 0 runs one sample, mean of the magnitude, no deviation")
-        << "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=0\r\n"_ba << QList<int> { -1500 } << 2 << 1
-        << u"1.500"_s << QString();
-    QTest::newRow("stored count 1000 ends at the 256-value store")
-        << "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=1000\r\n"_ba << QList<int> {} << 300 << 256
-        << u"0.000"_s << QString();
-}
-
-void TestMainWindow::runEndsAtTheSampleCount()
-{
-    QFETCH(QByteArray, settings);
-    QFETCH(QList<int>, readings);
-    QFETCH(int, extraPresses);
-    QFETCH(int, rows);
-    QFETCH(QString, mean);
-    QFETCH(QString, deviation);
-
-    WindowFixture f;
-    QVERIFY(f.IsValid());
-    auto window = f.Open(settings);
-    for (int r : readings)
-        QVERIFY(f.Confirm(*window, r));
-    for (int i = 0; i < extraPresses; ++i)
-        i % 2 ? window->accept() : QTest::keyClick(window.get(), Qt::Key_Return);
-
-    QCOMPARE(window->m_list->rowCount(), rows);
-    QCOMPARE(Cell(window->m_list, rows - 1, 0), QString::number(rows));
-    QCOMPARE(Cell(window->m_list, rows - 1, 2), mean);
-    QCOMPARE(Cell(window->m_list, rows - 1, 3), deviation);
-    if (rows > 1)
-        QCOMPARE(Cell(window->m_list, rows - 2, 2), QString());
+    for (int i = 0; i < 7; ++i) // the seventh press adds nothing
+        i % 3 ? (i % 3 == 1 ? window->accept() : window->m_btnConfirm->click())
+              : QTest::keyClick(window.get(), Qt::Key_Return);
+    QCOMPARE(window->m_list->rowCount(), 6);
+    QCOMPARE(Cell(window->m_list, 4, 2), QString());
+    QCOMPARE(QStringList({ Cell(window->m_list, 5, 0), Cell(window->m_list, 5, 1),
+                           Cell(window->m_list, 5, 2), Cell(window->m_list, 5, 3) }),
+             QStringList({ u"6"_s, value, value, u"0.000"_s }));
     QVERIFY(!window->m_btnConfirm->isEnabled());
     QCOMPARE(window->m_btnStatus->GetState(), 2);
     QVERIFY(window->isVisible());
@@ -174,56 +148,90 @@ void TestMainWindow::colourButtonsSendOnMousePressOnly()
     QTRY_COMPARE(f.pty.Received(), expected);
 }
 
-void TestMainWindow::sampleButton_data()
+void TestMainWindow::sampleAndModeDialogs_data()
 {
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("message"); // empty: accepted
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("stored"); // the count the next start reads
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QStringList>("typed"); // mode dialog: tube length C, [α], tube length [α], C
+    QTest::addColumn<int>("mode"); // -1: no radio button
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("message"); // empty: the dialog closes
+    QTest::addColumn<QByteArray>("after"); // empty: the file is left as it was
+    // The sampling count shown | a, lenC, C, lena | rows | the value a Confirm enters next
+    QTest::addColumn<QString>("state");
 
+    constexpr int sample = CVelmoraDlg::IDC_SAMPLE;
+    constexpr int mode = CVelmoraDlg::IDC_MODE;
+    const QStringList twelve { u"12"_s };
     const QString range = u"“请填入一个在1和100之间的整数。”"_s;
-    QTest::newRow("0 refused") << QByteArray() << u"0"_s << range << 12 << 12;
-    QTest::newRow("101 refused") << QByteArray() << u"101"_s << range << 12 << 12;
-    QTest::newRow("abc refused") << QByteArray() << u"abc"_s << u"请键入一个整数。"_s << 12 << 12;
-    QTest::newRow(" 6 accepted and stored") << QByteArray() << u" 6 "_s << QString() << 6 << 6;
-    QTest::newRow("ISLOCK=1 uses 3 but keeps the file's count")
-        << "[SYSTEM]\r\nISLOCK=1\r\nVELMORADLGCOLLECTIONNUM=12\r\n"_ba << u"3"_s << QString() << 3
-        << 12;
+    const QString kept = u"12|1,2,1,2|1|1.000"_s;
+    QTest::newRow("count 0 refused") << QByteArray() << sample << QStringList { u"0"_s } << -1
+                                     << twelve << range << QByteArray() << kept;
+    QTest::newRow("count 101 refused") << QByteArray() << sample << QStringList { u"101"_s } << -1
+                                       << twelve << range << QByteArray() << kept;
+    QTest::newRow("count abc refused") << QByteArray() << sample << QStringList { u"abc"_s } << -1
+                                       << twelve << u"请键入一个整数。"_s << QByteArray() << kept;
+    QTest::newRow("count 6 taken and stored, the run kept")
+        << QByteArray() << sample << QStringList { u" 6 "_s } << -1 << twelve << QString()
+        << "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_ba << u"6|1,2,1,2|1|1.000"_s;
+    QTest::newRow("ISLOCK=1: count 3 taken, the file's count kept")
+        << "[SYSTEM]\r\nISLOCK=1\r\nVELMORADLGCOLLECTIONNUM=12\r\n"_ba << sample
+        << QStringList { u"3"_s } << -1 << twelve << QString() << QByteArray()
+        << u"3|1,2,1,2|1|1.000"_s;
+
+    const QByteArray stored = "[SYSTEM]\r\nnSelMode=2\r\n[consistence]\r\nm_a=66.5\r\n"
+                              "m_lenC=1\r\n[a]\r\nm_lena=0.5\r\nm_C=3\r\n"_ba;
+    const QStringList storedTexts { u"1.000000"_s, u"66.500000"_s, u"0.500000"_s, u"3.000000"_s };
+    QTest::newRow("mode in effect again: keys written as typed, a new run")
+        << QByteArray() << mode << QStringList { u"abc"_s, u"2.5dm"_s, u"-1.5"_s, u" 4"_s } << 0
+        << QStringList { u"2.000000"_s, u"1.000000"_s, u"2.000000"_s, u"1.000000"_s } << QString()
+        << "[consistence]\r\nm_a=2.5dm\r\nm_lenC=abc\r\n[a]\r\nm_C= 4\r\nm_Lena=-1.5\r\n"
+           "[SYSTEM]\r\nnSelMode=0\r\n"_ba
+        << u"12|2.5,2,4,-1.5|0|1.000"_s;
+    QTest::newRow("another mode converts the held reading")
+        << stored << mode << QStringList() << 1 << storedTexts << QString()
+        << "[SYSTEM]\r\nnSelMode=1\r\n[consistence]\r\nm_a=66.500000\r\nm_lenC=1.000000\r\n"
+           "[a]\r\nm_Lena=0.500000\r\nm_C=3.000000\r\n"_ba
+        << u"12|66.5,1,3,0.5|0|2.888"_s;
+    QTest::newRow("a zero constant refused; Cancel then changes nothing")
+        << stored << mode << QStringList { {}, {}, {}, u"0.0"_s } << 3 << storedTexts
+        << u"常数不能为 0，也不能超出范围。"_s << QByteArray() << u"12|66.5,1,3,0.5|1|1.504"_s;
 }
 
-void TestMainWindow::sampleButton()
+void TestMainWindow::sampleAndModeDialogs()
 {
-    QFETCH(QByteArray, settings);
-    QFETCH(QString, typed);
+    QFETCH(QByteArray, before);
+    QFETCH(int, button);
+    QFETCH(QStringList, typed);
+    QFETCH(int, mode);
+    QFETCH(QStringList, shown);
     QFETCH(QString, message);
-    QFETCH(int, count);
-    QFETCH(int, stored);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, state);
 
     WindowFixture f;
     QVERIFY(f.IsValid());
-    auto window = f.Open(settings);
-    QString shown;
+    auto window = f.Open(before);
+    QVERIFY(f.Confirm(*window, 1000));
+    const QByteArray fileBefore = f.ReadFile(f.app->GetSettings().Path());
+
+    QStringList seen;
     QString answer;
-    std::deque<ModalDriver::Step> steps { [&](QWidget *modal) {
-        auto *edit = GetDlgItem<QLineEdit>(*modal, CSampleCountDlg::IDC_COUNT);
-        shown = edit->text();
-        edit->setText(typed);
-        QTest::mouseClick(GetDlgItem<QPushButton>(*modal, IDOK), Qt::LeftButton);
-    } };
-    if (!message.isEmpty()) {
-        steps.push_back(ModalDriver::AnswerBox(&answer));
-        steps.push_back([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
-    }
-    QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAMPLE, std::move(steps)));
-    QCOMPARE(shown, u"12"_s);
+    std::deque<ModalDriver::Step> steps = WorkDialog(typed, mode, &seen, &answer);
+    if (message.isEmpty())
+        steps.resize(1);
+    QVERIFY(f.Click(*window, button, std::move(steps)));
+    QCOMPARE(seen, shown);
     QCOMPARE(answer, message);
-    QCOMPARE(f.app->m_nSampleCount, count);
-    QCOMPARE(window->m_stcSampleCount->text(), QString::number(count));
-    CVelmoraApp next(f.programDir);
-    next.LocateSettings();
-    next.LoadSettings();
-    QCOMPARE(next.m_nSampleCount, stored);
+    QCOMPARE(f.ReadFile(f.app->GetSettings().Path()),
+             after.isEmpty() ? fileBefore : fileBefore.chopped(before.size()) + after);
+
+    const ModeConstants c = window->m_run.Constants();
+    QStringList now { window->m_stcSampleCount->text(),
+                      u"%1,%2,%3,%4"_s.arg(c.a).arg(c.lenC).arg(c.C).arg(c.lena),
+                      QString::number(window->m_list->rowCount()) };
+    window->m_btnConfirm->click();
+    QCOMPARE((now << Cell(window->m_list, window->m_list->rowCount() - 1, 1)).join(u'|'), state);
 }
 
 void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks_data()

@@ -276,7 +276,7 @@ void tst_ReportWindow::englishEverywhere()
     f.WriteSettings("[SYSTEM]\r\nlang=1\r\nnSelMode=3\r\n"_ba);
     f.app->ChooseLanguage();
     QVERIFY(f.app->IsEnglish());
-    auto window = std::make_unique<CVelmoraDlg>(*f.app);
+    auto window = std::make_unique<CVelmoraDlg>(f.app->GetSession(), f.app->GetSettings());
     window->show();
 
     QStringList texts = VisibleTexts(*window);

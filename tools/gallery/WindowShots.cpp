@@ -1,8 +1,11 @@
 #include "WindowShots.h"
 
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
+#include "WaitUntil.h"
 #include "app/CVelmoraApp.h"
 #include "core/text/Gb18030.h"
-#include "support/PtyPair.h"
+#include "core/text/Language.h"
 #include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CAboutDlg.h"
 #include "ui/windows/CLoginDlg.h"
@@ -12,41 +15,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A reading of r thousandths of a degree, framed as the instrument sends it.
-QByteArray ReadingFrame(long r)
-{
-    QByteArray frame = "\x02" + QByteArray(1, char(7)) + '\x01'
-        + QByteArray::number(r < 0 ? -r : r).rightJustified(5, '0').prepend(r < 0 ? '-' : '+');
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    return frame + check + '\x03';
-}
-
-// Lets events run until `done` holds, for five seconds at most.
-template<class Condition>
-bool WaitFor(Condition done)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > 5000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 bool Save(QWidget &widget, const QString &folder, const QString &name)
 {
@@ -79,23 +54,28 @@ bool RenderWindows(const QString &folder)
     CVelmoraApp app(programDir.path());
     app.LocateSettings();
     app.LoadSettings();
+    // The language rule of start-up, with the catalogue the build puts beside this tool, so that
+    // LC_ALL=en_US.UTF-8 shows the English windows.
+    InstallTranslators(WantsEnglish(QLocale::system().language(), 0),
+                       QCoreApplication::applicationDirPath());
 
     bool ok = true;
     CLoginDlg login;
-    login.m_strUnit = app.m_strUnit;
-    login.m_strSampleName = app.m_strSampleName;
-    login.m_strBatchNo = app.m_strBatchNo;
-    login.m_strInspector = app.m_strInspector;
-    login.m_nSerialNo = app.m_nSerialNo;
+    const Session &session = app.GetSession();
+    login.m_strUnit = session.unit;
+    login.m_strSampleName = session.sampleName;
+    login.m_strBatchNo = session.batchNo;
+    login.m_strInspector = session.inspector;
+    login.m_nSerialNo = session.serialNo;
     ok &= Save(login, folder, u"window_login"_s);
 
-    CVelmoraDlg window(app);
+    CVelmoraDlg window(session, app.GetSettings());
     window.show();
     // A run in progress in the sugar-degree mode: three confirmed readings, a fourth on display.
     for (const long r : { 12345L, 12351L, 12339L, 12348L }) {
         const QString shown = QString::asprintf("%+07.3f", r * 0.001);
         instrument.Send(ReadingFrame(r));
-        ok &= WaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
+        ok &= WaitUntil([&] { return window.m_ctlReading->DisplayText() == shown; }, 5000);
         if (r != 12348L)
             window.m_btnConfirm->click();
     }
@@ -104,10 +84,10 @@ bool RenderWindows(const QString &folder)
     CAboutDlg about;
     ok &= Save(about, folder, u"window_about"_s);
     CSampleCountDlg count;
-    count.m_nCount = app.m_nSampleCount;
+    count.m_nCount = session.sampleCount;
     ok &= Save(count, folder, u"window_sample_count"_s);
     CModeSelectDlg mode;
-    mode.SetChoice(window.CurrentModeConstants(), window.m_nSelMode);
+    mode.SetChoice(window.m_run.Constants(), static_cast<int>(window.m_run.Mode()));
     ok &= Save(mode, folder, u"window_mode_select"_s);
     return ok;
 }

@@ -4,6 +4,7 @@
 // Each control is drawn on a dialog-grey ground at its own size; "gallery.png" shows them all
 // side by side, enlarged three times. The windows are the "window_*.png" files.
 
+#include "HistoryShots.h"
 #include "WindowShots.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/DlgItem.h"
@@ -252,7 +253,7 @@ void RenderHotButtons(Gallery &gallery)
     const QSize helpSize(38, 29);
     const auto help = [](CHotTrackButton &button) {
         button.AssignBitmapIds(ResourceId::HelpImage, ResourceId::HelpImage, ResourceId::HelpImage);
-        button.SetLayout(1);
+        button.SetLayout(CHotTrackButton::Layout::ImageLeft);
     };
     gallery.Render<CHotTrackButton>(u"hotbutton_help_normal"_s, helpSize, help);
     gallery.Render<CHotTrackButton>(
@@ -281,7 +282,7 @@ void RenderHotButtons(Gallery &gallery)
     for (int layout = 0; layout <= 3; ++layout) {
         const auto prepare = [layout](CHotTrackButton &button) {
             button.AssignBitmapIds(ResourceId::HelpImage, 0, 0);
-            button.SetLayout(layout);
+            button.SetLayout(CHotTrackButton::Layout(layout));
             button.setText(u"帮助 Help"_s);
         };
         const QString base = u"hotbutton_layout%1"_s.arg(layout);
@@ -331,7 +332,7 @@ int main(int argc, char *argv[])
     RenderLabels(gallery);
     RenderLamps(gallery);
     RenderHotButtons(gallery);
-    if (!gallery.SaveSheet() || !RenderWindows(folder)) {
+    if (!gallery.SaveSheet() || !RenderWindows(folder) || !RenderHistoryWindow(folder)) {
         std::fprintf(stderr, "velmora-gallery: cannot write the images to %s\n",
                      qPrintable(folder));
         return 1;

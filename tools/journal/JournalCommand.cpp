@@ -6,7 +6,7 @@
 #include "core/journal/JournalLocation.h"
 #include "core/journal/JournalVerify.h"
 #include "core/journal/ServerSchema.h"
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
 #include "core/settings/SettingsLocation.h"
 
 #include <QCoreApplication>
@@ -112,32 +112,18 @@ Exit status:
 )"_s;
 }
 
-namespace {
-
-QString SettingsPath()
-{
-    const QString programDir = QCoreApplication::applicationDirPath();
-    return ResolveSettingsPath(programDir,
-                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
-                               QFileInfo(programDir).isWritable());
-}
-
-QString SettingsValue(const SettingsKeys::TextKey &key)
-{
-    const QString settings = SettingsPath();
-    return QFileInfo::exists(settings) ? ProfileFile(settings).Read(key) : QString();
-}
-
-} // namespace
-
 QString JournalCommand::DefaultJournalPath()
 {
-    return JournalFilePath(SettingsPath(), SettingsValue(SettingsKeys::kJournalPath));
+    Settings settings(LocateSettingsFile(QCoreApplication::applicationDirPath()));
+    settings.Load();
+    return JournalFilePath(settings.Path(), settings.Read(SettingsKeys::kJournalPath));
 }
 
 QString JournalCommand::ConfiguredServer()
 {
-    return SettingsValue(SettingsKeys::kJournalServer).trimmed();
+    Settings settings(LocateSettingsFile(QCoreApplication::applicationDirPath()));
+    settings.Load();
+    return settings.Read(SettingsKeys::kJournalServer).trimmed();
 }
 
 bool JournalCommand::parse(const QStringList &arguments, QString &error)

@@ -1,6 +1,7 @@
 #include "SimInstrument.h"
 
-#include "core/settings/ProfileFile.h"
+#include "core/link/Frame.h"
+#include "core/settings/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -20,6 +22,11 @@ namespace {
 
 // Frames planned ahead when sending flat out: enough to keep the terminal busy.
 constexpr qsizetype kFlatOutBatch = 4096;
+
+constexpr unsigned FaultBit(SimFault fault)
+{
+    return 1u << unsigned(fault);
+}
 
 } // namespace
 
@@ -40,6 +47,11 @@ CSimInstrument::CSimInstrument(SimOptions options, QObject *parent)
         m_gapDone = true;
         Pump();
     });
+    m_unplugDue.setSingleShot(true);
+    connect(&m_unplugDue, &QTimer::timeout, this, [this] {
+        m_unplugPending = true; // once what is queued is on the line
+        Pump();
+    });
 }
 
 CSimInstrument::~CSimInstrument()
@@ -53,6 +65,27 @@ CSimInstrument::~CSimInstrument()
 }
 
 bool CSimInstrument::Start()
+{
+    if (!OpenTerminal())
+        return false;
+    Print(m_device);
+
+    if (m_options.script) {
+        ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+        m_stdin = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        connect(m_stdin.get(), &QSocketNotifier::activated, this, &CSimInstrument::ReadScript);
+    }
+    if (m_options.exitAfter >= 0)
+        QTimer::singleShot(qRound(m_options.exitAfter * 1000), this, [this] { Finish(0); });
+
+    m_clientPoll.start();
+    CheckClient();
+    return true;
+}
+
+// A terminal of its own, published under --link and in --settings: at the start and at every
+// replug, as a USB adapter gets a new device when plugged in again.
+bool CSimInstrument::OpenTerminal()
 {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     const char *name = m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0
@@ -76,25 +109,19 @@ bool CSimInstrument::Start()
         ::close(slave);
     }
 
-    if (!m_options.link.isEmpty()) {
-        if (QFileInfo(m_options.link).isSymLink())
-            QFile::remove(m_options.link);
-        if (!QFile::link(m_device, m_options.link)) {
-            std::fprintf(stderr, "velmora-sim: cannot create the link %s\n",
-                         qPrintable(m_options.link));
-            return false;
-        }
+    if (!RenewLink()) {
+        std::fprintf(stderr, "velmora-sim: cannot create the link %s\n",
+                     qPrintable(m_options.link));
+        return false;
     }
-
     if (!m_options.settings.isEmpty()) {
-        ProfileFile settings(m_options.settings);
-        if (!settings.WriteString(SettingsKeys::kSectionPorts, m_options.port, m_device)) {
+        Settings settings(m_options.settings);
+        settings.Load();
+        if (!settings.Write(SettingsKeys::PortKey { m_options.port }, m_device)) {
             std::fprintf(stderr, "velmora-sim: cannot write %s\n", qPrintable(m_options.settings));
             return false;
         }
     }
-
-    Print(m_device);
 
     m_readable = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     m_readable->setEnabled(false);
@@ -102,18 +129,22 @@ bool CSimInstrument::Start()
     m_writable = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
     m_writable->setEnabled(false);
     connect(m_writable.get(), &QSocketNotifier::activated, this, &CSimInstrument::Pump);
-
-    if (m_options.script) {
-        ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
-        m_stdin = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-        connect(m_stdin.get(), &QSocketNotifier::activated, this, &CSimInstrument::ReadScript);
-    }
-    if (m_options.exitAfter >= 0)
-        QTimer::singleShot(qRound(m_options.exitAfter * 1000), this, [this] { Finish(0); });
-
-    m_clientPoll.start();
-    CheckClient();
     return true;
+}
+
+// Replaced in one rename, so that a program looking at the link never finds it missing.
+bool CSimInstrument::RenewLink()
+{
+    if (m_options.link.isEmpty())
+        return true;
+    const QFileInfo existing(m_options.link);
+    if (existing.exists() && !existing.isSymLink())
+        return false; // a file of the user's, not ours to replace
+    const QByteArray link = QFile::encodeName(m_options.link);
+    const QByteArray fresh = link + ".new";
+    ::unlink(fresh.constData());
+    return ::symlink(QFile::encodeName(m_device).constData(), fresh.constData()) == 0
+        && ::rename(fresh.constData(), link.constData()) == 0;
 }
 
 void CSimInstrument::CheckClient()
@@ -135,6 +166,8 @@ void CSimInstrument::SetConnected(bool connected)
         m_everConnected = true;
         m_clientPoll.stop();
         Print(u"connected"_s);
+        if (m_options.unplugAfter >= 0)
+            m_unplugDue.start(qRound(m_options.unplugAfter * 1000));
         m_readable->setEnabled(true);
         while (!m_scriptLines.empty() && m_connected) {
             const QString line = m_scriptLines.front();
@@ -154,6 +187,7 @@ void CSimInstrument::SetConnected(bool connected)
     m_writable->setEnabled(false);
     m_schedule.stop();
     m_gap.stop();
+    m_unplugDue.stop();
     m_out.clear();
     SimFrames::CommandReader::Item item;
     while (m_reader.Flush(item))
@@ -190,8 +224,8 @@ void CSimInstrument::OnReadable()
 
 void CSimInstrument::OnCommand(std::uint8_t type)
 {
-    const SimItem answer =
-        type == 2 ? SimItem { SimItem::Zero, 0 } : SimItem { SimItem::Reading, FreshReading() };
+    const SimItem answer = type == Frame::CMD_ZERO ? SimItem { SimItem::Zero, 0 }
+                                                   : SimItem { SimItem::Reading, FreshReading() };
     const QByteArray frame = FrameFor(answer);
     Queue(frame, u"sent "_s + Describe(answer) + u" (answer): "_s + SimFrames::Hex(frame));
     Pump();
@@ -204,13 +238,11 @@ void CSimInstrument::SendNextScheduled()
     const qint64 limit = m_options.count >= 0              ? m_options.count
         : !m_options.sequence.empty() && !m_options.repeat ? qint64(m_options.sequence.size())
                                                            : std::numeric_limits<qint64>::max();
-    const bool unplugDue = m_options.unplugAfter >= 0 && m_sent >= m_options.unplugAfter;
-    if (m_sent >= limit || unplugDue) {
+    if (m_sent >= limit) {
         m_schedule.stop();
         if (!m_reportedDone)
             Print(u"done: %1 frames sent"_s.arg(m_sent));
         m_reportedDone = true;
-        m_unplugPending = m_unplugPending || unplugDue;
         Pump();
         return;
     }
@@ -221,58 +253,69 @@ void CSimInstrument::SendNextScheduled()
         const SimItem item = m_options.sequence.empty()
             ? SimItem { SimItem::Reading, FreshReading() }
             : m_options.sequence[m_nextItem++ % m_options.sequence.size()];
-        Plan(item, true);
+        Plan(item, DueFaults(m_sent + 1));
         planned += m_out.empty() ? 0 : m_out.back().bytes.size();
-    } while (m_options.rate <= 0 && planned < kFlatOutBatch && m_sent < limit
-             && !(m_options.unplugAfter >= 0 && m_sent >= m_options.unplugAfter));
+    } while (m_options.rate <= 0 && planned < kFlatOutBatch && m_sent < limit);
     Pump();
 }
 
-void CSimInstrument::Plan(const SimItem &item, bool applyFaults)
+unsigned CSimInstrument::DueFaults(qint64 n) const
 {
-    const qint64 n = ++m_sent;
-    auto due = [&](SimFault fault) {
-        if (!applyFaults)
-            return false;
-        for (const SimFaultRule &rule : m_options.faults) {
-            if (rule.fault == fault && n % rule.every == 0)
-                return true;
-        }
-        return false;
-    };
+    unsigned faults = 0;
+    for (const SimFaultRule &rule : m_options.faults) {
+        if (n % rule.every == 0)
+            faults |= FaultBit(rule.fault);
+    }
+    return faults;
+}
 
-    if (due(SimFault::Burst)) {
-        QByteArray burst;
-        int frames = 0;
-        while (burst.size() < m_options.burstSize) {
-            burst += SimFrames::MakeReadingFrame(FreshReading());
-            ++frames;
-        }
-        Queue(burst, u"sent burst of %1 readings (%2 bytes)"_s.arg(frames).arg(burst.size()));
+void CSimInstrument::Plan(const SimItem &item, unsigned faults)
+{
+    ++m_sent;
+    const auto has = [faults](SimFault fault) {
+        return (faults & FaultBit(fault)) != 0;
+    };
+    if (has(SimFault::Burst)) {
+        QueueBurst(m_options.burstSize);
         return;
     }
-    if (due(SimFault::Garbage)) {
-        const QByteArray garbage = SimFrames::Garbage(m_options.garbageSize, m_random.generate());
-        Queue(garbage, u"sent garbage: "_s + SimFrames::Hex(garbage));
-    }
+    if (has(SimFault::Garbage))
+        QueueGarbage(m_options.garbageSize);
     QByteArray frame = FrameFor(item);
     QString note = u"sent "_s + Describe(item);
-    if (due(SimFault::BadCheck)) {
+    if (has(SimFault::BadCheck)) {
         frame = SimFrames::WithBadCheck(frame);
         note += u" with a bad check byte"_s;
     }
-    if (due(SimFault::BadEnd)) {
+    if (has(SimFault::BadEnd)) {
         frame = SimFrames::WithBadEnd(frame);
         note += u" with a bad end byte"_s;
     }
     note += u": "_s + SimFrames::Hex(frame);
-    if (due(SimFault::Split)) {
+    if (has(SimFault::Split)) {
         const qsizetype half = frame.size() / 2;
         Queue(frame.left(half), QString());
         Queue(frame.mid(half), note + u" (split after byte %1)"_s.arg(half), m_options.splitGapMs);
     } else {
         Queue(frame, note);
     }
+}
+
+void CSimInstrument::QueueBurst(int leastBytes)
+{
+    QByteArray burst;
+    int frames = 0;
+    while (burst.size() < leastBytes) {
+        burst += SimFrames::MakeReadingFrame(FreshReading());
+        ++frames;
+    }
+    Queue(burst, u"sent burst of %1 readings (%2 bytes)"_s.arg(frames).arg(burst.size()));
+}
+
+void CSimInstrument::QueueGarbage(int size)
+{
+    const QByteArray garbage = SimFrames::Garbage(size, m_random.generate());
+    Queue(garbage, u"sent garbage: "_s + SimFrames::Hex(garbage));
 }
 
 void CSimInstrument::Queue(QByteArray bytes, const QString &note, int gapBeforeMs)
@@ -349,48 +392,38 @@ void CSimInstrument::RunScriptLine(const QString &line)
     const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
     const QString verb = words.constFirst().toLower();
     const QString rest = words.mid(1).join(u' ');
-    auto frameOf = [&](const QString &text, QByteArray &frame) {
-        const auto item = SimItem::Parse(text);
-        if (item)
-            frame = FrameFor(*item);
-        return item.has_value();
-    };
+    std::optional<SimFault> fault;
+    if (verb == u"bad-check")
+        fault = SimFault::BadCheck;
+    else if (verb == u"bad-end")
+        fault = SimFault::BadEnd;
+    else if (verb == u"split")
+        fault = SimFault::Split;
 
-    QByteArray frame;
     bool ok = true;
     if (verb == u"quit") {
         m_quitPending = true; // once everything before it is on the line
     } else if (verb == u"unplug") {
         m_unplugPending = true;
-    } else if (verb == u"bad-check" && frameOf(rest, frame)) {
-        frame = SimFrames::WithBadCheck(frame);
-        Queue(frame, u"sent bad-check frame: "_s + SimFrames::Hex(frame));
-    } else if (verb == u"bad-end" && frameOf(rest, frame)) {
-        frame = SimFrames::WithBadEnd(frame);
-        Queue(frame, u"sent bad-end frame: "_s + SimFrames::Hex(frame));
-    } else if (verb == u"split" && frameOf(rest, frame)) {
-        const qsizetype half = frame.size() / 2;
-        Queue(frame.left(half), QString());
-        Queue(frame.mid(half), u"sent split frame: "_s + SimFrames::Hex(frame),
-              m_options.splitGapMs);
+    } else if (fault) {
+        const auto item = SimItem::Parse(rest);
+        ok = item.has_value();
+        if (ok)
+            Plan(*item, FaultBit(*fault));
     } else if (verb == u"garbage") {
-        const QByteArray garbage = SimFrames::Garbage(rest.toInt(&ok), m_random.generate());
-        Queue(garbage, u"sent garbage: "_s + SimFrames::Hex(garbage));
+        const int size = rest.toInt(&ok);
+        if (ok)
+            QueueGarbage(size);
     } else if (verb == u"burst") {
         const int least = rest.toInt(&ok);
-        QByteArray burst;
-        int frames = 0;
-        while (ok && burst.size() < least) {
-            burst += SimFrames::MakeReadingFrame(FreshReading());
-            ++frames;
-        }
-        Queue(burst, u"sent burst of %1 readings (%2 bytes)"_s.arg(frames).arg(burst.size()));
+        if (ok)
+            QueueBurst(least);
     } else if (verb == u"raw") {
-        frame = QByteArray::fromHex(rest.toLatin1());
-        ok = !frame.isEmpty();
-        Queue(frame, u"sent raw: "_s + SimFrames::Hex(frame));
+        const QByteArray bytes = QByteArray::fromHex(rest.toLatin1());
+        ok = !bytes.isEmpty();
+        Queue(bytes, u"sent raw: "_s + SimFrames::Hex(bytes));
     } else if (const auto item = SimItem::Parse(line)) {
-        Plan(*item, false);
+        Plan(*item, 0);
     } else {
         ok = false;
     }
@@ -408,9 +441,29 @@ void CSimInstrument::Unplug()
     m_writable->setEnabled(false);
     ::close(m_master);
     m_master = -1;
+    // The device goes, and its name with it: a link left behind could come to point at a
+    // terminal that another program opens under the same number.
+    if (!m_options.link.isEmpty() && QFileInfo(m_options.link).isSymLink())
+        QFile::remove(m_options.link);
     m_connected = false;
+    m_unplugPending = false;
+    m_schedule.stop();
+    m_unplugDue.stop();
     Print(u"unplugged"_s);
-    Finish(0);
+    if (m_options.replugAfter < 0)
+        return Finish(0);
+    QTimer::singleShot(qRound(m_options.replugAfter * 1000), this, &CSimInstrument::Replug);
+}
+
+void CSimInstrument::Replug()
+{
+    if (m_done)
+        return;
+    if (!OpenTerminal())
+        return Finish(1);
+    Print(u"replugged "_s + m_device);
+    m_clientPoll.start();
+    CheckClient();
 }
 
 void CSimInstrument::Finish(int exitCode)
@@ -430,11 +483,11 @@ QByteArray CSimInstrument::FrameFor(const SimItem &item) const
     case SimItem::Reading:
         return SimFrames::MakeReadingFrame(item.reading);
     case SimItem::AReading:
-        return SimFrames::MakeAReadingFrame();
+        return BuildFrame(Frame::FRAME_READING, "A");
     case SimItem::Zero:
-        return SimFrames::MakeZeroFrame();
+        return BuildFrame(Frame::FRAME_ZERO);
     case SimItem::Status:
-        return SimFrames::MakeStatusFrame();
+        return BuildFrame(Frame::FRAME_STATUS);
     }
     return {};
 }

@@ -41,12 +41,20 @@ private:
     void OnReadable();
     void OnCommand(std::uint8_t type);
     void SendNextScheduled();
-    void Plan(const SimItem &item, bool applyFaults);
+    // The faults due for the n-th frame, as bits 1 << SimFault.
+    unsigned DueFaults(qint64 n) const;
+    // Queues the item's frame with the given faults, and counts it.
+    void Plan(const SimItem &item, unsigned faults);
+    void QueueBurst(int leastBytes);
+    void QueueGarbage(int size);
     void Queue(QByteArray bytes, const QString &note, int gapBeforeMs = 0);
     void Pump();
     void RunScriptLine(const QString &line);
     void ReadScript();
     void Unplug();
+    bool OpenTerminal();
+    bool RenewLink();
+    void Replug();
     void Finish(int exitCode);
     QByteArray FrameFor(const SimItem &item) const;
     QString Describe(const SimItem &item) const;
@@ -71,6 +79,7 @@ private:
     QTimer m_clientPoll;
     QTimer m_schedule;
     QTimer m_gap;
+    QTimer m_unplugDue; // --unplug-after, from each connection
     std::unique_ptr<QSocketNotifier> m_readable;
     std::unique_ptr<QSocketNotifier> m_writable;
     std::unique_ptr<QSocketNotifier> m_stdin;

@@ -26,7 +26,12 @@ Faults (--fault=KIND[:N], on every N-th frame sent, N = 1 by default; repeat the
 Script (--script), one step per line on standard input:
   ITEM | bad-check ITEM | bad-end ITEM | split ITEM | garbage N | burst BYTES | raw HEX... |
   unplug | quit
-Output lines: "connected", "disconnected", "sent ...", "received ...", "unplugged", "done ...".)help";
+
+Unplug and replug (--unplug-after, --replug-after): the terminal is closed as if the cable were
+pulled, and with --replug-after a new terminal takes its place, under the same --link and
+--settings mapping; the stream goes on where it stopped once a program opens it.
+Output lines: "connected", "disconnected", "sent ...", "received ...", "unplugged",
+"replugged DEVICE", "done ...".)help";
 
 std::optional<SimFault> ParseFault(QStringView name)
 {
@@ -102,9 +107,13 @@ std::optional<SimOptions> ParseSimOptions(const QStringList &arguments, QString 
     const QCommandLineOption splitGap(u"split-gap"_s,
                                       u"Pause inside a split frame in ms (default 50)."_s, u"ms"_s);
     const QCommandLineOption unplugAfter(u"unplug-after"_s,
-                                         u"Close the terminal after n frames, as if unplugged, "
-                                         u"and end."_s,
-                                         u"n"_s);
+                                         u"Close the terminal s seconds after a program has "
+                                         u"opened it, as if unplugged."_s,
+                                         u"s"_s);
+    const QCommandLineOption replugAfter(u"replug-after"_s,
+                                         u"Open a new terminal s seconds after each unplug "
+                                         u"(default: end at the unplug)."_s,
+                                         u"s"_s);
     const QCommandLineOption exitAfter(u"exit-after"_s, u"End after this many seconds."_s, u"s"_s);
     const QCommandLineOption script(u"script"_s,
                                     u"Take the steps from standard input instead (see above)."_s);
@@ -112,8 +121,8 @@ std::optional<SimOptions> ParseSimOptions(const QStringList &arguments, QString 
         u"stay"_s, u"When the program closes the terminal, wait for the next one."_s);
     const QCommandLineOption quiet(u"quiet"_s, u"Do not print the frames sent."_s);
     const QCommandLineOption link(u"link"_s,
-                                  u"Also make PATH a symbolic link to the terminal (removed at "
-                                  u"the end)."_s,
+                                  u"Keep PATH a symbolic link to the current terminal (renewed "
+                                  u"at each replug, removed at the end)."_s,
                                   u"path"_s);
     const QCommandLineOption settings(u"settings"_s,
                                       u"Map --port to the terminal in this Velmora.ini (section "
@@ -121,9 +130,10 @@ std::optional<SimOptions> ParseSimOptions(const QStringList &arguments, QString 
                                       u"file"_s);
     const QCommandLineOption port(u"port"_s, u"Port name mapped by --settings (default COM1)."_s,
                                   u"COMn"_s, u"COM1"_s);
-    parser.addOptions({ help,   sequence, repeat,      value,     noise,    seed,        rate,
-                        count,  fault,    garbageSize, burstSize, splitGap, unplugAfter, exitAfter,
-                        script, stay,     quiet,       link,      settings, port });
+    parser.addOptions(
+        { help,   sequence, repeat,      value,     noise,    seed,        rate,
+          count,  fault,    garbageSize, burstSize, splitGap, unplugAfter, exitAfter,
+          script, stay,     quiet,       link,      settings, port,        replugAfter });
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -156,7 +166,8 @@ std::optional<SimOptions> ParseSimOptions(const QStringList &arguments, QString 
         || !number(seed, options.seed, 0) || !number(rate, options.rate, 0)
         || !number(count, options.count, 0) || !number(garbageSize, options.garbageSize, 0)
         || !number(burstSize, options.burstSize, 1) || !number(splitGap, options.splitGapMs, 0)
-        || !number(unplugAfter, options.unplugAfter, 0) || !number(exitAfter, options.exitAfter, 0))
+        || !number(unplugAfter, options.unplugAfter, 0)
+        || !number(replugAfter, options.replugAfter, 0) || !number(exitAfter, options.exitAfter, 0))
         return std::nullopt;
 
     if (parser.isSet(sequence)) {

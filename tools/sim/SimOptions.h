@@ -36,7 +36,8 @@ struct SimOptions
     int garbageSize = 16;
     int burstSize = 12000;
     int splitGapMs = 50;
-    qint64 unplugAfter = -1;
+    double unplugAfter = -1; // seconds after each connection; -1: never
+    double replugAfter = -1; // seconds after each unplug; -1: end at the unplug
     double exitAfter = -1; // seconds
     bool script = false; // steps come from standard input, no stream of its own
     bool stay = false; // wait for the next client instead of ending when one leaves

@@ -12,11 +12,33 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+PortError OpenError(const QSerialPort &port, const QString &device)
+{
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return { PortError::Kind::Missing, device, {} };
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        return { PortError::Kind::Busy, device, {} };
+    case QSerialPort::UnsupportedOperationError:
+        return { PortError::Kind::NotSerial, device, {} }; // no terminal (ENOTTY): /dev/null
+    default:
+        return { PortError::Kind::Other, device, port.errorString() };
+    }
+}
+
+} // namespace
+
 CSerialPort::CSerialPort(QObject *parent)
     : QObject(parent)
 {
     connect(this, &CSerialPort::burstRead, this, &CSerialPort::DeliverBurst, Qt::QueuedConnection);
     connect(this, &CSerialPort::linkWentDown, this, &CSerialPort::OnLinkLost, Qt::QueuedConnection);
+    m_reconnect.setSingleShot(true);
+    m_reconnect.setTimerType(Qt::PreciseTimer); // one wake-up per attempt
+    connect(&m_reconnect, &QTimer::timeout, this, &CSerialPort::Reconnect);
 }
 
 CSerialPort::~CSerialPort()
@@ -39,12 +61,32 @@ void CSerialPort::SetPortLookup(PortLookup lookup)
     m_portLookup = std::move(lookup);
 }
 
+void CSerialPort::SetReconnectInterval(int intervalMs)
+{
+    m_reconnect.setInterval(std::max(0, intervalMs));
+}
+
 bool CSerialPort::Open()
 {
     if (m_bRunning)
         return false;
+    if (!StartSession()) {
+        emit openFailed(m_openError);
+        return false;
+    }
+    m_bRunning = true;
+    emit opened(m_strDevice);
+    return true;
+}
 
+bool CSerialPort::StartSession()
+{
+    // Resolved at every session: the mapping may have been renewed while the link was lost.
     m_strDevice = ResolvePortDevice(m_strPortName, m_portLookup);
+    m_openError = PortError::Check(m_strDevice);
+    if (m_openError)
+        return false; // no thread for a device that is not there
+
     m_rx.nStart = 0;
     m_rx.nCount = 0;
     m_bHandedOver = false;
@@ -56,29 +98,42 @@ bool CSerialPort::Open()
         m_strLinkError.clear();
     }
     m_tail.clear();
-    m_bThreadDone.store(false, std::memory_order_relaxed);
 
-    m_opened = std::promise<bool>();
-    std::future<bool> opened = m_opened.get_future();
+    m_opened = std::promise<PortError>();
+    std::future<PortError> opened = m_opened.get_future();
     const LineSettings line { m_dwBaudRate, m_nByteSize, m_nParity, m_nStopBits };
-    m_pThread.reset(
-        QThread::create([this, device = m_strDevice, line] { ReceiveThreadProc(device, line); }));
+    m_pThread.reset(QThread::create([this, device = m_strDevice, line] { RunPort(device, line); }));
     m_pThread->setObjectName(u"velmora-receive"_s);
     m_pThread->start();
     if (!m_pThread->isRunning() && !m_pThread->isFinished()) {
-        m_pThread.reset(); // no thread could be created
+        m_pThread.reset();
+        m_openError = { PortError::Kind::Other, m_strDevice, u"no receive thread"_s };
         return false;
     }
 
     // Waiting here is safe: until it has answered, the thread waits on nobody.
-    if (!opened.get()) {
+    m_openError = opened.get();
+    if (m_openError) {
         m_pThread->wait();
-        m_bThreadDone.load(std::memory_order_acquire);
         m_pThread.reset();
         return false;
     }
-    m_bRunning = true;
     return true;
+}
+
+// QThread::wait() orders everything the thread did before everything that follows here.
+void CSerialPort::StopSession()
+{
+    if (!m_pThread)
+        return;
+    // QThread::quit, unlike a posted call, is safe against the thread ending at the same moment.
+    m_pThread->quit();
+    m_pThread->wait();
+    m_pThread.reset();
+    m_bHandedOver = false;
+    m_bReadPermit.store(true, std::memory_order_relaxed);
+    // Notifications the thread posted before it ended belong to that session only.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
 }
 
 void CSerialPort::Close()
@@ -86,21 +141,34 @@ void CSerialPort::Close()
     if (!m_bRunning)
         return;
     m_bRunning = false;
-    m_bHandedOver = false;
+    m_reconnect.stop();
+    m_nAttempt = 0;
+    StopSession();
+}
 
-    // QThread::quit, unlike a posted call, is safe against the thread ending at the same moment.
-    m_pThread->quit();
-    m_pThread->wait();
-    m_bThreadDone.load(std::memory_order_acquire);
-    m_pThread.reset();
-    m_bReadPermit.store(true, std::memory_order_relaxed);
-    // Notifications the thread posted before it ended belong to this session only.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+void CSerialPort::Reconnect()
+{
+    if (!m_bRunning)
+        return;
+    // The owner still holds the lost session's area: the next session may not empty it under
+    // the owner's hands. Try again once it has given it back.
+    if (m_bHandedOver) {
+        m_reconnect.start();
+        return;
+    }
+    emit reconnecting(++m_nAttempt);
+    StopSession();
+    if (!StartSession()) {
+        m_reconnect.start();
+        return;
+    }
+    m_nAttempt = 0;
+    emit opened(m_strDevice);
 }
 
 int CSerialPort::Write(std::span<const std::uint8_t> bytes)
 {
-    if (!m_bRunning || m_bLinkLost.load(std::memory_order_acquire))
+    if (!m_bRunning || !m_pThread || m_bLinkLost.load(std::memory_order_acquire))
         return -1;
     if (bytes.empty())
         return 0;
@@ -141,12 +209,8 @@ void CSerialPort::OnLinkLost()
         reason = m_strLinkError;
     }
     emit linkLost(reason);
-}
-
-void CSerialPort::ReceiveThreadProc(const QString &device, const LineSettings &line)
-{
-    RunPort(device, line);
-    m_bThreadDone.store(true, std::memory_order_release);
+    if (m_reconnect.interval() > 0)
+        m_reconnect.start();
 }
 
 void CSerialPort::RunPort(const QString &device, const LineSettings &line)
@@ -157,12 +221,12 @@ void CSerialPort::RunPort(const QString &device, const LineSettings &line)
     // the rest stays in the kernel.
     port.setReadBufferSize(RxBuffer::kSize);
     if (!port.open(QIODevice::ReadWrite)) {
-        m_opened.set_value(false);
+        m_opened.set_value(OpenError(port, device));
         return;
     }
     if (!ApplyCommState(port, line)) {
+        m_opened.set_value({ PortError::Kind::Other, device, port.errorString() });
         port.close();
-        m_opened.set_value(false);
         return;
     }
     // A pseudo-terminal has no modem lines; the instrument does not need DTR to talk.
@@ -176,7 +240,7 @@ void CSerialPort::RunPort(const QString &device, const LineSettings &line)
             [this](QSerialPort::SerialPortError error) { OnPortError(error); });
     connect(this, &CSerialPort::readPermitted, &port, [this] { ReadBurst(); });
     connect(this, &CSerialPort::writeQueued, &port, [this] { FlushWrites(); });
-    m_opened.set_value(true);
+    m_opened.set_value({});
     loop.exec();
     m_pPort = nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/PortError.h"
 #include "core/link/PortName.h"
 #include "core/link/RxBuffer.h"
 
@@ -7,6 +8,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdint>
@@ -24,6 +26,8 @@ inline constexpr int WM_SERIAL_DATA = 0x0400 + 20;
 // The serial channel to the polarimeter: one port and one receive thread.
 //
 // The receive thread creates, uses and destroys the QSerialPort; no other thread touches it.
+// Each Open(), and each reopening after a lost link, is a session with a thread of its own and
+// an empty receive area, so nothing of a lost session is delivered twice or spoils the next.
 // It reads each burst (at most the free room of the receive area) into the channel's RxBuffer and
 // posts serialData to the channel's thread. The handler owns the RxBuffer until it calls
 // SetReadPermission(), which must be its last action on the channel; the receive thread reads
@@ -45,10 +49,13 @@ public:
     void Configure(const QString &portName, int baudRate, int byteSize, int parity, int stopBits);
     // Where "COM<n>" names are looked up at Open(); see ResolvePortDevice.
     void SetPortLookup(PortLookup lookup);
+    // While the link is lost, try to open the same port again every `intervalMs` until it opens
+    // (0, the default: stay lost until Close). The timer runs only while the link is lost.
+    void SetReconnectInterval(int intervalMs);
 
     // Opens the port exclusively, applies the line settings, raises DTR where the device has it
     // and starts the receive thread. FALSE when already running or when the port cannot be
-    // opened or set up; then nothing stays open.
+    // opened or set up; then nothing stays open and LastOpenError() says why.
     bool Open();
     // Stops the receive thread and closes the port. Does nothing unless running. Never waits on
     // the owner: safe in every state, also from the owner's destructor or from a serialData
@@ -64,9 +71,8 @@ public:
     void SetReadPermission();
 
     bool IsRunning() const { return m_bRunning; }
-    QString PortName() const { return m_strPortName; }
-    // The device that the last Open() used.
-    QString DevicePath() const { return m_strDevice; }
+    // Why the last Open() or reconnect attempt failed; empty after one that succeeded.
+    const PortError &LastOpenError() const { return m_openError; }
     // Held bytes dropped because the receive area was full of bytes that no frame could consume.
     qint64 DroppedByteCount() const { return m_nDropped.load(std::memory_order_relaxed); }
 
@@ -77,6 +83,12 @@ signals:
     // The device went away or the line failed; the channel receives nothing more. Close() still
     // completes. `reason` is the system's message and may be vague.
     void linkLost(const QString &reason);
+    // Open() or a reconnect attempt succeeded: frames may flow from `device`.
+    void opened(const QString &device);
+    // Open() failed (a failed reconnect attempt is no news: the link stays lost).
+    void openFailed(const PortError &error);
+    // Reconnect attempt `attempt` (1, 2, ...) starts now.
+    void reconnecting(int attempt);
 
     // Doorbells between the two threads; they carry no data. Every call that crosses threads
     // goes through a queued signal, so each side only ever runs its own functions.
@@ -95,7 +107,6 @@ private:
     };
 
     // Receive thread.
-    void ReceiveThreadProc(const QString &device, const LineSettings &line);
     void RunPort(const QString &device, const LineSettings &line);
     static bool ApplyCommState(QSerialPort &port, const LineSettings &line);
     void ReadBurst();
@@ -105,6 +116,9 @@ private:
     void DropLink();
 
     // User-interface thread.
+    bool StartSession();
+    void StopSession();
+    void Reconnect();
     void DeliverBurst();
     void OnLinkLost();
 
@@ -115,6 +129,9 @@ private:
     int m_nStopBits = 1;
     PortLookup m_portLookup;
     QString m_strDevice;
+    PortError m_openError;
+    QTimer m_reconnect;
+    int m_nAttempt = 0;
 
     bool m_bRunning = false;
     bool m_bHandedOver = false; // serialData delivered, SetReadPermission not yet called
@@ -127,10 +144,9 @@ private:
     std::atomic<bool> m_bReadPermit { true };
     std::atomic<bool> m_bLinkLost { false };
     std::atomic<qint64> m_nDropped { 0 };
-    std::atomic<bool> m_bThreadDone { false }; // orders the thread's last steps before Close's
 
     QSerialPort *m_pPort = nullptr; // receive thread only
-    std::promise<bool> m_opened;
+    std::promise<PortError> m_opened;
 
     std::mutex m_mutex; // guards the two members below
     QByteArray m_txPending;

@@ -94,38 +94,36 @@ QString FormatConvertedValue(MeasurementMode mode, double v)
     return text;
 }
 
-std::optional<float> ParseModeConstant(QStringView text)
+ConstantReading ClassifyModeConstant(QStringView text)
 {
     qsizetype i = 0;
     while (i < text.size() && IsCSpace(text[i].unicode()))
         ++i;
     std::array<char, 128> number {};
     qsizetype length = 0;
+    bool tooLong = false;
     const auto take = [&](char16_t c) {
         if (length + 1 >= qsizetype(number.size()))
-            return false;
-        number[length++] = static_cast<char>(c);
-        return true;
+            tooLong = true;
+        else
+            number[length++] = static_cast<char>(c);
     };
-    bool negative = false;
+    // from_chars reads a minus sign but no plus sign.
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
+        if (text[i] == u'-')
+            take(u'-');
         ++i;
     }
     int digits = 0;
-    for (; i < text.size() && IsDigit(text[i].unicode()); ++i, ++digits) {
-        if (!take(text[i].unicode()))
-            return std::nullopt;
-    }
+    for (; i < text.size() && IsDigit(text[i].unicode()); ++i, ++digits)
+        take(text[i].unicode());
     if (i < text.size() && text[i] == u'.') {
         take(u'.');
-        for (++i; i < text.size() && IsDigit(text[i].unicode()); ++i, ++digits) {
-            if (!take(text[i].unicode()))
-                return std::nullopt;
-        }
+        for (++i; i < text.size() && IsDigit(text[i].unicode()); ++i, ++digits)
+            take(text[i].unicode());
     }
     if (digits == 0)
-        return std::nullopt;
+        return { ConstantText::NoNumber, 0.0f };
     // An exponent counts only when digits follow it, as in "%f".
     if (i + 1 < text.size() && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
@@ -134,15 +132,23 @@ std::optional<float> ParseModeConstant(QStringView text)
         if (j < text.size() && IsDigit(text[j].unicode())) {
             for (qsizetype k = i; k < j; ++k)
                 take(text[k].unicode());
-            for (; j < text.size() && IsDigit(text[j].unicode()); ++j) {
-                if (!take(text[j].unicode()))
-                    return std::nullopt;
-            }
+            for (; j < text.size() && IsDigit(text[j].unicode()); ++j)
+                take(text[j].unicode());
         }
     }
+    // Every constant divides: zero, a value that rounds to zero or beyond single precision, or
+    // one too long to read, would put infinities into the results.
     float value = 0.0f;
     const auto [end, error] = std::from_chars(number.data(), number.data() + length, value);
-    if (error != std::errc() || !std::isfinite(value))
+    if (tooLong || error != std::errc() || value == 0.0f || !std::isfinite(value))
+        return { ConstantText::Unusable, 0.0f };
+    return { ConstantText::Usable, value };
+}
+
+std::optional<float> ParseModeConstant(QStringView text)
+{
+    const ConstantReading reading = ClassifyModeConstant(text);
+    if (reading.kind != ConstantText::Usable)
         return std::nullopt;
-    return negative ? -value : value;
+    return reading.value;
 }

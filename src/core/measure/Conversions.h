@@ -40,7 +40,21 @@ double ConvertReading(MeasurementMode mode, double x, const ModeConstants &const
 // The seven-character text of the converted-value display.
 QString FormatConvertedValue(MeasurementMode mode, double v);
 
-// A mode constant's settings text read as "%f" would: leading blanks skipped, the longest
-// leading decimal number taken ("2.5dm" gives 2.5). No number, or one beyond float range, gives
-// nothing, so the caller keeps its default.
+enum class ConstantText {
+    NoNumber, // no leading number: the constant keeps its value
+    Usable,
+    Unusable, // zero, rounding to zero, or beyond single precision: no divisor
+};
+
+struct ConstantReading
+{
+    ConstantText kind = ConstantText::NoNumber;
+    float value = 0.0f; // Usable only
+};
+
+// A mode constant's text read as "%f" would: leading blanks skipped, the longest leading decimal
+// number taken ("2.5dm" gives 2.5).
+ConstantReading ClassifyModeConstant(QStringView text);
+
+// The constant of a usable text; nothing otherwise, so that the caller keeps its value.
 std::optional<float> ParseModeConstant(QStringView text);

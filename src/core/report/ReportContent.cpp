@@ -1,7 +1,6 @@
 #include "core/report/ReportContent.h"
 
-#include "core/settings/ProfileFile.h"
-#include "core/settings/SettingsKeys.h"
+#include "core/settings/Settings.h"
 #include "core/text/StringTable.h"
 
 QString FormatReportDate(QDate date)
@@ -12,10 +11,9 @@ QString FormatReportDate(QDate date)
         .arg(date.day(), 2, 10, QLatin1Char('0'));
 }
 
-QString ReadReportTitle(const ProfileFile &settings, const QString &fallback)
+QString ReadReportTitle(const Settings &settings, const QString &fallback)
 {
-    const auto &key = SettingsKeys::kPrintTitle;
-    return settings.ReadString(key.section, key.key, fallback, key.bufferSize);
+    return settings.Read(SettingsKeys::kPrintTitle, fallback);
 }
 
 QString ReportTitleLine(const ReportContent &content)

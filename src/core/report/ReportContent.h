@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-class ProfileFile;
+class Settings;
 
 // What a report shows, taken from the main window and the login information at the moment the
 // report is made. The language texts (labels, mode title, row label) are looked up when the
@@ -29,7 +29,7 @@ QString FormatReportDate(QDate date);
 
 // The title from the settings file, cut to 99 bytes; fallback when the key is absent (the text
 // report passes the file's own path, the printed report an empty text).
-QString ReadReportTitle(const ProfileFile &settings, const QString &fallback);
+QString ReadReportTitle(const Settings &settings, const QString &fallback);
 
 // Title, mode title, one blank, the report word.
 QString ReportTitleLine(const ReportContent &content);

@@ -2,12 +2,7 @@
 
 #include "core/text/Gb18030.h"
 
-#include <QFile>
-#include <QList>
-#include <QSaveFile>
-
 #include <limits>
-#include <optional>
 
 namespace {
 
@@ -27,117 +22,9 @@ QByteArrayView Trimmed(QByteArrayView bytes)
     return bytes.sliced(begin, end - begin);
 }
 
-// Lines of the file without their line ends; a final line without a line end counts too.
-// rawEnds[i] is the offset just behind line i's own line end.
-QList<QByteArrayView> SplitLines(const QByteArray &content, QList<qsizetype> *rawEnds = nullptr)
-{
-    QList<QByteArrayView> lines;
-    qsizetype start = 0;
-    while (start < content.size()) {
-        qsizetype end = content.indexOf('\n', start);
-        const qsizetype next = end < 0 ? content.size() : end + 1;
-        if (end < 0)
-            end = content.size();
-        if (end > start && content[end - 1] == '\r')
-            --end;
-        lines.append(QByteArrayView(content).sliced(start, end - start));
-        if (rawEnds)
-            rawEnds->append(next);
-        start = next;
-    }
-    return lines;
-}
-
-// The section name when the line opens a section.
-std::optional<QString> SectionName(QByteArrayView line)
-{
-    const QByteArrayView text = Trimmed(line);
-    if (text.isEmpty() || text.front() != '[')
-        return std::nullopt;
-    // Decoded before the search: a trail byte of a double-byte character may be 0x5D, "]".
-    const QString name = Gb18030::Decode(text.sliced(1));
-    const qsizetype close = name.indexOf(u']');
-    return (close < 0 ? name : name.first(close)).trimmed();
-}
-
-struct KeyLine
-{
-    QString key;
-    QByteArrayView value;
-};
-
-std::optional<KeyLine> ParseKeyLine(QByteArrayView line)
-{
-    const QByteArrayView text = Trimmed(line);
-    if (text.isEmpty() || text.front() == ';')
-        return std::nullopt;
-    const qsizetype equals = text.indexOf('=');
-    if (equals < 0)
-        return std::nullopt;
-    return KeyLine { Gb18030::Decode(Trimmed(text.first(equals))),
-                     Trimmed(text.sliced(equals + 1)) };
-}
-
 bool SameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-struct Location
-{
-    qsizetype sectionLine = -1; // -1: no such section
-    qsizetype keyLine = -1; // -1: no such key in the section
-    qsizetype lastEntryLine = -1; // last non-blank line of the section
-};
-
-// The first section of that name and the first key of that name in it, as the platform's own
-// profile functions find them.
-Location Locate(const QList<QByteArrayView> &lines, QStringView section, QStringView key)
-{
-    Location where;
-    bool inSection = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (const auto name = SectionName(lines[i])) {
-            if (inSection)
-                break;
-            if (SameName(*name, section)) {
-                inSection = true;
-                where.sectionLine = i;
-                where.lastEntryLine = i;
-            }
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (!Trimmed(lines[i]).isEmpty())
-            where.lastEntryLine = i;
-        if (where.keyLine < 0) {
-            const auto entry = ParseKeyLine(lines[i]);
-            if (entry && SameName(entry->key, key))
-                where.keyLine = i;
-        }
-    }
-    return where;
-}
-
-std::optional<QByteArray> ReadAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
-}
-
-std::optional<QByteArray> ReadValue(const QString &path, QStringView section, QStringView key)
-{
-    const auto content = ReadAll(path);
-    if (!content)
-        return std::nullopt;
-    const QList<QByteArrayView> lines = SplitLines(*content);
-    const Location where = Locate(lines, section, key);
-    if (where.keyLine < 0)
-        return std::nullopt;
-    return ParseKeyLine(lines[where.keyLine])->value.toByteArray();
 }
 
 // A section or key that would not read back as itself cannot be stored.
@@ -158,24 +45,103 @@ bool IsStorableName(QStringView name, bool isSection)
 
 } // namespace
 
-ProfileFile::ProfileFile(QString path)
-    : m_path(std::move(path))
-{ }
+ProfileFile::ProfileFile(QByteArray content)
+    : m_content(std::move(content))
+{
+    Parse();
+}
+
+// Lines without their line ends; a final line without a line end counts too.
+void ProfileFile::Parse()
+{
+    m_lines.clear();
+    const QByteArrayView content(m_content);
+    qsizetype start = 0;
+    while (start < content.size()) {
+        Line line;
+        line.begin = start;
+        qsizetype end = m_content.indexOf('\n', start);
+        line.end = end < 0 ? content.size() : end + 1;
+        if (end < 0)
+            end = content.size();
+        if (end > start && content[end - 1] == '\r')
+            --end;
+        line.textEnd = end;
+        const QByteArrayView text = Trimmed(content.sliced(start, end - start));
+        const qsizetype equals = text.indexOf('=');
+        if (text.isEmpty()) {
+            line.kind = Line::Kind::Blank;
+        } else if (text.front() == '[') {
+            line.kind = Line::Kind::Section;
+            // Decoded before the search: a trail byte of a double-byte character may be 0x5D, "]".
+            const QString name = Gb18030::Decode(text.sliced(1));
+            const qsizetype close = name.indexOf(u']');
+            line.name = (close < 0 ? name : name.first(close)).trimmed();
+        } else if (text.front() != ';' && equals >= 0) {
+            line.kind = Line::Kind::Key;
+            line.name = Gb18030::Decode(Trimmed(text.first(equals)));
+            const QByteArrayView value = Trimmed(text.sliced(equals + 1));
+            line.valueBegin = value.data() - content.data();
+            line.valueEnd = line.valueBegin + value.size();
+        } else {
+            line.kind = Line::Kind::Other;
+        }
+        m_lines.append(line);
+        start = line.end;
+    }
+}
+
+// The first section of that name and the first key of that name in it, as the platform's own
+// profile functions find them.
+ProfileFile::Location ProfileFile::Locate(QStringView section, QStringView key) const
+{
+    Location where;
+    bool inSection = false;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind == Line::Kind::Section) {
+            if (inSection)
+                break;
+            if (SameName(line.name, section)) {
+                inSection = true;
+                where.sectionLine = i;
+                where.lastEntryLine = i;
+            }
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (line.kind != Line::Kind::Blank)
+            where.lastEntryLine = i;
+        if (where.keyLine < 0 && line.kind == Line::Kind::Key && SameName(line.name, key))
+            where.keyLine = i;
+    }
+    return where;
+}
+
+const ProfileFile::Line *ProfileFile::Find(QStringView section, QStringView key) const
+{
+    const Location where = Locate(section, key);
+    return where.keyLine < 0 ? nullptr : &m_lines[where.keyLine];
+}
 
 QString ProfileFile::ReadString(QStringView section, QStringView key, const QString &defaultValue,
                                 int bufferSize) const
 {
-    const auto value = ReadValue(m_path, section, key);
-    const QString text = value ? Gb18030::Decode(*value) : defaultValue;
+    const Line *line = Find(section, key);
+    const QString text = line ? Gb18030::Decode(QByteArrayView(m_content).sliced(
+                             line->valueBegin, line->valueEnd - line->valueBegin))
+                              : defaultValue;
     return Gb18030::TruncateToBytes(text, qsizetype(bufferSize) - 1);
 }
 
 int ProfileFile::ReadInt(QStringView section, QStringView key, int defaultValue) const
 {
-    const auto value = ReadValue(m_path, section, key);
-    if (!value)
+    const Line *line = Find(section, key);
+    if (!line)
         return defaultValue;
-    const QByteArray &text = *value;
+    const QByteArrayView text =
+        QByteArrayView(m_content).sliced(line->valueBegin, line->valueEnd - line->valueBegin);
     qsizetype i = 0;
     const bool negative = i < text.size() && text[i] == '-';
     if (negative)
@@ -203,57 +169,32 @@ bool ProfileFile::WriteString(QStringView section, QStringView key, const QStrin
     QString flatValue = value;
     flatValue.replace(u'\r', u' ').replace(u'\n', u' ');
 
-    const QByteArray original = ReadAll(m_path).value_or(QByteArray());
-    QList<qsizetype> rawEnds;
-    const QList<QByteArrayView> lines = SplitLines(original, &rawEnds);
+    const QByteArray &original = m_content;
     const QByteArray eol = original.isEmpty() || original.contains("\r\n")
         ? QByteArrayLiteral("\r\n")
         : QByteArrayLiteral("\n");
     const QByteArray keyLine = Gb18030::Encode(key) + '=' + Gb18030::Encode(flatValue);
-
-    // Everything outside the one changed or added line is copied byte for byte.
-    const auto lineStart = [&](qsizetype i) {
-        return i == 0 ? 0 : rawEnds[i - 1];
-    };
     const auto withEol = [&](QByteArray bytes) {
         if (!bytes.isEmpty() && !bytes.endsWith('\n'))
             bytes += eol;
         return bytes;
     };
-    const Location where = Locate(lines, section, key);
+
+    // Everything outside the one changed or added line is copied byte for byte.
+    const Location where = Locate(section, key);
     QByteArray content;
     if (where.keyLine >= 0) {
-        const qsizetype begin = lineStart(where.keyLine);
-        const qsizetype textEnd = begin + lines[where.keyLine].size();
-        const QByteArray ownEol = original.mid(textEnd, rawEnds[where.keyLine] - textEnd);
-        content = original.first(begin) + keyLine + (ownEol.isEmpty() ? eol : ownEol)
-            + original.sliced(rawEnds[where.keyLine]);
+        const Line &line = m_lines[where.keyLine];
+        const QByteArray ownEol = original.mid(line.textEnd, line.end - line.textEnd);
+        content = original.first(line.begin) + keyLine + (ownEol.isEmpty() ? eol : ownEol)
+            + original.sliced(line.end);
     } else if (where.sectionLine >= 0) {
-        const qsizetype split = rawEnds[where.lastEntryLine];
+        const qsizetype split = m_lines[where.lastEntryLine].end;
         content = withEol(original.first(split)) + keyLine + eol + original.sliced(split);
     } else {
         content = withEol(original) + '[' + Gb18030::Encode(section) + ']' + eol + keyLine + eol;
     }
-
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(content) != content.size())
-        return false;
-    return file.commit();
-}
-
-QString ProfileFile::Read(const SettingsKeys::TextKey &key) const
-{
-    return ReadString(key.section, key.key, key.defaultValue.toString(), key.bufferSize);
-}
-
-int ProfileFile::Read(const SettingsKeys::IntKey &key) const
-{
-    return ReadInt(key.section, key.key, key.defaultValue);
-}
-
-bool ProfileFile::WriteInt(QStringView section, QStringView key, int value)
-{
-    return WriteString(section, key, QString::number(value));
+    m_content = std::move(content);
+    Parse();
+    return true;
 }

@@ -15,7 +15,7 @@ inline constexpr QStringView kFileName = u"Velmora.ini";
 inline constexpr QStringView kSectionSystem = u"SYSTEM";
 inline constexpr QStringView kSectionConsistence = u"consistence";
 inline constexpr QStringView kSectionA = u"a";
-// Optional, set by hand only: maps a port name "COM<n>" to a device path.
+// Optional, set by hand or by the simulator: maps a port name "COM<n>" to a device path.
 inline constexpr QStringView kSectionPorts = u"ports";
 
 struct TextKey
@@ -24,6 +24,7 @@ struct TextKey
     QStringView key;
     QStringView defaultValue;
     int bufferSize = 0;
+    QStringView writeKey {}; // the spelling a write uses, when it differs from key
 };
 
 struct IntKey
@@ -63,8 +64,8 @@ inline constexpr TextKey kModeLenC { kSectionConsistence, u"m_lenC", u"2.00",
                                      kModeConstantBufferSize };
 inline constexpr TextKey kModeC { kSectionA, u"m_C", u"1.00", kModeConstantBufferSize };
 // Read as "m_lena" but written as "m_Lena": the same key, since keys ignore case.
-inline constexpr TextKey kModeLena { kSectionA, u"m_lena", u"2.00", kModeConstantBufferSize };
-inline constexpr QStringView kModeLenaWriteKey = u"m_Lena";
+inline constexpr TextKey kModeLena { kSectionA, u"m_lena", u"2.00", kModeConstantBufferSize,
+                                     u"m_Lena" };
 
 // Section "journal", beyond the original key table: set by hand, never written. An empty or
 // missing "path" keeps the results journal beside the settings file; a relative path is taken
@@ -79,11 +80,11 @@ inline constexpr int kJournalServerBufferSize = 1024;
 inline constexpr TextKey kJournalServer { kSectionJournal, u"server", u"",
                                           kJournalServerBufferSize };
 
-// Key of section "ports" for the port with 1-based number n ("COM<n>").
-inline QString PortKey(int portNumber)
+// The device of a port in section "ports", under its name ("COM3"); empty when not set.
+struct PortKey
 {
-    return QStringLiteral("COM%1").arg(portNumber);
-}
+    QString portName;
+};
 
 // The sample store of a run holds this many values.
 inline constexpr int kSampleStoreSize = 256;
@@ -101,5 +102,14 @@ constexpr int ValidSelMode(int stored)
 {
     return stored >= 0 && stored < kSelModeCount ? stored : 0;
 }
+
+// Link state, in a section of its own so that older installations see nothing new: a reading
+// counts as stable when the readings of the last StableSeconds stay within StableTolerance
+// degrees of it. The link reads them as plain values (LinkMonitor::Options::FromSettings).
+inline constexpr QStringView kSectionLink = u"link";
+inline constexpr int kLinkToleranceBufferSize = 32;
+inline constexpr TextKey kLinkStableTolerance { kSectionLink, u"StableTolerance", u"0.002",
+                                                kLinkToleranceBufferSize };
+inline constexpr IntKey kLinkStableSeconds { kSectionLink, u"StableSeconds", 3 };
 
 } // namespace SettingsKeys

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace {
+
 QString ResolveSettingsPath(const QString &programDir, const QString &perUserDir,
                             bool programDirWritable)
 {
@@ -14,6 +16,8 @@ QString ResolveSettingsPath(const QString &programDir, const QString &perUserDir
         return inProgramDir;
     return QDir(perUserDir).filePath(SettingsKeys::kFileName.toString());
 }
+
+} // namespace
 
 QString LocateSettingsFile(const QString &programDir)
 {

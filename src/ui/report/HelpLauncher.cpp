@@ -1,6 +1,6 @@
 #include "ui/report/HelpLauncher.h"
 
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 #include "ui/dialogs/DialogBuilder.h"
 
@@ -86,11 +86,9 @@ void StartHelpViewer(QWidget *window, const HelpCommand &command, const QString 
     viewer->start(command.program, command.arguments);
 }
 
-void LaunchHelp(QWidget *window, const QString &programDir, const ProfileFile &settings)
+void LaunchHelp(QWidget *window, const QString &programDir, const Settings &settings)
 {
-    const auto &key = SettingsKeys::kHelpFilePath;
-    const QString value =
-        settings.ReadString(key.section, key.key, DefaultHelpFileName(), key.bufferSize);
+    const QString value = settings.Read(SettingsKeys::kHelpFilePath, DefaultHelpFileName());
     const HelpCommand command = HelpCommandFor(programDir, value, PlatformHelpViewer());
     StartHelpViewer(window, command, HelpFilePath(programDir, value));
 }

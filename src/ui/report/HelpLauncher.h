@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class ProfileFile;
+class Settings;
 class QWidget;
 
 // How the help text is opened: a program and its arguments, never a shell command line, so a
@@ -40,4 +40,4 @@ void StartHelpViewer(QWidget *window, const HelpCommand &command, const QString 
 
 // Reads "SYSTEM"/"HelpFilePath" and starts the viewer on that file; a missing help file is left
 // to the viewer to report.
-void LaunchHelp(QWidget *window, const QString &programDir, const ProfileFile &settings);
+void LaunchHelp(QWidget *window, const QString &programDir, const Settings &settings);

@@ -1,6 +1,5 @@
 #include "ui/report/PrintJob.h"
 
-#include "core/settings/ProfileFile.h"
 #include "core/text/StringTable.h"
 #include "ui/report/QtPainterCanvas.h"
 
@@ -10,15 +9,15 @@
 #include <QPrinter>
 #include <QThread>
 
-PrintJob *PrintJob::Start(QWidget *window, ContentSource source, QString iniPath)
+PrintJob *PrintJob::Start(QWidget *window, ContentSource source, QString title)
 {
-    return new PrintJob(window, std::move(source), std::move(iniPath));
+    return new PrintJob(window, std::move(source), std::move(title));
 }
 
-PrintJob::PrintJob(QWidget *window, ContentSource source, QString iniPath)
+PrintJob::PrintJob(QWidget *window, ContentSource source, QString title)
     : QObject(window)
     , m_source(std::move(source))
-    , m_iniPath(std::move(iniPath))
+    , m_title(std::move(title))
     , m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     m_printer->setDocName(LoadString(StringId::AppTitle));
@@ -48,7 +47,7 @@ void PrintJob::OnAccepted()
     m_printer->setPageMargins(layout.minimumMargins(), layout.units());
 
     m_thread.reset(QThread::create([this, content = std::move(content)]() mutable {
-        content.title = ReadReportTitle(ProfileFile(m_iniPath), QString());
+        content.title = m_title;
         content.date = FormatReportDate(QDate::currentDate());
         m_bPrinted = PrintReport(*m_printer, content);
     }));

@@ -26,9 +26,8 @@ class PrintJob : public QObject
 public:
     using ContentSource = std::function<ReportContent()>;
 
-    // The source fills everything but the title and the date, which the render takes itself
-    // (the title from "SYSTEM"/"PrintTitle" of the settings file at iniPath, empty without it).
-    static PrintJob *Start(QWidget *window, ContentSource source, QString iniPath);
+    // The source fills everything but the title and the date, which the render adds itself.
+    static PrintJob *Start(QWidget *window, ContentSource source, QString title);
 
     ~PrintJob() override;
 
@@ -39,13 +38,13 @@ signals:
     void finished(bool printed);
 
 private:
-    PrintJob(QWidget *window, ContentSource source, QString iniPath);
+    PrintJob(QWidget *window, ContentSource source, QString title);
 
     void OnAccepted();
     void OnRejected();
 
     ContentSource m_source;
-    QString m_iniPath;
+    QString m_title;
     std::unique_ptr<QPrinter> m_printer;
     QPointer<QPrintDialog> m_dialog;
     std::unique_ptr<QThread> m_thread;

@@ -1,6 +1,6 @@
 #include "ui/report/ReportSaver.h"
 
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
 #include "core/text/StringTable.h"
 #include "ui/dialogs/DialogBuilder.h"
 #include "ui/report/ReportFileDialog.h"
@@ -26,7 +26,7 @@ QString ReportFailureText(const TextReportResult &result, const QString &path)
 }
 
 TextReportResult SaveTextReport(QWidget *parent, const QString &path, ReportContent content,
-                                const ProfileFile &settings)
+                                const Settings &settings)
 {
     content.title = ReadReportTitle(settings, QDir::toNativeSeparators(path));
     content.date = FormatReportDate(QDate::currentDate());

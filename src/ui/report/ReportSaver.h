@@ -2,7 +2,7 @@
 
 #include "core/report/TextReport.h"
 
-class ProfileFile;
+class Settings;
 class QWidget;
 
 // The path chosen in the report's save dialog, empty when the user cancelled.
@@ -16,4 +16,4 @@ QString ReportFailureText(const TextReportResult &result, const QString &path);
 // that cannot be created gets the exclamation message of its cause, a failed write the stop
 // message; success says nothing.
 TextReportResult SaveTextReport(QWidget *parent, const QString &path, ReportContent content,
-                                const ProfileFile &settings);
+                                const Settings &settings);

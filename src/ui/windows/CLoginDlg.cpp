@@ -4,7 +4,11 @@
 #include "ui/controls/StyledLabel.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -49,15 +53,46 @@ void CLoginDlg::OnInitDialog()
     TemplateDialog::OnInitDialog();
 
     const QString portFormat = LoadString(StringId::PortItem);
-    for (int i = 1; i <= kPortCount; ++i)
-        m_cmbPort->addItem(QString(portFormat).replace(u"%d"_s, QString::number(i)));
-    m_cmbPort->setCurrentIndex(m_nSerialNo >= 0 && m_nSerialNo < kPortCount ? m_nSerialNo : -1);
+    m_portEntries = PortChoices(kPortCount, m_portLookup,
+                                m_serialDevices ? *m_serialDevices : PortChoices::SystemDevices())
+                        .Entries();
+    // The entry's text stays "串口<k>"; its device shows beside it in a second column of the
+    // open list, which may be wider than the box (the box keeps its place and size).
+    auto *model = new QStandardItemModel(0, 2, m_cmbPort);
+    for (const PortChoices::Entry &entry : std::as_const(m_portEntries)) {
+        QStringList about { entry.description, entry.maker };
+        about.removeAll(QString());
+        QString device = entry.device;
+        if (!about.isEmpty())
+            device += u" ("_s + about.join(u", "_s) + u')';
+        model->appendRow({ new QStandardItem(
+                               QString(portFormat).replace(u"%d"_s, QString::number(entry.number))),
+                           new QStandardItem(device) });
+    }
+    auto *view = new QTreeView(m_cmbPort);
+    view->setHeaderHidden(true);
+    view->setRootIsDecorated(false);
+    m_cmbPort->setModel(model);
+    m_cmbPort->setView(view);
+    view->header()->resizeSections(QHeaderView::ResizeToContents);
+    view->setMinimumWidth(view->header()->length() + 2 * view->frameWidth()
+                          + view->verticalScrollBar()->sizeHint().width());
+    m_cmbPort->setCurrentIndex(m_nSerialNo >= 0 && m_nSerialNo < m_cmbPort->count() ? m_nSerialNo
+                                                                                    : -1);
 
     m_stcTitle->ApplyFaceName(LoadString(StringId::FontFace));
     m_stcTitle->ApplyPointSize(12);
     m_stcTitle->ApplyTextColor(QColor(255, 0, 0));
     m_stcTitle->ApplyItalic(false);
     m_stcTitle->ApplyBold(true);
+}
+
+std::optional<PortChoices::Entry> CLoginDlg::ChosenPortMapping() const
+{
+    if (m_nSerialNo < 0 || m_nSerialNo >= m_portEntries.size()
+        || !m_portEntries[m_nSerialNo].needsMapping)
+        return std::nullopt;
+    return m_portEntries[m_nSerialNo];
 }
 
 void CLoginDlg::accept()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/link/PortChoices.h"
 #include "ui/dialogs/TemplateDialog.h"
+
+#include <optional>
 
 class QComboBox;
 class CStyledLabel;
@@ -18,7 +21,8 @@ public:
     static constexpr int IDC_INSPECTOR = 1003;
     static constexpr int IDC_PORT = 1005;
     static constexpr int IDC_TITLE = 1026;
-    // The list offers COM1 to COM20, whatever ports the system has.
+    // The list always offers COM1 to COM20; ports mapped in the settings and serial devices
+    // that none of them resolves to follow.
     static constexpr int kPortCount = 20;
 
     explicit CLoginDlg(QWidget *parent = nullptr);
@@ -33,7 +37,19 @@ public:
     int m_nSerialNo = 0; // index of the selected port entry, -1 when none is selected
     CStyledLabel *m_stcTitle = nullptr;
 
+    // Set before the dialog runs: where ports resolve (the settings' `ports` section), and the
+    // serial devices to offer (unset: the system's).
+    PortLookup m_portLookup;
+    std::optional<QList<SerialDevice>> m_serialDevices;
+
+    // After OK: the entry to store as `COM<number>=device` when it is a device that no port
+    // resolved to, so that the next start finds it again.
+    std::optional<PortChoices::Entry> ChosenPortMapping() const;
+
 protected:
     void OnInitDialog() override;
     bool DoDataExchange(bool saveAndValidate) override;
+
+private:
+    QList<PortChoices::Entry> m_portEntries;
 };

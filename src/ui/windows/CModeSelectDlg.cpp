@@ -1,13 +1,8 @@
 #include "ui/windows/CModeSelectDlg.h"
 
-#include "core/settings/ProfileFile.h"
-#include "core/settings/SettingsKeys.h"
-
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QLineEdit>
-
-namespace Keys = SettingsKeys;
 
 namespace {
 
@@ -18,12 +13,9 @@ QString FormatConstant(float value)
     return QString::asprintf("%f", static_cast<double>(value));
 }
 
-void StoreConstant(ProfileFile &settings, const Keys::TextKey &key, QStringView writeKey,
-                   const QString &text, float &member)
+float ParsedOr(const QString &text, float current)
 {
-    settings.WriteString(key.section, writeKey, text);
-    if (const auto value = ParseModeConstant(text))
-        member = *value;
+    return ParseModeConstant(text).value_or(current);
 }
 
 } // namespace
@@ -39,15 +31,18 @@ void CModeSelectDlg::SetChoice(const ModeConstants &constants, int mode)
     m_strC = FormatConstant(constants.C);
     m_strLena = FormatConstant(constants.lena);
     m_nSelMode = mode;
+    m_constants = constants;
 }
 
-void CModeSelectDlg::StoreChoice(ProfileFile &settings, ModeConstants &constants) const
+ModeChoice CModeSelectDlg::Choice() const
 {
-    StoreConstant(settings, Keys::kModeA, Keys::kModeA.key, m_strA, constants.a);
-    StoreConstant(settings, Keys::kModeLenC, Keys::kModeLenC.key, m_strLenC, constants.lenC);
-    StoreConstant(settings, Keys::kModeC, Keys::kModeC.key, m_strC, constants.C);
-    StoreConstant(settings, Keys::kModeLena, Keys::kModeLenaWriteKey, m_strLena, constants.lena);
-    settings.WriteInt(Keys::kSelMode.section, Keys::kSelMode.key, m_nSelMode);
+    return { m_nSelMode,
+             { ParsedOr(m_strA, m_constants.a), ParsedOr(m_strLenC, m_constants.lenC),
+               ParsedOr(m_strC, m_constants.C), ParsedOr(m_strLena, m_constants.lena) },
+             m_strA,
+             m_strLenC,
+             m_strC,
+             m_strLena };
 }
 
 bool CModeSelectDlg::DoDataExchange(bool saveAndValidate)
@@ -56,6 +51,11 @@ bool CModeSelectDlg::DoDataExchange(bool saveAndValidate)
     ExchangeText(saveAndValidate, IDC_C, m_strC);
     ExchangeText(saveAndValidate, IDC_LEN_C, m_strLenC);
     ExchangeText(saveAndValidate, IDC_LENA, m_strLena);
+    // In tab order, so that the message speaks of the first refused edit.
+    if (saveAndValidate
+        && !(ValidateConstant(IDC_LEN_C, m_strLenC) && ValidateConstant(IDC_A, m_strA)
+             && ValidateConstant(IDC_LENA, m_strLena) && ValidateConstant(IDC_C, m_strC)))
+        return false;
 
     QButtonGroup *group = GetDlgGroup(*this, IDC_MODE_FIRST);
     if (!group)
@@ -87,4 +87,12 @@ void CModeSelectDlg::ExchangeText(bool saveAndValidate, int id, QString &text)
     edit->setText(text);
     // The edits are narrow: show a value from its start, as the platform's edit control does.
     edit->setCursorPosition(0);
+}
+
+bool CModeSelectDlg::ValidateConstant(int id, const QString &text)
+{
+    if (ClassifyModeConstant(text).kind != ConstantText::Unusable)
+        return true;
+    FailValidation(id, tr("常数不能为 0，也不能超出范围。"));
+    return false;
 }

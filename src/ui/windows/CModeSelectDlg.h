@@ -3,10 +3,21 @@
 #include "core/measure/Conversions.h"
 #include "ui/dialogs/TemplateDialog.h"
 
-class ProfileFile;
+// What OK in the mode dialog chose. A text without a number keeps the constant the dialog was
+// shown with; the texts themselves are kept as typed, for the settings file.
+struct ModeChoice
+{
+    int mode = -1; // the checked button's index; -1: none
+    ModeConstants constants;
+    QString a;
+    QString lenC;
+    QString C;
+    QString lena;
+};
 
 // The mode dialog: the measurement mode as a radio group and the constants of both derived
-// modes as texts. Nothing typed is checked; OK and Cancel are the dialog's own.
+// modes as texts. Every constant divides, so OK refuses a text whose number is zero or beyond
+// single precision; any other text is taken, a negative number included.
 class CModeSelectDlg : public TemplateDialog
 {
     Q_OBJECT
@@ -24,10 +35,7 @@ public:
     // The texts of the constants as "%f" gives them (2.000000) and the mode's button.
     void SetChoice(const ModeConstants &constants, int mode);
 
-    // After OK: writes the four texts as typed and then the mode, in this order, and parses each
-    // text into its constant; a text without a leading number is stored all the same and leaves
-    // its constant as it was.
-    void StoreChoice(ProfileFile &settings, ModeConstants &constants) const;
+    ModeChoice Choice() const;
 
     QString m_strA; // edit 1033, specific rotation of the concentration mode
     QString m_strC; // edit 1035, concentration of the specific-rotation mode
@@ -40,4 +48,7 @@ protected:
 
 private:
     void ExchangeText(bool saveAndValidate, int id, QString &text);
+    bool ValidateConstant(int id, const QString &text);
+
+    ModeConstants m_constants;
 };

@@ -1,11 +1,9 @@
 #include "ui/windows/CVelmoraDlg.h"
 
-#include "app/CVelmoraApp.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
-#include "core/link/FrameScanner.h"
-#include "core/measure/RunStatistics.h"
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
+#include "core/settings/SettingsKeys.h"
 #include "core/text/StringTable.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/HotTrackButton.h"
@@ -39,9 +37,6 @@ namespace Keys = SettingsKeys;
 namespace {
 
 constexpr int kLabelPointSize = 9;
-constexpr int kLampDark = 0;
-constexpr int kLampHalf = 1;
-constexpr int kLampLit = 2;
 constexpr int kDigitCount = 7;
 constexpr int kBevelWidth = 2;
 constexpr int kAboutMenuArea = 31; // dialog units: the strip above the upper separator
@@ -72,14 +67,9 @@ QWidget *CreateMainItem(const DialogItemTemplate &item, QWidget *parent)
     }
 }
 
-QString Format3(double value)
-{
-    return QString::asprintf("%.3f", value);
-}
-
 } // namespace
 
-CVelmoraDlg::CVelmoraDlg(CVelmoraApp &app, QWidget *parent)
+CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     : TemplateDialog(kTemplateId, parent, &CreateMainItem)
     , m_pSerialPort(std::make_unique<CSerialPort>())
     , m_stcInspector(GetDlgItem<CStyledLabel>(*this, IDC_INSPECTOR))
@@ -99,7 +89,8 @@ CVelmoraDlg::CVelmoraDlg(CVelmoraApp &app, QWidget *parent)
     , m_list(GetDlgItem<QTableWidget>(*this, IDC_LIST))
     , m_btnConfirm(GetDlgItem<QPushButton>(*this, IDOK))
     , m_hIcon(QPixmap::fromImage(LoadResourceImage(ResourceId::MainIcon)))
-    , m_app(app)
+    , m_session(std::move(session))
+    , m_settings(settings)
 {
     connect(GetDlgItem<QPushButton>(*this, IDC_DELETE), &QPushButton::clicked, this,
             &CVelmoraDlg::OnDeleteButton);
@@ -115,6 +106,15 @@ CVelmoraDlg::CVelmoraDlg(CVelmoraApp &app, QWidget *parent)
     for (CColorButton *button : { m_btnRetestPlus, m_btnRetestMinus, m_btnZero })
         connect(button, &CColorButton::colorButtonDown, this, &CVelmoraDlg::OnColorButtonDown);
     connect(m_pSerialPort.get(), &CSerialPort::serialData, this, &CVelmoraDlg::OnSerialData);
+
+    connect(&m_run, &MeasurementRun::readingChanged, this, &CVelmoraDlg::PaintReading);
+    connect(&m_run, &MeasurementRun::rowAdded, this, &CVelmoraDlg::PaintRow);
+    connect(&m_run, &MeasurementRun::runCompleted, this, &CVelmoraDlg::PaintCompletion);
+    connect(&m_run, &MeasurementRun::cleared, this, &CVelmoraDlg::PaintCleared);
+    connect(&m_run, &MeasurementRun::modeApplied, this, &CVelmoraDlg::ApplyMeasurementMode);
+    connect(&m_run, &MeasurementRun::lampChanged, m_btnStatus, &CStateImageButton::SetState);
+    connect(&m_run, &MeasurementRun::sampleCountChanged, m_stcSampleCount,
+            [this](int count) { m_stcSampleCount->setText(QString::number(count)); });
 }
 
 // The channel is closed before the controls go, so no burst reaches a half-destroyed window.
@@ -132,15 +132,15 @@ void CVelmoraDlg::OnInitDialog()
 
     const QString face = LoadString(StringId::FontFace);
     StyleLabel(m_stcInspector, face, true);
-    m_stcInspector->setText(m_app.m_strInspector);
+    m_stcInspector->setText(m_session.inspector);
     StyleLabel(m_stcBatchNo, face, true);
-    m_stcBatchNo->setText(m_app.m_strBatchNo);
+    m_stcBatchNo->setText(m_session.batchNo);
     StyleLabel(m_stcSampleName, face, true);
-    m_stcSampleName->setText(m_app.m_strSampleName);
+    m_stcSampleName->setText(m_session.sampleName);
     StyleLabel(m_stcUnit, face, true);
-    m_stcUnit->setText(m_app.m_strUnit);
+    m_stcUnit->setText(m_session.unit);
     StyleLabel(m_stcSampleCount, face, true);
-    m_stcSampleCount->setText(QString::number(m_app.m_nSampleCount));
+    m_run.SetSampleCount(m_session.sampleCount);
     StyleLabel(m_stcDate, face, false);
 
     m_btnZero->SubclassWithColors(IDC_ZERO, this, QColor(0, 128, 255), QColor(255, 255, 255),
@@ -151,14 +151,13 @@ void CVelmoraDlg::OnInitDialog()
                                          QColor(1, 1, 1), QColor(128, 128, 128), kBevelWidth);
 
     m_btnStatus->AssignStateBitmapIds(151, 150, 149, 151);
-    m_btnStatus->SetState(kLampDark);
+    m_btnStatus->SetState(MeasurementRun::LampDark);
 
     m_btnHelp->AssignBitmapIds(152, 152, 152);
-    m_btnHelp->SetLayout(1);
+    m_btnHelp->SetLayout(CHotTrackButton::Layout::ImageLeft);
 
-    const ProfileFile ini(m_app.m_strIniPath);
-    const QColor ledColor(ini.Read(Keys::kLedR) & 0xFF, ini.Read(Keys::kLedG) & 0xFF,
-                          ini.Read(Keys::kLedB) & 0xFF);
+    const QColor ledColor(m_settings.Read(Keys::kLedR) & 0xFF, m_settings.Read(Keys::kLedG) & 0xFF,
+                          m_settings.Read(Keys::kLedB) & 0xFF);
     for (CLedDigitDisplay *display : { m_ctlReading, m_ctlConverted }) {
         display->SetDigitCount(kDigitCount);
         display->SetLedColor(ledColor);
@@ -181,13 +180,10 @@ void CVelmoraDlg::OpenSerialPort()
 {
     // With no port chosen in the login dialog (index -1) there is nothing to open: the name
     // "COM0" would stand for no port on any system.
-    if (m_app.m_nSerialNo >= 0) {
-        const QString iniPath = m_app.m_strIniPath;
-        m_pSerialPort->SetPortLookup([iniPath](const QString &key) {
-            return ProfileFile(iniPath).ReadString(Keys::kSectionPorts, key, QString(),
-                                                   Keys::kPortBufferSize);
-        });
-        m_pSerialPort->Configure(u"COM%1"_s.arg(m_app.m_nSerialNo + 1), 9600, 8, 0, 1);
+    if (m_session.serialNo >= 0) {
+        m_pSerialPort->SetPortLookup(
+            [this](const QString &key) { return m_settings.Read(Keys::PortKey { key }); });
+        m_pSerialPort->Configure(u"COM%1"_s.arg(m_session.serialNo + 1), 9600, 8, 0, 1);
         if (m_pSerialPort->Open())
             return;
     }
@@ -251,52 +247,48 @@ void CVelmoraDlg::SetResultText(int row, int column, const QString &text)
 
 void CVelmoraDlg::OnOK()
 {
-    // A complete run takes no more rows, whatever route the command came by.
-    if (!m_btnConfirm->isEnabled())
-        return;
-    const int i = m_list->rowCount();
-    if (i >= Keys::kSampleStoreSize)
-        return;
+    m_run.Confirm();
+}
 
-    m_list->insertRow(i);
-    SetResultText(i, ColumnNumber, QString::number(i + 1));
-    SetResultText(i, ColumnValue, Format3(m_dReading));
-    m_fSamples[i] = static_cast<float>(m_dReading);
-    m_list->scrollToItem(m_list->item(i, ColumnNumber));
+void CVelmoraDlg::PaintRow(int row)
+{
+    m_list->insertRow(row);
+    SetResultText(row, ColumnNumber, QString::number(row + 1));
+    SetResultText(row, ColumnValue, m_run.ValueTexts().at(row));
+    m_list->scrollToItem(m_list->item(row, ColumnNumber));
+}
 
-    const int n = i + 1;
-    if (n < m_app.m_nSampleCount && n < Keys::kSampleStoreSize)
-        return;
-
-    const RunStatistics statistics =
-        ComputeRunStatistics(std::span<const float>(m_fSamples.data(), n));
-    SetResultText(i, ColumnMean, Format3(static_cast<double>(statistics.mean)));
-    if (m_app.m_nSampleCount == 6)
-        SetResultText(i, ColumnDeviation, Format3(statistics.deviation));
+void CVelmoraDlg::PaintCompletion()
+{
+    const int last = m_run.RowCount() - 1;
+    SetResultText(last, ColumnMean, m_run.MeanText());
+    if (!m_run.DeviationText().isEmpty())
+        SetResultText(last, ColumnDeviation, m_run.DeviationText());
     m_btnConfirm->setEnabled(false);
-    m_btnStatus->SetState(kLampLit);
 }
 
 void CVelmoraDlg::OnDeleteButton()
 {
+    m_run.Clear();
+}
+
+void CVelmoraDlg::PaintCleared()
+{
     m_list->setRowCount(0);
     m_btnConfirm->setEnabled(true);
-    m_btnStatus->SetState(kLampDark);
 }
 
 void CVelmoraDlg::OnSampleButton()
 {
     CSampleCountDlg dialog(this);
-    dialog.m_nCount = m_app.m_nSampleCount;
+    dialog.m_nCount = m_run.SampleCount();
     if (dialog.exec() != QDialog::Accepted)
         return;
 
-    m_app.m_nSampleCount = dialog.m_nCount;
-    m_stcSampleCount->setText(QString::number(m_app.m_nSampleCount));
-
-    ProfileFile ini(m_app.m_strIniPath);
-    if (ini.Read(Keys::kIsLock) == 0)
-        ini.WriteInt(Keys::kSampleCount.section, Keys::kSampleCount.key, m_app.m_nSampleCount);
+    m_run.SetSampleCount(dialog.m_nCount);
+    m_session.sampleCount = m_run.SampleCount();
+    if (m_settings.Read(Keys::kIsLock) == 0)
+        m_settings.Write(Keys::kSampleCount, m_run.SampleCount());
     update();
 }
 
@@ -322,68 +314,35 @@ void CVelmoraDlg::OnColorButtonDown(int id)
 
 void CVelmoraDlg::OnSerialData(CSerialPort *port, RxBuffer *rx)
 {
-    m_btnStatus->SetState(kLampHalf);
-    m_btnStatus->SetState(kLampDark);
-    ScanHeldBytes(*rx, [this](const FrameEvent &event) { OnFrame(event); });
-    port->SetReadPermission();
+    m_run.DecodeBatch(*port, *rx);
 }
 
-void CVelmoraDlg::OnFrame(const FrameEvent &event)
+void CVelmoraDlg::PaintReading()
 {
-    const QString zeroText = QLatin1StringView(kZeroDisplayText);
-    const auto mode = ModeFromInt(m_nSelMode);
-    switch (event.kind) {
-    case FrameEvent::Kind::Reading:
-        m_dDegrees = ReadingDegrees(event.reading);
-        m_dReading = *m_dDegrees;
-        m_ctlReading->SetDisplayText(event.DisplayText());
-        if (mode != MeasurementMode::OpticalRotation) {
-            m_dReading = ConvertReading(mode, m_dReading, CurrentModeConstants());
-            m_ctlConverted->SetDisplayText(FormatConvertedValue(mode, m_dReading));
-        }
-        break;
-    case FrameEvent::Kind::ZeroReading:
-        m_ctlReading->SetDisplayText(zeroText);
-        m_dReading = 0.0;
-        m_dDegrees.reset();
-        if (mode != MeasurementMode::OpticalRotation)
-            m_ctlConverted->SetDisplayText(zeroText);
-        break;
-    case FrameEvent::Kind::Zero:
-        m_ctlReading->SetDisplayText(zeroText);
-        m_ctlConverted->SetDisplayText(zeroText);
-        m_dReading = 0.0;
-        m_dDegrees.reset();
-        break;
-    case FrameEvent::Kind::Status:
-        m_btnStatus->SetState(kLampLit);
-        break;
-    }
+    m_ctlReading->SetDisplayText(m_run.ReadingText());
+    m_ctlConverted->SetDisplayText(m_run.ConvertedText());
 }
 
 void CVelmoraDlg::LoadModeSettings()
 {
-    const ProfileFile ini(m_app.m_strIniPath);
-    // A text without a leading number keeps the default.
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeA)))
-        m_a = *value;
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeLenC)))
-        m_lenC = *value;
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeC)))
-        m_C = *value;
-    if (const auto value = ParseModeConstant(ini.Read(Keys::kModeLena)))
-        m_lena = *value;
-    m_nSelMode = Keys::ValidSelMode(ini.Read(Keys::kSelMode));
-    ApplyMeasurementMode(m_nSelMode);
+    // A text without a usable number keeps the default.
+    ModeConstants constants;
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeA)))
+        constants.a = *value;
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeLenC)))
+        constants.lenC = *value;
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeC)))
+        constants.C = *value;
+    if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeLena)))
+        constants.lena = *value;
+    m_run.ApplyMode(ModeFromInt(m_settings.Read(Keys::kSelMode)), constants);
 }
 
-void CVelmoraDlg::ApplyMeasurementMode(int mode)
+void CVelmoraDlg::ApplyMeasurementMode()
 {
-    mode = Keys::ValidSelMode(mode);
+    const int mode = static_cast<int>(m_run.Mode());
     const QString title = LoadString(StringId::ModeTitleBase + mode);
     const QString numberTitle = LoadString(StringId::SampleNumberColumn);
-
-    OnDeleteButton();
 
     m_list->setColumnCount(0);
     const std::array<std::pair<QString, int>, 4> columns { {
@@ -407,67 +366,44 @@ void CVelmoraDlg::ApplyMeasurementMode(int mode)
     m_stcDate->setText(
         QString::asprintf("%04d-%02d-%02d", today.year(), today.month(), today.day()));
 
-    const bool converted = mode != int(MeasurementMode::OpticalRotation);
+    const bool converted = m_run.Mode() != MeasurementMode::OpticalRotation;
     if (converted)
         m_stcModeName->setText(title + u':');
     m_stcModeName->setVisible(converted);
     m_ctlConverted->setVisible(converted);
-    ConvertCurrentReading(mode);
 
     update();
-}
-
-// The reading held in the unit of the previous mode would otherwise be entered by the next
-// Confirm under the new mode's title.
-void CVelmoraDlg::ConvertCurrentReading(int mode)
-{
-    const MeasurementMode measurement = ModeFromInt(mode);
-    if (!m_dDegrees) {
-        m_dReading = 0.0;
-        return;
-    }
-    m_dReading = ConvertReading(measurement, *m_dDegrees, CurrentModeConstants());
-    if (measurement != MeasurementMode::OpticalRotation)
-        m_ctlConverted->SetDisplayText(FormatConvertedValue(measurement, m_dReading));
 }
 
 void CVelmoraDlg::OnModeButton()
 {
     CModeSelectDlg dialog(this);
-    dialog.SetChoice(CurrentModeConstants(), m_nSelMode);
+    dialog.SetChoice(m_run.Constants(), static_cast<int>(m_run.Mode()));
     if (dialog.exec() != QDialog::Accepted)
         return;
 
-    ProfileFile ini(m_app.m_strIniPath);
-    ModeConstants constants = CurrentModeConstants();
-    dialog.StoreChoice(ini, constants);
-    m_a = constants.a;
-    m_lenC = constants.lenC;
-    m_C = constants.C;
-    m_lena = constants.lena;
-    m_nSelMode = Keys::ValidSelMode(dialog.m_nSelMode);
-    ApplyMeasurementMode(m_nSelMode);
+    const ModeChoice choice = dialog.Choice();
+    PersistModeChoice(choice);
+    m_run.ApplyMode(ModeFromInt(choice.mode), choice.constants);
+}
+
+void CVelmoraDlg::PersistModeChoice(const ModeChoice &choice)
+{
+    // The texts as typed, also those without a number, then the mode index as checked.
+    m_settings.Write({ { Keys::kModeA, choice.a },
+                       { Keys::kModeLenC, choice.lenC },
+                       { Keys::kModeC, choice.C },
+                       { Keys::kModeLena, choice.lena },
+                       { Keys::kSelMode, choice.mode } });
 }
 
 ReportContent CVelmoraDlg::CollectReportContent() const
 {
-    ReportContent content;
-    content.mode = ModeFromInt(m_nSelMode);
-    content.unit = m_app.m_strUnit;
-    content.sampleName = m_app.m_strSampleName;
-    content.batchNo = m_app.m_strBatchNo;
-    content.inspector = m_app.m_strInspector;
-    const auto cellText = [this](int row, int column) {
-        const QTableWidgetItem *item = m_list->item(row, column);
-        return item ? item->text() : QString();
-    };
-    const int rows = m_list->rowCount();
-    for (int row = 0; row < rows; ++row)
-        content.values << cellText(row, ColumnValue);
-    if (rows > 0) {
-        content.mean = cellText(rows - 1, ColumnMean);
-        content.deviation = cellText(rows - 1, ColumnDeviation);
-    }
+    ReportContent content = m_run.Report();
+    content.unit = m_session.unit;
+    content.sampleName = m_session.sampleName;
+    content.batchNo = m_session.batchNo;
+    content.inspector = m_session.inspector;
     return content;
 }
 
@@ -476,16 +412,16 @@ void CVelmoraDlg::OnSaveButton()
     const QString path = AskReportFilePath(this);
     if (path.isEmpty())
         return;
-    SaveTextReport(this, path, CollectReportContent(), ProfileFile(m_app.m_strIniPath));
+    SaveTextReport(this, path, CollectReportContent(), m_settings);
 }
 
 void CVelmoraDlg::OnPrintButton()
 {
     PrintJob::Start(
-        this, [this] { return CollectReportContent(); }, m_app.m_strIniPath);
+        this, [this] { return CollectReportContent(); }, ReadReportTitle(m_settings, QString()));
 }
 
 void CVelmoraDlg::OnHelpButton()
 {
-    LaunchHelp(this, m_app.ProgramDir(), ProfileFile(m_app.m_strIniPath));
+    LaunchHelp(this, m_session.programDir, m_settings);
 }

@@ -1,16 +1,15 @@
 #pragma once
 
 #include "core/link/RxBuffer.h"
-#include "core/measure/Conversions.h"
+#include "core/measure/MeasurementRun.h"
 #include "core/report/ReportContent.h"
+#include "core/settings/Session.h"
 #include "core/settings/SettingsKeys.h"
 #include "ui/dialogs/TemplateDialog.h"
 
 #include <QIcon>
 
-#include <array>
 #include <memory>
-#include <optional>
 
 class CColorButton;
 class CHotTrackButton;
@@ -18,16 +17,16 @@ class CLedDigitDisplay;
 class CSerialPort;
 class CStateImageButton;
 class CStyledLabel;
-class CVelmoraApp;
 class QLabel;
 class QPushButton;
 class QTableWidget;
-struct FrameEvent;
+class Settings;
+struct ModeChoice;
 
 // The main window: login information, the live reading on two digit displays, the status lamp,
-// the result table of the current run and every command button. It owns the serial channel.
-// Members carry the names the other parts of the program use; they are public so that the
-// report code and the tests reach them the same way.
+// the result table of the current run and every command button. It owns the serial channel and
+// the run; it forwards every input to the run and paints what the run signals. Members are
+// public so that the tests reach them by the names the other parts of the program use.
 class CVelmoraDlg : public TemplateDialog
 {
     Q_OBJECT
@@ -58,7 +57,8 @@ public:
 
     enum ResultColumn { ColumnNumber = 0, ColumnValue = 1, ColumnMean = 2, ColumnDeviation = 3 };
 
-    explicit CVelmoraDlg(CVelmoraApp &app, QWidget *parent = nullptr);
+    // The session of the start-up; the settings stay the start-up's and outlive the window.
+    CVelmoraDlg(Session session, Settings &settings, QWidget *parent = nullptr);
     ~CVelmoraDlg() override;
 
     // Confirm ("确认", the Enter key): the current reading becomes the next row of the table.
@@ -67,10 +67,11 @@ public:
     void OnSampleButton();
     // Press of the left mouse button on a colour button: the instrument command of that button.
     void OnColorButtonDown(int id);
-    // A burst from the receive thread: decode the held frames, then give the read permission back.
+    // A burst from the receive thread: the run decodes the held frames, then gives the read
+    // permission back.
     void OnSerialData(CSerialPort *port, RxBuffer *rx);
     void OnAboutBox();
-    // The mode dialog; on OK the choice is stored, persisted and applied.
+    // The mode dialog; on OK the choice is persisted and applied to the run.
     void OnModeButton();
     // The text report of the current run, to a file the user chooses.
     void OnSaveButton();
@@ -80,25 +81,14 @@ public:
     void OnHelpButton();
 
     void LoadModeSettings();
-    void ApplyMeasurementMode(int mode);
 
-    ModeConstants CurrentModeConstants() const { return { m_a, m_lenC, m_C, m_lena }; }
-    CVelmoraApp &App() const { return m_app; }
+    const Session &GetSession() const { return m_session; }
 
     // Enter and the dialog's own OK lead to Confirm; the window never closes with OK.
     void accept() override;
 
-    double m_dReading = 0.0;
-    // The instrument's last reading in degrees as received, from which a new mode or new
-    // constants convert m_dReading again; empty before the first reading and after a zero.
-    std::optional<double> m_dDegrees;
-    std::array<float, SettingsKeys::kSampleStoreSize> m_fSamples {};
-    // The mode constants start at their defaults, which a settings text without a number keeps.
-    float m_lenC = 2.0f;
-    float m_a = 1.0f;
-    float m_lena = 2.0f;
-    float m_C = 1.0f;
-    int m_nSelMode = 0;
+    // Reading, mode and constants, sampling count and the confirmed values.
+    MeasurementRun m_run;
     std::unique_ptr<CSerialPort> m_pSerialPort;
     CStyledLabel *m_stcInspector = nullptr;
     CStyledLabel *m_stcBatchNo = nullptr;
@@ -129,11 +119,18 @@ private:
     void AddAboutMenuItem();
     void StyleLabel(CStyledLabel *label, const QString &face, bool italic);
     void OpenSerialPort();
-    void OnFrame(const FrameEvent &event);
+    // The window's side of applying a mode: columns, date, caption, converted display.
+    void ApplyMeasurementMode();
+    void PaintReading();
+    void PaintRow(int row);
+    void PaintCompletion();
+    void PaintCleared();
     void SetResultText(int row, int column, const QString &text);
-    void ConvertCurrentReading(int mode);
+    // The only place that writes the mode choice to the settings file.
+    void PersistModeChoice(const ModeChoice &choice);
     // What a report shows of the run and the login; title and date are the report's own.
     ReportContent CollectReportContent() const;
 
-    CVelmoraApp &m_app;
+    Session m_session;
+    Settings &m_settings;
 };

@@ -1,0 +1,228 @@
+#include "core/link/LinkMonitor.h"
+
+#include "core/link/CSerialPort.h"
+#include "core/link/FrameScanner.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// A tolerance beyond this is no tolerance: the setting was mistyped.
+constexpr double kLargestTolerance = 10.0;
+constexpr int kLongestStableSeconds = 60;
+
+} // namespace
+
+LinkMonitor::Options LinkMonitor::Options::FromSettings(const QString &tolerance, int seconds)
+{
+    Options options;
+    bool ok = false;
+    const double value = tolerance.trimmed().toDouble(&ok);
+    if (ok && value >= 0 && value <= kLargestTolerance)
+        options.stableTolerance = value;
+    if (seconds >= 1 && seconds <= kLongestStableSeconds)
+        options.stableSeconds = seconds;
+    return options;
+}
+
+LinkMonitor::LinkMonitor(QObject *parent)
+    : LinkMonitor(Options(), parent)
+{ }
+
+LinkMonitor::LinkMonitor(const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_stability(options.stableTolerance, qint64(options.stableSeconds) * 1000)
+{
+    m_clock.start();
+    // Precise: each fires once, when due, where a coarse timer wakes the thread up to three times.
+    m_silence.setTimerType(Qt::PreciseTimer);
+    m_stableDue.setTimerType(Qt::PreciseTimer);
+    m_silence.setSingleShot(true);
+    connect(&m_silence, &QTimer::timeout, this, &LinkMonitor::OnSilenceDue);
+    m_stableDue.setSingleShot(true);
+    connect(&m_stableDue, &QTimer::timeout, this, &LinkMonitor::UpdateStability);
+}
+
+void LinkMonitor::Watch(const CSerialPort &port)
+{
+    connect(&port, &CSerialPort::opened, this, &LinkMonitor::OnOpened);
+    connect(&port, &CSerialPort::openFailed, this, &LinkMonitor::OnOpenFailed);
+    connect(&port, &CSerialPort::linkLost, this, &LinkMonitor::OnLinkLost);
+    connect(&port, &CSerialPort::reconnecting, this, &LinkMonitor::OnReconnecting);
+}
+
+void LinkMonitor::OnOpened(const QString &device)
+{
+    m_strDevice = device;
+    m_strReason.clear();
+    m_nAttempt = 0;
+    m_lastFrameMs = m_clock.elapsed();
+    m_silence.start(m_options.silentMs);
+    SetState(State::Connected);
+}
+
+void LinkMonitor::OnOpenFailed(const PortError &error)
+{
+    m_strDevice = error.device;
+    m_strReason = error.Text();
+    SetState(State::NotConnected);
+}
+
+void LinkMonitor::OnLinkLost(const QString &reason)
+{
+    m_strReason = reason;
+    SetState(State::Lost);
+}
+
+void LinkMonitor::OnReconnecting(int attempt)
+{
+    m_nAttempt = attempt;
+    SetState(State::Reconnecting);
+}
+
+void LinkMonitor::NoteFrame(const FrameEvent &event)
+{
+    // What a lost link still delivers was received before the loss: no sign of life.
+    if (!IsLive())
+        return;
+    const qint64 now = m_clock.elapsed();
+    m_lastFrameMs = now;
+    if (!m_silence.isActive())
+        m_silence.start(m_options.silentMs);
+    if (m_state == State::Silent)
+        SetState(State::Connected);
+
+    if (event.kind == FrameEvent::Kind::Status)
+        return;
+    const double degrees = event.kind == FrameEvent::Kind::Reading ? event.reading * 0.001 : 0.0;
+    m_lastReadingMs = now;
+    m_stability.Add(now, degrees);
+    UpdateStability();
+}
+
+qint64 LinkMonitor::ReadingAgeMs() const
+{
+    return m_lastReadingMs < 0 ? -1 : m_clock.elapsed() - m_lastReadingMs;
+}
+
+void LinkMonitor::SetState(State state)
+{
+    m_state = state;
+    if (!IsLive())
+        m_silence.stop();
+    // A reading from before a gap proves nothing about the ones after it.
+    if (state != State::Connected)
+        m_stability.Clear();
+    UpdateStability();
+    emit changed();
+}
+
+void LinkMonitor::OnSilenceDue()
+{
+    if (m_state != State::Connected)
+        return;
+    // Pushed on here, not at every frame: a steady stream costs one wake-up per period.
+    const qint64 quiet = m_clock.elapsed() - m_lastFrameMs;
+    if (quiet < m_options.silentMs)
+        return m_silence.start(int(m_options.silentMs - quiet));
+    SetState(State::Silent);
+}
+
+void LinkMonitor::UpdateStability()
+{
+    const qint64 now = m_clock.elapsed();
+    const bool counts = m_state == State::Connected && m_stability.HasReading();
+    const bool stable = counts && m_stability.IsStable(now);
+    if (counts && !stable) {
+        const int wait =
+            int(std::min<qint64>(m_stability.StableFrom() - now, std::numeric_limits<int>::max()));
+        if (!m_stableDue.isActive() || m_stableDue.remainingTime() > wait)
+            m_stableDue.start(wait);
+    } else {
+        m_stableDue.stop();
+    }
+    if (stable == m_bStable && counts == m_bStabilityShown)
+        return;
+    m_bStable = stable;
+    m_bStabilityShown = counts;
+    emit changed();
+}
+
+QString LinkMonitor::StateText() const
+{
+    switch (m_state) {
+    case State::NotConnected:
+        return tr("未连接");
+    case State::Connected:
+        return tr("已连接");
+    case State::Silent:
+        return tr("无数据");
+    case State::Lost:
+        return tr("连接中断");
+    case State::Reconnecting:
+        return tr("正在重连");
+    }
+    return {};
+}
+
+QString LinkMonitor::DetailText() const
+{
+    switch (m_state) {
+    case State::NotConnected:
+        return m_strReason;
+    case State::Connected:
+        return m_strDevice;
+    case State::Silent:
+        return tr("%1 秒无有效数据").arg(m_options.silentMs / 1000);
+    case State::Lost:
+        return m_strReason.isEmpty() ? m_strDevice : tr("%1：%2").arg(m_strDevice, m_strReason);
+    case State::Reconnecting:
+        return tr("%1：第 %2 次重连").arg(m_strDevice).arg(m_nAttempt);
+    }
+    return {};
+}
+
+QString LinkMonitor::StabilityText() const
+{
+    if (m_state != State::Connected || !m_stability.HasReading())
+        return {};
+    return m_bStable ? tr("读数稳定") : tr("读数未稳定");
+}
+
+QString LinkMonitor::AgeText() const
+{
+    const qint64 age = ReadingAgeMs();
+    return age < 0 ? QString() : tr("读数 %1 秒前").arg(age / 1000);
+}
+
+LinkMonitor::Tone LinkMonitor::StateTone() const
+{
+    switch (m_state) {
+    case State::Connected:
+        return Tone::Good;
+    case State::Silent:
+    case State::Reconnecting:
+        return Tone::Caution;
+    case State::NotConnected:
+    case State::Lost:
+        break;
+    }
+    return Tone::Fault;
+}
+
+QString LinkMonitor::ConfirmRefusal() const
+{
+    switch (m_state) {
+    case State::Connected:
+    case State::Silent:
+        return {};
+    case State::NotConnected:
+        return tr("未连接仪器，读数未录入");
+    case State::Lost:
+    case State::Reconnecting:
+        break;
+    }
+    return tr("连接中断，读数未录入");
+}

@@ -1,0 +1,157 @@
+#include "core/measure/MeasurementRun.h"
+
+#include "core/link/CSerialPort.h"
+#include "core/measure/RunStatistics.h"
+
+#include <algorithm>
+#include <vector>
+
+MeasurementRun::MeasurementRun(QObject *parent)
+    : QObject(parent)
+    , m_readingText(QLatin1StringView(kZeroDisplayText))
+    , m_convertedText(m_readingText)
+{ }
+
+void MeasurementRun::DecodeBatch(RxBuffer &rx, const std::function<void()> &handBack)
+{
+    // The lamp flickers once per batch; only a status frame of this batch leaves it lit.
+    SetLamp(LampHalf);
+    SetLamp(LampDark);
+    ScanHeldBytes(rx, [this](const FrameEvent &event) { OnFrame(event); });
+    handBack();
+}
+
+void MeasurementRun::DecodeBatch(CSerialPort &port, RxBuffer &rx)
+{
+    DecodeBatch(rx, [&port] { port.SetReadPermission(); });
+}
+
+void MeasurementRun::OnFrame(const FrameEvent &event)
+{
+    switch (event.kind) {
+    case FrameEvent::Kind::Reading:
+        OnReading(event.reading);
+        break;
+    case FrameEvent::Kind::ZeroReading:
+        OnZeroReading();
+        break;
+    case FrameEvent::Kind::Zero:
+        OnZero();
+        break;
+    case FrameEvent::Kind::Status:
+        OnStatus();
+        break;
+    }
+}
+
+void MeasurementRun::OnReading(long thousandths)
+{
+    m_dDegrees = ReadingDegrees(thousandths);
+    m_readingText = FormatReadingText(thousandths);
+    ConvertHeldReading();
+    emit readingChanged();
+}
+
+void MeasurementRun::OnZeroReading()
+{
+    m_dDegrees.reset();
+    m_readingText = QLatin1StringView(kZeroDisplayText);
+    ConvertHeldReading();
+    emit readingChanged();
+}
+
+void MeasurementRun::OnZero()
+{
+    m_dDegrees.reset();
+    m_dReading = 0.0;
+    m_readingText = QLatin1StringView(kZeroDisplayText);
+    m_convertedText = m_readingText;
+    emit readingChanged();
+}
+
+void MeasurementRun::OnStatus()
+{
+    SetLamp(LampLit);
+}
+
+// The converted display and the value Confirm enters always come from the same held reading,
+// so a new mode or new constants can never leave one of them stale.
+void MeasurementRun::ConvertHeldReading()
+{
+    m_dReading = m_dDegrees ? ConvertReading(m_mode, *m_dDegrees, m_constants) : 0.0;
+    if (m_mode == MeasurementMode::OpticalRotation)
+        return;
+    m_convertedText = m_dDegrees ? FormatConvertedValue(m_mode, m_dReading)
+                                 : QString(QLatin1StringView(kZeroDisplayText));
+}
+
+bool MeasurementRun::Confirm()
+{
+    if (m_bComplete)
+        return false;
+    const int row = RowCount();
+    m_values.append(m_dReading);
+    m_valueTexts.append(FormatRunValue(m_dReading));
+    emit rowAdded(row);
+
+    // The count is bounded by the store, so a run never holds more than the store.
+    if (row + 1 < m_nSampleCount)
+        return true;
+
+    // The statistics are taken over the values in single precision, as the instrument's
+    // software always has.
+    std::vector<float> samples(m_values.size());
+    std::transform(m_values.cbegin(), m_values.cend(), samples.begin(),
+                   [](double value) { return static_cast<float>(value); });
+    const RunStatistics statistics = ComputeRunStatistics(samples);
+    m_meanText = FormatRunValue(static_cast<double>(statistics.mean));
+    if (m_nSampleCount == kDeviationSampleCount)
+        m_deviationText = FormatRunValue(statistics.deviation);
+    m_bComplete = true;
+    emit runCompleted();
+    SetLamp(LampLit);
+    return true;
+}
+
+void MeasurementRun::Clear()
+{
+    m_values.clear();
+    m_valueTexts.clear();
+    m_meanText.clear();
+    m_deviationText.clear();
+    m_bComplete = false;
+    emit cleared();
+    SetLamp(LampDark);
+}
+
+void MeasurementRun::ApplyMode(MeasurementMode mode, const ModeConstants &constants)
+{
+    Clear();
+    m_mode = mode;
+    m_constants = constants;
+    ConvertHeldReading();
+    emit modeApplied();
+    emit readingChanged();
+}
+
+void MeasurementRun::SetSampleCount(int count)
+{
+    m_nSampleCount = std::clamp(count, 1, kSampleStoreSize);
+    emit sampleCountChanged(m_nSampleCount);
+}
+
+ReportContent MeasurementRun::Report() const
+{
+    ReportContent content;
+    content.mode = m_mode;
+    content.values = m_valueTexts;
+    content.mean = m_meanText;
+    content.deviation = m_deviationText;
+    return content;
+}
+
+void MeasurementRun::SetLamp(Lamp state)
+{
+    m_lamp = state;
+    emit lampChanged(state);
+}

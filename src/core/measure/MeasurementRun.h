@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/link/FrameScanner.h"
+#include "core/measure/Conversions.h"
+#include "core/report/ReportContent.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class CSerialPort;
+
+// One measurement run of the main window: the instrument's current reading, the mode with its
+// constants, the sampling count and the values confirmed so far. It holds no widget: its signals
+// tell the window what to paint. It lives on the user-interface thread.
+class MeasurementRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The values a run can hold; a larger sampling count ends the run here.
+    static constexpr int kSampleStoreSize = 256;
+    static constexpr int kDefaultSampleCount = 12;
+    // The standard deviation is given for runs of exactly this sampling count only.
+    static constexpr int kDeviationSampleCount = 6;
+
+    enum Lamp { LampDark = 0, LampHalf = 1, LampLit = 2 };
+
+    explicit MeasurementRun(QObject *parent = nullptr);
+
+    // One burst of the receive thread: every complete frame held in rx is acted on, and only
+    // then does handBack give the area back to the receive thread, which may refill it at once.
+    void DecodeBatch(RxBuffer &rx, const std::function<void()> &handBack);
+    // The same for the channel's own burst, handed back by its read permission.
+    void DecodeBatch(CSerialPort &port, RxBuffer &rx);
+    void OnFrame(const FrameEvent &event);
+    void OnReading(long thousandths);
+    void OnZeroReading(); // a reading text "A"
+    void OnZero();
+    void OnStatus();
+
+    // The current reading becomes the next value; false once the run is complete.
+    bool Confirm();
+    // No values, Confirm possible again, lamp dark.
+    void Clear();
+    // Clears the run, then converts the held reading into the new mode's quantity.
+    void ApplyMode(MeasurementMode mode, const ModeConstants &constants);
+    // Bounded to 1 .. kSampleStoreSize. It takes effect at the next Confirm; a complete run
+    // stays complete.
+    void SetSampleCount(int count);
+
+    double Reading() const { return m_dReading; } // in the unit of the mode
+    std::optional<double> Degrees() const { return m_dDegrees; }
+    const QString &ReadingText() const { return m_readingText; }
+    const QString &ConvertedText() const { return m_convertedText; }
+    MeasurementMode Mode() const { return m_mode; }
+    const ModeConstants &Constants() const { return m_constants; }
+    int SampleCount() const { return m_nSampleCount; }
+    Lamp LampState() const { return m_lamp; }
+
+    int RowCount() const { return int(m_values.size()); }
+    bool IsComplete() const { return m_bComplete; }
+    const QList<double> &Values() const { return m_values; } // exactly as confirmed
+    const QStringList &ValueTexts() const { return m_valueTexts; } // as the table shows them
+    // Empty until the run is complete; the deviation also for any count other than 6.
+    const QString &MeanText() const { return m_meanText; }
+    const QString &DeviationText() const { return m_deviationText; }
+
+    // Mode, value texts, mean and deviation; title, date and login texts are the caller's.
+    ReportContent Report() const;
+
+signals:
+    void readingChanged();
+    void rowAdded(int row);
+    void runCompleted();
+    void cleared();
+    void lampChanged(int state);
+    void modeApplied();
+    void sampleCountChanged(int count);
+
+private:
+    void SetLamp(Lamp state);
+    void ConvertHeldReading();
+
+    double m_dReading = 0.0;
+    // The last reading in degrees, from which a new mode converts m_dReading again; empty
+    // before the first reading and after a zero.
+    std::optional<double> m_dDegrees;
+    QString m_readingText;
+    QString m_convertedText;
+    MeasurementMode m_mode = MeasurementMode::OpticalRotation;
+    ModeConstants m_constants;
+    int m_nSampleCount = kDefaultSampleCount;
+    Lamp m_lamp = LampDark;
+    QList<double> m_values;
+    QStringList m_valueTexts;
+    QString m_meanText;
+    QString m_deviationText;
+    bool m_bComplete = false;
+};

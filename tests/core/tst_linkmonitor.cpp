@@ -1,0 +1,160 @@
+#include "PtyPair.h"
+#include "core/link/CSerialPort.h"
+#include "core/link/Frame.h"
+#include "core/link/FrameScanner.h"
+#include "core/link/LinkMonitor.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+using State = LinkMonitor::State;
+
+namespace {
+
+QByteArray ReadingFrame(int r)
+{
+    const QByteArray text = QByteArray::number(r);
+    QByteArray frame = "\x02"_ba + char(text.size() + 1) + char(1) + text;
+    char check = 0;
+    for (const char c : frame)
+        check ^= c;
+    return frame + check + '\x03';
+}
+
+} // namespace
+
+class tst_LinkMonitor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stability_data();
+    void stability();
+    void silenceAndStability();
+    void unplugAndReplug_data();
+    void unplugAndReplug();
+};
+
+void tst_LinkMonitor::stability_data()
+{
+    QTest::addColumn<QString>("readings"); // "ms:degrees ..."
+    QTest::addColumn<qint64>("stableFrom"); // tolerance 0.002 degrees, window 3000 ms
+
+    QTest::newRow("one reading: after a whole window") << u"0:12.345"_s << qint64(3000);
+    QTest::newRow("repeats keep the moment") << u"0:1 1000:1 2900:1"_s << qint64(3000);
+    QTest::newRow("within the tolerance, its edge included")
+        << u"0:12.345 500:12.346 1000:12.344"_s << qint64(3000);
+    QTest::newRow("a jump starts the window again")
+        << u"0:1 1000:1.01 1500:1.011"_s << qint64(4000);
+    QTest::newRow("back near an older value, the jump still counts")
+        << u"0:1 1000:1.01 2000:1.001"_s << qint64(5000);
+    QTest::newRow("a jump long gone is forgotten") << u"0:5 4000:1 8000:1.001"_s << qint64(7000);
+}
+
+void tst_LinkMonitor::stability()
+{
+    QFETCH(QString, readings);
+    QFETCH(qint64, stableFrom);
+    ReadingStability stability(0.002, 3000);
+    for (const QString &reading : readings.split(u' ')) {
+        const QStringList parts = reading.split(u':');
+        stability.Add(parts[0].toLongLong(), parts[1].toDouble());
+    }
+    QCOMPARE(stability.StableFrom(), stableFrom);
+    QVERIFY(!stability.IsStable(stableFrom - 1));
+    QVERIFY(stability.IsStable(stableFrom));
+    stability.Clear();
+    QVERIFY(!stability.IsStable(stableFrom));
+}
+
+// No frame after the first: the reading turns stable and the link silent on their own timers,
+// and each change reaches the window.
+void tst_LinkMonitor::silenceAndStability()
+{
+    LinkMonitor monitor({ 0.002, 1, 1500 });
+    QStringList heard; // what a window repainting on changed() shows
+    connect(&monitor, &LinkMonitor::changed, this,
+            [&] { heard << monitor.StateText() + u'|' + monitor.StabilityText(); });
+    QVERIFY(!monitor.ConfirmRefusal().isEmpty());
+    monitor.OnOpened(u"/dev/ttyUSB0"_s);
+    QCOMPARE(heard, QStringList { u"已连接|"_s });
+    QVERIFY(monitor.ConfirmRefusal().isEmpty());
+    QCOMPARE(monitor.ReadingAgeMs(), qint64(-1));
+
+    monitor.NoteFrame({ FrameEvent::Kind::Reading, 12345, {} });
+    QCOMPARE(heard.last(), u"已连接|读数未稳定"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(heard.last(), u"已连接|读数稳定"_s, 1400);
+    monitor.NoteFrame({ FrameEvent::Kind::Reading, 12345, {} }); // the silence starts again
+    QTRY_COMPARE_WITH_TIMEOUT(heard.last(), u"无数据|"_s, 2000);
+    QVERIFY(monitor.IsLive()); // a quiet instrument is still this one
+    QVERIFY(monitor.ReadingAgeMs() >= 1500);
+
+    monitor.NoteFrame({ FrameEvent::Kind::Status, 0, {} });
+    QCOMPARE(monitor.CurrentState(), State::Connected);
+    QVERIFY(!monitor.IsStable()); // the reading before the silence proves nothing
+}
+
+void tst_LinkMonitor::unplugAndReplug_data()
+{
+    QTest::addColumn<QByteArray>("held"); // bytes the channel holds when the line goes
+    QTest::newRow("idle line") << QByteArray();
+    QTest::newRow("half a frame held") << ReadingFrame(4).left(5);
+}
+
+// Unplug: the instrument's side of the terminal closes. Replug: a new terminal behind the same
+// link, as a USB adapter that comes back under the same name.
+void tst_LinkMonitor::unplugAndReplug()
+{
+    QFETCH(QByteArray, held);
+    QTemporaryDir dir;
+    const QString link = dir.filePath(u"ttyVELMORA"_s);
+    auto pty = std::make_unique<PtyPair>();
+    QVERIFY(QFile::link(pty->SlavePath(), link));
+
+    CSerialPort port;
+    port.Configure(link, 9600, 8, 0, 1);
+    port.SetReconnectInterval(200);
+    LinkMonitor monitor;
+    monitor.Watch(port);
+    std::vector<long> readings;
+    int bursts = 0;
+    connect(&port, &CSerialPort::serialData, &port, [&](CSerialPort *from, RxBuffer *rx) {
+        ++bursts;
+        ScanHeldBytes(*rx, [&](const FrameEvent &event) {
+            readings.push_back(event.reading);
+            monitor.NoteFrame(event);
+        });
+        from->SetReadPermission();
+    });
+
+    QVERIFY(port.Open());
+    QCOMPARE(monitor.CurrentState(), State::Connected);
+    QCOMPARE(monitor.DetailText(), link);
+    pty->Send(ReadingFrame(1) + ReadingFrame(2) + ReadingFrame(3) + held);
+    QTRY_COMPARE(bursts, 1);
+    QTRY_COMPARE(readings, (std::vector<long> { 1, 2, 3 }));
+
+    pty.reset();
+    QFile::remove(link); // as the device's name goes with it; the number may be reused at once
+    QTRY_COMPARE_WITH_TIMEOUT(monitor.CurrentState(), State::Lost, 1000);
+    QVERIFY(!monitor.IsLive());
+    QVERIFY(!monitor.ConfirmRefusal().isEmpty());
+    QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
+    QTRY_COMPARE(monitor.CurrentState(), State::Reconnecting);
+    QCOMPARE(monitor.StateTone(), LinkMonitor::Tone::Caution);
+
+    pty = std::make_unique<PtyPair>();
+    QVERIFY(QFile::link(pty->SlavePath(), link));
+    QTRY_COMPARE_WITH_TIMEOUT(monitor.CurrentState(), State::Connected, 2000);
+    pty->Send(ReadingFrame(5) + ReadingFrame(6));
+    QTRY_COMPARE(readings, (std::vector<long> { 1, 2, 3, 5, 6 }));
+    QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), 5);
+    QTRY_COMPARE(pty->Received(), "\x02\x01\x02\x01\x03"_ba);
+}
+
+QTEST_GUILESS_MAIN(tst_LinkMonitor)
+#include "tst_linkmonitor.moc"

@@ -1,0 +1,137 @@
+#include "core/measure/MeasurementRun.h"
+#include "core/measure/RunStatistics.h"
+
+#include <QTest>
+
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One step of a row's script: n=<count>, r<thousandths>, A (reading text "A"), Z (zero frame),
+// ok[*<times>] (Confirm), del, m<mode>[:a,lenC,C,lena] (the mode dialog's OK).
+void Play(MeasurementRun &run, const QString &step)
+{
+    if (step.startsWith(u"n="))
+        run.SetSampleCount(step.mid(2).toInt());
+    else if (step.startsWith(u'r'))
+        run.OnReading(step.mid(1).toLong());
+    else if (step == u"A")
+        run.OnZeroReading();
+    else if (step == u"Z")
+        run.OnZero();
+    else if (step.startsWith(u"ok")) {
+        for (int i = qMax(1, step.section(u'*', 1).toInt()); i > 0; --i)
+            run.Confirm();
+    } else if (step == u"del")
+        run.Clear();
+    else if (step.startsWith(u'm')) {
+        ModeConstants c = run.Constants();
+        if (const QStringList v = step.section(u':', 1).split(u','); v.size() == 4)
+            c = { v[0].toFloat(), v[1].toFloat(), v[2].toFloat(), v[3].toFloat() };
+        run.ApplyMode(ModeFromInt(step.section(u':', 0, 0).mid(1).toInt()), c);
+    } else
+        QFAIL(qPrintable(u"unknown step "_s + step));
+}
+
+} // namespace
+
+class tst_MeasurementRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void run_data();
+    void run();
+    void batchIsDecodedBeforeTheAreaIsHandedBack();
+};
+
+void tst_MeasurementRun::run_data()
+{
+    QTest::addColumn<QString>("steps");
+    // reading display|converted display|rows|last value|mean|deviation|lamp
+    QTest::addColumn<QString>("state");
+
+    QTest::newRow("nothing received: Confirm enters 0.000")
+        << u"ok"_s << u" 00.000| 00.000|1|0.000|||0"_s;
+    QTest::newRow("sugar degree, the display truncated")
+        << u"m1 r12345 ok"_s << u"+12.345|+35.652|1|35.652|||0"_s;
+    QTest::newRow("zero frame clears both")
+        << u"m1 r12345 Z ok"_s << u" 00.000| 00.000|1|0.000|||0"_s;
+    QTest::newRow("A in mode 0, back to sugar degree: display and Confirm agree")
+        << u"m1 r12345 m0 A m1 ok"_s << u" 00.000| 00.000|1|0.000|||0"_s;
+    QTest::newRow("a new tube length converts the held reading again")
+        << u"m2 r500 m2:1,1,1,2 ok"_s << u"+00.500| 50.000|1|50.000|||0"_s;
+    QTest::newRow("specific rotation back to optical rotation")
+        << u"m3 r-2000 m0 ok"_s << u"-02.000|-100.00|1|-2.000|||0"_s;
+    QTest::newRow("stored mode 7 is optical rotation")
+        << u"m7 r12345 ok"_s << u"+12.345| 00.000|1|12.345|||0"_s;
+    QTest::newRow("a zero divisor shows no inf")
+        << u"n=1 m3:1,2,0,2 r-1 ok"_s << u"-00.001|---.---|1|--.---|--.---||2"_s;
+    QTest::newRow("applying the same mode again starts a new run")
+        << u"n=2 r1000 ok ok m0 ok"_s << u"+01.000| 00.000|1|1.000|||0"_s;
+    QTest::newRow("1 to 6: mean and deviation, no row beyond")
+        << u"n=6 r1000 ok r2000 ok r3000 ok r4000 ok r5000 ok r6000 ok ok"_s
+        << u"+06.000| 00.000|6|6.000|3.500|1.871|2"_s;
+    QTest::newRow("count 12: no deviation")
+        << u"r-1000 ok*12"_s << u"-01.000| 00.000|12|-1.000|-1.000||2"_s;
+    QTest::newRow("count 1000 ends at the 256-value store")
+        << u"n=1000 ok*300"_s << u" 00.000| 00.000|256|0.000|0.000||2"_s;
+    QTest::newRow("count lowered below the rows: the next Confirm ends over all")
+        << u"r1000 ok*5 n=3 r4000 ok"_s << u"+04.000| 00.000|6|4.000|1.500||2"_s;
+    QTest::newRow("count raised after the end: still complete")
+        << u"n=1 ok n=12 ok"_s << u" 00.000| 00.000|1|0.000|0.000||2"_s;
+    QTest::newRow("delete empties the run and reopens it")
+        << u"n=2 ok ok del ok"_s << u" 00.000| 00.000|1|0.000|||0"_s;
+}
+
+void tst_MeasurementRun::run()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, state);
+
+    MeasurementRun run;
+    for (const QString &step : steps.split(u' '))
+        Play(run, step);
+
+    QStringList now { run.ReadingText(), run.ConvertedText(), QString::number(run.RowCount()) };
+    now << run.ValueTexts().value(run.RowCount() - 1) << run.MeanText() << run.DeviationText()
+        << QString::number(run.LampState());
+    QCOMPARE(now.join(u'|'), state);
+    QCOMPARE(run.IsComplete(), !run.MeanText().isEmpty());
+    // The values are kept exactly; the texts are those of the table and of the reports.
+    for (int row = 0; row < run.RowCount(); ++row)
+        QCOMPARE(FormatRunValue(run.Values().at(row)), run.ValueTexts().at(row));
+    const ReportContent report = run.Report();
+    QCOMPARE(QStringList(report.values) << report.mean << report.deviation,
+             QStringList(run.ValueTexts()) << run.MeanText() << run.DeviationText());
+}
+
+// The receive thread refills the area as soon as it has it back: a run that handed it back
+// before decoding would act on the new bytes instead of the held ones.
+void tst_MeasurementRun::batchIsDecodedBeforeTheAreaIsHandedBack()
+{
+    RxBuffer rx;
+    const auto fill = [&rx](const QByteArray &bytes) {
+        std::memcpy(rx.data.data(), bytes.data(), bytes.size());
+        rx.nStart = 0;
+        rx.nCount = int(bytes.size());
+    };
+    fill(QByteArray("\x02\x07\x01+12345\x1E\x03\x02\x01\x07\x04\x03", 16));
+    const QByteArray refill("\x02\x07\x01+99999\x16\x03", 11);
+    MeasurementRun run;
+    run.DecodeBatch(rx, [&] { fill(refill); });
+    QCOMPARE(run.ReadingText(), u"+12.345"_s);
+    QCOMPARE(rx.nCount, int(refill.size()));
+    // The status frame behind the reading lit the lamp; the next batch darkens it.
+    QCOMPARE(run.LampState(), MeasurementRun::LampLit);
+
+    run.DecodeBatch(rx, [] {});
+    QCOMPARE(run.ReadingText(), u"+99.999"_s);
+    QCOMPARE(run.LampState(), MeasurementRun::LampDark);
+    QCOMPARE(rx.nCount, 0);
+}
+
+QTEST_GUILESS_MAIN(tst_MeasurementRun)
+#include "tst_measurementrun.moc"
