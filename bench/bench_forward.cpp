@@ -3,11 +3,11 @@
 // benchmark's own on a Unix socket (as in the tests), so the figures leave out a network.
 //
 //   bench_forward [READINGS]   (default 100000)
+#include "PgServer.h"
 #include "core/journal/HashChain.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalForwarder.h"
 #include "core/journal/ServerSchema.h"
-#include "PgServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

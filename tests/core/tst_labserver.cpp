@@ -1,9 +1,9 @@
+#include "PgServer.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalForwarder.h"
 #include "core/journal/JournalHistory.h"
 #include "core/journal/JournalVerify.h"
 #include "core/journal/ServerSchema.h"
-#include "PgServer.h"
 
 #include <QProcess>
 #include <QScopeGuard>
