@@ -423,16 +423,12 @@ private slots:
         int count = -1;
         QVERIFY(history.countRuns(filter, count).ok());
         QCOMPARE(count, inspectors.size());
-        // Pages of two, each continuing after the last run of the one before.
-        QStringList seen;
+        // Paging after a run is the history window's test; here one page holds them all.
         QList<JournalRun> page;
-        do {
-            const std::optional<JournalRun> last =
-                page.isEmpty() ? std::nullopt : std::optional(page.constLast());
-            QVERIFY(history.runs(filter, 2, page, last ? &*last : nullptr).ok());
-            for (const JournalRun &run : std::as_const(page))
-                seen << run.header.inspector;
-        } while (page.size() == 2);
+        QVERIFY(history.runs(filter, 10, page).ok());
+        QStringList seen;
+        for (const JournalRun &run : std::as_const(page))
+            seen << run.header.inspector;
         QCOMPARE(seen, inspectors);
     }
 
