@@ -111,6 +111,9 @@ void tst_FrameScanner::scan_data()
     row("19 characters", ReadingFrame("0000000000000012345")) << r12345 << QByteArray();
     row("20 characters ignored", ReadingFrame("00000000000000012345"))
         << QStringList() << QByteArray();
+    row("C blanks and a sign before the digits, anything after them", ReadingFrame(" \t-12345x"))
+        << QStringList { u"R:-12345:-12.345"_s } << QByteArray();
+    row("a sign without digits is no reading", ReadingFrame("-x")) << QStringList() << QByteArray();
     row("digits saturate", ReadingFrame("9999999999999999999"))
         << QStringList { u"R:%1:+--.---"_s.arg(LONG_MAX) } << QByteArray();
     row("unknown type", BuildFrame(5, "x")) << QStringList() << QByteArray();

@@ -80,16 +80,6 @@ std::vector<Event> Receive(const std::vector<std::uint8_t> &stream,
     return events;
 }
 
-std::vector<Event> ScanAlone(const std::vector<std::uint8_t> &frame)
-{
-    const auto rx = std::make_unique<RxBuffer>();
-    std::memcpy(rx->data.data(), frame.data(), frame.size());
-    rx->nCount = static_cast<int>(frame.size());
-    std::vector<Event> events;
-    Scan(*rx, events);
-    return events;
-}
-
 std::uint8_t NoStart(std::uint8_t byte)
 {
     return byte == Frame::kStart ? 0x82 : byte;
@@ -139,7 +129,7 @@ void RunStructured(FuzzedDataProvider &input, const std::vector<std::size_t> &bu
     const auto append = [&](const std::vector<std::uint8_t> &bytes, bool complete) {
         stream.insert(stream.end(), bytes.begin(), bytes.end());
         if (complete) {
-            const auto events = ScanAlone(bytes);
+            const auto events = Receive(bytes, { RxBuffer::kSize }); // the frame on its own
             expected.insert(expected.end(), events.begin(), events.end());
         }
     };
