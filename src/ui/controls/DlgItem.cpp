@@ -12,7 +12,11 @@ constexpr char kDlgCtrlIdProperty[] = "dlgCtrlId";
 
 int DlgCtrlId(const QWidget *item)
 {
-    return item ? item->property(kDlgCtrlIdProperty).toInt() : 0;
+    // property() first searches the class's declared properties by name, which costs far more
+    // than the dynamic-property list; most widgets (a table's inner parts) have none at all.
+    if (!item || !item->dynamicPropertyNames().contains(kDlgCtrlIdProperty))
+        return 0;
+    return item->property(kDlgCtrlIdProperty).toInt();
 }
 
 void SetDlgCtrlId(QWidget *item, int id)
@@ -27,11 +31,16 @@ QWidget *FindDlgItem(const QWidget *parent, int id)
     if (!parent || id == 0) {
         return nullptr;
     }
-    const auto children = parent->findChildren<QWidget *>();
-    for (QWidget *child : children) {
-        if (DlgCtrlId(child) == id) {
+    // Depth first in creation order, as findChildren lists them, stopping at the first match
+    // instead of listing every descendant.
+    for (QObject *object : parent->children()) {
+        auto *child = qobject_cast<QWidget *>(object);
+        if (!child)
+            continue;
+        if (DlgCtrlId(child) == id)
             return child;
-        }
+        if (QWidget *found = FindDlgItem(child, id))
+            return found;
     }
     return nullptr;
 }

@@ -3,8 +3,11 @@
 #include "ui/controls/ResourceImages.h"
 
 #include <QPainter>
+#include <QPixmapCache>
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -78,9 +81,15 @@ CLedDigitDisplay::CLedDigitDisplay(QWidget *parent)
 
 void CLedDigitDisplay::LoadImages()
 {
+    // Every display of one colour shows the same images: each is decoded and recoloured once
+    // and shared through Qt's pixmap cache (and decoded again only if the cache dropped it).
     for (int i = 0; i < kDigitImageCount; ++i) {
+        const QString key = u"velmora/digit/%1/%2"_s.arg(i).arg(m_ledColor.rgb(), 8, 16);
+        if (QPixmapCache::find(key, &m_digitImages[i]))
+            continue;
         const QImage image = LoadResourceImage(ResourceId::FirstDigitImage + i);
         m_digitImages[i] = QPixmap::fromImage(RecolorLitSegments(image, m_ledColor));
+        QPixmapCache::insert(key, m_digitImages[i]);
     }
     m_imageInfo = m_digitImages[0].size();
 }

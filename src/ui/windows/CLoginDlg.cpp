@@ -74,6 +74,10 @@ void CLoginDlg::OnInitDialog()
     view->setRootIsDecorated(false);
     m_cmbPort->setModel(model);
     m_cmbPort->setView(view);
+    // The header is hidden: a size hint of its own keeps resizing to the contents from
+    // measuring its texts, which would load a bold font for them alone.
+    for (int column = 0; column < model->columnCount(); ++column)
+        model->setHeaderData(column, Qt::Horizontal, QSize(), Qt::SizeHintRole);
     view->header()->resizeSections(QHeaderView::ResizeToContents);
     view->setMinimumWidth(view->header()->length() + 2 * view->frameWidth()
                           + view->verticalScrollBar()->sizeHint().width());
