@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/RunJournal.h"
 #include "core/link/RxBuffer.h"
 #include "core/measure/MeasurementRun.h"
 #include "core/report/ReportContent.h"
@@ -82,6 +83,10 @@ public:
 
     void LoadModeSettings();
 
+    // The results journal that the window's runs go to, and how opening it went; set before the
+    // window is shown. Without one the window only measures.
+    void AttachJournal(Journal *journal, const JournalResult &opened);
+
     const Session &GetSession() const { return m_session; }
 
     // Enter and the dialog's own OK lead to Confirm; the window never closes with OK.
@@ -106,7 +111,12 @@ public:
     QLabel *m_stcModeName = nullptr;
     QTableWidget *m_list = nullptr;
     QPushButton *m_btnConfirm = nullptr;
+    // Beyond the original window, in its free space: a lasting mark below Exit while the journal
+    // cannot be written.
+    QLabel *m_stcJournal = nullptr;
     QIcon m_hIcon;
+    // Confirm, Delete, mode and commands, as they reach the run and the journal.
+    RunJournal m_runJournal { m_run };
 
 protected:
     void OnInitDialog() override;
@@ -130,7 +140,14 @@ private:
     void PersistModeChoice(const ModeChoice &choice);
     // What a report shows of the run and the login; title and date are the report's own.
     ReportContent CollectReportContent() const;
+    void StartJournal();
+    // A run that a crash or an exit left open is offered back.
+    void OfferRecovery();
+    void PaintJournalState(bool available, const JournalResult &result);
+    void ShowLogin();
 
     Session m_session;
     Settings &m_settings;
+    Journal *m_pJournal = nullptr;
+    JournalResult m_journalOpened;
 };
