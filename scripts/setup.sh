@@ -11,7 +11,7 @@ packages=(
     fonts-wqy-zenhei
     libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xvfb xauth poppler-utils
+    xvfb xauth xdotool poppler-utils
 )
 
 missing=()

@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -36,6 +37,10 @@ using namespace Qt::StringLiterals;
 namespace Keys = SettingsKeys;
 
 namespace {
+
+// Off unless QT_LOGGING_RULES asks: which run was offered back, for support and for tests that
+// drive the program from outside.
+Q_LOGGING_CATEGORY(lcRecovery, "velmora.recovery", QtWarningMsg)
 
 constexpr int kLabelPointSize = 9;
 constexpr int kDigitCount = 7;
@@ -205,6 +210,8 @@ void CVelmoraDlg::OfferRecovery()
         return FromJournalTimestamp(stamp).toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
     };
     const RunHeader &h = run->header;
+    qCInfo(lcRecovery, "offering run %s: %d readings", qUtf8Printable(run->id),
+           int(readings.size()));
     const QString text =
         tr("上次的测量没有结束：%1 个读数，开始于 %2，最后一个读数于 %3。\n"
            "检品名称：%4　批号：%5　检验者：%6\n\n"
