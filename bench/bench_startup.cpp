@@ -3,14 +3,17 @@
 // Without arguments the program starts itself again with "--child" several times and times each
 // child from process start until its main window is shown, as the child reports on stdout. The
 // child runs the real start-up sequence (settings, language, login dialog confirmed at once,
-// main window with its serial channel on a pseudo-terminal), then feeds readings through the
-// terminal and reports its resident memory. Run it with QT_QPA_PLATFORM=offscreen or on a display.
+// results journal, main window with its serial channel on a pseudo-terminal), then feeds readings
+// through the terminal and reports its resident memory. Children with and without the journal
+// take turns in one program folder, whose journal holds the runs of the earlier children, as a
+// station's does. Run it with QT_QPA_PLATFORM=offscreen or on a display.
 #include "AppHarness.h"
 #include "ui/controls/LedDigitDisplay.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +23,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kRuns = 10;
+constexpr int kRuns = 30;
 constexpr int kFrames = 2000;
 
 long ResidentKiB()
@@ -52,29 +55,44 @@ int ReportShownAndFlooded(CVelmoraDlg &window, Terminal &terminal)
 
 int main(int argc, char *argv[])
 {
-    if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
-        return RunApplication(argc, argv, ReportShownAndFlooded);
+    // --child DIR [--no-journal]
+    if (argc > 2 && qstrcmp(argv[1], "--child") == 0)
+        return RunApplication(argc, argv, ReportShownAndFlooded, QString::fromLocal8Bit(argv[2]),
+                              !(argc > 3 && qstrcmp(argv[3], "--no-journal") == 0));
 
     QCoreApplication application(argc, argv);
-    std::vector<double> startMs;
+    QTemporaryDir programDir;
+    std::vector<double> startMs[2]; // without, with the journal
     QByteArray lastReport;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < 2 * kRuns; ++run) {
+        const bool journal = run % 2;
+        QStringList arguments { u"--child"_s, programDir.path() };
+        if (!journal)
+            arguments << u"--no-journal"_s;
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QElapsedTimer clock;
         clock.start();
-        child.start(QCoreApplication::applicationFilePath(), { u"--child"_s });
+        child.start(QCoreApplication::applicationFilePath(), arguments);
         QByteArray out;
         while (!out.contains('\n') && child.waitForReadyRead(30000))
             out += child.readAllStandardOutput();
-        startMs.push_back(clock.nsecsElapsed() / 1e6);
+        startMs[journal].push_back(clock.nsecsElapsed() / 1e6);
         child.waitForFinished(60000);
         lastReport = out + child.readAllStandardOutput();
     }
-    std::sort(startMs.begin(), startMs.end());
-    std::printf(
-        "start-up to main window shown, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n", kRuns,
-        startMs[startMs.size() / 2], startMs.front(), startMs.back());
-    std::printf("resident memory (KiB) of the last run:\n%s", lastReport.constData());
+    for (std::vector<double> &times : startMs)
+        std::sort(times.begin(), times.end());
+    const auto median = [&](int journal) {
+        return startMs[journal][startMs[journal].size() / 2];
+    };
+    for (const int journal : { 0, 1 })
+        std::printf("start-up to main window shown, %s, %d runs: median %.1f ms, min %.1f ms, "
+                    "max %.1f ms\n",
+                    journal ? "with the journal" : "without the journal", kRuns, median(journal),
+                    startMs[journal].front(), startMs[journal].back());
+    std::printf("with the journal / without: %.3f (medians)\n", median(1) / median(0));
+    std::printf("resident memory (KiB) of the last run (with the journal):\n%s",
+                lastReport.constData());
     return 0;
 }
