@@ -4,6 +4,7 @@
 // Each control is drawn on a dialog-grey ground at its own size; "gallery.png" shows them all
 // side by side, enlarged three times. The windows are the "window_*.png" files.
 
+#include "JournalShots.h"
 #include "WindowShots.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/DlgItem.h"
@@ -331,7 +332,7 @@ int main(int argc, char *argv[])
     RenderLabels(gallery);
     RenderLamps(gallery);
     RenderHotButtons(gallery);
-    if (!gallery.SaveSheet() || !RenderWindows(folder)) {
+    if (!gallery.SaveSheet() || !RenderWindows(folder) || !RenderJournalShots(folder)) {
         std::fprintf(stderr, "velmora-gallery: cannot write the images to %s\n",
                      qPrintable(folder));
         return 1;
