@@ -370,19 +370,19 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     </message>
     <message>
         <source>旋光度(α°)</source>
-        <translation>Optical rotation(α°)</translation>
+        <translation>Opt. rotation(α°)</translation>
     </message>
     <message>
         <source>糖度(Z)</source>
-        <translation>Sugar degree(Z)</translation>
+        <translation>Sugar(Z)</translation>
     </message>
     <message>
         <source>浓度(C)</source>
-        <translation>Concentration(C)</translation>
+        <translation>Conc.(C)</translation>
     </message>
     <message>
         <source>比旋度([α])</source>
-        <translation>Specific rotation([α])</translation>
+        <translation>Spec. rot.([α])</translation>
     </message>
     <message>
         <source>旋光度(α°)= %s</source>

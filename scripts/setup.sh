@@ -11,7 +11,7 @@ packages=(
     fonts-wqy-zenhei
     libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xvfb xauth xdotool poppler-utils
+    xvfb xauth poppler-utils x11-utils xdotool
 )
 
 missing=()

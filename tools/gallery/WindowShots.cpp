@@ -2,6 +2,7 @@
 
 #include "app/CVelmoraApp.h"
 #include "core/text/Gb18030.h"
+#include "core/text/Language.h"
 #include "support/PtyPair.h"
 #include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CAboutDlg.h"
@@ -79,6 +80,10 @@ bool RenderWindows(const QString &folder)
     CVelmoraApp app(programDir.path());
     app.LocateSettings();
     app.LoadSettings();
+    // The language rule of start-up, with the catalogue the build puts beside this tool, so that
+    // LC_ALL=en_US.UTF-8 shows the English windows.
+    InstallTranslators(WantsEnglish(QLocale::system().language(), 0),
+                       QCoreApplication::applicationDirPath());
 
     bool ok = true;
     CLoginDlg login;

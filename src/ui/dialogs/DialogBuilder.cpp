@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -95,6 +96,24 @@ void PlaceDropList(QComboBox &combo, const QRect &rect)
     combo.setMaxVisibleItems(qMax(1, (rect.height() - closedHeight) / rowHeight));
 }
 
+// The right edge, in dialog units, up to which the static text `item` may grow: one unit short
+// of the nearest item to its right on the same line, of the group box around it and of the
+// dialog's edge.
+int FreeRightEdge(const DialogTemplate &tmpl, const DialogItemTemplate &item)
+{
+    const int right = item.x + item.cx;
+    int edge = tmpl.cx;
+    for (const DialogItemTemplate &other : tmpl.items) {
+        if (&other == &item || other.y >= item.y + item.cy || other.y + other.cy <= item.y)
+            continue;
+        if (other.x >= right)
+            edge = std::min(edge, other.x);
+        else if (other.kind == ItemKind::GroupBox && other.x <= item.x)
+            edge = std::min(edge, other.x + other.cx);
+    }
+    return edge - 1;
+}
+
 } // namespace
 
 int DialogBaseUnits::MapX(int du) const
@@ -150,7 +169,15 @@ void BuildDialog(QDialog &dialog, const DialogTemplate &tmpl, const ItemFactory 
         if (item.id != IDC_STATIC)
             SetDlgCtrlId(widget, item.id);
 
-        const QRect rect = units.MapRect(item.x, item.y, item.cx, item.cy);
+        QRect rect = units.MapRect(item.x, item.y, item.cx, item.cy);
+        // A translation may be longer than the text the template was drawn for: the label then
+        // takes the free room to its right rather than cutting its text.
+        if (item.kind == ItemKind::Static && qobject_cast<QLabel *>(widget) && !text.isEmpty()) {
+            const int needed = widget->fontMetrics().horizontalAdvance(text);
+            const int room = units.MapX(FreeRightEdge(tmpl, item)) - rect.left();
+            if (needed > rect.width())
+                rect.setWidth(std::max(rect.width(), std::min(needed, room)));
+        }
         if (auto *combo = qobject_cast<QComboBox *>(widget))
             PlaceDropList(*combo, rect);
         else if (item.kind == ItemKind::Icon)

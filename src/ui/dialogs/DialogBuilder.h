@@ -33,7 +33,7 @@ using ItemFactory = std::function<QWidget *(const DialogItemTemplate &item, QWid
 // in tab order. Every item but IDC_STATIC ones carries its control ID (see GetDlgItem). The first
 // tab stop receives the focus when the dialog is shown. Radio buttons of one group share a
 // QButtonGroup whose button IDs are the control IDs, found by GetDlgGroup with the ID of the
-// group's first button.
+// group's first button. A static text longer than its rectangle grows into free room beside it.
 void BuildDialog(QDialog &dialog, const DialogTemplate &tmpl, const ItemFactory &factory = {});
 
 // The template must exist: a missing one is a build fault, not a run-time condition.
