@@ -54,7 +54,7 @@ public:
     }
 };
 
-int MeasureLatency(CVelmoraDlg &window, Terminal &terminal)
+int MeasureLatency(CVelmoraDlg &window, PtyPair &terminal)
 {
     PaintWatch watch;
     watch.clock.start();
@@ -66,7 +66,7 @@ int MeasureLatency(CVelmoraDlg &window, Terminal &terminal)
         const QString expected = FormatReadingText(r);
         // Taken before the write: the terminal may hand the bytes on while write() still runs.
         const qint64 writtenNs = watch.clock.nsecsElapsed();
-        terminal.Write(ReadingFrame(r));
+        terminal.Send(ReadingFrame(r));
         if (!WaitUntil(
                 [&] { return watch.lastPaintNs > writtenNs && watch.lastPaintText == expected; },
                 2000)) {
@@ -86,7 +86,7 @@ int MeasureLatency(CVelmoraDlg &window, Terminal &terminal)
     return 0;
 }
 
-int MeasureFlood(CVelmoraDlg &window, Terminal &terminal)
+int MeasureFlood(CVelmoraDlg &window, PtyPair &terminal)
 {
     QByteArray stream;
     for (int i = 1; i <= kFloodFrames; ++i)
@@ -94,7 +94,7 @@ int MeasureFlood(CVelmoraDlg &window, Terminal &terminal)
     const QString last = FormatReadingText(kFloodFrames);
     QElapsedTimer clock;
     clock.start();
-    terminal.Write(stream);
+    terminal.Send(stream);
     const bool shown = WaitUntil([&] { return window.m_ctlReading->DisplayText() == last; }, 60000);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     std::printf("flood through the main window: %d frames (%lld bytes) in %.3f s, %.0f frames/s, "
@@ -104,7 +104,7 @@ int MeasureFlood(CVelmoraDlg &window, Terminal &terminal)
     return shown ? 0 : 1;
 }
 
-int IdleUntilKilled(CVelmoraDlg &, Terminal &)
+int IdleUntilKilled(CVelmoraDlg &, PtyPair &)
 {
     std::printf("shown\n");
     std::fflush(stdout);

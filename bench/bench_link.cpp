@@ -4,44 +4,32 @@
 //
 // BM_FramesThroughPty: frames as fast as the terminal takes them (far above the line's 960 bytes
 // per second); counts frames decoded per second, frames lost and frames out of order.
+// BM_ResidentGrowth: the resident memory of this process while 300000 frames pass, from a tenth
+// of the stream on to its end; the channel allocates nothing per frame, so it should stay flat.
 // BM_LatencyToHandler: one frame at a time; the time from the write() that puts the frame on the
 // line to the handler having decoded it, median and 99th percentile.
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
+#include "WaitUntil.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/FrameScanner.h"
-#include "support/PtyPair.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <vector>
 
 namespace {
-
-QByteArray ReadingFrame(int r)
-{
-    char text[16];
-    const int n = std::snprintf(text, sizeof text, "%+06d", r);
-    QByteArray frame;
-    frame += char(0x02);
-    frame += char(n + 1);
-    frame += char(0x01);
-    frame += QByteArray(text, n);
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    frame += check;
-    frame += char(0x03);
-    return frame;
-}
 
 // The owner of the channel: scans every burst and records the readings in order.
 struct Decoder
 {
     std::vector<long> readings;
+    bool record = true; // false: count only, so that the decoder's own memory stays flat
+    qint64 decoded = 0;
     qint64 lastDecodedNs = 0;
     QElapsedTimer clock;
 
@@ -51,21 +39,15 @@ struct Decoder
         QObject::connect(&port, &CSerialPort::serialData, &port,
                          [this](CSerialPort *from, RxBuffer *rx) {
                              ScanHeldBytes(*rx, [this](const FrameEvent &event) {
-                                 readings.push_back(event.reading);
+                                 ++decoded;
+                                 if (record)
+                                     readings.push_back(event.reading);
                              });
                              lastDecodedNs = clock.nsecsElapsed();
                              from->SetReadPermission();
                          });
     }
 };
-
-bool WaitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
 
 void BM_FramesThroughPty(benchmark::State &state)
 {
@@ -85,7 +67,7 @@ void BM_FramesThroughPty(benchmark::State &state)
             return;
         }
         pty.Send(stream);
-        WaitFor([&] { return int(decoder.readings.size()) >= frames; }, 60000);
+        WaitUntil([&] { return int(decoder.readings.size()) >= frames; }, 60000);
         lost += frames - long(decoder.readings.size());
         for (std::size_t i = 0; i < decoder.readings.size(); ++i)
             disordered += decoder.readings[i] != long((i + 1) % 200000);
@@ -96,6 +78,50 @@ void BM_FramesThroughPty(benchmark::State &state)
                                                 benchmark::Counter::kIsIterationInvariantRate);
     state.counters["lost"] = double(lost);
     state.counters["out_of_order"] = double(disordered);
+}
+
+long ResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+void BM_ResidentGrowth(benchmark::State &state)
+{
+    constexpr int kFrames = 300000;
+    constexpr int kChunk = 1000;
+    QByteArray chunk;
+    for (int i = 1; i <= kChunk; ++i)
+        chunk += ReadingFrame(i);
+    for (auto _ : state) {
+        PtyPair pty;
+        CSerialPort port;
+        port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
+        Decoder decoder(port);
+        decoder.record = false;
+        if (!pty.IsValid() || !port.Open()) {
+            state.SkipWithError("no pseudo-terminal");
+            return;
+        }
+        long warmKiB = -1;
+        // A chunk at a time, so that the queue of the writing side stays small.
+        for (int sent = 0; sent < kFrames; sent += kChunk) {
+            pty.Send(chunk);
+            WaitUntil([&] { return pty.AllSent(); }, 60000);
+            if (warmKiB < 0 && sent >= kFrames / 10)
+                warmKiB = ResidentKiB();
+        }
+        WaitUntil([&] { return decoder.decoded >= kFrames; }, 60000);
+        state.counters["resident_KiB"] = double(ResidentKiB());
+        state.counters["growth_KiB"] = double(ResidentKiB() - warmKiB);
+        state.counters["lost"] = double(kFrames - decoder.decoded);
+    }
 }
 
 void BM_LatencyToHandler(benchmark::State &state)
@@ -116,7 +142,7 @@ void BM_LatencyToHandler(benchmark::State &state)
         // Taken before the write: the terminal may hand the bytes on while write() still runs.
         const qint64 writtenNs = decoder.clock.nsecsElapsed();
         pty.Send(ReadingFrame(++r % 200000));
-        if (!WaitFor([&] { return decoder.readings.size() > before; }, 2000)) {
+        if (!WaitUntil([&] { return decoder.readings.size() > before; }, 2000)) {
             ++lost;
             continue;
         }
@@ -138,6 +164,7 @@ BENCHMARK(BM_FramesThroughPty)
     ->Arg(200000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_ResidentGrowth)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LatencyToHandler)->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 int main(int argc, char **argv)

@@ -7,10 +7,10 @@
 //              with the link state followed (it turns silent once, after 5 s)
 // The channel tries to reopen once a second, as the main window sets it.
 //   bench_reconnect [reconnect|lost|idle]...      (all three without arguments)
+#include "PtyPair.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/FrameScanner.h"
 #include "core/link/LinkMonitor.h"
-#include "support/PtyPair.h"
 
 #include <QCoreApplication>
 #include <QDir>

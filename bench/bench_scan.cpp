@@ -1,5 +1,6 @@
 // Throughput of the frame scan over a long stream of mixed frames and noise, fed through the
 // receive area in bursts as the receive thread hands them over.
+#include "core/link/Frame.h"
 #include "core/link/FrameScanner.h"
 
 #include <benchmark/benchmark.h>
@@ -11,17 +12,8 @@ namespace {
 
 void AppendFrame(std::vector<std::uint8_t> &out, std::uint8_t type, const char *payload)
 {
-    const std::size_t length = std::strlen(payload) + 1;
-    const std::size_t begin = out.size();
-    out.push_back(0x02);
-    out.push_back(static_cast<std::uint8_t>(length));
-    out.push_back(type);
-    out.insert(out.end(), payload, payload + length - 1);
-    std::uint8_t check = 0;
-    for (std::size_t i = begin; i < out.size(); ++i)
-        check ^= out[i];
-    out.push_back(check);
-    out.push_back(0x03);
+    const QByteArray frame = BuildFrame(type, payload);
+    out.insert(out.end(), frame.begin(), frame.end());
 }
 
 std::vector<std::uint8_t> MixedStream(std::size_t size)

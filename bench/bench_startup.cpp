@@ -128,13 +128,13 @@ int RunBaseline(int argc, char *argv[])
 #else
 constexpr int kFrames = 2000;
 
-int ReportShownAndFlooded(CVelmoraDlg &window, Terminal &terminal)
+int ReportShownAndFlooded(CVelmoraDlg &window, PtyPair &terminal)
 {
     ReportShown();
     QByteArray stream;
     for (int i = 1; i <= kFrames; ++i)
         stream += ReadingFrame(i);
-    terminal.Write(stream);
+    terminal.Send(stream);
     WaitUntil([&] { return window.m_ctlReading->DisplayText() == u"+02.000"_s; });
     std::printf("after %d frames %ld KiB\n", kFrames, ResidentKiB());
     return 0;

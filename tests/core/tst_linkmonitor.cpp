@@ -1,8 +1,8 @@
+#include "PtyPair.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
 #include "core/link/FrameScanner.h"
 #include "core/link/LinkMonitor.h"
-#include "support/PtyPair.h"
 
 #include <QFile>
 #include <QTemporaryDir>

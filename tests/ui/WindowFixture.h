@@ -1,7 +1,8 @@
 #pragma once
 
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
 #include "app/CVelmoraApp.h"
-#include "support/PtyPair.h"
 #include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CVelmoraDlg.h"
 
@@ -116,17 +117,7 @@ struct WindowFixture
         return window;
     }
 
-    // A reading of r thousandths of a degree, as the instrument writes it.
-    static QByteArray ReadingFrame(long r)
-    {
-        const QByteArray text =
-            (r < 0 ? "-" : "+") + QByteArray::number(qAbs(r)).rightJustified(5, '0');
-        QByteArray frame = QByteArray("\x02") + char(text.size() + 1) + '\x01' + text;
-        char check = 0;
-        for (char c : frame)
-            check ^= c;
-        return frame + check + '\x03';
-    }
+    static QByteArray ReadingFrame(long r) { return ::ReadingFrame(r); }
 
     // Sends a reading of r thousandths and confirms it once the window shows it.
     bool Confirm(CVelmoraDlg &window, long r)

@@ -54,7 +54,7 @@ void TestHotTrackButton::stateTable()
     CHotTrackButton &button = *window.button;
     const int help = ResourceId::HelpImage;
     QVERIFY(button.AssignBitmapIds(help, help, help));
-    button.SetLayout(1);
+    button.SetLayout(CHotTrackButton::Layout::ImageLeft);
     if (clickFocus) {
         button.setFocusPolicy(Qt::StrongFocus);
     }
@@ -65,7 +65,7 @@ void TestHotTrackButton::stateTable()
     QStringList seen;
     for (const QChar action : actions) {
         Perform(button, action);
-        seen << QString::number(button.FrameStyle()) + (button.IsHot() ? u"h"_s : QString())
+        seen << QString::number(int(button.FrameStyle())) + (button.IsHot() ? u"h"_s : QString())
                 + (button.IsFocused() ? u"f"_s : QString())
                 + (button.IsPressed() ? u"p"_s : QString());
     }

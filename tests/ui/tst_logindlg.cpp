@@ -1,5 +1,5 @@
+#include "PtyPair.h"
 #include "core/link/CSerialPort.h"
-#include "support/PtyPair.h"
 #include "ui/windows/CLoginDlg.h"
 
 #include <QComboBox>

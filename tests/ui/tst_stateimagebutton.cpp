@@ -21,12 +21,10 @@ void TestStateImageButton::setState_data()
 
     const int dark = ResourceId::LampDark;
     QTest::newRow("3 disables") << QList<int> { 3 } << 3 << false << false << dark;
-    QTest::newRow("0 after 3 enables") << QList<int> { 3, 0 } << 0 << true << false << dark;
     QTest::newRow("1 after 3 enables and highlights")
         << QList<int> { 3, 1 } << 1 << true << true << int(ResourceId::LampHalfLit);
     QTest::newRow("2 after 3 enables and highlights")
         << QList<int> { 3, 2 } << 2 << true << true << int(ResourceId::LampLit);
-    QTest::newRow("7 after 2 becomes 0") << QList<int> { 2, 7 } << 0 << true << false << dark;
     QTest::newRow("7 after 3 becomes 0, enabled")
         << QList<int> { 3, 7 } << 0 << true << false << dark;
     // What the decoder does at the start of every burst of data: both images reach the screen.

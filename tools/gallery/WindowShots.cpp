@@ -1,9 +1,11 @@
 #include "WindowShots.h"
 
+#include "InstrumentFrames.h"
+#include "PtyPair.h"
+#include "WaitUntil.h"
 #include "app/CVelmoraApp.h"
 #include "core/text/Gb18030.h"
 #include "core/text/Language.h"
-#include "support/PtyPair.h"
 #include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CAboutDlg.h"
 #include "ui/windows/CLoginDlg.h"
@@ -13,41 +15,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A reading of r thousandths of a degree, framed as the instrument sends it.
-QByteArray ReadingFrame(long r)
-{
-    QByteArray frame = "\x02" + QByteArray(1, char(7)) + '\x01'
-        + QByteArray::number(r < 0 ? -r : r).rightJustified(5, '0').prepend(r < 0 ? '-' : '+');
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    return frame + check + '\x03';
-}
-
-// Lets events run until `done` holds, for five seconds at most.
-template<class Condition>
-bool WaitFor(Condition done)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > 5000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 bool Save(QWidget &widget, const QString &folder, const QString &name)
 {
@@ -101,7 +75,7 @@ bool RenderWindows(const QString &folder)
     for (const long r : { 12345L, 12351L, 12339L, 12348L }) {
         const QString shown = QString::asprintf("%+07.3f", r * 0.001);
         instrument.Send(ReadingFrame(r));
-        ok &= WaitFor([&] { return window.m_ctlReading->DisplayText() == shown; });
+        ok &= WaitUntil([&] { return window.m_ctlReading->DisplayText() == shown; }, 5000);
         if (r != 12348L)
             window.m_btnConfirm->click();
     }

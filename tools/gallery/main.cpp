@@ -253,7 +253,7 @@ void RenderHotButtons(Gallery &gallery)
     const QSize helpSize(38, 29);
     const auto help = [](CHotTrackButton &button) {
         button.AssignBitmapIds(ResourceId::HelpImage, ResourceId::HelpImage, ResourceId::HelpImage);
-        button.SetLayout(1);
+        button.SetLayout(CHotTrackButton::Layout::ImageLeft);
     };
     gallery.Render<CHotTrackButton>(u"hotbutton_help_normal"_s, helpSize, help);
     gallery.Render<CHotTrackButton>(
@@ -282,7 +282,7 @@ void RenderHotButtons(Gallery &gallery)
     for (int layout = 0; layout <= 3; ++layout) {
         const auto prepare = [layout](CHotTrackButton &button) {
             button.AssignBitmapIds(ResourceId::HelpImage, 0, 0);
-            button.SetLayout(layout);
+            button.SetLayout(CHotTrackButton::Layout(layout));
             button.setText(u"帮助 Help"_s);
         };
         const QString base = u"hotbutton_layout%1"_s.arg(layout);

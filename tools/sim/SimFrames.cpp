@@ -1,5 +1,7 @@
 #include "SimFrames.h"
 
+#include "core/link/Frame.h"
+
 #include <QRandomGenerator>
 
 #include <cstdio>
@@ -10,25 +12,14 @@ namespace SimFrames {
 
 namespace {
 
-constexpr char kStart = 0x02;
-constexpr char kEnd = 0x03;
-
-char CheckByte(const QByteArray &bytes, qsizetype count)
-{
-    char check = 0;
-    for (qsizetype i = 0; i < count; ++i)
-        check ^= bytes[i];
-    return check;
-}
-
 QString CommandName(std::uint8_t type)
 {
     switch (type) {
-    case 2:
+    case Frame::CMD_ZERO:
         return u"CMD_ZERO"_s;
-    case 3:
+    case Frame::CMD_RETEST_PLUS:
         return u"CMD_RETEST_PLUS"_s;
-    case 4:
+    case Frame::CMD_RETEST_MINUS:
         return u"CMD_RETEST_MINUS"_s;
     default:
         return {};
@@ -37,38 +28,11 @@ QString CommandName(std::uint8_t type)
 
 } // namespace
 
-QByteArray MakeFrame(std::uint8_t type, const QByteArray &payload)
-{
-    QByteArray frame;
-    frame += kStart;
-    frame += char(payload.size() + 1);
-    frame += char(type);
-    frame += payload;
-    frame += CheckByte(frame, frame.size());
-    frame += kEnd;
-    return frame;
-}
-
 QByteArray MakeReadingFrame(long r)
 {
     char text[24];
     const int n = std::snprintf(text, sizeof text, "%+06ld", r);
-    return MakeFrame(1, QByteArray(text, n));
-}
-
-QByteArray MakeAReadingFrame()
-{
-    return MakeFrame(1, "A"_ba);
-}
-
-QByteArray MakeZeroFrame()
-{
-    return MakeFrame(2);
-}
-
-QByteArray MakeStatusFrame()
-{
-    return MakeFrame(7);
+    return BuildFrame(Frame::FRAME_READING, QByteArrayView(text, n));
 }
 
 QByteArray WithBadCheck(QByteArray frame)
@@ -79,7 +43,7 @@ QByteArray WithBadCheck(QByteArray frame)
 
 QByteArray WithBadEnd(QByteArray frame)
 {
-    frame[frame.size() - 1] = 0x04;
+    frame[frame.size() - 1] = char(Frame::kEnd + 1);
     return frame;
 }
 
@@ -99,7 +63,7 @@ QString Hex(const QByteArray &bytes)
 
 bool CommandReader::Next(Item &item)
 {
-    const qsizetype start = m_pending.indexOf(kStart);
+    const qsizetype start = m_pending.indexOf(char(Frame::kStart));
     if (start != 0) {
         if (m_pending.isEmpty())
             return false;
@@ -117,8 +81,8 @@ bool CommandReader::Next(Item &item)
 
     const QByteArray frame = m_pending.left(size);
     m_pending.remove(0, size);
-    const char check = CheckByte(frame, length + 2);
     const std::uint8_t type = std::uint8_t(frame[2]);
+    const char check = length < 1 ? 0 : BuildFrame(type, frame.mid(3, length - 1))[length + 2];
     if (length < 1) {
         item = { Item::BadFrame, type, u"bad frame (length 0): "_s + Hex(frame) };
     } else if (frame[length + 2] != check) {
@@ -126,7 +90,7 @@ bool CommandReader::Next(Item &item)
                  u"bad frame (check byte %1, expected %2): "_s.arg(Hex(frame.mid(length + 2, 1)),
                                                                    Hex(QByteArray(1, check)))
                      + Hex(frame) };
-    } else if (frame[length + 3] != kEnd) {
+    } else if (frame[length + 3] != char(Frame::kEnd)) {
         item = { Item::BadFrame, type,
                  u"bad frame (end byte %1): "_s.arg(Hex(frame.mid(length + 3, 1))) + Hex(frame) };
     } else if (length == 1 && !CommandName(type).isEmpty()) {

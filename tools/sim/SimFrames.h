@@ -8,13 +8,8 @@
 // Frames as the polarimeter sends them, and the reading of what the PC sends back.
 namespace SimFrames {
 
-QByteArray MakeFrame(std::uint8_t type, const QByteArray &payload = {});
 // A reading of r thousandths of a degree, its text as the instrument writes it ("%+06ld").
 QByteArray MakeReadingFrame(long r);
-// The instrument's "no value" reading: a text starting with "A".
-QByteArray MakeAReadingFrame();
-QByteArray MakeZeroFrame();
-QByteArray MakeStatusFrame();
 
 // The same frame with its check byte or its end byte spoiled.
 QByteArray WithBadCheck(QByteArray frame);

@@ -1,5 +1,6 @@
 #include "SimInstrument.h"
 
+#include "core/link/Frame.h"
 #include "core/settings/Settings.h"
 
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -20,6 +22,11 @@ namespace {
 
 // Frames planned ahead when sending flat out: enough to keep the terminal busy.
 constexpr qsizetype kFlatOutBatch = 4096;
+
+constexpr unsigned FaultBit(SimFault fault)
+{
+    return 1u << unsigned(fault);
+}
 
 } // namespace
 
@@ -217,8 +224,8 @@ void CSimInstrument::OnReadable()
 
 void CSimInstrument::OnCommand(std::uint8_t type)
 {
-    const SimItem answer =
-        type == 2 ? SimItem { SimItem::Zero, 0 } : SimItem { SimItem::Reading, FreshReading() };
+    const SimItem answer = type == Frame::CMD_ZERO ? SimItem { SimItem::Zero, 0 }
+                                                   : SimItem { SimItem::Reading, FreshReading() };
     const QByteArray frame = FrameFor(answer);
     Queue(frame, u"sent "_s + Describe(answer) + u" (answer): "_s + SimFrames::Hex(frame));
     Pump();
@@ -246,57 +253,69 @@ void CSimInstrument::SendNextScheduled()
         const SimItem item = m_options.sequence.empty()
             ? SimItem { SimItem::Reading, FreshReading() }
             : m_options.sequence[m_nextItem++ % m_options.sequence.size()];
-        Plan(item, true);
+        Plan(item, DueFaults(m_sent + 1));
         planned += m_out.empty() ? 0 : m_out.back().bytes.size();
     } while (m_options.rate <= 0 && planned < kFlatOutBatch && m_sent < limit);
     Pump();
 }
 
-void CSimInstrument::Plan(const SimItem &item, bool applyFaults)
+unsigned CSimInstrument::DueFaults(qint64 n) const
 {
-    const qint64 n = ++m_sent;
-    auto due = [&](SimFault fault) {
-        if (!applyFaults)
-            return false;
-        for (const SimFaultRule &rule : m_options.faults) {
-            if (rule.fault == fault && n % rule.every == 0)
-                return true;
-        }
-        return false;
-    };
+    unsigned faults = 0;
+    for (const SimFaultRule &rule : m_options.faults) {
+        if (n % rule.every == 0)
+            faults |= FaultBit(rule.fault);
+    }
+    return faults;
+}
 
-    if (due(SimFault::Burst)) {
-        QByteArray burst;
-        int frames = 0;
-        while (burst.size() < m_options.burstSize) {
-            burst += SimFrames::MakeReadingFrame(FreshReading());
-            ++frames;
-        }
-        Queue(burst, u"sent burst of %1 readings (%2 bytes)"_s.arg(frames).arg(burst.size()));
+void CSimInstrument::Plan(const SimItem &item, unsigned faults)
+{
+    ++m_sent;
+    const auto has = [faults](SimFault fault) {
+        return (faults & FaultBit(fault)) != 0;
+    };
+    if (has(SimFault::Burst)) {
+        QueueBurst(m_options.burstSize);
         return;
     }
-    if (due(SimFault::Garbage)) {
-        const QByteArray garbage = SimFrames::Garbage(m_options.garbageSize, m_random.generate());
-        Queue(garbage, u"sent garbage: "_s + SimFrames::Hex(garbage));
-    }
+    if (has(SimFault::Garbage))
+        QueueGarbage(m_options.garbageSize);
     QByteArray frame = FrameFor(item);
     QString note = u"sent "_s + Describe(item);
-    if (due(SimFault::BadCheck)) {
+    if (has(SimFault::BadCheck)) {
         frame = SimFrames::WithBadCheck(frame);
         note += u" with a bad check byte"_s;
     }
-    if (due(SimFault::BadEnd)) {
+    if (has(SimFault::BadEnd)) {
         frame = SimFrames::WithBadEnd(frame);
         note += u" with a bad end byte"_s;
     }
     note += u": "_s + SimFrames::Hex(frame);
-    if (due(SimFault::Split)) {
+    if (has(SimFault::Split)) {
         const qsizetype half = frame.size() / 2;
         Queue(frame.left(half), QString());
         Queue(frame.mid(half), note + u" (split after byte %1)"_s.arg(half), m_options.splitGapMs);
     } else {
         Queue(frame, note);
     }
+}
+
+void CSimInstrument::QueueBurst(int leastBytes)
+{
+    QByteArray burst;
+    int frames = 0;
+    while (burst.size() < leastBytes) {
+        burst += SimFrames::MakeReadingFrame(FreshReading());
+        ++frames;
+    }
+    Queue(burst, u"sent burst of %1 readings (%2 bytes)"_s.arg(frames).arg(burst.size()));
+}
+
+void CSimInstrument::QueueGarbage(int size)
+{
+    const QByteArray garbage = SimFrames::Garbage(size, m_random.generate());
+    Queue(garbage, u"sent garbage: "_s + SimFrames::Hex(garbage));
 }
 
 void CSimInstrument::Queue(QByteArray bytes, const QString &note, int gapBeforeMs)
@@ -373,48 +392,38 @@ void CSimInstrument::RunScriptLine(const QString &line)
     const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
     const QString verb = words.constFirst().toLower();
     const QString rest = words.mid(1).join(u' ');
-    auto frameOf = [&](const QString &text, QByteArray &frame) {
-        const auto item = SimItem::Parse(text);
-        if (item)
-            frame = FrameFor(*item);
-        return item.has_value();
-    };
+    std::optional<SimFault> fault;
+    if (verb == u"bad-check")
+        fault = SimFault::BadCheck;
+    else if (verb == u"bad-end")
+        fault = SimFault::BadEnd;
+    else if (verb == u"split")
+        fault = SimFault::Split;
 
-    QByteArray frame;
     bool ok = true;
     if (verb == u"quit") {
         m_quitPending = true; // once everything before it is on the line
     } else if (verb == u"unplug") {
         m_unplugPending = true;
-    } else if (verb == u"bad-check" && frameOf(rest, frame)) {
-        frame = SimFrames::WithBadCheck(frame);
-        Queue(frame, u"sent bad-check frame: "_s + SimFrames::Hex(frame));
-    } else if (verb == u"bad-end" && frameOf(rest, frame)) {
-        frame = SimFrames::WithBadEnd(frame);
-        Queue(frame, u"sent bad-end frame: "_s + SimFrames::Hex(frame));
-    } else if (verb == u"split" && frameOf(rest, frame)) {
-        const qsizetype half = frame.size() / 2;
-        Queue(frame.left(half), QString());
-        Queue(frame.mid(half), u"sent split frame: "_s + SimFrames::Hex(frame),
-              m_options.splitGapMs);
+    } else if (fault) {
+        const auto item = SimItem::Parse(rest);
+        ok = item.has_value();
+        if (ok)
+            Plan(*item, FaultBit(*fault));
     } else if (verb == u"garbage") {
-        const QByteArray garbage = SimFrames::Garbage(rest.toInt(&ok), m_random.generate());
-        Queue(garbage, u"sent garbage: "_s + SimFrames::Hex(garbage));
+        const int size = rest.toInt(&ok);
+        if (ok)
+            QueueGarbage(size);
     } else if (verb == u"burst") {
         const int least = rest.toInt(&ok);
-        QByteArray burst;
-        int frames = 0;
-        while (ok && burst.size() < least) {
-            burst += SimFrames::MakeReadingFrame(FreshReading());
-            ++frames;
-        }
-        Queue(burst, u"sent burst of %1 readings (%2 bytes)"_s.arg(frames).arg(burst.size()));
+        if (ok)
+            QueueBurst(least);
     } else if (verb == u"raw") {
-        frame = QByteArray::fromHex(rest.toLatin1());
-        ok = !frame.isEmpty();
-        Queue(frame, u"sent raw: "_s + SimFrames::Hex(frame));
+        const QByteArray bytes = QByteArray::fromHex(rest.toLatin1());
+        ok = !bytes.isEmpty();
+        Queue(bytes, u"sent raw: "_s + SimFrames::Hex(bytes));
     } else if (const auto item = SimItem::Parse(line)) {
-        Plan(*item, false);
+        Plan(*item, 0);
     } else {
         ok = false;
     }
@@ -474,11 +483,11 @@ QByteArray CSimInstrument::FrameFor(const SimItem &item) const
     case SimItem::Reading:
         return SimFrames::MakeReadingFrame(item.reading);
     case SimItem::AReading:
-        return SimFrames::MakeAReadingFrame();
+        return BuildFrame(Frame::FRAME_READING, "A");
     case SimItem::Zero:
-        return SimFrames::MakeZeroFrame();
+        return BuildFrame(Frame::FRAME_ZERO);
     case SimItem::Status:
-        return SimFrames::MakeStatusFrame();
+        return BuildFrame(Frame::FRAME_STATUS);
     }
     return {};
 }

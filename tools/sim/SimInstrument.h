@@ -41,7 +41,12 @@ private:
     void OnReadable();
     void OnCommand(std::uint8_t type);
     void SendNextScheduled();
-    void Plan(const SimItem &item, bool applyFaults);
+    // The faults due for the n-th frame, as bits 1 << SimFault.
+    unsigned DueFaults(qint64 n) const;
+    // Queues the item's frame with the given faults, and counts it.
+    void Plan(const SimItem &item, unsigned faults);
+    void QueueBurst(int leastBytes);
+    void QueueGarbage(int size);
     void Queue(QByteArray bytes, const QString &note, int gapBeforeMs = 0);
     void Pump();
     void RunScriptLine(const QString &line);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QByteArray>
+#include <QByteArrayView>
 
 #include <array>
 #include <cstdint>
@@ -34,3 +35,6 @@ using CommandFrame = std::array<std::uint8_t, 5>;
 bool IsFrameValid(std::span<const std::uint8_t> bytes, int length);
 
 Frame::CommandFrame BuildCommandFrame(std::uint8_t type);
+
+// A frame of any type around any payload of at most 254 bytes: what the instrument sends.
+QByteArray BuildFrame(std::uint8_t type, QByteArrayView payload = {});

@@ -12,8 +12,15 @@ namespace {
 constexpr int kFocusInset = 4;
 constexpr int kMaxCaptionLength = 511;
 
-} // namespace
+// One pixel-wide edge of a bevel ring: the pixels it covers and their colour.
+struct BevelEdge
+{
+    QRect pixels;
+    QColor color;
+};
 
+// The edges of a bevel of |bevelWidth| rings, outermost first, in drawing order (top, left,
+// bottom, right per ring). A negative width gives a sunken bevel, 0 gives none.
 QList<BevelEdge> ColorButtonBevelEdges(const QRect &rect, int bevelWidth)
 {
     QList<BevelEdge> edges;
@@ -58,15 +65,19 @@ QList<BevelEdge> ColorButtonBevelEdges(const QRect &rect, int bevelWidth)
     return edges;
 }
 
+// The focus rectangle lies 4 pixels inside the button on every side.
 QRect ColorButtonFocusRect(const QRect &rect)
 {
     return rect.adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset);
 }
 
+// The caption as drawn: at most 511 characters, the room of the caption buffer.
 QString ColorButtonCaption(const QString &text)
 {
     return text.left(kMaxCaptionLength);
 }
+
+} // namespace
 
 CColorButton::CColorButton(QWidget *parent)
     : QPushButton(parent)

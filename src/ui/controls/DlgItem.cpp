@@ -3,6 +3,13 @@
 #include <QVariant>
 #include <QWidget>
 
+namespace {
+
+// The dynamic property that holds the ID.
+constexpr char kDlgCtrlIdProperty[] = "dlgCtrlId";
+
+} // namespace
+
 int DlgCtrlId(const QWidget *item)
 {
     return item ? item->property(kDlgCtrlIdProperty).toInt() : 0;

@@ -2,9 +2,8 @@
 
 class QWidget;
 
-// Every widget built from a dialog template carries its control ID in this dynamic property,
-// so that code and tests find dialog items by ID as the original dialogs did.
-inline constexpr char kDlgCtrlIdProperty[] = "dlgCtrlId";
+// Every widget built from a dialog template carries its control ID, so that code and tests find
+// dialog items by ID as the original dialogs did.
 
 // The control ID of `item`; 0 when it has none.
 int DlgCtrlId(const QWidget *item);

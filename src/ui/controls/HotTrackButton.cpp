@@ -15,10 +15,27 @@ constexpr int kSideInset = 5;
 constexpr int kTopInset = 2;
 constexpr int kGap = 5;
 
-} // namespace
+constexpr int kCentreHorizontally = 1;
+constexpr int kCentreVertically = 2;
 
-HotTrackGeometry ComputeHotTrackGeometry(const QRect &item, int layout, bool pressed, bool disabled,
-                                         const QSize &captionSize, const QSize &imageSize)
+using Layout = CHotTrackButton::Layout;
+using Style = CHotTrackButton::Style;
+
+// Where caption and image go inside the button.
+struct HotTrackGeometry
+{
+    QRect captionRect;
+    int captionFlags = 0;
+    QRect imageRect;
+    int imageCentring = 0;
+};
+
+// Caption and image rectangles for a button of `item` size: 5 pixels in at the sides, 2 at top
+// and bottom, 1 pixel right and down while pressed (never while disabled), then arranged by
+// `layout`. `imageSize` is empty when no image is drawn.
+HotTrackGeometry ComputeHotTrackGeometry(const QRect &item, Layout layout, bool pressed,
+                                         bool disabled, const QSize &captionSize,
+                                         const QSize &imageSize)
 {
     QRect working = item.adjusted(kSideInset, kTopInset, -kSideInset, -kTopInset);
     if (!disabled && pressed) {
@@ -29,43 +46,48 @@ HotTrackGeometry ComputeHotTrackGeometry(const QRect &item, int layout, bool pre
     geometry.imageRect = working;
     constexpr int single = Qt::TextSingleLine | Qt::TextShowMnemonic;
     switch (layout) {
-    case 0:
-    case 1:
+    case Layout::CaptionLeft:
+    case Layout::ImageLeft:
         geometry.captionFlags = single | Qt::AlignLeft | Qt::AlignVCenter;
         geometry.imageCentring = kCentreVertically;
         break;
-    case 2:
+    case Layout::ImageTop:
         geometry.captionFlags = single | Qt::AlignHCenter | Qt::AlignBottom;
         geometry.imageCentring = kCentreHorizontally;
         break;
-    case 3:
+    case Layout::CaptionTop:
         geometry.captionFlags = single | Qt::AlignHCenter | Qt::AlignTop;
         geometry.imageCentring = kCentreHorizontally;
-        break;
-    default:
-        // An unknown layout: caption top-left, image at the top-left of the same rectangle.
-        geometry.captionFlags = single | Qt::AlignLeft | Qt::AlignTop;
-        geometry.imageCentring = 0;
         break;
     }
     if (imageSize.isEmpty()) {
         return geometry;
     }
     switch (layout) {
-    case 0:
+    case Layout::CaptionLeft:
         geometry.imageRect.translate(captionSize.width() + kGap, 0);
         break;
-    case 1:
+    case Layout::ImageLeft:
         geometry.captionRect.translate(imageSize.width() + kGap, 0);
         break;
-    case 3:
+    case Layout::CaptionTop:
         geometry.imageRect.translate(0, captionSize.height() + kGap);
         break;
-    default:
+    case Layout::ImageTop:
         break;
     }
     return geometry;
 }
+
+// Which part of a bitmap lands where when it is centred in `rect` as `centring` says: a bitmap
+// larger than the rectangle shows its middle, a smaller one is moved in. Only the bitmap's own
+// pixels are copied, so `block` may be smaller than the rectangle.
+struct BlitGeometry
+{
+    QPoint source;
+    QPoint destination;
+    QSize block;
+};
 
 BlitGeometry ComputeBlit(const QRect &rect, const QSize &bitmap, int centring)
 {
@@ -92,6 +114,8 @@ BlitGeometry ComputeBlit(const QRect &rect, const QSize &bitmap, int centring)
                       std::max(0, std::min(rect.height(), bitmap.height() - source.y())));
     return { source, destination, block };
 }
+
+} // namespace
 
 CHotTrackButton::CHotTrackButton(QWidget *parent)
     : QPushButton(parent)
@@ -121,7 +145,7 @@ bool CHotTrackButton::AssignBitmapIds(uint normal, uint hot, uint disabled)
     return AssignBitmaps(BitmapPathForId(normal), BitmapPathForId(hot), BitmapPathForId(disabled));
 }
 
-void CHotTrackButton::SetLayout(int layout)
+void CHotTrackButton::SetLayout(Layout layout)
 {
     m_layout = layout;
 }
@@ -135,7 +159,7 @@ QSize CHotTrackButton::sizeHint() const
         content = caption;
     } else if (text().isEmpty()) {
         content = image;
-    } else if (m_layout == 2 || m_layout == 3) {
+    } else if (m_layout == Layout::ImageTop || m_layout == Layout::CaptionTop) {
         content = QSize(std::max(caption.width(), image.width()),
                         caption.height() + kGap + image.height());
     } else {
@@ -195,19 +219,17 @@ void CHotTrackButton::DrawBorder3d(QPainter &painter, const QRect &rect) const
     QColor topLeft;
     QColor bottomRight;
     switch (m_frameStyle) {
-    case 0:
+    case Style::Flat:
         topLeft = bottomRight = palette().color(QPalette::Normal, QPalette::Button);
         break;
-    case 1:
+    case Style::Sunken:
         topLeft = palette().color(QPalette::Normal, QPalette::Dark);
         bottomRight = palette().color(QPalette::Normal, QPalette::Light);
         break;
-    case 2:
+    case Style::Raised:
         topLeft = palette().color(QPalette::Normal, QPalette::Light);
         bottomRight = palette().color(QPalette::Normal, QPalette::Dark);
         break;
-    default:
-        return;
     }
     // Top and left without their last pixel, right and bottom in full.
     painter.fillRect(QRect(rect.left(), rect.top(), rect.width() - 1, 1), topLeft);
@@ -228,13 +250,13 @@ void CHotTrackButton::Enter(bool leftButtonDown)
     m_tracking = true;
     m_pressed = leftButtonDown;
     m_hot = true;
-    m_frameStyle = m_pressed ? 1 : 2;
+    m_frameStyle = m_pressed ? Style::Sunken : Style::Raised;
     repaint();
 }
 
 void CHotTrackButton::Leave()
 {
-    m_frameStyle = 0;
+    m_frameStyle = Style::Flat;
     m_pressed = false;
     m_hot = false;
     repaint();
@@ -250,7 +272,7 @@ void CHotTrackButton::mouseMoveEvent(QMouseEvent *event)
     if (!m_tracking && !inside) {
         return;
     }
-    if (m_tracking && m_frameStyle != 0) {
+    if (m_tracking && m_frameStyle != Style::Flat) {
         if (!inside) {
             Leave();
         }
@@ -282,7 +304,7 @@ void CHotTrackButton::mousePressEvent(QMouseEvent *event)
         // focus step does for a press on an unfocused button.
         m_focused = true;
         m_hot = true;
-        m_frameStyle = 1;
+        m_frameStyle = Style::Sunken;
         repaint();
         return;
     }
@@ -291,7 +313,7 @@ void CHotTrackButton::mousePressEvent(QMouseEvent *event)
         TakeFocus();
         return;
     }
-    m_frameStyle = 1;
+    m_frameStyle = Style::Sunken;
     repaint();
 }
 
@@ -311,7 +333,7 @@ void CHotTrackButton::mouseReleaseEvent(QMouseEvent *event)
     if (!hasFocus()) {
         TakeFocus();
     } else {
-        m_frameStyle = 2;
+        m_frameStyle = Style::Raised;
         repaint();
     }
     emit clicked();
@@ -329,10 +351,10 @@ void CHotTrackButton::mouseDoubleClickEvent(QMouseEvent *event)
         TakeFocus();
         return;
     }
-    m_frameStyle = 1;
+    m_frameStyle = Style::Sunken;
     repaint();
     // Flat again, but only drawn so at the next repaint.
-    m_frameStyle = 0;
+    m_frameStyle = Style::Flat;
 }
 
 void CHotTrackButton::focusInEvent(QFocusEvent *event)
@@ -341,7 +363,7 @@ void CHotTrackButton::focusInEvent(QFocusEvent *event)
     m_focusFromPress = event->reason() == Qt::MouseFocusReason && !m_takingFocus;
     m_focused = true;
     m_hot = true;
-    m_frameStyle = m_pressed ? 1 : 2;
+    m_frameStyle = m_pressed ? Style::Sunken : Style::Raised;
     QPushButton::focusInEvent(event);
     repaint();
 }
@@ -349,7 +371,7 @@ void CHotTrackButton::focusInEvent(QFocusEvent *event)
 void CHotTrackButton::focusOutEvent(QFocusEvent *event)
 {
     m_focusFromPress = false;
-    m_frameStyle = 0;
+    m_frameStyle = Style::Flat;
     m_focused = false;
     m_hot = false;
     QPushButton::focusOutEvent(event);

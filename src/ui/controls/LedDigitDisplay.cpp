@@ -6,6 +6,12 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr int kBlankDigitImage = 10;
+
+// Image index of a character: 0 to 9 the digits, 11 ".", 12 ":", 13 "-", 14 "+", and 10
+// (all segments unlit) for a blank and every other character, any non-ASCII one included.
 int DigitImageIndex(QChar c)
 {
     const char16_t u = c.unicode();
@@ -26,6 +32,8 @@ int DigitImageIndex(QChar c)
     }
 }
 
+// The image index of every cell of a display with `digitCount` cells showing `text`: its first
+// characters, then blank cells. Characters beyond the last cell are not shown.
 QList<int> DigitCellImages(const QString &text, int digitCount)
 {
     QList<int> cells(std::max(digitCount, 0), kBlankDigitImage);
@@ -36,12 +44,16 @@ QList<int> DigitCellImages(const QString &text, int digitCount)
     return cells;
 }
 
+// Cells of equal width, client width / digitCount, each as high as the client; cell
+// `position` starts at cellWidth * position. The strip right of the last cell belongs to none.
 QRect DigitCellRect(const QSize &client, int digitCount, int position)
 {
     const int cellWidth = digitCount > 0 ? client.width() / digitCount : 0;
     return QRect(cellWidth * position, 0, cellWidth, client.height());
 }
 
+// A copy of a digit image whose lit segments, the pixels of (255, 0, 0), take `color`; unlit
+// segments (128, 0, 0) and the black ground stay.
 QImage RecolorLitSegments(const QImage &image, const QColor &color)
 {
     QImage result = image.convertToFormat(QImage::Format_RGB32);
@@ -53,6 +65,8 @@ QImage RecolorLitSegments(const QImage &image, const QColor &color)
     }
     return result;
 }
+
+} // namespace
 
 CLedDigitDisplay::CLedDigitDisplay(QWidget *parent)
     : QWidget(parent)

@@ -1,32 +1,14 @@
 #pragma once
 
 #include <QColor>
-#include <QImage>
 #include <QPixmap>
-#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <array>
 
-// Image index of a character: 0 to 9 the digits, 11 ".", 12 ":", 13 "-", 14 "+", and 10
-// (all segments unlit) for a blank and every other character, any non-ASCII one included.
-int DigitImageIndex(QChar c);
-
-inline constexpr int kBlankDigitImage = 10;
+// Digit images: 0 to 9, blank, point, colon, minus, plus.
 inline constexpr int kDigitImageCount = 15;
-
-// The image index of every cell of a display with `digitCount` cells showing `text`: its first
-// characters, then blank cells. Characters beyond the last cell are not shown.
-QList<int> DigitCellImages(const QString &text, int digitCount);
-
-// Cells of equal width, client width / digitCount, each as high as the client; cell
-// `position` starts at cellWidth * position. The strip right of the last cell belongs to none.
-QRect DigitCellRect(const QSize &client, int digitCount, int position);
-
-// A copy of a digit image whose lit segments, the pixels of (255, 0, 0), take `color`; unlit
-// segments (128, 0, 0) and the black ground stay.
-QImage RecolorLitSegments(const QImage &image, const QColor &color);
 
 // A row of seven-segment LED digits: every character of the text takes one cell of equal
 // width and shows the image of its character stretched to the cell. The picture is composed

@@ -89,8 +89,7 @@ QImage ReadXpm(const QString &path)
     return image;
 }
 
-} // namespace
-
+// Qt resource path of image `id`; empty for an ID that names no image.
 QString ResourceImagePath(int id)
 {
     static constexpr const char16_t *digitNames[ResourceId::DigitImageCount] = {
@@ -125,6 +124,8 @@ QString ResourceImagePath(int id)
     }
     return u":/velmora/images/"_s + name + u".xpm"_s;
 }
+
+} // namespace
 
 QImage LoadResourceImage(int id)
 {

@@ -16,9 +16,6 @@ inline constexpr int LampDark = 151;
 inline constexpr int HelpImage = 152;
 } // namespace ResourceId
 
-// Qt resource path of image `id`; empty for an ID that names no image.
-QString ResourceImagePath(int id);
-
 // The image of `id`; a null image for an ID that names no image.
 QImage LoadResourceImage(int id);
 

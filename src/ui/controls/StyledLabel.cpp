@@ -9,12 +9,13 @@ namespace {
 constexpr int kFaceNameLength = 31;
 constexpr int kPointsPerInch = 72;
 
-} // namespace
-
+// The face name as a font description holds it: at most 31 characters.
 QString FaceNameField(const QString &faceName)
 {
     return faceName.left(kFaceNameLength);
 }
+
+} // namespace
 
 int PointSizeToPixelHeight(int points, int logicalDpiY)
 {

@@ -4,9 +4,6 @@
 #include <QFont>
 #include <QLabel>
 
-// The face name as a font description holds it: at most 31 characters.
-QString FaceNameField(const QString &faceName);
-
 // Character height in pixels of a font of `points` points on a device of `logicalDpiY`
 // pixels per inch, rounded to the nearest pixel (9 pt at 96 dpi: 12 pixels).
 int PointSizeToPixelHeight(int points, int logicalDpiY);

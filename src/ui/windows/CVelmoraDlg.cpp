@@ -174,7 +174,7 @@ void CVelmoraDlg::OnInitDialog()
     m_btnStatus->SetState(MeasurementRun::LampDark);
 
     m_btnHelp->AssignBitmapIds(152, 152, 152);
-    m_btnHelp->SetLayout(1);
+    m_btnHelp->SetLayout(CHotTrackButton::Layout::ImageLeft);
 
     const QColor ledColor(m_settings.Read(Keys::kLedR) & 0xFF, m_settings.Read(Keys::kLedG) & 0xFF,
                           m_settings.Read(Keys::kLedB) & 0xFF);
