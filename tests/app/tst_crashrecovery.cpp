@@ -1,6 +1,6 @@
+#include "PtyPair.h"
 #include "core/journal/JournalDatabase.h"
 #include "core/journal/JournalHistory.h"
-#include "support/PtyPair.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

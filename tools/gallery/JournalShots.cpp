@@ -1,10 +1,10 @@
 #include "JournalShots.h"
 
+#include "PtyPair.h"
 #include "app/CVelmoraApp.h"
 #include "core/journal/Journal.h"
 #include "core/text/Gb18030.h"
 #include "core/text/Language.h"
-#include "support/PtyPair.h"
 #include "ui/windows/CVelmoraDlg.h"
 
 #include <QApplication>
