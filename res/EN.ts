@@ -77,6 +77,89 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     </message>
 </context>
 <context>
+    <name>CHistoryDlg</name>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>送样单位、样品名称、批号或检验员</source>
+        <translation>Unit, sample, batch or inspector</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Dates</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>查找:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>读数(°)</source>
+        <translation>Reading (°)</translation>
+    </message>
+    <message>
+        <source>测量值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>确认时间</source>
+        <translation>Confirmed</translation>
+    </message>
+    <message>
+        <source>保存报告...</source>
+        <translation>Save Report...</translation>
+    </message>
+    <message>
+        <source>打印...</source>
+        <translation>Print...</translation>
+    </message>
+    <message>
+        <source>导出 CSV...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>共 %1 次测量</source>
+        <translation>%1 runs</translation>
+    </message>
+    <message>
+        <source>无法读取结果记录 %1: %2</source>
+        <translation>Cannot read the results journal %1: %2</translation>
+    </message>
+    <message>
+        <source>无法导出到 %1: %2</source>
+        <translation>Cannot export to %1: %2</translation>
+    </message>
+    <message>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>还没有测量记录</source>
+        <translation>No runs recorded yet</translation>
+    </message>
+</context>
+<context>
     <name>DialogTemplate</name>
     <message>
         <source>Velmora 1.0 版</source>
@@ -324,6 +407,80 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     <message>
         <source>大于 1 MiB</source>
         <translation>larger than 1 MiB</translation>
+    </message>
+</context>
+<context>
+    <name>RunChart</name>
+    <message>
+        <source>没有读数</source>
+        <translation>No readings</translation>
+    </message>
+    <message>
+        <source>平均 %1</source>
+        <translation>Mean %1</translation>
+    </message>
+    <message>
+        <source>±1 标准偏差 %1</source>
+        <translation>±1 deviation %1</translation>
+    </message>
+</context>
+<context>
+    <name>RunHistoryModel</name>
+    <message>
+        <source>未完成</source>
+        <translation>Unfinished</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>Completed</translation>
+    </message>
+    <message>
+        <source>已作废</source>
+        <translation>Discarded</translation>
+    </message>
+    <message>
+        <source>已放弃</source>
+        <translation>Abandoned</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>样品名称</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>批号</source>
+        <translation>Batch</translation>
+    </message>
+    <message>
+        <source>送样单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>检验员</source>
+        <translation>Inspector</translation>
+    </message>
+    <message>
+        <source>测量方式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>平均结果</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>标准偏差</source>
+        <translation>Deviation</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
     </message>
 </context>
 <context>
