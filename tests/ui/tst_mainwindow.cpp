@@ -1,9 +1,11 @@
 #include "WindowFixture.h"
 #include "core/journal/JournalHistory.h"
+#include "core/journal/RunHistoryModel.h"
 #include "core/link/CSerialPort.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/StateImageButton.h"
 #include "ui/controls/StyledLabel.h"
+#include "ui/windows/CHistoryDlg.h"
 #include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 
@@ -334,6 +336,13 @@ void TestMainWindow::journalOfTheWindow()
     for (const JournalRun &run : std::as_const(stored))
         shown << StatusText(run.status) + u':' + QString::number(run.readingCount);
     QCOMPARE(shown.join(u' '), runs);
+
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_H, Qt::ControlModifier);
+    auto *history = window->findChild<CHistoryDlg *>();
+    QVERIFY(history && history->isVisible() && !history->isModal());
+    QCOMPARE(history->model().rowCount(), stored.size());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,5 +1,6 @@
 #include "ui/windows/CVelmoraDlg.h"
 
+#include "core/journal/JournalLocation.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
 #include "core/settings/Settings.h"
@@ -15,6 +16,7 @@
 #include "ui/report/PrintJob.h"
 #include "ui/report/ReportSaver.h"
 #include "ui/windows/CAboutDlg.h"
+#include "ui/windows/CHistoryDlg.h"
 #include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 
@@ -27,6 +29,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 
 #ifdef Q_OS_WIN
@@ -132,6 +135,13 @@ CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     m_stcJournal->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_stcJournal->setStyleSheet(u"color: #c00000;"_s);
     m_stcJournal->hide();
+    m_btnHistory = new QPushButton(tr("历史记录"), this);
+    m_btnHistory->setGeometry(BaseUnitsOf(font()).MapRect(263, 207, 48, 17));
+    // Enter stays Confirm, wherever the focus is.
+    m_btnHistory->setAutoDefault(false);
+    connect(m_btnHistory, &QPushButton::clicked, this, &CVelmoraDlg::OnHistoryButton);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
+            &CVelmoraDlg::OnHistoryButton);
 }
 
 void CVelmoraDlg::AttachJournal(Journal *journal, const JournalResult &opened)
@@ -538,6 +548,12 @@ void CVelmoraDlg::OnPrintButton()
 {
     PrintJob::Start(
         this, [this] { return CollectReportContent(); }, ReadReportTitle(m_settings, QString()));
+}
+
+void CVelmoraDlg::OnHistoryButton()
+{
+    CHistoryDlg::Show(this, JournalFilePath(m_settings.Path(), m_settings.Read(Keys::kJournalPath)),
+                      m_settings);
 }
 
 void CVelmoraDlg::OnHelpButton()

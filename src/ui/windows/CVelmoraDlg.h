@@ -80,6 +80,8 @@ public:
     void OnPrintButton();
     // The help text in the platform's text viewer.
     void OnHelpButton();
+    // The history of the results journal beside the window, which stays usable (also Ctrl+H).
+    void OnHistoryButton();
 
     void LoadModeSettings();
 
@@ -114,6 +116,8 @@ public:
     // Beyond the original window, in its free space: a lasting mark below Exit while the journal
     // cannot be written.
     QLabel *m_stcJournal = nullptr;
+    // Beyond the original window too: left of Exit, on its row.
+    QPushButton *m_btnHistory = nullptr;
     QIcon m_hIcon;
     // Confirm, Delete, mode and commands, as they reach the run and the journal.
     RunJournal m_runJournal { m_run };
