@@ -7,8 +7,10 @@
 //            the last one, as frames per second
 //   idle     CPU time and wake-ups (context switches of all threads) of the child over 30 s with
 //            the port open and nothing arriving; taken by the parent from /proc
+//   lost     the same with the instrument unplugged: the window shows the lost link and tries
+//            to reopen its port once a second
 // Run it with QT_QPA_PLATFORM=offscreen or on a display:
-//   bench_app [latency|flood|idle]...      (all three without arguments)
+//   bench_app [latency|flood|idle|lost]...      (the first three without arguments)
 #include "AppHarness.h"
 #include "core/link/FrameScanner.h"
 #include "ui/controls/LedDigitDisplay.h"
@@ -113,6 +115,14 @@ int IdleUntilKilled(CVelmoraDlg &, PtyPair &)
     return 0;
 }
 
+int LostUntilKilled(CVelmoraDlg &window, PtyPair &terminal)
+{
+    terminal.CloseMaster();
+    if (!WaitUntil([&] { return !window.m_link.IsLive(); }, 5000))
+        return 1;
+    return IdleUntilKilled(window, terminal);
+}
+
 struct ThreadTimes
 {
     double cpuMs = 0;
@@ -141,11 +151,12 @@ std::map<QString, ThreadTimes> SampleProcess(qint64 pid)
     return threads;
 }
 
-int RunIdleParent()
+int RunIdleParent(const QByteArray &what)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), { u"--child"_s, u"idle"_s });
+    child.start(QCoreApplication::applicationFilePath(),
+                { u"--child"_s, QString::fromLatin1(what) });
     QByteArray out;
     while (!out.contains("shown") && child.waitForReadyRead(30000))
         out += child.readAllStandardOutput();
@@ -166,9 +177,10 @@ int RunIdleParent()
         cpuMs += times.cpuMs - start.cpuMs;
         switches += times.switches - start.switches;
     }
-    std::printf("idle %d s with the port open: CPU %.3f ms, context switches %ld, threads %zu "
-                "(%zu at the start of the interval)\n",
-                kIdleSeconds, cpuMs, switches, after.size(), before.size());
+    std::printf("%s %d s with the port %s: CPU %.3f ms (%.4f %% of one core), context switches "
+                "%ld, threads %zu (%zu at the start of the interval)\n",
+                what.constData(), kIdleSeconds, what == "idle" ? "open" : "lost", cpuMs,
+                cpuMs / (kIdleSeconds * 10.0), switches, after.size(), before.size());
     return 0;
 }
 
@@ -191,6 +203,8 @@ int main(int argc, char *argv[])
             return RunApplication(argc, argv, MeasureLatency);
         if (what == "flood")
             return RunApplication(argc, argv, MeasureFlood);
+        if (what == "lost")
+            return RunApplication(argc, argv, LostUntilKilled);
         return RunApplication(argc, argv, IdleUntilKilled);
     }
 
@@ -202,7 +216,8 @@ int main(int argc, char *argv[])
         measures = { "latency", "flood", "idle" };
     int status = 0;
     for (const QByteArray &what : measures)
-        status |= what == "idle" ? RunIdleParent()
-                                 : RunChildMeasure(what, QCoreApplication::applicationFilePath());
+        status |= what == "idle" || what == "lost"
+            ? RunIdleParent(what)
+            : RunChildMeasure(what, QCoreApplication::applicationFilePath());
     return status;
 }

@@ -92,6 +92,13 @@
     </message>
 </context>
 <context>
+    <name>CSerialPort</name>
+    <message>
+        <source>设备已断开</source>
+        <translation>disconnected</translation>
+    </message>
+</context>
+<context>
     <name>CVelmoraApp</name>
     <message>
         <source>设置文件 %1 无法读取（%2）。
@@ -114,6 +121,14 @@ It was moved to %3; a new journal is started in its place and measuring goes on.
 </context>
 <context>
     <name>CVelmoraDlg</name>
+    <message>
+        <source>读数时刻 %1</source>
+        <translation>Last reading %1</translation>
+    </message>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
     <message>
         <source>上次的测量没有结束：%1 个读数，开始于 %2，最后一个读数于 %3。
 检品名称：%4&#x3000;批号：%5&#x3000;检验者：%6
@@ -157,10 +172,6 @@ Continue this run? No marks it abandoned; its records stay in the results journa
 测量照常进行，但读数不会存入结果日志，程序关闭后无法恢复。</source>
         <translation>The results journal %1 cannot be written (%2).
 Measuring goes on, but readings are not stored in the journal and cannot be recovered once the program is closed.</translation>
-    </message>
-    <message>
-        <source>历史记录</source>
-        <translation>History</translation>
     </message>
 </context>
 <context>
@@ -357,11 +368,11 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     </message>
     <message>
         <source>读数稳定</source>
-        <translation>Reading stable</translation>
+        <translation>Stable</translation>
     </message>
     <message>
         <source>读数未稳定</source>
-        <translation>Reading not yet stable</translation>
+        <translation>Not yet stable</translation>
     </message>
     <message>
         <source>读数 %1 秒前</source>

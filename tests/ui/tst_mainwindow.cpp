@@ -70,6 +70,7 @@ private slots:
     void missingPortShowsTheMessageAndTheWindowWorks();
     void journalOfTheWindow_data();
     void journalOfTheWindow();
+    void unplugDuringARunAndReplug();
 };
 
 void TestMainWindow::windowPaintsTheRun_data()
@@ -243,15 +244,19 @@ void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks_data()
 {
     QTest::addColumn<QByteArray>("settings");
     QTest::addColumn<QString>("device");
-    QTest::newRow("device missing") << QByteArray() << u"no-such-device"_s;
+    QTest::addColumn<QString>("state"); // the state line; DIR is the test's folder
+    QTest::newRow("device missing")
+        << QByteArray() << u"no-such-device"_s << u"未连接  DIR/no-such-device：设备不存在"_s;
     // No port chosen in the login dialog: nothing is opened, not even the pty behind COM1.
-    QTest::newRow("no port chosen") << "[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_ba << QString();
+    QTest::newRow("no port chosen")
+        << "[SYSTEM]\r\nLOGINDLGSERIALNO=-1\r\n"_ba << QString() << u"未连接"_s;
 }
 
 void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks()
 {
     QFETCH(QByteArray, settings);
     QFETCH(QString, device);
+    QFETCH(QString, state);
     WindowFixture f;
     QVERIFY(f.IsValid());
     QString message;
@@ -262,8 +267,11 @@ void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks()
     QVERIFY(window->isVisible());
     QVERIFY(!window->m_pSerialPort->IsRunning());
     QTest::mousePress(window->m_btnZero, Qt::LeftButton);
+    // No reading came from an instrument: Confirm says so on the state line and enters nothing.
     QTest::mouseClick(window->m_btnConfirm, Qt::LeftButton);
-    QCOMPARE(Cell(window->m_list, 0, 1), u"0.000"_s);
+    QCOMPARE(window->m_list->rowCount(), 0);
+    QCOMPARE(window->m_stcLink->toolTip(),
+             state.replace(u"DIR"_s, f.dir.path()) + u"\n未连接仪器，读数未录入"_s);
     QTest::mouseClick(GetDlgItem<QPushButton>(*window, IDCANCEL), Qt::LeftButton);
     QVERIFY(!window->isVisible());
 }
@@ -315,8 +323,7 @@ void TestMainWindow::journalOfTheWindow()
     QCOMPARE(window->m_list->horizontalHeaderItem(1)->text(),
              setup == u"yes"_s ? u"糖度(Z)"_s : u"旋光度(α°)"_s);
     QCOMPARE(window->m_stcInspector->text(), setup == u"yes"_s ? u"王五"_s : QString());
-    window->m_btnConfirm->click();
-    window->m_btnConfirm->click();
+    QVERIFY(f.Confirm(*window, 1000) && f.Confirm(*window, 1000));
     QCOMPARE(window->m_list->rowCount(), setup == u"yes"_s ? 3 : 2);
     const auto told = window->findChildren<QMessageBox *>();
     QCOMPARE(told.size(), setup == u"blocked"_s ? 1 : 0);
@@ -343,6 +350,45 @@ void TestMainWindow::journalOfTheWindow()
     auto *history = window->findChild<CHistoryDlg *>();
     QVERIFY(history && history->isVisible() && !history->isModal());
     QCOMPARE(history->model().rowCount(), stored.size());
+}
+
+// The instrument behind a link that outlives its terminal, as velmora-sim --link keeps it: the
+// window shows the loss at once, refuses Confirm without a box and goes on in the same run.
+void TestMainWindow::unplugDuringARunAndReplug()
+{
+    WindowFixture f;
+    QVERIFY(f.IsValid());
+    const QString link = f.dir.filePath(u"ttyLINK"_s);
+    QVERIFY(QFile::link(f.pty.SlavePath(), link));
+    auto window = f.Open({}, link);
+    QList<long> decoded;
+    connect(&window->m_run, &MeasurementRun::frameDecoded, this,
+            [&](const FrameEvent &event) { decoded << event.reading; });
+    QVERIFY(f.Confirm(*window, 1000) && f.Confirm(*window, 2000));
+    QVERIFY(window->m_stcLink->text().startsWith(u"已连接"_s));
+
+    f.pty.CloseMaster();
+    QFile::remove(link);
+    QTRY_VERIFY_WITH_TIMEOUT(window->m_stcLink->text().startsWith(u"连接中断"_s), 1000);
+    QVERIFY(window->m_ctlReading->LedColor() != QColor(255, 0, 0));
+    window->m_btnConfirm->click();
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    QCOMPARE(window->m_list->rowCount(), 2);
+    QVERIFY(window->m_stcLink->text().endsWith(u"连接中断，读数未录入"_s));
+    QVERIFY(!QApplication::activeModalWidget());
+
+    PtyPair replugged;
+    decoded.clear();
+    QVERIFY(QFile::link(replugged.SlavePath(), link));
+    QTRY_VERIFY_WITH_TIMEOUT(window->m_link.IsLive(), 2000);
+    for (long r : { 3001L, 3002L, 3003L })
+        replugged.Send(WindowFixture::ReadingFrame(r));
+    QTRY_COMPARE(decoded, QList<long>({ 3001, 3002, 3003 }));
+    QCOMPARE(window->m_ctlReading->LedColor(), QColor(255, 0, 0));
+    window->m_btnConfirm->click();
+    QCOMPARE(QStringList({ Cell(window->m_list, 0, 1), Cell(window->m_list, 1, 1),
+                           Cell(window->m_list, 2, 1) }),
+             QStringList({ u"1.000"_s, u"2.000"_s, u"3.003"_s }));
 }
 
 QTEST_MAIN(TestMainWindow)

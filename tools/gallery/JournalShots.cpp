@@ -1,10 +1,13 @@
 #include "JournalShots.h"
 
+#include "InstrumentFrames.h"
 #include "PtyPair.h"
+#include "WaitUntil.h"
 #include "app/CVelmoraApp.h"
 #include "core/journal/Journal.h"
 #include "core/text/Gb18030.h"
 #include "core/text/Language.h"
+#include "ui/controls/LedDigitDisplay.h"
 #include "ui/windows/CVelmoraDlg.h"
 
 #include <QApplication>
@@ -85,6 +88,9 @@ bool Shoot(const QString &folder, const QString &suffix, bool blocked)
     QCoreApplication::processEvents();
     if (!blocked)
         return asked && window.grab().save(QDir(folder).filePath(u"window_recovered"_s + suffix));
+    instrument.Send(ReadingFrame(12345));
+    if (!WaitUntil([&] { return window.m_ctlReading->DisplayText() == u"+12.345"_s; }, 5000))
+        return false;
     window.m_btnConfirm->click();
     const auto told = window.findChildren<QMessageBox *>();
     return told.size() == 1

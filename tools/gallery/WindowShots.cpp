@@ -4,6 +4,7 @@
 #include "PtyPair.h"
 #include "WaitUntil.h"
 #include "app/CVelmoraApp.h"
+#include "core/link/CSerialPort.h"
 #include "core/text/Gb18030.h"
 #include "core/text/Language.h"
 #include "ui/controls/LedDigitDisplay.h"
@@ -30,9 +31,8 @@ bool Save(QWidget &widget, const QString &folder, const QString &name)
     return widget.grab().save(QDir(folder).filePath(name + u".png"_s));
 }
 
-} // namespace
-
-bool RenderWindows(const QString &folder)
+// Every window once, in the language installed now; the file names end in `suffix`.
+bool RenderLanguage(const QString &folder, const QString &suffix)
 {
     QTemporaryDir programDir;
     // The far side of a pseudo-terminal plays the instrument, so that the main window opens its
@@ -54,11 +54,6 @@ bool RenderWindows(const QString &folder)
     CVelmoraApp app(programDir.path());
     app.LocateSettings();
     app.LoadSettings();
-    // The language rule of start-up, with the catalogue the build puts beside this tool, so that
-    // LC_ALL=en_US.UTF-8 shows the English windows.
-    InstallTranslators(WantsEnglish(QLocale::system().language(), 0),
-                       QCoreApplication::applicationDirPath());
-
     bool ok = true;
     CLoginDlg login;
     const Session &session = app.GetSession();
@@ -67,7 +62,7 @@ bool RenderWindows(const QString &folder)
     login.m_strBatchNo = session.batchNo;
     login.m_strInspector = session.inspector;
     login.m_nSerialNo = session.serialNo;
-    ok &= Save(login, folder, u"window_login"_s);
+    ok &= Save(login, folder, u"window_login"_s + suffix);
 
     CVelmoraDlg window(session, app.GetSettings());
     window.show();
@@ -79,15 +74,39 @@ bool RenderWindows(const QString &folder)
         if (r != 12348L)
             window.m_btnConfirm->click();
     }
-    ok &= Save(window, folder, u"window_main"_s);
+    // The link states the inspector sees: readings settled, then the instrument quiet, then
+    // unplugged with a Confirm refused.
+    ok &= WaitUntil([&] { return window.m_link.IsStable(); }, 5000);
+    ok &= Save(window, folder, u"window_main"_s + suffix);
+    ok &= WaitUntil([&] { return window.m_link.CurrentState() == LinkMonitor::State::Silent; },
+                    10000);
+    ok &= Save(window, folder, u"window_silent"_s + suffix);
+    instrument.CloseMaster();
+    ok &= WaitUntil([&] { return window.m_link.CurrentState() == LinkMonitor::State::Lost; }, 5000);
+    window.m_btnConfirm->click();
+    ok &= Save(window, folder, u"window_lost"_s + suffix);
 
     CAboutDlg about;
-    ok &= Save(about, folder, u"window_about"_s);
+    ok &= Save(about, folder, u"window_about"_s + suffix);
     CSampleCountDlg count;
     count.m_nCount = session.sampleCount;
-    ok &= Save(count, folder, u"window_sample_count"_s);
+    ok &= Save(count, folder, u"window_sample_count"_s + suffix);
     CModeSelectDlg mode;
     mode.SetChoice(window.m_run.Constants(), static_cast<int>(window.m_run.Mode()));
-    ok &= Save(mode, folder, u"window_mode_select"_s);
+    ok &= Save(mode, folder, u"window_mode_select"_s + suffix);
+    return ok;
+}
+
+} // namespace
+
+bool RenderWindows(const QString &folder)
+{
+    // The English catalogue lies beside the executables, where the build puts it.
+    bool ok = true;
+    for (const bool english : { false, true }) {
+        const bool installed = InstallTranslators(english, QCoreApplication::applicationDirPath())
+            == (english ? UiLanguage::English : UiLanguage::Chinese);
+        ok &= installed && RenderLanguage(folder, english ? u"_en"_s : QString());
+    }
     return ok;
 }

@@ -322,8 +322,10 @@ void CSerialPort::OnPortError(QSerialPort::SerialPortError error)
     if (m_bLinkLost.exchange(true, std::memory_order_acq_rel))
         return;
     {
+        // Not the port's errorString(): after an unplug Qt 6.4 may still hold an earlier,
+        // unrelated message there (the modem-line ioctl a pseudo-terminal refuses at open).
         const std::lock_guard lock(m_mutex);
-        m_strLinkError = m_pPort->errorString();
+        m_strLinkError = QCoreApplication::translate("CSerialPort", "设备已断开");
     }
     // Not from inside QSerialPort's own notification: close once it has returned.
     QTimer::singleShot(0, m_pPort, [this] { DropLink(); });

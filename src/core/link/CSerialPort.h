@@ -81,7 +81,7 @@ signals:
     // scans `rx` and ends with port->SetReadPermission().
     void serialData(CSerialPort *port, RxBuffer *rx);
     // The device went away or the line failed; the channel receives nothing more. Close() still
-    // completes. `reason` is the system's message and may be vague.
+    // completes. `reason` says so in the interface language.
     void linkLost(const QString &reason);
     // Open() or a reconnect attempt succeeded: frames may flow from `device`.
     void opened(const QString &device);

@@ -27,7 +27,7 @@ public:
         NotConnected, // the port could not be opened (Reason() says why) or was never opened
         Connected,
         Silent, // connected, but no valid frame for SilentMs
-        Lost, // the device went away; Reason() is the system's word for it
+        Lost, // the device went away; Reason() says so
         Reconnecting, // the channel tries to open the port again, Attempt() times so far
     };
     enum class Tone { Good, Caution, Fault };

@@ -17,7 +17,10 @@ void MeasurementRun::DecodeBatch(RxBuffer &rx, const std::function<void()> &hand
     // The lamp flickers once per batch; only a status frame of this batch leaves it lit.
     SetLamp(LampHalf);
     SetLamp(LampDark);
-    ScanHeldBytes(rx, [this](const FrameEvent &event) { OnFrame(event); });
+    ScanHeldBytes(rx, [this](const FrameEvent &event) {
+        emit frameDecoded(event);
+        OnFrame(event);
+    });
     handBack();
 }
 

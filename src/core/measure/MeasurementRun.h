@@ -93,6 +93,9 @@ public:
     ReportContent Report() const;
 
 signals:
+    // A valid frame of the line, before the run acts on it; within the batch, so before the
+    // read permission goes back.
+    void frameDecoded(const FrameEvent &event);
     void readingChanged();
     void rowAdded(int row);
     void runCompleted();

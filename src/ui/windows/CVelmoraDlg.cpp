@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableWidget>
+#include <QTime>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -49,6 +50,34 @@ constexpr int kLabelPointSize = 9;
 constexpr int kDigitCount = 7;
 constexpr int kBevelWidth = 2;
 constexpr int kAboutMenuArea = 31; // dialog units: the strip above the upper separator
+constexpr int kReconnectIntervalMs = 1000;
+// Dialog units: the free strip of the right-hand column between the instrument's command
+// buttons (down to 154) and Confirm (from 170); two lines of a smaller font.
+constexpr int kLinkLeft = 261;
+constexpr int kLinkTop = 155;
+constexpr int kLinkWidth = 135;
+constexpr int kLinkHeight = 14;
+constexpr int kLinkLines = 2;
+constexpr qreal kSmallestPointSize = 6;
+
+QColor ToneColor(LinkMonitor::Tone tone)
+{
+    switch (tone) {
+    case LinkMonitor::Tone::Good:
+        return QColor(0, 128, 0);
+    case LinkMonitor::Tone::Caution:
+        return QColor(176, 96, 0);
+    case LinkMonitor::Tone::Fault:
+        break;
+    }
+    return QColor(192, 0, 0);
+}
+
+// Grey digits: the value stays readable, but nobody takes it for a live one.
+QColor Dimmed(const QColor &color)
+{
+    return QColor::fromHsv(color.hsvHue(), color.hsvSaturation() / 4, color.value() * 3 / 5);
+}
 
 QWidget *CreateMainItem(const DialogItemTemplate &item, QWidget *parent)
 {
@@ -80,6 +109,8 @@ QWidget *CreateMainItem(const DialogItemTemplate &item, QWidget *parent)
 
 CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     : TemplateDialog(kTemplateId, parent, &CreateMainItem)
+    , m_link(LinkMonitor::Options::FromSettings(settings.Read(Keys::kLinkStableTolerance),
+                                                settings.Read(Keys::kLinkStableSeconds)))
     , m_pSerialPort(std::make_unique<CSerialPort>())
     , m_stcInspector(GetDlgItem<CStyledLabel>(*this, IDC_INSPECTOR))
     , m_stcBatchNo(GetDlgItem<CStyledLabel>(*this, IDC_BATCH_NO))
@@ -97,6 +128,7 @@ CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     , m_stcModeName(GetDlgItem<QLabel>(*this, IDC_MODE_NAME))
     , m_list(GetDlgItem<QTableWidget>(*this, IDC_LIST))
     , m_btnConfirm(GetDlgItem<QPushButton>(*this, IDOK))
+    , m_stcLink(new QLabel(this))
     , m_hIcon(QPixmap::fromImage(LoadResourceImage(ResourceId::MainIcon)))
     , m_session(std::move(session))
     , m_settings(settings)
@@ -115,6 +147,22 @@ CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     for (CColorButton *button : { m_btnRetestPlus, m_btnRetestMinus, m_btnZero })
         connect(button, &CColorButton::colorButtonDown, this, &CVelmoraDlg::OnColorButtonDown);
     connect(m_pSerialPort.get(), &CSerialPort::serialData, this, &CVelmoraDlg::OnSerialData);
+    // A pulled cable never ends the run: the channel reopens the same port once a second.
+    m_pSerialPort->SetReconnectInterval(kReconnectIntervalMs);
+    m_link.Watch(*m_pSerialPort);
+    connect(&m_run, &MeasurementRun::frameDecoded, &m_link, &LinkMonitor::NoteFrame);
+    connect(&m_link, &LinkMonitor::changed, this, &CVelmoraDlg::PaintLinkState);
+
+    m_stcLink->setObjectName(u"linkState"_s);
+    m_stcLink->setGeometry(
+        BaseUnitsOf(font()).MapRect(kLinkLeft, kLinkTop, kLinkWidth, kLinkHeight));
+    QFont small = font();
+    while (small.pointSizeF() > kSmallestPointSize
+           && QFontMetrics(small).lineSpacing() * kLinkLines > m_stcLink->height())
+        small.setPointSizeF(small.pointSizeF() - 0.5);
+    m_stcLink->setFont(small);
+    m_stcLink->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_stcLink->setTextFormat(Qt::PlainText); // a system message is no markup
 
     connect(&m_run, &MeasurementRun::readingChanged, this, &CVelmoraDlg::PaintReading);
     connect(&m_run, &MeasurementRun::rowAdded, this, &CVelmoraDlg::PaintRow);
@@ -188,6 +236,7 @@ void CVelmoraDlg::OnInitDialog()
 
     const QColor ledColor(m_settings.Read(Keys::kLedR) & 0xFF, m_settings.Read(Keys::kLedG) & 0xFF,
                           m_settings.Read(Keys::kLedB) & 0xFF);
+    m_ledColor = ledColor;
     for (CLedDigitDisplay *display : { m_ctlReading, m_ctlConverted }) {
         display->SetDigitCount(kDigitCount);
         display->SetLedColor(ledColor);
@@ -195,6 +244,7 @@ void CVelmoraDlg::OnInitDialog()
 
     OpenSerialPort();
     LoadModeSettings();
+    PaintLinkState();
     StartJournal();
 }
 
@@ -372,7 +422,13 @@ void CVelmoraDlg::SetResultText(int row, int column, const QString &text)
 
 void CVelmoraDlg::OnOK()
 {
-    m_runJournal.Confirm();
+    // Without a live link the held reading may be minutes old: entering it would look like a
+    // real sample. Said on the state line, so that a lost link never blocks the window.
+    m_strRefusal = m_link.ConfirmRefusal();
+    if (m_strRefusal.isEmpty())
+        m_runJournal.Confirm();
+    else
+        PaintLinkState();
 }
 
 void CVelmoraDlg::PaintRow(int row)
@@ -450,6 +506,47 @@ void CVelmoraDlg::PaintReading()
 {
     m_ctlReading->SetDisplayText(m_run.ReadingText());
     m_ctlConverted->SetDisplayText(m_run.ConvertedText());
+    PaintLinkState(); // the time of the reading
+}
+
+void CVelmoraDlg::PaintLinkState()
+{
+    const bool live = m_link.IsLive();
+    if (live)
+        m_strRefusal.clear();
+    const QColor digits = live ? m_ledColor : Dimmed(m_ledColor);
+    for (CLedDigitDisplay *display : { m_ctlReading, m_ctlConverted }) {
+        if (display->LedColor() != digits) {
+            display->SetLedColor(digits);
+            display->update();
+        }
+    }
+
+    QStringList first { m_link.StateText() };
+    if (!m_link.DetailText().isEmpty())
+        first << m_link.DetailText();
+    QStringList second;
+    if (!m_strRefusal.isEmpty()) {
+        second << m_strRefusal;
+    } else {
+        if (!m_link.StabilityText().isEmpty())
+            second << m_link.StabilityText();
+        // A clock time needs no timer to stay true, where "n seconds ago" would.
+        if (const qint64 age = m_link.ReadingAgeMs(); age >= 0)
+            second << tr("读数时刻 %1")
+                          .arg(QTime::currentTime().addMSecs(-age).toString(u"HH:mm:ss"_s));
+    }
+    const QStringList lines { first.join(u"  "_s), second.join(u" · "_s) };
+
+    const QFontMetrics metrics(m_stcLink->font());
+    QStringList shown;
+    for (const QString &line : lines)
+        shown << metrics.elidedText(line, Qt::ElideMiddle, m_stcLink->width());
+    m_stcLink->setText(shown.join(u'\n'));
+    m_stcLink->setToolTip(lines.join(u'\n'));
+    QPalette palette = m_stcLink->palette();
+    palette.setColor(QPalette::WindowText, ToneColor(m_link.StateTone()));
+    m_stcLink->setPalette(palette);
 }
 
 void CVelmoraDlg::LoadModeSettings()

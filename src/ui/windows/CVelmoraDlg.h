@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/journal/RunJournal.h"
+#include "core/link/LinkMonitor.h"
 #include "core/link/RxBuffer.h"
 #include "core/measure/MeasurementRun.h"
 #include "core/report/ReportContent.h"
@@ -96,6 +97,8 @@ public:
 
     // Reading, mode and constants, sampling count and the confirmed values.
     MeasurementRun m_run;
+    // Whether the instrument is there and its reading settled; Confirm asks it first.
+    LinkMonitor m_link;
     std::unique_ptr<CSerialPort> m_pSerialPort;
     CStyledLabel *m_stcInspector = nullptr;
     CStyledLabel *m_stcBatchNo = nullptr;
@@ -118,6 +121,8 @@ public:
     QLabel *m_stcJournal = nullptr;
     // Beyond the original window too: left of Exit, on its row.
     QPushButton *m_btnHistory = nullptr;
+    // Beyond the original window: the link state in the free strip above Confirm.
+    QLabel *m_stcLink = nullptr;
     QIcon m_hIcon;
     // Confirm, Delete, mode and commands, as they reach the run and the journal.
     RunJournal m_runJournal { m_run };
@@ -136,6 +141,8 @@ private:
     // The window's side of applying a mode: columns, date, caption, converted display.
     void ApplyMeasurementMode();
     void PaintReading();
+    // The state line, and the digits dimmed while the link is not live.
+    void PaintLinkState();
     void PaintRow(int row);
     void PaintCompletion();
     void PaintCleared();
@@ -154,4 +161,7 @@ private:
     Settings &m_settings;
     Journal *m_pJournal = nullptr;
     JournalResult m_journalOpened;
+    QColor m_ledColor;
+    // Why the last Confirm entered nothing; shown until the link state changes.
+    QString m_strRefusal;
 };
