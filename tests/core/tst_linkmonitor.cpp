@@ -145,7 +145,7 @@ void tst_LinkMonitor::unplugAndReplug()
     QVERIFY(!monitor.ConfirmRefusal().isEmpty());
     QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
     QTRY_COMPARE(monitor.CurrentState(), State::Reconnecting);
-    QCOMPARE(monitor.StateTone(), LinkMonitor::Tone::Caution);
+    QCOMPARE(monitor.StateTone(), LinkMonitor::Tone::Fault);
 
     pty = std::make_unique<PtyPair>();
     QVERIFY(QFile::link(pty->SlavePath(), link));

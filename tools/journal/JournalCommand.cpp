@@ -5,6 +5,7 @@
 #include "core/journal/JournalHistory.h"
 #include "core/journal/JournalLocation.h"
 #include "core/journal/JournalVerify.h"
+#include "core/journal/ServerSchema.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsLocation.h"
 
@@ -73,21 +74,30 @@ QJsonObject RunJson(const JournalRun &run)
 
 QString JournalCommand::HelpText()
 {
-    return uR"(Usage: velmora-journal [--journal PATH] COMMAND [OPTIONS]
+    return uR"(Usage: velmora-journal [--journal PATH | --server [CONNINFO]] COMMAND [OPTIONS]
 
 The results journal of Velmora from the command line.
 
 Commands:
-  list [--since DATE] [--json]       the runs, newest first (tab-separated, or JSON)
-  export --csv FILE [--run ID]... [--since DATE]
+  list [--since DATE] [--station NAME] [--json]
+                                     the runs, newest first (tab-separated, or JSON)
+  export --csv FILE [--run ID]... [--since DATE] [--station NAME]
                                      the readings of the runs (all runs without --run) as CSV:
                                      UTF-8 with byte-order mark, CRLF, one row per reading;
                                      FILE is replaced whole or not at all
   verify                             check every hash chain and the database's integrity
+  server-init                        create the lab server's journal, or bring it to this
+                                     program's version (run once by the lab's administrator)
 
 Options:
   --journal PATH   the journal file; default: VelmoraJournal.sqlite beside Velmora.ini, found as
                    velmora finds it (or where its [journal] path puts it)
+  --server [CONNINFO]
+                   the lab server: a libpq connection string ("host=lab-db dbname=velmora") or a
+                   service name of ~/.pg_service.conf; without CONNINFO, the [journal] server of
+                   Velmora.ini. list and export read the configured server without this option
+                   and fall back to the local journal, saying so, when it cannot be reached
+  --station NAME   the runs of one station (host name) only
   --since DATE     runs started at or after DATE: 2026-12-01 (local midnight),
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
   --run ID         one run, by its id; may be repeated, or several ids separated by commas
@@ -109,6 +119,13 @@ QString JournalCommand::DefaultJournalPath()
     return JournalFilePath(settings.Path(), settings.Read(SettingsKeys::kJournalPath));
 }
 
+QString JournalCommand::ConfiguredServer()
+{
+    Settings settings(LocateSettingsFile(QCoreApplication::applicationDirPath()));
+    settings.Load();
+    return settings.Read(SettingsKeys::kJournalServer).trimmed();
+}
+
 bool JournalCommand::parse(const QStringList &arguments, QString &error)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -128,6 +145,17 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
             m_json = true;
         } else if (argument == u"--journal"_s) {
             if (!value(m_journalPath))
+                return false;
+        } else if (argument == u"--server"_s) {
+            m_useServer = true;
+            // The connection string is optional: a command name after it is the command.
+            static const QStringList kCommands { u"list"_s, u"export"_s, u"verify"_s,
+                                                 u"server-init"_s };
+            if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(u"--"_s)
+                && !kCommands.contains(arguments.at(i + 1)))
+                m_server = arguments.at(++i);
+        } else if (argument == u"--station"_s) {
+            if (!value(m_station))
                 return false;
         } else if (argument == u"--csv"_s) {
             if (!value(m_csvPath))
@@ -156,7 +184,7 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     }
     if (m_help)
         return true;
-    const QStringList commands { u"list"_s, u"export"_s, u"verify"_s };
+    const QStringList commands { u"list"_s, u"export"_s, u"verify"_s, u"server-init"_s };
     if (!commands.contains(m_command)) {
         error =
             m_command.isEmpty() ? u"no command given"_s : u"unknown command '%1'"_s.arg(m_command);
@@ -165,7 +193,9 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     const bool listOnly = m_json;
     const bool exportOnly = !m_csvPath.isEmpty() || !m_runIds.isEmpty();
     if ((listOnly && m_command != u"list"_s) || (exportOnly && m_command != u"export"_s)
-        || (m_since.isValid() && m_command == u"verify"_s)) {
+        || ((m_since.isValid() || !m_station.isEmpty())
+            && (m_command == u"verify"_s || m_command == u"server-init"_s))
+        || (!m_journalPath.isEmpty() && (m_useServer || m_command == u"server-init"_s))) {
         error = u"an option does not belong to the command '%1'"_s.arg(m_command);
         return false;
     }
@@ -186,6 +216,8 @@ int JournalCommand::run(std::FILE *out, std::FILE *err) const
         return list(out, err);
     if (m_command == u"export"_s)
         return exportCsv(err);
+    if (m_command == u"server-init"_s)
+        return serverInit(out, err);
     return verify(out, err);
 }
 
@@ -207,15 +239,40 @@ QString PathOr(const QString &path)
 
 } // namespace
 
+bool JournalCommand::openSource(JournalDatabase &db, bool serverOnly, std::FILE *err) const
+{
+    const QString server = m_useServer || serverOnly ? m_server : QString();
+    const QString configured =
+        m_journalPath.isEmpty() && server.isEmpty() ? ConfiguredServer() : QString();
+    const QString connInfo = server.isEmpty() ? configured : server;
+    if ((m_useServer || serverOnly) && connInfo.isEmpty()) {
+        PrintError(err, u"no lab server given, and Velmora.ini names none ([journal] server)"_s);
+        return false;
+    }
+    if (!connInfo.isEmpty()) {
+        JournalResult result = db.openServer(connInfo);
+        if (result.ok() && !serverOnly)
+            result = ServerSchema::Check(db);
+        if (result.ok())
+            return true;
+        PrintError(err, u"the lab server (%1) cannot be read: %2"_s.arg(connInfo, result.text));
+        if (m_useServer || serverOnly)
+            return false;
+        PrintError(err, u"reading the local journal of this station instead"_s);
+    }
+    return OpenJournal(db, PathOr(m_journalPath), err);
+}
+
 int JournalCommand::list(std::FILE *out, std::FILE *err) const
 {
     JournalDatabase db;
-    const QString path = PathOr(m_journalPath);
-    if (!OpenJournal(db, path, err))
+    if (!openSource(db, false, err))
         return JournalUnreadable;
+    const QString path = db.path();
     QList<JournalRun> runs;
     RunFilter filter;
     filter.from = m_since;
+    filter.station = m_station;
     if (const JournalResult result =
             JournalHistory(db).runs(filter, std::numeric_limits<int>::max(), runs);
         !result.ok()) {
@@ -257,20 +314,21 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
 int JournalCommand::exportCsv(std::FILE *err) const
 {
     JournalDatabase db;
-    const QString path = PathOr(m_journalPath);
-    if (!OpenJournal(db, path, err))
+    if (!openSource(db, false, err))
         return JournalUnreadable;
+    const QString path = db.path();
     const JournalHistory history(db);
     QList<JournalRun> runs;
     JournalResult result;
     if (m_runIds.isEmpty()) {
         RunFilter filter;
         filter.from = m_since;
+        filter.station = m_station;
         result = history.runs(filter, std::numeric_limits<int>::max(), runs);
     }
     for (const QString &id : m_runIds) {
         std::optional<JournalRun> run;
-        result = history.run({}, id, run);
+        result = history.run(m_station, id, run);
         if (!result.ok())
             break;
         if (!run) {
@@ -298,9 +356,9 @@ int JournalCommand::exportCsv(std::FILE *err) const
 int JournalCommand::verify(std::FILE *out, std::FILE *err) const
 {
     JournalDatabase db;
-    const QString path = PathOr(m_journalPath);
-    if (!OpenJournal(db, path, err))
+    if (!(m_useServer ? openSource(db, false, err) : OpenJournal(db, PathOr(m_journalPath), err)))
         return JournalUnreadable;
+    const QString path = db.path();
     const VerifyReport report = VerifyJournal(db);
     if (!report.result.ok()) {
         PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, report.result.text));
@@ -313,5 +371,26 @@ int JournalCommand::verify(std::FILE *out, std::FILE *err) const
         return Broken;
     }
     Print(out, u"%1: intact, %2 rows checked\n"_s.arg(path).arg(report.rowsChecked));
+    return Done;
+}
+
+int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const
+{
+    JournalDatabase db;
+    if (!openSource(db, true, err))
+        return JournalUnreadable;
+    int from = 0;
+    if (const JournalResult result = ServerSchema::Init(db, from); !result.ok()) {
+        PrintError(err, u"server-init on %1: %2"_s.arg(db.path(), result.text));
+        return JournalUnreadable;
+    }
+    Print(out,
+          from == ServerSchema::kVersion
+              ? u"%1: the journal is at version %2 already\n"_s.arg(db.path()).arg(from)
+              : u"%1: journal version %2 (was %3); stations log in as members of %4, readers of "
+                "%5\n"_s.arg(db.path())
+                    .arg(ServerSchema::kVersion)
+                    .arg(from)
+                    .arg(ServerSchema::kWriterRole, ServerSchema::kReaderRole));
     return Done;
 }

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+class JournalDatabase;
+
 // The command line of velmora-journal, parsed and run. Exit statuses are documented in --help
 // and the README, for scripts that call the tool.
 class JournalCommand
@@ -28,14 +30,23 @@ public:
     // Where velmora itself finds its journal: beside Velmora.ini as the program locates it, or
     // where that file's [journal] path says.
     static QString DefaultJournalPath();
+    // The lab server that velmora forwards to ([journal] server), or empty.
+    static QString ConfiguredServer();
 
 private:
     int list(std::FILE *out, std::FILE *err) const;
     int exportCsv(std::FILE *err) const;
     int verify(std::FILE *out, std::FILE *err) const;
+    int serverInit(std::FILE *out, std::FILE *err) const;
+    // The journal a command reads: the file given, the server given, the configured server (or,
+    // when it cannot be reached, the local file, said on err), or the local file.
+    bool openSource(JournalDatabase &db, bool serverOnly, std::FILE *err) const;
 
     QString m_command;
     QString m_journalPath;
+    QString m_server;
+    QString m_station;
+    bool m_useServer = false;
     QString m_csvPath;
     QStringList m_runIds;
     QDateTime m_since;

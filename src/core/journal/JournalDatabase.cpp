@@ -1,6 +1,7 @@
 #include "core/journal/JournalDatabase.h"
 
 #include "core/journal/JournalSchema.h"
+#include "core/journal/ServerSchema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -80,6 +81,7 @@ void JournalDatabase::close()
     database().close();
     QSqlDatabase::removeDatabase(m_connectionName);
     m_open = false;
+    m_server = false;
 }
 
 JournalResult JournalDatabase::ResultFromError(const QSqlError &error)
@@ -125,6 +127,30 @@ JournalResult JournalDatabase::open(const QString &path, OpenMode mode, int busy
     return result;
 }
 
+JournalResult JournalDatabase::openServer(const QString &connInfo)
+{
+    close();
+    m_path = connInfo;
+    m_server = true;
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, m_connectionName);
+    if (!db.isValid())
+        return JournalResult::Failure(JournalResult::Error::CannotOpen,
+                                      u"the PostgreSQL driver of Qt (QPSQL) is not installed"_s);
+    db.setConnectOptions(ServerSchema::ConnectOptions(connInfo));
+    if (!db.open()) {
+        const JournalResult result = ServerSchema::ConnectError(db.lastError());
+        db = QSqlDatabase(); // the connection is removed only once no handle refers to it
+        close();
+        return result;
+    }
+    m_open = true;
+    QSqlQuery query(db);
+    const JournalResult result = exec(query, ServerSchema::kSearchPath);
+    if (!result.ok())
+        close();
+    return result;
+}
+
 JournalResult JournalDatabase::connect(OpenMode mode, int busyTimeoutMs)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connectionName);
@@ -162,19 +188,26 @@ JournalResult JournalDatabase::exec(QSqlQuery &query, const QString &sql,
 {
     if (!m_open)
         return JournalResult::Failure(JournalResult::Error::NotOpen, u"the journal is not open"_s);
+    const auto failure = [&] {
+        return m_server ? ServerSchema::ResultFromError(query.lastError())
+                        : ResultFromError(query.lastError());
+    };
+    // PostgreSQL prepares queries only, never other statements (BEGIN, SET, DDL).
+    if (m_server && values.isEmpty())
+        return query.exec(sql) ? JournalResult {} : failure();
     if (!query.prepare(sql))
-        return ResultFromError(query.lastError());
+        return failure();
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        return ResultFromError(query.lastError());
+        return failure();
     return {};
 }
 
 JournalResult JournalDatabase::begin()
 {
     QSqlQuery query(database());
-    return exec(query, u"BEGIN IMMEDIATE"_s);
+    return exec(query, m_server ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s);
 }
 
 JournalResult JournalDatabase::commit()

@@ -28,8 +28,13 @@ public:
 
     JournalResult open(const QString &path, OpenMode mode,
                        int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    // A lab server instead of a file: connInfo is a libpq connection string or "service=NAME";
+    // secrets come from libpq's password and service files, never from here. The same queries
+    // (history, export, verify) then read the server's journal of every station.
+    JournalResult openServer(const QString &connInfo);
     void close();
     bool isOpen() const { return m_open; }
+    bool isServer() const { return m_server; }
     const QString &path() const { return m_path; }
     QSqlDatabase database() const;
 
@@ -50,4 +55,5 @@ private:
     QString m_connectionName;
     QString m_path;
     bool m_open = false;
+    bool m_server = false;
 };

@@ -22,6 +22,9 @@ struct JournalResult
         Corrupt,
         NewerVersion, // written by a newer program; left untouched
         NotOpen,
+        Unreachable, // a lab server that cannot be reached, or a connection cut
+        Refused, // a lab server that refused the login or the statement
+        Mismatch, // a lab server that holds other rows under this station's keys
         Other,
     };
 

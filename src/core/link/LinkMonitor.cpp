@@ -203,8 +203,9 @@ LinkMonitor::Tone LinkMonitor::StateTone() const
     case State::Connected:
         return Tone::Good;
     case State::Silent:
-    case State::Reconnecting:
         return Tone::Caution;
+    // Reconnecting is still no instrument: it must look as alarming as the loss itself.
+    case State::Reconnecting:
     case State::NotConnected:
     case State::Lost:
         break;

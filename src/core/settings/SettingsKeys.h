@@ -73,6 +73,12 @@ inline constexpr TextKey kModeLena { kSectionA, u"m_lena", u"2.00", kModeConstan
 inline constexpr QStringView kSectionJournal = u"journal";
 inline constexpr int kJournalPathBufferSize = 260;
 inline constexpr TextKey kJournalPath { kSectionJournal, u"path", u"", kJournalPathBufferSize };
+// The lab server the journal is forwarded to: a libpq connection string ("host=lab-db
+// dbname=velmora user=station3") or a service name of libpq's service file. Never a password:
+// libpq's own password file holds it. Empty: no forwarding.
+inline constexpr int kJournalServerBufferSize = 1024;
+inline constexpr TextKey kJournalServer { kSectionJournal, u"server", u"",
+                                          kJournalServerBufferSize };
 
 // The device of a port in section "ports", under its name ("COM3"); empty when not set.
 struct PortKey

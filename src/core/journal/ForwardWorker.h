@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/journal/JournalDatabase.h"
+#include "core/journal/JournalForwarder.h"
+
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+class QSqlQuery;
+
+// The forwarder's worker: owns a read connection to the local journal and one to the server, both
+// opened on its own thread. A pass compares, for every station in the local journal, the highest
+// sequence number on the server with the local one, checks that both hold the same hash there,
+// and sends the rows after it in batches, one server transaction each.
+class ForwardWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    ForwardWorker(QString journalPath, QString connInfo,
+                  std::shared_ptr<const std::atomic_bool> stopping,
+                  std::chrono::milliseconds retryFirst, std::chrono::milliseconds retryLongest);
+
+    void begin();
+    void schedule();
+
+signals:
+    void stateChanged(const ForwardState &state);
+
+private:
+    struct Row;
+
+    void pass();
+    JournalResult openBoth();
+    JournalResult forwardStation(const QString &station);
+    JournalResult sendBatch(const QString &station, const QList<Row> &rows);
+    JournalResult readRows(const QString &station, qint64 after, QList<Row> &rows);
+    JournalResult localStations(QStringList &stations);
+    JournalResult localHead(const QString &station, qint64 &seq);
+    JournalResult serverHead(const QString &station, qint64 &seq);
+    JournalResult checkSameRow(const QString &station, qint64 seq);
+    qint64 pendingRows() const;
+    void publish(ForwardState::Status status, const JournalResult &result = {});
+
+    QString m_journalPath;
+    QString m_connInfo;
+    std::shared_ptr<const std::atomic_bool> m_stopping;
+    std::chrono::milliseconds m_retryFirst;
+    std::chrono::milliseconds m_retryLongest;
+    std::chrono::milliseconds m_retryNext;
+    JournalDatabase m_local;
+    JournalDatabase m_server;
+    QTimer m_soon { this };
+    QFileSystemWatcher m_watcher { this };
+    QHash<QString, qint64> m_localHead; // by station
+    QHash<QString, qint64> m_serverHead; // as last seen
+    ForwardState m_state;
+};

@@ -1,0 +1,275 @@
+#include "PgServer.h"
+#include "core/journal/Journal.h"
+#include "core/journal/JournalForwarder.h"
+#include "core/journal/JournalHistory.h"
+#include "core/journal/JournalVerify.h"
+#include "core/journal/ServerSchema.h"
+
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using Status = ForwardState::Status;
+
+Q_DECLARE_METATYPE(JournalResult::Error)
+
+namespace {
+
+constexpr int kWait = 20000;
+
+RunHeader Header(int sampleCount)
+{
+    return { u"/dev/pts/3"_s,
+             u"检验所"_s,
+             u"蔗糖"_s,
+             u"B-7"_s,
+             u"张三"_s,
+             sampleCount,
+             MeasurementMode::SugarDegree,
+             { 66.5f, 2.0f, 1.0f, 2.0f } };
+}
+
+// Confirms reading number of a run of n; the last one completes it.
+bool Confirm(Journal &journal, int number, int n)
+{
+    ConfirmedReading reading { number, QString::number(34626 + number), 100.00000474974513 + number,
+                               std::nullopt };
+    if (number == n)
+        reading.totals = RunTotals { u"103.000"_s, u"1.871"_s };
+    return journal.recordReading(reading).ok();
+}
+
+int Tool(const QStringList &arguments, QByteArray *out = nullptr)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL), arguments);
+    tool.waitForFinished(60000);
+    if (out)
+        *out = tool.readAllStandardOutput();
+    return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+}
+
+} // namespace
+
+class tst_LabServer : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PgServer> m_pg;
+    QTemporaryDir m_dir;
+    int m_databases = 0;
+
+    // A database of its own for each case, with the journal schema unless told otherwise.
+    QString newDatabase(bool init = true)
+    {
+        const QString name = u"lab%1"_s.arg(++m_databases);
+        if (!m_pg->sql(u"postgres"_s, u"CREATE DATABASE "_s + name))
+            return {};
+        if (init && Tool({ u"--server"_s, m_pg->connInfo(name), u"server-init"_s }) != 0)
+            return {};
+        return name;
+    }
+
+    std::unique_ptr<Journal> openJournal(const QString &station)
+    {
+        auto journal = std::make_unique<Journal>(station);
+        if (!journal->open(m_dir.filePath(station + u".sqlite"_s)).result.ok())
+            return {};
+        journal->beginRun(Header(5));
+        return journal;
+    }
+
+    std::unique_ptr<JournalForwarder> forwarder(Journal &journal, const QString &connInfo)
+    {
+        auto forwarder = std::make_unique<JournalForwarder>(journal.database().path(), connInfo);
+        forwarder->setRetryInterval(std::chrono::milliseconds(50), std::chrono::milliseconds(200));
+        forwarder->start();
+        return forwarder;
+    }
+
+    // The server's journal as velmora-journal verify --server sees it, in rows checked.
+    qint64 verifiedServerRows(const QString &db)
+    {
+        JournalDatabase server;
+        if (!server.openServer(m_pg->connInfo(db)).ok())
+            return -1;
+        const VerifyReport report = VerifyJournal(server);
+        return report.intact() ? report.rowsChecked : -1;
+    }
+
+    static qint64 localRows(Journal &journal)
+    {
+        return VerifyJournal(journal.database()).rowsChecked;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_pg = std::make_unique<PgServer>(QStringList { u"station_pw"_s });
+        QVERIFY2(m_pg->isReady(), "PostgreSQL 15 (Debian package postgresql) did not start");
+        QVERIFY(!newDatabase().isEmpty()); // creates the roles
+        QVERIFY(m_pg->sql(u"postgres"_s,
+                          u"CREATE ROLE station LOGIN IN ROLE velmora_station; CREATE ROLE "
+                          "station_pw LOGIN PASSWORD 'right' IN ROLE velmora_station"_s));
+    }
+
+    void runReachesServerInOrderAndVerifies()
+    {
+        const QString db = newDatabase();
+        auto journal = openJournal(u"station-a"_s);
+        QVERIFY(journal);
+        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
+        QVERIFY(journal->recordEvent(JournalEvent::ZeroSent).ok());
+        for (int number = 1; number <= 5; ++number) {
+            QVERIFY(Confirm(*journal, number, 5));
+            forward->notifyCommitted();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+        QTRY_COMPARE(forward->state().status, Status::Synced);
+        QCOMPARE(forward->state().pendingRows, 0);
+
+        JournalDatabase server;
+        QVERIFY(server.openServer(m_pg->connInfo(db, u"station"_s)).ok());
+        QList<JournalRun> runs;
+        QVERIFY(JournalHistory(server).runs({}, 10, runs).ok());
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs[0].status, RunStatus::Completed);
+        QCOMPARE(runs[0].totals.deviation, u"1.871"_s);
+        // The tool reads the server with a station filter; rows stay as written, even for the
+        // tables' owner, and an edit behind the triggers' back breaks the chain.
+        QByteArray listed;
+        const QString conn = m_pg->connInfo(db);
+        QCOMPARE(Tool({ u"--server"_s, conn, u"list"_s, u"--station"_s, u"station-a"_s }, &listed),
+                 0);
+        QVERIFY(listed.contains(runs[0].id.toUtf8()));
+        QCOMPARE(Tool({ u"--server"_s, conn, u"list"_s, u"--station"_s, u"other"_s }, &listed), 0);
+        QVERIFY(!listed.contains(runs[0].id.toUtf8()));
+        QCOMPARE(Tool({ u"--server"_s, conn, u"verify"_s }), 0);
+        QVERIFY(!m_pg->sql(db, u"UPDATE velmora.readings SET value = 0"_s));
+        QVERIFY(!m_pg->sql(db, u"DELETE FROM velmora.events"_s));
+        QVERIFY(m_pg->sql(db,
+                          u"ALTER TABLE velmora.readings DISABLE TRIGGER USER; "
+                          "UPDATE velmora.readings SET value = 1 WHERE seq = 3"_s));
+        QCOMPARE(Tool({ u"--server"_s, conn, u"verify"_s }), 1);
+    }
+
+    void serverStoppedMidRunGetsEveryRowOnce()
+    {
+        const QString db = newDatabase();
+        auto journal = openJournal(u"station-cut"_s);
+        QVERIFY(journal);
+        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
+        QVERIFY(Confirm(*journal, 1, 5));
+        forward->notifyCommitted();
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+
+        QVERIFY(m_pg->stop());
+        auto restart = qScopeGuard([this] { m_pg->start(); });
+        for (int number = 2; number <= 4; ++number)
+            QVERIFY(Confirm(*journal, number, 5)); // the Confirm never waits for the server
+        forward->notifyCommitted();
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().pendingRows, 3, kWait);
+        QCOMPARE(forward->state().status, Status::Unreachable);
+        QCOMPARE(forward->state().error, JournalResult::Error::Unreachable);
+
+        QVERIFY(m_pg->start());
+        restart.dismiss();
+        QVERIFY(Confirm(*journal, 5, 5));
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+        QTRY_COMPARE(forward->state().status, Status::Synced);
+        QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"5"_s);
+    }
+
+    // Two stations at once, and a second instance forwarding the same journal as the first.
+    void twoStationsAtOnce()
+    {
+        const QString db = newDatabase();
+        const QString conn = m_pg->connInfo(db, u"station"_s);
+        auto a = openJournal(u"station-c"_s);
+        auto b = openJournal(u"station-d"_s);
+        QVERIFY(a && b);
+        std::unique_ptr<JournalForwarder> forwarders[] = { forwarder(*a, conn), forwarder(*b, conn),
+                                                           forwarder(*a, conn) };
+        for (int run = 0; run < 4; ++run) {
+            for (int number = 1; number <= 5; ++number) {
+                if (number == 1) {
+                    a->beginRun(Header(5));
+                    b->beginRun(Header(5));
+                }
+                QVERIFY(Confirm(*a, number, 5));
+                QVERIFY(Confirm(*b, number, 5));
+                for (auto &forward : forwarders)
+                    forward->notifyCommitted();
+            }
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*a) + localRows(*b), kWait);
+        for (auto &forward : forwarders)
+            QTRY_COMPARE(forward->state().status, Status::Synced);
+        QCOMPARE(m_pg->value(db,
+                             u"SELECT string_agg(station || n, ' ' ORDER BY station) FROM "
+                             "(SELECT station, count(*) AS n FROM velmora.runs GROUP BY 1) s"_s),
+                 u"station-c4 station-d4"_s);
+    }
+
+    void refusingServerKeepsRecording_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<JournalResult::Error>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("newer schema")
+            << u"INSERT INTO velmora.schema_version VALUES (2)"_s << u"station"_s
+            << JournalResult::Error::NewerVersion << u"newer than this program"_s;
+        QTest::newRow("wrong password")
+            << QString() << u"station_pw"_s << JournalResult::Error::Refused
+            << u"password authentication failed"_s;
+        // Another journal wrote under this station's name (a copy, or one started afresh).
+        QTest::newRow("other journal")
+            << u"INSERT INTO velmora.events VALUES ('station-other "
+               "journal', 1, '', NULL, 'zero-sent', '', '\\x00')"_s
+            << u"station"_s << JournalResult::Error::Mismatch << u"another row 1"_s;
+        QTest::newRow("no journal schema")
+            << u"-"_s << u"station"_s << JournalResult::Error::CannotOpen << u"server-init"_s;
+    }
+
+    void refusingServerKeepsRecording()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, user);
+        QFETCH(JournalResult::Error, error);
+        QFETCH(QString, reason);
+        const QString db = newDatabase(setup != u"-"_s);
+        QVERIFY(!db.isEmpty());
+        if (setup.size() > 1)
+            QVERIFY(m_pg->sql(db, setup));
+        const QString passFile = m_dir.filePath(u"pgpass"_s);
+        QFile pass(passFile);
+        QVERIFY(pass.open(QIODevice::WriteOnly));
+        pass.write("*:*:*:station_pw:wrong\n");
+        pass.close();
+        pass.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        qputenv("PGPASSFILE", QFile::encodeName(passFile));
+
+        auto journal = openJournal(u"station-"_s + QString::fromLatin1(QTest::currentDataTag()));
+        QVERIFY(journal);
+        auto forward = forwarder(*journal, m_pg->connInfo(db, user));
+        QSignalSpy states(forward.get(), &JournalForwarder::stateChanged);
+        QVERIFY(states.isValid());
+        for (int number = 1; number <= 3; ++number)
+            QVERIFY(Confirm(*journal, number, 5));
+        forward->notifyCommitted();
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().pendingRows, localRows(*journal) - 1, kWait);
+        QCOMPARE(forward->state().status, Status::Unreachable);
+        QCOMPARE(forward->state().error, error);
+        QVERIFY2(forward->state().reason.contains(reason), qPrintable(forward->state().reason));
+        QCOMPARE(states.constLast().constFirst().value<ForwardState>(), forward->state());
+        if (setup.size() > 1)
+            QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"0"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LabServer)
+#include "tst_labserver.moc"
