@@ -10,6 +10,7 @@
 #include "ui/windows/CVelmoraDlg.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -19,13 +20,17 @@
 using namespace Qt::StringLiterals;
 
 // Runs the application's start-up with the login confirmed at once and hands the shown main
-// window to `measure`, whose result becomes the exit code.
+// window to `measure`, whose result becomes the exit code. programDir: where Velmora.ini and the
+// journal are (empty: a new temporary folder); without journal, every step of the start-up but
+// the journal's.
 inline int RunApplication(int argc, char *argv[],
-                          const std::function<int(CVelmoraDlg &, PtyPair &)> &measure)
+                          const std::function<int(CVelmoraDlg &, PtyPair &)> &measure,
+                          const QString &programDir = {}, bool journal = true)
 {
     QApplication application(argc, argv);
     PtyPair terminal;
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    const QDir dir(programDir.isEmpty() ? temporary.path() : programDir);
     QFile ini(dir.filePath(u"Velmora.ini"_s));
     if (!terminal.IsValid() || !ini.open(QIODevice::WriteOnly))
         return 1;
@@ -45,6 +50,18 @@ inline int RunApplication(int argc, char *argv[],
         result = measure(window, terminal);
         return int(QDialog::Rejected);
     });
-    velmora.InitInstance();
+    if (journal) {
+        velmora.InitInstance();
+        return result;
+    }
+    velmora.LocateSettings();
+    velmora.LoadSettings();
+    velmora.ChooseLanguage();
+    if (velmora.RunLoginDialog()) {
+        CVelmoraDlg window(velmora.GetSession(), velmora.GetSettings());
+        window.show();
+        WaitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); });
+        result = measure(window, terminal);
+    }
     return result;
 }

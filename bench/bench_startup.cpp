@@ -10,6 +10,9 @@
 // getrusage) and its resident memory (VmRSS); the parent takes the wall time from process start.
 // Prints the medians and the ratios real / baseline. The real child then feeds 2000 frames
 // through its terminal and reports its resident memory again.
+// A third child in each turn runs the real start-up without the results journal (every step
+// but opening it), for the journal's share: with and without take one program folder, whose
+// journal holds the runs of the earlier children, as a station's does.
 // Run it with QT_QPA_PLATFORM=offscreen or on a display; under Xvfb keep another client
 // connected (xprop -root -spy), since Xvfb resets itself when its last client leaves.
 #ifndef VELMORA_STARTUP_BASELINE
@@ -30,6 +33,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QWindow>
 
 #include <algorithm>
@@ -177,19 +181,24 @@ int RunParent(int argc, char *argv[])
     const int pairs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 21;
     const QString self = QCoreApplication::applicationFilePath();
     const QString baseline = QCoreApplication::applicationDirPath() + u"/bench_startup_baseline"_s;
-    std::vector<Sample> real(pairs), base(pairs);
+    QTemporaryDir programDir;
+    std::vector<Sample> real(pairs), base(pairs), unjournaled(pairs);
     QByteArray rest;
     QByteArray flooded;
     for (int i = 0; i < pairs; ++i) {
-        // Alternating order, so that neither side always follows the other.
-        const bool realFirst = i % 2 == 0;
-        for (int side = 0; side < 2; ++side) {
-            const bool isReal = (side == 0) == realFirst;
-            const bool ok = isReal ? Measure(self, { u"--child"_s }, real[i], flooded)
-                                   : Measure(baseline, {}, base[i], rest);
+        // Rotating order, so that no side always follows another.
+        for (int turn = 0; turn < 3; ++turn) {
+            const int side = (turn + i) % 3;
+            const QStringList child { u"--child"_s, programDir.path() };
+            const bool ok = side == 0 ? Measure(self, child, real[i], flooded)
+                : side == 1
+                ? Measure(baseline, {}, base[i], rest)
+                : Measure(self, child + QStringList { u"--no-journal"_s }, unjournaled[i], rest);
             if (!ok) {
                 std::fprintf(stderr, "bench_startup: the %s child failed\n",
-                             isReal ? "real" : "baseline");
+                             side == 0       ? "real"
+                                 : side == 1 ? "baseline"
+                                             : "journal-less");
                 return 1;
             }
         }
@@ -200,10 +209,10 @@ int RunParent(int argc, char *argv[])
             values.push_back(s.*field);
         return values;
     };
-    const auto pairRatios = [&](double Sample::*field) {
+    const auto pairRatios = [&](double Sample::*field, const std::vector<Sample> &other) {
         std::vector<double> ratios;
         for (int i = 0; i < pairs; ++i)
-            ratios.push_back(real[i].*field / base[i].*field);
+            ratios.push_back(real[i].*field / other[i].*field);
         return Median(ratios);
     };
     std::printf("platform %s, %d pairs, medians:\n",
@@ -220,7 +229,14 @@ int RunParent(int argc, char *argv[])
         const double r = Median(column(real, row.field));
         const double b = Median(column(base, row.field));
         std::printf("%-28s %10.2f %10.2f %14.3f %14.3f\n", row.name, r, b, r / b,
-                    pairRatios(row.field));
+                    pairRatios(row.field, base));
+    }
+    std::printf("%-28s %10s %10s %14s %14s\n", "", "real", "no journal", "ratio", "pair ratio");
+    for (const auto &row : rows) {
+        const double r = Median(column(real, row.field));
+        const double u = Median(column(unjournaled, row.field));
+        std::printf("%-28s %10.2f %10.2f %14.3f %14.3f\n", row.name, r, u, r / u,
+                    pairRatios(row.field, unjournaled));
     }
     std::printf("real, last run: %s", flooded.constData());
     return 0;
@@ -234,8 +250,10 @@ int main(int argc, char *argv[])
 #ifdef VELMORA_STARTUP_BASELINE
     return RunBaseline(argc, argv);
 #else
-    if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
-        return RunApplication(argc, argv, ReportShownAndFlooded);
+    // --child DIR [--no-journal]
+    if (argc > 2 && qstrcmp(argv[1], "--child") == 0)
+        return RunApplication(argc, argv, ReportShownAndFlooded, QString::fromLocal8Bit(argv[2]),
+                              !(argc > 3 && qstrcmp(argv[3], "--no-journal") == 0));
     return RunParent(argc, argv);
 #endif
 }

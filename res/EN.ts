@@ -2,42 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
-    <name>CModeSelectDlg</name>
-    <message>
-        <source>常数不能为 0，也不能超出范围。</source>
-        <translation>A constant must not be 0 or out of range.</translation>
-    </message>
-</context>
-<context>
-    <name>CSerialPort</name>
-    <message>
-        <source>设备已断开</source>
-        <translation>disconnected</translation>
-    </message>
-</context>
-<context>
-    <name>CVelmoraApp</name>
-    <message>
-        <source>设置文件 %1 无法读取（%2）。
-程序使用默认设置，不会改写该文件。</source>
-        <translation>The settings file %1 cannot be read (%2).
-Default settings are used; the file is left as it is.</translation>
-    </message>
-    <message>
-        <source>设置文件 %1 无法保存（%2）。
-更改只在本次运行中有效。</source>
-        <translation>The settings file %1 cannot be saved (%2).
-Changes last only until the program ends.</translation>
-    </message>
-</context>
-<context>
-    <name>CVelmoraDlg</name>
-    <message>
-        <source>读数时刻 %1</source>
-        <translation>Last reading %1</translation>
-    </message>
-</context>
-<context>
     <name>CHistoryDlg</name>
     <message>
         <source>历史记录</source>
@@ -118,6 +82,96 @@ Changes last only until the program ends.</translation>
     <message>
         <source>还没有测量记录</source>
         <translation>No runs recorded yet</translation>
+    </message>
+</context>
+<context>
+    <name>CModeSelectDlg</name>
+    <message>
+        <source>常数不能为 0，也不能超出范围。</source>
+        <translation>A constant must not be 0 or out of range.</translation>
+    </message>
+</context>
+<context>
+    <name>CSerialPort</name>
+    <message>
+        <source>设备已断开</source>
+        <translation>disconnected</translation>
+    </message>
+</context>
+<context>
+    <name>CVelmoraApp</name>
+    <message>
+        <source>设置文件 %1 无法读取（%2）。
+程序使用默认设置，不会改写该文件。</source>
+        <translation>The settings file %1 cannot be read (%2).
+Default settings are used; the file is left as it is.</translation>
+    </message>
+    <message>
+        <source>设置文件 %1 无法保存（%2）。
+更改只在本次运行中有效。</source>
+        <translation>The settings file %1 cannot be saved (%2).
+Changes last only until the program ends.</translation>
+    </message>
+    <message>
+        <source>结果日志 %1 已损坏（%2）。
+它已被移到 %3，程序在原处开始一个新的日志，测量照常进行。</source>
+        <translation>The results journal %1 is damaged (%2).
+It was moved to %3; a new journal is started in its place and measuring goes on.</translation>
+    </message>
+</context>
+<context>
+    <name>CVelmoraDlg</name>
+    <message>
+        <source>读数时刻 %1</source>
+        <translation>Last reading %1</translation>
+    </message>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>上次的测量没有结束：%1 个读数，开始于 %2，最后一个读数于 %3。
+检品名称：%4&#x3000;批号：%5&#x3000;检验者：%6
+
+是否继续这次测量？选“否”则该次测量标为放弃，记录保留在结果日志中。</source>
+        <translation>An earlier run was not finished: %1 readings, started %2, last reading %3.
+Sample: %4   Batch: %5   Inspector: %6
+
+Continue this run? No marks it abandoned; its records stay in the results journal.</translation>
+    </message>
+    <message>
+        <source>结果日志不可用：读数没有存入日志</source>
+        <translation>Journal unavailable: readings are not stored</translation>
+    </message>
+    <message>
+        <source>文件是只读的</source>
+        <translation>the file is read-only</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>另一个程序锁住了它</source>
+        <translation>another program holds it locked</translation>
+    </message>
+    <message>
+        <source>文件已损坏</source>
+        <translation>the file is damaged</translation>
+    </message>
+    <message>
+        <source>它由更新版本的程序写入</source>
+        <translation>a newer version of the program wrote it</translation>
+    </message>
+    <message>
+        <source>无法打开或写入</source>
+        <translation>it cannot be opened or written</translation>
+    </message>
+    <message>
+        <source>结果日志 %1 无法写入（%2）。
+测量照常进行，但读数不会存入结果日志，程序关闭后无法恢复。</source>
+        <translation>The results journal %1 cannot be written (%2).
+Measuring goes on, but readings are not stored in the journal and cannot be recovered once the program is closed.</translation>
     </message>
 </context>
 <context>
@@ -360,17 +414,6 @@ Changes last only until the program ends.</translation>
     </message>
 </context>
 <context>
-    <name>Settings</name>
-    <message>
-        <source>不是普通文件</source>
-        <translation>not a regular file</translation>
-    </message>
-    <message>
-        <source>大于 1 MiB</source>
-        <translation>larger than 1 MiB</translation>
-    </message>
-</context>
-<context>
     <name>RunChart</name>
     <message>
         <source>没有读数</source>
@@ -442,6 +485,17 @@ Changes last only until the program ends.</translation>
     <message>
         <source>状态</source>
         <translation>Status</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>大于 1 MiB</source>
+        <translation>larger than 1 MiB</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "app/CVelmoraApp.h"
 
+#include "core/journal/JournalLocation.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/SettingsLocation.h"
 #include "core/text/Language.h"
@@ -33,6 +34,7 @@ int CVelmoraApp::InitInstance()
     ChooseLanguage();
     if (!RunLoginDialog())
         return 0;
+    OpenJournal();
     RunMainWindow();
     return 0;
 }
@@ -87,9 +89,29 @@ bool CVelmoraApp::RunLoginDialog()
     return true;
 }
 
+void CVelmoraApp::OpenJournal()
+{
+    m_journal = std::make_unique<Journal>();
+    m_journalOutcome =
+        m_journal->open(JournalFilePath(m_settings->Path(), m_settings->Read(Keys::kJournalPath)));
+    if (m_journalOutcome.movedAsideTo.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Warning, ProgramName(),
+                    QCoreApplication::translate("CVelmoraApp",
+                                                "结果日志 %1 已损坏（%2）。\n它已被移到 %3，"
+                                                "程序在原处开始一个新的日志，测量照常进行。")
+                        .arg(QDir::toNativeSeparators(m_journal->database().path()),
+                             m_journalOutcome.damage,
+                             QDir::toNativeSeparators(m_journalOutcome.movedAsideTo)),
+                    QMessageBox::Ok, QApplication::activeModalWidget());
+    m_runModal(box);
+}
+
 void CVelmoraApp::RunMainWindow()
 {
     CVelmoraDlg window(m_session, *m_settings);
+    if (m_journal)
+        window.AttachJournal(m_journal.get(), m_journalOutcome.result);
     m_runModal(window);
 }
 

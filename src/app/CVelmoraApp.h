@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/Journal.h"
 #include "core/settings/Session.h"
 #include "core/settings/Settings.h"
 
@@ -32,6 +33,8 @@ public:
     void LoadSettings(); // the one read of the settings file
     void ChooseLanguage();
     bool RunLoginDialog(); // false on Cancel; on confirmation the five login keys are written
+    // The results journal beside the settings file; a damaged one is moved aside and told.
+    void OpenJournal();
     void RunMainWindow();
 
     // Runs a dialog modally and returns its result; QDialog::exec() unless a test replaces it.
@@ -44,6 +47,9 @@ public:
     // Valid from LocateSettings() on.
     Settings &GetSettings() { return *m_settings; }
     Session &GetSession() { return m_session; }
+    // Valid from OpenJournal() on; open or not, as the outcome says.
+    Journal *GetJournal() { return m_journal.get(); }
+    const Journal::OpenOutcome &JournalOutcome() const { return m_journalOutcome; }
 
 private:
     // A message box, once, with the settings file's path and the reason.
@@ -53,6 +59,8 @@ private:
     ModalRunner m_runModal;
     std::unique_ptr<Settings> m_settings;
     Session m_session;
+    std::unique_ptr<Journal> m_journal;
+    Journal::OpenOutcome m_journalOutcome;
     bool m_bEnglish = false;
 };
 

@@ -103,10 +103,16 @@ struct WindowFixture
         app->LoadSettings();
     }
 
-    std::unique_ptr<CVelmoraDlg> Open(const QByteArray &lines = {}, const QString &device = {})
+    // With journal, the window's runs go to the journal that the start-up opens.
+    std::unique_ptr<CVelmoraDlg> Open(const QByteArray &lines = {}, const QString &device = {},
+                                      bool journal = false)
     {
         WriteSettings(lines, device);
         auto window = std::make_unique<CVelmoraDlg>(app->GetSession(), app->GetSettings());
+        if (journal) {
+            app->OpenJournal();
+            window->AttachJournal(app->GetJournal(), app->JournalOutcome().result);
+        }
         window->show();
         return window;
     }

@@ -1,8 +1,11 @@
 #include "WindowFixture.h"
+#include "core/journal/JournalHistory.h"
+#include "core/journal/RunHistoryModel.h"
 #include "core/link/CSerialPort.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/StateImageButton.h"
 #include "ui/controls/StyledLabel.h"
+#include "ui/windows/CHistoryDlg.h"
 #include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 
@@ -65,6 +68,8 @@ private slots:
     void sampleAndModeDialogs();
     void missingPortShowsTheMessageAndTheWindowWorks_data();
     void missingPortShowsTheMessageAndTheWindowWorks();
+    void journalOfTheWindow_data();
+    void journalOfTheWindow();
     void unplugDuringARunAndReplug();
 };
 
@@ -269,6 +274,82 @@ void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks()
              state.replace(u"DIR"_s, f.dir.path()) + u"\n未连接仪器，读数未录入"_s);
     QTest::mouseClick(GetDlgItem<QPushButton>(*window, IDCANCEL), Qt::LeftButton);
     QVERIFY(!window->isVisible());
+}
+
+void TestMainWindow::journalOfTheWindow_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("question"); // a part of it; empty: none asked
+    QTest::addColumn<int>("rows"); // once the window is open
+    QTest::addColumn<QString>("runs"); // status and reading count of the runs, newest first
+    QTest::newRow("below a regular file: told once, marked, measuring goes on")
+        << u"blocked"_s << QString() << 0 << QString();
+    QTest::newRow("a killed run continued: refilled, completed by the next Confirm")
+        << u"yes"_s << u"上次的测量没有结束：2 个读数"_s << 2 << u"completed:3"_s;
+    QTest::newRow("a killed run abandoned, kept")
+        << u"no"_s << u"检验者：王五"_s << 0 << u"open:2 abandoned:2"_s;
+}
+
+void TestMainWindow::journalOfTheWindow()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, question);
+    QFETCH(int, rows);
+    QFETCH(QString, runs);
+    WindowFixture f;
+    QVERIFY(f.IsValid());
+    const QString path = f.dir.filePath(u"VelmoraJournal.sqlite"_s);
+    QByteArray settings = "[journal]\r\npath=" + QFile::encodeName(path) + "\r\n";
+    if (setup == u"blocked"_s) {
+        QVERIFY(QFile(f.dir.filePath(u"file"_s)).open(QIODevice::WriteOnly));
+        settings = "[journal]\r\npath=file/j.sqlite\r\n"; // ENOTDIR, for root too
+    } else {
+        Journal killed(Journal::DefaultStation());
+        QVERIFY(killed.open(path).result.ok());
+        killed.beginRun(
+            { {}, {}, u"葡萄糖"_s, {}, u"王五"_s, 3, MeasurementMode::SugarDegree, {} });
+        QVERIFY(killed.recordReading({ 1, u"1000"_s, 2.888, std::nullopt }).ok());
+        QVERIFY(killed.recordReading({ 2, u"A"_s, 0.0, std::nullopt }).ok());
+    }
+    QString asked;
+    ModalDriver driver({ [&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        asked = box->text();
+        box->button(setup == u"yes"_s ? QMessageBox::Yes : QMessageBox::No)->click();
+    } });
+    auto window = f.Open(settings, {}, true);
+    QVERIFY(asked.contains(question));
+    QCOMPARE(window->m_list->rowCount(), rows);
+    QCOMPARE(window->m_list->horizontalHeaderItem(1)->text(),
+             setup == u"yes"_s ? u"糖度(Z)"_s : u"旋光度(α°)"_s);
+    QCOMPARE(window->m_stcInspector->text(), setup == u"yes"_s ? u"王五"_s : QString());
+    QVERIFY(f.Confirm(*window, 1000) && f.Confirm(*window, 1000));
+    QCOMPARE(window->m_list->rowCount(), setup == u"yes"_s ? 3 : 2);
+    const auto told = window->findChildren<QMessageBox *>();
+    QCOMPARE(told.size(), setup == u"blocked"_s ? 1 : 0);
+    QCOMPARE(window->m_stcJournal->isVisible(), setup == u"blocked"_s);
+    if (setup == u"blocked"_s) {
+        QVERIFY(told[0]->isVisible() && !told[0]->isModal());
+        QVERIFY(told[0]->text().contains(u"结果日志"_s));
+        QCOMPARE(window->m_stcJournal->text(), u"结果日志不可用：读数没有存入日志"_s);
+        return;
+    }
+    QCOMPARE(Cell(window->m_list, rows, 2).isEmpty(), setup != u"yes"_s); // the mean
+    JournalDatabase db;
+    QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+    QList<JournalRun> stored;
+    QVERIFY(JournalHistory(db).runs({}, 10, stored).ok());
+    QStringList shown;
+    for (const JournalRun &run : std::as_const(stored))
+        shown << StatusText(run.status) + u':' + QString::number(run.readingCount);
+    QCOMPARE(shown.join(u' '), runs);
+
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_H, Qt::ControlModifier);
+    auto *history = window->findChild<CHistoryDlg *>();
+    QVERIFY(history && history->isVisible() && !history->isModal());
+    QCOMPARE(history->model().rowCount(), stored.size());
 }
 
 // The instrument behind a link that outlives its terminal, as velmora-sim --link keeps it: the

@@ -5,6 +5,7 @@
 // side by side, enlarged three times. The windows are the "window_*.png" files.
 
 #include "HistoryShots.h"
+#include "JournalShots.h"
 #include "WindowShots.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/DlgItem.h"
@@ -332,7 +333,8 @@ int main(int argc, char *argv[])
     RenderLabels(gallery);
     RenderLamps(gallery);
     RenderHotButtons(gallery);
-    if (!gallery.SaveSheet() || !RenderWindows(folder) || !RenderHistoryWindow(folder)) {
+    if (!gallery.SaveSheet() || !RenderWindows(folder) || !RenderHistoryWindow(folder)
+        || !RenderJournalShots(folder)) {
         std::fprintf(stderr, "velmora-gallery: cannot write the images to %s\n",
                      qPrintable(folder));
         return 1;

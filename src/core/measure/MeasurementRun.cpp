@@ -50,6 +50,7 @@ void MeasurementRun::OnFrame(const FrameEvent &event)
 void MeasurementRun::OnReading(long thousandths)
 {
     m_dDegrees = ReadingDegrees(thousandths);
+    m_receivedText = QString::number(thousandths);
     m_readingText = FormatReadingText(thousandths);
     ConvertHeldReading();
     emit readingChanged();
@@ -58,6 +59,7 @@ void MeasurementRun::OnReading(long thousandths)
 void MeasurementRun::OnZeroReading()
 {
     m_dDegrees.reset();
+    m_receivedText = QStringLiteral("A");
     m_readingText = QLatin1StringView(kZeroDisplayText);
     ConvertHeldReading();
     emit readingChanged();
@@ -66,6 +68,7 @@ void MeasurementRun::OnZeroReading()
 void MeasurementRun::OnZero()
 {
     m_dDegrees.reset();
+    m_receivedText.clear();
     m_dReading = 0.0;
     m_readingText = QLatin1StringView(kZeroDisplayText);
     m_convertedText = m_readingText;
@@ -88,28 +91,48 @@ void MeasurementRun::ConvertHeldReading()
                                  : QString(QLatin1StringView(kZeroDisplayText));
 }
 
-bool MeasurementRun::Confirm()
+std::optional<MeasurementRun::NextRow> MeasurementRun::Next(double value) const
 {
     if (m_bComplete)
-        return false;
-    const int row = RowCount();
-    m_values.append(m_dReading);
-    m_valueTexts.append(FormatRunValue(m_dReading));
-    emit rowAdded(row);
-
+        return std::nullopt;
+    NextRow next;
+    next.number = RowCount() + 1;
+    next.value = value;
     // The count is bounded by the store, so a run never holds more than the store.
-    if (row + 1 < m_nSampleCount)
-        return true;
+    if (next.number < m_nSampleCount)
+        return next;
 
     // The statistics are taken over the values in single precision, as the instrument's
     // software always has.
-    std::vector<float> samples(m_values.size());
+    std::vector<float> samples(m_values.size() + 1);
     std::transform(m_values.cbegin(), m_values.cend(), samples.begin(),
-                   [](double value) { return static_cast<float>(value); });
+                   [](double held) { return static_cast<float>(held); });
+    samples.back() = static_cast<float>(value);
     const RunStatistics statistics = ComputeRunStatistics(samples);
-    m_meanText = FormatRunValue(static_cast<double>(statistics.mean));
+    next.completes = true;
+    next.mean = FormatRunValue(static_cast<double>(statistics.mean));
     if (m_nSampleCount == kDeviationSampleCount)
-        m_deviationText = FormatRunValue(statistics.deviation);
+        next.deviation = FormatRunValue(statistics.deviation);
+    return next;
+}
+
+bool MeasurementRun::Confirm()
+{
+    return Enter(m_dReading);
+}
+
+bool MeasurementRun::Enter(double value)
+{
+    const std::optional<NextRow> next = Next(value);
+    if (!next)
+        return false;
+    m_values.append(value);
+    m_valueTexts.append(FormatRunValue(value));
+    emit rowAdded(next->number - 1);
+    if (!next->completes)
+        return true;
+    m_meanText = next->mean;
+    m_deviationText = next->deviation;
     m_bComplete = true;
     emit runCompleted();
     SetLamp(LampLit);

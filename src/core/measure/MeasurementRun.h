@@ -30,6 +30,17 @@ public:
 
     enum Lamp { LampDark = 0, LampHalf = 1, LampLit = 2 };
 
+    // What the next Confirm enters, known before it is entered, so that a record of it can be
+    // committed first.
+    struct NextRow
+    {
+        int number = 0; // 1-based
+        double value = 0.0;
+        bool completes = false;
+        QString mean; // when it completes the run, exactly as the table will show them
+        QString deviation;
+    };
+
     explicit MeasurementRun(QObject *parent = nullptr);
 
     // One burst of the receive thread: every complete frame held in rx is acted on, and only
@@ -45,6 +56,11 @@ public:
 
     // The current reading becomes the next value; false once the run is complete.
     bool Confirm();
+    // A value confirmed earlier enters the table as a Confirm would (a continued run).
+    bool Enter(double value);
+    // Empty once the run is complete.
+    std::optional<NextRow> Next(double value) const;
+    std::optional<NextRow> NextConfirm() const { return Next(m_dReading); }
     // No values, Confirm possible again, lamp dark.
     void Clear();
     // Clears the run, then converts the held reading into the new mode's quantity.
@@ -57,6 +73,9 @@ public:
     std::optional<double> Degrees() const { return m_dDegrees; }
     const QString &ReadingText() const { return m_readingText; }
     const QString &ConvertedText() const { return m_convertedText; }
+    // The held reading as the instrument sent it: thousandths of a degree, "A" for a reading text
+    // "A", empty before any reading and after a zero frame.
+    const QString &ReceivedText() const { return m_receivedText; }
     MeasurementMode Mode() const { return m_mode; }
     const ModeConstants &Constants() const { return m_constants; }
     int SampleCount() const { return m_nSampleCount; }
@@ -95,6 +114,7 @@ private:
     std::optional<double> m_dDegrees;
     QString m_readingText;
     QString m_convertedText;
+    QString m_receivedText;
     MeasurementMode m_mode = MeasurementMode::OpticalRotation;
     ModeConstants m_constants;
     int m_nSampleCount = kDefaultSampleCount;

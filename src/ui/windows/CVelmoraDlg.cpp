@@ -1,5 +1,6 @@
 #include "ui/windows/CVelmoraDlg.h"
 
+#include "core/journal/JournalLocation.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
 #include "core/settings/Settings.h"
@@ -15,16 +16,20 @@
 #include "ui/report/PrintJob.h"
 #include "ui/report/ReportSaver.h"
 #include "ui/windows/CAboutDlg.h"
+#include "ui/windows/CHistoryDlg.h"
 #include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 
 #include <QContextMenuEvent>
 #include <QDate>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QTime>
 
@@ -36,6 +41,10 @@ using namespace Qt::StringLiterals;
 namespace Keys = SettingsKeys;
 
 namespace {
+
+// Off unless QT_LOGGING_RULES asks: which run was offered back, for support and for tests that
+// drive the program from outside.
+Q_LOGGING_CATEGORY(lcRecovery, "velmora.recovery", QtWarningMsg)
 
 constexpr int kLabelPointSize = 9;
 constexpr int kDigitCount = 7;
@@ -163,6 +172,30 @@ CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     connect(&m_run, &MeasurementRun::lampChanged, m_btnStatus, &CStateImageButton::SetState);
     connect(&m_run, &MeasurementRun::sampleCountChanged, m_stcSampleCount,
             [this](int count) { m_stcSampleCount->setText(QString::number(count)); });
+
+    connect(m_pSerialPort.get(), &CSerialPort::linkLost, &m_runJournal, &RunJournal::LinkLost);
+    connect(m_pSerialPort.get(), &CSerialPort::opened, &m_runJournal, &RunJournal::LinkOpened);
+    connect(&m_runJournal, &RunJournal::availabilityChanged, this, &CVelmoraDlg::PaintJournalState);
+    // Below Exit, where the original window has free space: the state of the journal.
+    m_stcJournal = new QLabel(this);
+    m_stcJournal->setGeometry(BaseUnitsOf(font()).MapRect(261, 227, 139, 18));
+    m_stcJournal->setWordWrap(true);
+    m_stcJournal->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_stcJournal->setStyleSheet(u"color: #c00000;"_s);
+    m_stcJournal->hide();
+    m_btnHistory = new QPushButton(tr("历史记录"), this);
+    m_btnHistory->setGeometry(BaseUnitsOf(font()).MapRect(263, 207, 48, 17));
+    // Enter stays Confirm, wherever the focus is.
+    m_btnHistory->setAutoDefault(false);
+    connect(m_btnHistory, &QPushButton::clicked, this, &CVelmoraDlg::OnHistoryButton);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
+            &CVelmoraDlg::OnHistoryButton);
+}
+
+void CVelmoraDlg::AttachJournal(Journal *journal, const JournalResult &opened)
+{
+    m_pJournal = journal;
+    m_journalOpened = opened;
 }
 
 // The channel is closed before the controls go, so no burst reaches a half-destroyed window.
@@ -180,13 +213,10 @@ void CVelmoraDlg::OnInitDialog()
 
     const QString face = LoadString(StringId::FontFace);
     StyleLabel(m_stcInspector, face, true);
-    m_stcInspector->setText(m_session.inspector);
     StyleLabel(m_stcBatchNo, face, true);
-    m_stcBatchNo->setText(m_session.batchNo);
     StyleLabel(m_stcSampleName, face, true);
-    m_stcSampleName->setText(m_session.sampleName);
     StyleLabel(m_stcUnit, face, true);
-    m_stcUnit->setText(m_session.unit);
+    ShowLogin();
     StyleLabel(m_stcSampleCount, face, true);
     m_run.SetSampleCount(m_session.sampleCount);
     StyleLabel(m_stcDate, face, false);
@@ -215,6 +245,101 @@ void CVelmoraDlg::OnInitDialog()
     OpenSerialPort();
     LoadModeSettings();
     PaintLinkState();
+    StartJournal();
+}
+
+void CVelmoraDlg::StartJournal()
+{
+    RunHeader login;
+    login.unit = m_session.unit;
+    login.sampleName = m_session.sampleName;
+    login.batchNo = m_session.batchNo;
+    login.inspector = m_session.inspector;
+    m_runJournal.Start(m_pJournal, login, m_journalOpened);
+    if (m_runJournal.IsAvailable())
+        OfferRecovery();
+}
+
+void CVelmoraDlg::OfferRecovery()
+{
+    QList<JournalReading> readings;
+    const std::optional<JournalRun> run = m_runJournal.FindRecoverable(readings);
+    if (!run)
+        return;
+    const auto local = [](const QString &stamp) {
+        return FromJournalTimestamp(stamp).toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
+    };
+    const RunHeader &h = run->header;
+    qCInfo(lcRecovery, "offering run %s: %d readings", qUtf8Printable(run->id),
+           int(readings.size()));
+    const QString text =
+        tr("上次的测量没有结束：%1 个读数，开始于 %2，最后一个读数于 %3。\n"
+           "检品名称：%4　批号：%5　检验者：%6\n\n"
+           "是否继续这次测量？选“否”则该次测量标为放弃，记录保留在结果日志中。")
+            .arg(QString::number(readings.size()), local(run->startedAt),
+                 local(readings.constLast().confirmedAt), h.sampleName, h.batchNo, h.inspector);
+    const auto answer = QMessageBox::question(this, ProgramName(), text,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes) {
+        m_runJournal.Abandon(*run);
+        return;
+    }
+    // The continued run is shown and reported under its own login.
+    m_session.unit = h.unit;
+    m_session.sampleName = h.sampleName;
+    m_session.batchNo = h.batchNo;
+    m_session.inspector = h.inspector;
+    ShowLogin();
+    m_runJournal.Continue(*run, readings);
+}
+
+void CVelmoraDlg::ShowLogin()
+{
+    m_stcInspector->setText(m_session.inspector);
+    m_stcBatchNo->setText(m_session.batchNo);
+    m_stcSampleName->setText(m_session.sampleName);
+    m_stcUnit->setText(m_session.unit);
+}
+
+void CVelmoraDlg::PaintJournalState(bool available, const JournalResult &result)
+{
+    m_stcJournal->setText(tr("结果日志不可用：读数没有存入日志"));
+    m_stcJournal->setVisible(!available);
+    if (available)
+        return;
+    QString reason;
+    switch (result.error) {
+    case JournalResult::Error::ReadOnly:
+        reason = tr("文件是只读的");
+        break;
+    case JournalResult::Error::DiskFull:
+        reason = tr("磁盘已满");
+        break;
+    case JournalResult::Error::Locked:
+        reason = tr("另一个程序锁住了它");
+        break;
+    case JournalResult::Error::Corrupt:
+        reason = tr("文件已损坏");
+        break;
+    case JournalResult::Error::NewerVersion:
+        reason = tr("它由更新版本的程序写入");
+        break;
+    default:
+        reason = tr("无法打开或写入");
+        break;
+    }
+    const QString path = m_pJournal ? m_pJournal->database().path() : QString();
+    // Not modal: the measurement goes on while the message is read.
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, ProgramName(),
+                        tr("结果日志 %1 无法写入（%2）。\n测量照常进行，但读数不会存入结果日志，"
+                           "程序关闭后无法恢复。")
+                            .arg(QDir::toNativeSeparators(path), reason),
+                        QMessageBox::Ok, this);
+    box->setDetailedText(result.text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void CVelmoraDlg::StyleLabel(CStyledLabel *label, const QString &face, bool italic)
@@ -301,7 +426,7 @@ void CVelmoraDlg::OnOK()
     // real sample. Said on the state line, so that a lost link never blocks the window.
     m_strRefusal = m_link.ConfirmRefusal();
     if (m_strRefusal.isEmpty())
-        m_run.Confirm();
+        m_runJournal.Confirm();
     else
         PaintLinkState();
 }
@@ -325,7 +450,7 @@ void CVelmoraDlg::PaintCompletion()
 
 void CVelmoraDlg::OnDeleteButton()
 {
-    m_run.Clear();
+    m_runJournal.Delete();
 }
 
 void CVelmoraDlg::PaintCleared()
@@ -351,12 +476,15 @@ void CVelmoraDlg::OnSampleButton()
 void CVelmoraDlg::OnColorButtonDown(int id)
 {
     std::uint8_t command = 0;
+    JournalEvent sent = JournalEvent::ZeroSent;
     switch (id) {
     case IDC_RETEST_PLUS:
         command = Frame::CMD_RETEST_PLUS;
+        sent = JournalEvent::RetestPlusSent;
         break;
     case IDC_RETEST_MINUS:
         command = Frame::CMD_RETEST_MINUS;
+        sent = JournalEvent::RetestMinusSent;
         break;
     case IDC_ZERO:
         command = Frame::CMD_ZERO;
@@ -366,6 +494,7 @@ void CVelmoraDlg::OnColorButtonDown(int id)
     }
     const Frame::CommandFrame frame = BuildCommandFrame(command);
     m_pSerialPort->Write(frame);
+    m_runJournal.CommandSent(sent);
 }
 
 void CVelmoraDlg::OnSerialData(CSerialPort *port, RxBuffer *rx)
@@ -481,7 +610,7 @@ void CVelmoraDlg::OnModeButton()
 
     const ModeChoice choice = dialog.Choice();
     PersistModeChoice(choice);
-    m_run.ApplyMode(ModeFromInt(choice.mode), choice.constants);
+    m_runJournal.ApplyMode(ModeFromInt(choice.mode), choice.constants);
 }
 
 void CVelmoraDlg::PersistModeChoice(const ModeChoice &choice)
@@ -516,6 +645,12 @@ void CVelmoraDlg::OnPrintButton()
 {
     PrintJob::Start(
         this, [this] { return CollectReportContent(); }, ReadReportTitle(m_settings, QString()));
+}
+
+void CVelmoraDlg::OnHistoryButton()
+{
+    CHistoryDlg::Show(this, JournalFilePath(m_settings.Path(), m_settings.Read(Keys::kJournalPath)),
+                      m_settings);
 }
 
 void CVelmoraDlg::OnHelpButton()

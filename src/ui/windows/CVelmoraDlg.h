@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/RunJournal.h"
 #include "core/link/LinkMonitor.h"
 #include "core/link/RxBuffer.h"
 #include "core/measure/MeasurementRun.h"
@@ -80,8 +81,14 @@ public:
     void OnPrintButton();
     // The help text in the platform's text viewer.
     void OnHelpButton();
+    // The history of the results journal beside the window, which stays usable (also Ctrl+H).
+    void OnHistoryButton();
 
     void LoadModeSettings();
+
+    // The results journal that the window's runs go to, and how opening it went; set before the
+    // window is shown. Without one the window only measures.
+    void AttachJournal(Journal *journal, const JournalResult &opened);
 
     const Session &GetSession() const { return m_session; }
 
@@ -109,9 +116,16 @@ public:
     QLabel *m_stcModeName = nullptr;
     QTableWidget *m_list = nullptr;
     QPushButton *m_btnConfirm = nullptr;
+    // Beyond the original window, in its free space: a lasting mark below Exit while the journal
+    // cannot be written.
+    QLabel *m_stcJournal = nullptr;
+    // Beyond the original window too: left of Exit, on its row.
+    QPushButton *m_btnHistory = nullptr;
     // Beyond the original window: the link state in the free strip above Confirm.
     QLabel *m_stcLink = nullptr;
     QIcon m_hIcon;
+    // Confirm, Delete, mode and commands, as they reach the run and the journal.
+    RunJournal m_runJournal { m_run };
 
 protected:
     void OnInitDialog() override;
@@ -137,9 +151,16 @@ private:
     void PersistModeChoice(const ModeChoice &choice);
     // What a report shows of the run and the login; title and date are the report's own.
     ReportContent CollectReportContent() const;
+    void StartJournal();
+    // A run that a crash or an exit left open is offered back.
+    void OfferRecovery();
+    void PaintJournalState(bool available, const JournalResult &result);
+    void ShowLogin();
 
     Session m_session;
     Settings &m_settings;
+    Journal *m_pJournal = nullptr;
+    JournalResult m_journalOpened;
     QColor m_ledColor;
     // Why the last Confirm entered nothing; shown until the link state changes.
     QString m_strRefusal;
