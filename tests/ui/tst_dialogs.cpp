@@ -196,6 +196,7 @@ void tst_Dialogs::interfaceLanguage_data()
     QFile built(QCoreApplication::applicationDirPath() + u"/EN.qm"_s);
     const QByteArray catalogue = built.open(QIODevice::ReadOnly) ? built.readAll() : QByteArray();
     QTest::newRow("Chinese") << false << u"bin"_s << catalogue << false;
+    QTest::newRow("no EN.qm: Chinese") << true << u"bin"_s << QByteArray() << false;
     QTest::newRow("broken EN.qm: Chinese")
         << true << u"bin"_s << QByteArray("not a catalogue") << false;
     QTest::newRow("EN.qm in a folder with a Chinese name")

@@ -104,8 +104,7 @@ void Perform(QWidget &button, QChar action)
     case u's':
         return QTest::keyClick(&button, Qt::Key_Space);
     case u'l':
-        QApplication::sendEvent(&button, &leave);
-        return;
+        return void(QApplication::sendEvent(&button, &leave));
     case u'f':
         return button.clearFocus();
     }
@@ -387,10 +386,9 @@ void tst_Widgets::resourceImages()
     QFETCH(QList<QRgb>, colours);
     const QImage image = Rgb32(LoadResourceImage(id));
     QCOMPARE(image.isNull() ? QSize() : image.size(), size);
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             QVERIFY(colours.contains(image.pixel(x, y)));
-    }
 }
 
 void tst_Widgets::lampsAndBitmapIds()
@@ -446,6 +444,7 @@ void tst_Widgets::dialogUnits()
 {
     QCOMPARE((DialogBaseUnits { 6, 12 }.MapRect(261, 170, 80, 19)), QRect(392, 255, 120, 29));
     QCOMPARE((DialogBaseUnits { 7, 15 }.MapRect(1, 1, 1, 1)), QRect(2, 2, 2, 2));
+    QCOMPARE((DialogBaseUnits { 6, 14 }.MapRect(7, 31, 393, 1)), QRect(11, 54, 589, 2));
 }
 
 void tst_Widgets::templateBuildsItsItems_data()
