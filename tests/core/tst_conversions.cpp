@@ -33,8 +33,6 @@ void tst_Conversions::convert_data()
         << M::OpticalRotation << 34626 << 1.0f << u"34.62600164464675"_s << u"+34.626"_s;
     QTest::newRow("sugar 34.626") << M::SugarDegree << 34626 << 1.0f << u"100.00000474974513"_s
                                   << u"+100.00"_s;
-    QTest::newRow("sugar 12.345 truncated")
-        << M::SugarDegree << 12345 << 1.0f << u"35.65240162408605"_s << u"+35.652"_s;
     QTest::newRow("concentration -13.300")
         << M::Concentration << -13300 << 66.5f << u"-10.000000474974513"_s << u" 10.000"_s;
     QTest::newRow("concentration clamped")

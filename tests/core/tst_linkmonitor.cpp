@@ -1,3 +1,4 @@
+#include "InstrumentFrames.h"
 #include "PtyPair.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
@@ -12,20 +13,6 @@
 
 using namespace Qt::StringLiterals;
 using State = LinkMonitor::State;
-
-namespace {
-
-QByteArray ReadingFrame(int r)
-{
-    const QByteArray text = QByteArray::number(r);
-    QByteArray frame = "\x02"_ba + char(text.size() + 1) + char(1) + text;
-    char check = 0;
-    for (const char c : frame)
-        check ^= c;
-    return frame + check + '\x03';
-}
-
-} // namespace
 
 class tst_LinkMonitor : public QObject
 {
@@ -83,7 +70,6 @@ void tst_LinkMonitor::silenceAndStability()
     monitor.OnOpened(u"/dev/ttyUSB0"_s);
     QCOMPARE(heard, QStringList { u"已连接|"_s });
     QVERIFY(monitor.ConfirmRefusal().isEmpty());
-    QCOMPARE(monitor.ReadingAgeMs(), qint64(-1));
 
     monitor.NoteFrame({ FrameEvent::Kind::Reading, 12345, {} });
     QCOMPARE(heard.last(), u"已连接|读数未稳定"_s);

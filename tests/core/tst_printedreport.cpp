@@ -66,17 +66,8 @@ class tst_PrintedReport : public QObject
     Q_OBJECT
 
 private slots:
-    void emptyTable();
     void furtherPages();
 };
-
-void tst_PrintedReport::emptyTable()
-{
-    // The heading and the labels only: no mean, deviation or inspector without values.
-    RecordingCanvas canvas;
-    QVERIFY(DrawPrintedReport(canvas, Content(0)));
-    QCOMPARE(canvas.calls, kHead);
-}
 
 void tst_PrintedReport::furtherPages()
 {

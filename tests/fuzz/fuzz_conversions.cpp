@@ -35,14 +35,6 @@ float AnyFloat(FuzzedDataProvider &input)
     return value;
 }
 
-double AnyDouble(FuzzedDataProvider &input)
-{
-    const auto bits = input.ConsumeIntegral<std::uint64_t>();
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -52,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int modeValue = input.ConsumeIntegral<int>();
     const ModeConstants constants { AnyFloat(input), AnyFloat(input), AnyFloat(input),
                                     AnyFloat(input) };
-    const double anyValue = AnyDouble(input);
+    const auto anyBits = input.ConsumeIntegral<std::uint64_t>();
+    double anyValue;
+    std::memcpy(&anyValue, &anyBits, sizeof anyValue);
 
     const QString readingText = FormatReadingText(r);
     CheckDisplayText(readingText);

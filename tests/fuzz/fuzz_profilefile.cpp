@@ -8,6 +8,7 @@
 #include "core/text/Gb18030.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -22,35 +23,19 @@ QString Text(FuzzedDataProvider &input, std::size_t maxBytes)
 // What a value reads back as: line breaks became blanks, blanks and tabs around it are not kept.
 QString Stored(QString value, int bufferSize)
 {
-    value.replace(u'\r', u' ').replace(u'\n', u' ');
-    qsizetype begin = 0;
-    qsizetype end = value.size();
-    const auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t';
-    };
-    while (begin < end && blank(value[begin]))
-        ++begin;
-    while (end > begin && blank(value[end - 1]))
-        --end;
-    return Gb18030::TruncateToBytes(QStringView(value).sliced(begin, end - begin), bufferSize - 1);
+    static const QRegularExpression outerBlanks(QStringLiteral("^[ \t]+|[ \t]+\\z"));
+    value.replace(u'\r', u' ').replace(u'\n', u' ').remove(outerBlanks);
+    return Gb18030::TruncateToBytes(value, bufferSize - 1);
 }
 
 // The same name with its ASCII letters in the other case.
 QString OtherCase(const QString &name)
 {
     QString other = name;
-    for (QChar &c : other) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-        else if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    }
+    for (QChar &c : other)
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+            c = QChar(c.unicode() ^ 0x20);
     return other;
-}
-
-bool SameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // Only one line of the old content may differ: everything before and after it stays byte for
@@ -67,11 +52,6 @@ void CheckOneLineChanged(const QByteArray &before, const QByteArray &after)
     const QByteArrayView changed =
         QByteArrayView(before).sliced(prefix, before.size() - prefix - suffix);
     FUZZ_CHECK(changed.count('\n') <= 1);
-}
-
-void CheckWithinLimit(const QString &text, int bufferSize)
-{
-    FUZZ_CHECK(Gb18030::EncodedSize(text) <= std::max(0, bufferSize - 1));
 }
 
 } // namespace
@@ -91,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int defaultNumber = input.ConsumeIntegral<int>();
 
     ProfileFile profile(QByteArray::fromStdString(content));
-    CheckWithinLimit(profile.ReadString(section, key, value, bufferSize), bufferSize);
+    FUZZ_CHECK(Gb18030::EncodedSize(profile.ReadString(section, key, value, bufferSize))
+               <= std::max(0, bufferSize - 1));
     profile.ReadInt(section, key, defaultNumber);
 
     const QByteArray before = profile.Content();
@@ -109,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         CheckOneLineChanged(beforeOther, profile.Content());
         FUZZ_CHECK(profile.ReadString(otherSection, otherKey, {}, bufferSize)
                    == Stored(otherValue, bufferSize));
-        if (!SameName(section, otherSection) || !SameName(key, otherKey))
+        if (section.compare(otherSection, Qt::CaseInsensitive) != 0
+            || key.compare(otherKey, Qt::CaseInsensitive) != 0)
             FUZZ_CHECK(profile.ReadString(section, key, {}, bufferSize) == expected);
     } else {
         FUZZ_CHECK(profile.Content() == beforeOther);

@@ -18,16 +18,9 @@ namespace {
 // The value the instrument sends in its bursts.
 constexpr long kValue = 99999;
 
-QString Describe(const FrameEvent &e)
-{
-    return e.kind == FrameEvent::Kind::Reading ? u"R%1"_s.arg(e.reading)
-                                               : QString(QLatin1Char("RAZS"[int(e.kind)]));
-}
-
 // velmora-sim in a child process; its log tells what a correct decoder must decode.
-class Instrument
+struct Instrument
 {
-public:
     Instrument()
     {
         QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [this] {
@@ -37,34 +30,22 @@ public:
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
 
-    // Starts it and returns its terminal's device path; empty on failure.
-    QString Start(const QStringList &arguments)
-    {
-        process.start(QStringLiteral(VELMORA_SIM_PATH),
-                      QStringList { u"--value=%1"_s.arg(kValue) } + arguments);
-        while (m_device.isEmpty() && process.waitForReadyRead(10000)) { }
-        return m_device;
-    }
-
-    bool Done() const { return m_planned >= 0 && m_items >= m_planned; }
-
     QProcess process;
-    QStringList expected; // as Describe() gives them
+    QStringList expected; // "R<reading>", "A", "Z" or "S"
     qint64 spoiled = 0;
 
-private:
     void Parse(const QString &line)
     {
         static const QRegularExpression done(u"^done: (\\d+) frames sent"_s);
         static const QRegularExpression reading(u"^sent reading ([+-]\\d+)"_s);
         static const QRegularExpression burst(u"^sent burst of (\\d+) readings"_s);
-        if (m_device.isEmpty())
-            m_device = line;
+        if (device.isEmpty())
+            device = line;
         else if (const auto m = done.match(line); m.hasMatch())
-            m_planned = m.captured(1).toLongLong();
+            planned = m.captured(1).toLongLong();
         if (!line.startsWith(u"sent "_s) || line.startsWith(u"sent garbage"_s))
             return;
-        ++m_items;
+        ++items;
         if (const auto m = burst.match(line); m.hasMatch()) {
             for (int i = m.captured(1).toInt(); i > 0; --i)
                 expected << u"R%1"_s.arg(kValue);
@@ -72,50 +53,19 @@ private:
             ++spoiled;
         } else if (const auto m = reading.match(line); m.hasMatch()) {
             expected << u"R%1"_s.arg(m.captured(1).toLong());
-        } else if (line.startsWith(u"sent A reading"_s)) {
-            expected << u"A"_s;
-        } else if (line.startsWith(u"sent zero frame"_s)) {
-            expected << u"Z"_s;
-        } else if (line.startsWith(u"sent status frame"_s)) {
-            expected << u"S"_s;
+        } else {
+            for (const auto &[head, kind] :
+                 { std::pair(u"sent A reading"_s, u"A"_s), std::pair(u"sent zero frame"_s, u"Z"_s),
+                   std::pair(u"sent status frame"_s, u"S"_s) })
+                if (line.startsWith(head))
+                    expected << kind;
         }
     }
 
-    QString m_device;
-    qint64 m_planned = -1;
-    qint64 m_items = 0;
+    QString device; // the first line
+    qint64 planned = -1; // items, once the instrument is done
+    qint64 items = 0;
 };
-
-// The channel's owner, as the main window is: scans each burst and gives the permission back.
-struct Receiver
-{
-    Receiver()
-    {
-        QObject::connect(
-            &port, &CSerialPort::serialData, &port, [this](CSerialPort *from, RxBuffer *rx) {
-                areaBroken |=
-                    rx->nStart < 0 || rx->nCount <= 0 || rx->nStart + rx->nCount > RxBuffer::kSize;
-                ScanHeldBytes(*rx, [this](const FrameEvent &e) { decoded << Describe(e); });
-                from->SetReadPermission();
-            });
-    }
-
-    CSerialPort port;
-    QStringList decoded;
-    bool areaBroken = false;
-};
-
-// Readings 1..n with an "A" reading, a zero and a status frame among them.
-QString Sequence(int n)
-{
-    QStringList items;
-    for (int i = 1; i <= n; ++i) {
-        items << QString::number(i);
-        if (i % 97 == 0)
-            items << u"A"_s << u"Z"_s << u"S"_s;
-    }
-    return u"--sequence="_s + items.join(u',');
-}
 
 } // namespace
 
@@ -131,13 +81,21 @@ private slots:
 void tst_Flood::streamWithFaults_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    // Readings 1..n with an "A" reading, a zero and a status frame among them.
+    const auto sequence = [](int n) -> QString {
+        QStringList items;
+        for (int i = 1; i <= n; ++i)
+            items << QString::number(i)
+                  << (i % 97 ? QStringList() : QStringList { u"A"_s, u"Z"_s, u"S"_s });
+        return u"--sequence="_s + items.join(u',');
+    };
     const QStringList faults { u"--fault=bad-check:7"_s, u"--fault=bad-end:11"_s,
                                u"--fault=split:5"_s, u"--fault=garbage:3"_s };
-    const QStringList flatOut { Sequence(1000), u"--repeat"_s, u"--count=6000"_s, u"--rate=0"_s,
+    const QStringList flatOut { sequence(1000), u"--repeat"_s, u"--count=6000"_s, u"--rate=0"_s,
                                 u"--split-gap=1"_s };
     // 87 frames per second: 9600 baud, 8N1, 11-byte reading frames.
     QTest::newRow("line rate, every fault and oversized bursts") << QStringList {
-        Sequence(180), u"--rate=87"_s, u"--fault=burst:40"_s, u"--burst-size=25000"_s
+        sequence(180), u"--rate=87"_s, u"--fault=burst:40"_s, u"--burst-size=25000"_s
     } + faults;
     QTest::newRow("flat out, oversized bursts among faults")
         << flatOut + faults + QStringList { u"--fault=burst:500"_s, u"--burst-size=12000"_s };
@@ -150,25 +108,40 @@ void tst_Flood::streamWithFaults()
 {
     QFETCH(QStringList, arguments);
     Instrument instrument;
-    const QString device = instrument.Start(arguments);
-    QVERIFY(!device.isEmpty());
-    Receiver receiver;
-    receiver.port.Configure(device, 9600, 8, 0, 1);
-    QVERIFY(receiver.port.Open());
+    instrument.process.start(QStringLiteral(VELMORA_SIM_PATH),
+                             QStringList { u"--value=%1"_s.arg(kValue) } + arguments);
+    QTRY_VERIFY_WITH_TIMEOUT(!instrument.device.isEmpty(), 10000); // its first line
+    // The channel's owner, as the main window is: scans each burst and gives the permission back.
+    CSerialPort port;
+    QStringList decoded;
+    bool areaBroken = false;
+    connect(&port, &CSerialPort::serialData, &port, [&](CSerialPort *from, RxBuffer *rx) {
+        areaBroken |=
+            rx->nStart < 0 || rx->nCount <= 0 || rx->nStart + rx->nCount > RxBuffer::kSize;
+        ScanHeldBytes(*rx, [&](const FrameEvent &e) {
+            decoded << (e.kind == FrameEvent::Kind::Reading
+                            ? u"R%1"_s.arg(e.reading)
+                            : QString(QLatin1Char("RAZS"[int(e.kind)])));
+        });
+        from->SetReadPermission();
+    });
+    port.Configure(instrument.device, 9600, 8, 0, 1);
+    QVERIFY(port.Open());
 
-    QTRY_VERIFY_WITH_TIMEOUT(instrument.Done(), 30000);
-    QTRY_COMPARE_WITH_TIMEOUT(receiver.decoded.size(), instrument.expected.size(), 10000);
-    QCOMPARE(receiver.decoded, instrument.expected);
+    QTRY_VERIFY_WITH_TIMEOUT(instrument.planned >= 0 && instrument.items >= instrument.planned,
+                             30000);
+    QTRY_COMPARE_WITH_TIMEOUT(decoded.size(), instrument.expected.size(), 10000);
+    QCOMPARE(decoded, instrument.expected);
     QVERIFY(instrument.expected.size() > 1000);
-    QVERIFY(!receiver.areaBroken);
+    QVERIFY(!areaBroken);
     QCOMPARE(instrument.spoiled > 0, arguments.contains(u"--fault=bad-check:7"_s));
 
     // Nothing more may turn up after the last frame: no frame is decoded twice.
-    receiver.port.Close();
+    port.Close();
     QTRY_COMPARE(instrument.process.state(), QProcess::NotRunning);
-    QCOMPARE(receiver.decoded.size(), instrument.expected.size());
+    QCOMPARE(decoded.size(), instrument.expected.size());
     // Only noise that no frame could consume may be dropped from a full area, never a frame.
-    QCOMPARE(receiver.port.DroppedByteCount() > 0, arguments.contains(u"--garbage-size=15000"_s));
+    QCOMPARE(port.DroppedByteCount() > 0, arguments.contains(u"--garbage-size=15000"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_Flood)

@@ -8,11 +8,3 @@
 // Frames as the polarimeter sends them; any other frame is BuildFrame(type, payload).
 QByteArray ReadingFrame(long r); // text "%+06ld", as the instrument writes it
 QByteArray ReadingFrame(QByteArrayView text);
-inline QByteArray ZeroFrame()
-{
-    return BuildFrame(Frame::FRAME_ZERO);
-}
-inline QByteArray StatusFrame()
-{
-    return BuildFrame(Frame::FRAME_STATUS);
-}

@@ -14,8 +14,6 @@ class PtyPair
 public:
     PtyPair();
     ~PtyPair();
-    PtyPair(const PtyPair &) = delete;
-    PtyPair &operator=(const PtyPair &) = delete;
 
     bool IsValid() const { return m_master >= 0; }
     QString SlavePath() const { return m_slavePath; }
