@@ -5,8 +5,6 @@
 #include "core/journal/JournalVerify.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -100,7 +98,6 @@ private slots:
         QVERIFY(history.runs({}, 10, runs).ok());
         QCOMPARE(runs.size(), 1);
         const JournalRun &run = runs.constFirst();
-        QCOMPARE(run.station, kStation);
         QCOMPARE(run.status, RunStatus::Completed);
         QCOMPARE(run.readingCount, 3);
         QCOMPARE(run.header.batchNo, u"B-7"_s);

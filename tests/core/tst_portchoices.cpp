@@ -21,7 +21,6 @@ private slots:
         QTest::addColumn<QString>("shown"); // entries with a device; "*": choosing it maps the port
         QTest::addColumn<int>("count");
 
-        QTest::newRow("nothing on the system") << QString() << QString() << QString() << 20;
         QTest::newRow("a built-in port beside its entry")
             << QString() << u"/dev/ttyS0"_s << u"1=/dev/ttyS0"_s << 20;
         QTest::newRow("an adapter no port resolves to is offered as entry 21")

@@ -27,7 +27,6 @@ private slots:
         QTest::newRow("device path as it stands")
             << u"/dev/pts/4"_s << u"x"_s << QString() << u"/dev/pts/4"_s;
         QTest::newRow("COM0 is no port") << u"COM0"_s << u"x"_s << QString() << u"COM0"_s;
-        QTest::newRow("blank inside the number") << u"COM 3"_s << u"x"_s << QString() << u"COM 3"_s;
     }
 
     void resolve()

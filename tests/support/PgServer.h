@@ -34,9 +34,7 @@ public:
     QString connInfo(const QString &db, const QString &user = QStringLiteral("postgres")) const
     {
         return QStringLiteral("host=%1 port=%2 dbname=%3 user=%4")
-            .arg(m_dir.path())
-            .arg(kPort)
-            .arg(db, user);
+            .arg(m_dir.path(), QString::number(kPort), db, user);
     }
 
     bool start()
@@ -53,15 +51,11 @@ public:
     {
         return m_ready && run(QStringLiteral("pg_ctl -w -m fast stop -D"), { dataDir() }) == 0;
     }
-    // Runs SQL as the superuser.
-    bool sql(const QString &db, const QString &statements) const
+    // Runs SQL as the superuser: whether it ran, and what it printed.
+    bool sql(const QString &db, const QString &text) const { return psql(db, text).has_value(); }
+    QString value(const QString &db, const QString &sql) const
     {
-        return psql(db, statements).has_value();
-    }
-    // What psql printed, or "error" when it failed.
-    QString value(const QString &db, const QString &query) const
-    {
-        return psql(db, query).value_or(QStringLiteral("error"));
+        return psql(db, sql).value_or(QStringLiteral("error"));
     }
 
 private:

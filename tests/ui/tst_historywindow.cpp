@@ -11,7 +11,6 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -135,7 +134,6 @@ private slots:
         QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) > 0);
         garbage.close();
         QVERIFY(!window.refresh());
-        QCOMPARE(window.model().rowCount(), 0);
         QVERIFY(QFile::remove(later) && QFile::copy(m_journal, later));
         QVERIFY(window.refresh());
         QCOMPARE(window.model().matchCount(), kRuns + 1);
@@ -158,11 +156,13 @@ private slots:
     }
 
     // The selected run's report is the one the main window saves for the same table: its values
-    // as the table shows them, the statistics of its last row, the login texts and the mode.
-    void savedReportIsTheMainWindowsReport()
+    // as the table shows them, the statistics of its last row, the login texts and the mode. With
+    // a second run selected, the CSV holds the header, then each selected run's readings.
+    void savedReportAndCsv()
     {
         CHistoryDlg window(m_journal, m_settings);
-        window.runsView()->selectRow(0);
+        QTableView *view = window.runsView();
+        view->selectRow(0);
         QVERIFY(window.shownRun());
         QCOMPARE(window.chart()->values().size(), 3);
         QCOMPARE(window.chart()->mean(), 45.218);
@@ -180,19 +180,11 @@ private slots:
         const QString fromTable = m_dir.filePath(u"table.Txt"_s);
         QVERIFY(SaveTextReport(nullptr, fromTable, table, m_settings).ok());
         QCOMPARE(ReadAll(fromHistory), ReadAll(fromTable));
-    }
 
-    // Several runs selected: the header, then each selected run's readings.
-    void csvIsTheToolsCsv()
-    {
-        CHistoryDlg window(m_journal, m_settings);
-        QTableView *view = window.runsView();
-        view->selectRow(0);
         view->selectionModel()->select(view->model()->index(3, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         const QString fromWindow = m_dir.filePath(u"window.csv"_s);
         QVERIFY(window.exportCsv(fromWindow));
-
         QCOMPARE(ReadAll(fromWindow).count("\r\n"), 1 + 3 + 1);
         QVERIFY(ReadAll(fromWindow).contains(",'=1+1,"));
     }
