@@ -20,17 +20,9 @@ namespace {
 
 constexpr int kWait = 20000;
 
-RunHeader Header(int sampleCount)
-{
-    return { u"/dev/pts/3"_s,
-             u"检验所"_s,
-             u"蔗糖"_s,
-             u"B-7"_s,
-             u"张三"_s,
-             sampleCount,
-             MeasurementMode::SugarDegree,
-             { 66.5f, 2.0f, 1.0f, 2.0f } };
-}
+const RunHeader kHeader {
+    {}, {}, {}, {}, u"张三"_s, 5, MeasurementMode::SugarDegree, { 66.5f, 2.0f, 1.0f, 2.0f }
+};
 
 // Confirms reading number of a run of n; the last one completes it.
 bool Confirm(Journal &journal, int number, int n)
@@ -62,15 +54,13 @@ class tst_LabServer : public QObject
     QTemporaryDir m_dir;
     int m_databases = 0;
 
-    // A database of its own for each case, with the journal schema unless told otherwise.
-    QString newDatabase(bool init = true)
+    // A database of its own for each case, with the journal schema.
+    QString newDatabase()
     {
         const QString name = u"lab%1"_s.arg(++m_databases);
-        if (!m_pg->sql(u"postgres"_s, u"CREATE DATABASE "_s + name))
-            return {};
-        if (init && Tool({ u"--server"_s, m_pg->connInfo(name), u"server-init"_s }) != 0)
-            return {};
-        return name;
+        const bool made = m_pg->sql(u"postgres"_s, u"CREATE DATABASE "_s + name)
+            && Tool({ u"--server"_s, m_pg->connInfo(name), u"server-init"_s }) == 0;
+        return made ? name : QString();
     }
 
     std::unique_ptr<Journal> openJournal(const QString &station)
@@ -78,7 +68,7 @@ class tst_LabServer : public QObject
         auto journal = std::make_unique<Journal>(station);
         if (!journal->open(m_dir.filePath(station + u".sqlite"_s)).result.ok())
             return {};
-        journal->beginRun(Header(5));
+        journal->beginRun(kHeader);
         return journal;
     }
 
@@ -108,28 +98,40 @@ class tst_LabServer : public QObject
 private slots:
     void initTestCase()
     {
-        m_pg = std::make_unique<PgServer>(QStringList { u"station_pw"_s });
+        m_pg = std::make_unique<PgServer>();
         QVERIFY2(m_pg->isReady(), "PostgreSQL 15 (Debian package postgresql) did not start");
         QVERIFY(!newDatabase().isEmpty()); // creates the roles
-        QVERIFY(m_pg->sql(u"postgres"_s,
-                          u"CREATE ROLE station LOGIN IN ROLE velmora_station; CREATE ROLE "
-                          "station_pw LOGIN PASSWORD 'right' IN ROLE velmora_station"_s));
+        QVERIFY(m_pg->sql(u"postgres"_s, u"CREATE ROLE station LOGIN IN ROLE velmora_station"_s));
     }
 
-    void runReachesServerInOrderAndVerifies()
+    // The server stops mid-run: the Confirm never waits for it, and every row arrives once, in
+    // order, after it is back.
+    void runReachesServerThroughAnOutage()
     {
         const QString db = newDatabase();
         auto journal = openJournal(u"station-a"_s);
         QVERIFY(journal);
         auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
         QVERIFY(journal->recordEvent(JournalEvent::ZeroSent).ok());
-        for (int number = 1; number <= 5; ++number) {
+        QVERIFY(Confirm(*journal, 1, 5));
+        forward->notifyCommitted();
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+
+        QVERIFY(m_pg->stop());
+        auto restart = qScopeGuard([this] { m_pg->start(); });
+        for (int number = 2; number <= 4; ++number)
             QVERIFY(Confirm(*journal, number, 5));
-            forward->notifyCommitted();
-        }
+        forward->notifyCommitted();
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().pendingRows, 3, kWait);
+        QCOMPARE(forward->state().status, Status::Unreachable);
+        QCOMPARE(forward->state().error, JournalResult::Error::Unreachable);
+        QVERIFY(m_pg->start());
+        restart.dismiss();
+        QVERIFY(Confirm(*journal, 5, 5));
         QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
         QTRY_COMPARE(forward->state().status, Status::Synced);
         QCOMPARE(forward->state().pendingRows, 0);
+        QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"5"_s);
 
         JournalDatabase server;
         QVERIFY(server.openServer(m_pg->connInfo(db, u"station"_s)).ok());
@@ -137,7 +139,6 @@ private slots:
         QVERIFY(JournalHistory(server).runs({}, 10, runs).ok());
         QCOMPARE(runs.size(), 1);
         QCOMPARE(runs[0].status, RunStatus::Completed);
-        QCOMPARE(runs[0].totals.deviation, u"1.871"_s);
         // The tool reads the server with a station filter; rows stay as written, even for the
         // tables' owner, and an edit behind the triggers' back breaks the chain.
         QByteArray listed;
@@ -156,33 +157,6 @@ private slots:
         QCOMPARE(Tool({ u"--server"_s, conn, u"verify"_s }), 1);
     }
 
-    void serverStoppedMidRunGetsEveryRowOnce()
-    {
-        const QString db = newDatabase();
-        auto journal = openJournal(u"station-cut"_s);
-        QVERIFY(journal);
-        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
-        QVERIFY(Confirm(*journal, 1, 5));
-        forward->notifyCommitted();
-        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
-
-        QVERIFY(m_pg->stop());
-        auto restart = qScopeGuard([this] { m_pg->start(); });
-        for (int number = 2; number <= 4; ++number)
-            QVERIFY(Confirm(*journal, number, 5)); // the Confirm never waits for the server
-        forward->notifyCommitted();
-        QTRY_COMPARE_WITH_TIMEOUT(forward->state().pendingRows, 3, kWait);
-        QCOMPARE(forward->state().status, Status::Unreachable);
-        QCOMPARE(forward->state().error, JournalResult::Error::Unreachable);
-
-        QVERIFY(m_pg->start());
-        restart.dismiss();
-        QVERIFY(Confirm(*journal, 5, 5));
-        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
-        QTRY_COMPARE(forward->state().status, Status::Synced);
-        QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"5"_s);
-    }
-
     // Two stations at once, and a second instance forwarding the same journal as the first.
     void twoStationsAtOnce()
     {
@@ -193,17 +167,14 @@ private slots:
         QVERIFY(a && b);
         std::unique_ptr<JournalForwarder> forwarders[] = { forwarder(*a, conn), forwarder(*b, conn),
                                                            forwarder(*a, conn) };
-        for (int run = 0; run < 4; ++run) {
-            for (int number = 1; number <= 5; ++number) {
-                if (number == 1) {
-                    a->beginRun(Header(5));
-                    b->beginRun(Header(5));
-                }
-                QVERIFY(Confirm(*a, number, 5));
-                QVERIFY(Confirm(*b, number, 5));
-                for (auto &forward : forwarders)
-                    forward->notifyCommitted();
+        for (int i = 0; i < 4 * 5; ++i) { // four runs of five at each station
+            for (Journal *journal : { a.get(), b.get() }) {
+                if (i % 5 == 0)
+                    journal->beginRun(kHeader);
+                QVERIFY(Confirm(*journal, i % 5 + 1, 5));
             }
+            for (auto &forward : forwarders)
+                forward->notifyCommitted();
         }
         QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*a) + localRows(*b), kWait);
         for (auto &forward : forwarders)
@@ -217,47 +188,28 @@ private slots:
     void refusingServerKeepsRecording_data()
     {
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("user");
         QTest::addColumn<JournalResult::Error>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("newer schema")
-            << u"INSERT INTO velmora.schema_version VALUES (2)"_s << u"station"_s
+            << u"INSERT INTO velmora.schema_version VALUES (2)"_s
             << JournalResult::Error::NewerVersion << u"newer than this program"_s;
-        QTest::newRow("wrong password")
-            << QString() << u"station_pw"_s << JournalResult::Error::Refused
-            << u"password authentication failed"_s;
         // Another journal wrote under this station's name (a copy, or one started afresh).
-        QTest::newRow("other journal")
-            << u"INSERT INTO velmora.events VALUES ('station-other "
-               "journal', 1, '', NULL, 'zero-sent', '', '\\x00')"_s
-            << u"station"_s << JournalResult::Error::Mismatch << u"another row 1"_s;
-        QTest::newRow("no journal schema")
-            << u"-"_s << u"station"_s << JournalResult::Error::CannotOpen << u"server-init"_s;
+        QTest::newRow("other journal") << u"INSERT INTO velmora.events VALUES ('station-other "
+                                          "journal', 1, '', NULL, 'zero-sent', '', '\\x00')"_s
+                                       << JournalResult::Error::Mismatch << u"another row 1"_s;
     }
 
     void refusingServerKeepsRecording()
     {
         QFETCH(QString, setup);
-        QFETCH(QString, user);
         QFETCH(JournalResult::Error, error);
         QFETCH(QString, reason);
-        const QString db = newDatabase(setup != u"-"_s);
-        QVERIFY(!db.isEmpty());
-        if (setup.size() > 1)
-            QVERIFY(m_pg->sql(db, setup));
-        const QString passFile = m_dir.filePath(u"pgpass"_s);
-        QFile pass(passFile);
-        QVERIFY(pass.open(QIODevice::WriteOnly));
-        pass.write("*:*:*:station_pw:wrong\n");
-        pass.close();
-        pass.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        qputenv("PGPASSFILE", QFile::encodeName(passFile));
-
+        const QString db = newDatabase();
+        QVERIFY(m_pg->sql(db, setup));
         auto journal = openJournal(u"station-"_s + QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(journal);
-        auto forward = forwarder(*journal, m_pg->connInfo(db, user));
+        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
         QSignalSpy states(forward.get(), &JournalForwarder::stateChanged);
-        QVERIFY(states.isValid());
         for (int number = 1; number <= 3; ++number)
             QVERIFY(Confirm(*journal, number, 5));
         forward->notifyCommitted();
@@ -266,8 +218,7 @@ private slots:
         QCOMPARE(forward->state().error, error);
         QVERIFY2(forward->state().reason.contains(reason), qPrintable(forward->state().reason));
         QCOMPARE(states.constLast().constFirst().value<ForwardState>(), forward->state());
-        if (setup.size() > 1)
-            QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"0"_s);
+        QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"0"_s);
     }
 };
 
