@@ -3,6 +3,7 @@
 // benchmark's own on a Unix socket (as in the tests), so the figures leave out a network.
 //
 //   bench_forward [READINGS]   (default 100000)
+#include "BenchFigures.h"
 #include "PgServer.h"
 #include "core/journal/HashChain.h"
 #include "core/journal/Journal.h"
@@ -27,12 +28,6 @@ namespace {
 
 constexpr int kPerRun = 12;
 constexpr int kConfirms = 300;
-
-double Percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(static_cast<std::size_t>(p * static_cast<double>(values.size() - 1)));
-}
 
 RunHeader BenchHeader(int i)
 {

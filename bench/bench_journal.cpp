@@ -3,6 +3,7 @@
 //
 //   bench_journal [FOLDER]   (default: the system's temporary folder; the large journal is kept
 //                             there as velmora-bench-history.sqlite and reused by later runs)
+#include "BenchFigures.h"
 #include "core/journal/HashChain.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalHistory.h"
@@ -27,12 +28,6 @@ namespace {
 constexpr int kRuns = 100000;
 constexpr int kPerRun = 12;
 constexpr int kConfirms = 1200;
-
-double Percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(static_cast<std::size_t>(p * static_cast<double>(values.size() - 1)));
-}
 
 RunHeader BenchHeader(int i)
 {

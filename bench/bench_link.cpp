@@ -8,6 +8,7 @@
 // of the stream on to its end; the channel allocates nothing per frame, so it should stay flat.
 // BM_LatencyToHandler: one frame at a time; the time from the write() that puts the frame on the
 // line to the handler having decoded it, median and 99th percentile.
+#include "BenchFigures.h"
 #include "InstrumentFrames.h"
 #include "PtyPair.h"
 #include "WaitUntil.h"
@@ -78,18 +79,6 @@ void BM_FramesThroughPty(benchmark::State &state)
                                                 benchmark::Counter::kIsIterationInvariantRate);
     state.counters["lost"] = double(lost);
     state.counters["out_of_order"] = double(disordered);
-}
-
-long ResidentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 void BM_ResidentGrowth(benchmark::State &state)

@@ -7,6 +7,7 @@
 //              with the link state followed (it turns silent once, after 5 s)
 // The channel tries to reopen once a second, as the main window sets it.
 //   bench_reconnect [reconnect|lost|idle]...      (all three without arguments)
+#include "BenchFigures.h"
 #include "PtyPair.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/FrameScanner.h"
@@ -101,12 +102,6 @@ QString SwitchesSince(const std::map<QString, qint64> &before)
         parts << u"%1 %2"_s.arg(name).arg(n - (it == before.end() ? 0 : it->second));
     }
     return parts.join(u", "_s);
-}
-
-double Percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(p * double(values.size() - 1) + 0.5))];
 }
 
 // The instrument behind a link that outlives its terminals, and the channel that reads it.

@@ -17,6 +17,7 @@
 // connected (xprop -root -spy), since Xvfb resets itself when its last client leaves.
 #ifndef VELMORA_STARTUP_BASELINE
 #include "AppHarness.h"
+#include "BenchFigures.h"
 #include "ui/controls/LedDigitDisplay.h"
 #endif
 
@@ -44,18 +45,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-long ResidentKiB()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // The child's line at its main window's exposure: CPU microseconds and resident KiB.
 void ReportShown()
