@@ -15,9 +15,9 @@
 // journal holds the runs of the earlier children, as a station's does.
 // Run it with QT_QPA_PLATFORM=offscreen or on a display; under Xvfb keep another client
 // connected (xprop -root -spy), since Xvfb resets itself when its last client leaves.
+#include "BenchFigures.h"
 #ifndef VELMORA_STARTUP_BASELINE
 #include "AppHarness.h"
-#include "BenchFigures.h"
 #include "ui/controls/LedDigitDisplay.h"
 #endif
 
