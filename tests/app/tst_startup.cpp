@@ -41,6 +41,7 @@ class TestStartup : public QObject
 private slots:
     void startUp_data();
     void startUp();
+    void chosenAdapterIsStored();
 };
 
 void TestStartup::startUp_data()
@@ -151,6 +152,29 @@ void TestStartup::startUp()
     QCOMPARE(session.serialNo, confirm ? (pick >= -1 ? pick : -1) : preselected);
     QCOMPARE(QFileInfo(ini).isFile(), !(stored.isEmpty() && written.isEmpty()));
     QCOMPARE(ReadAll(ini), written.isEmpty() ? stored : Gb18030::Encode(written));
+}
+
+// An adapter that no entry resolves to, chosen at the login: the next start must find it again.
+void TestStartup::chosenAdapterIsStored()
+{
+    QTemporaryDir dir;
+    CVelmoraApp app(dir.path());
+    app.SetModalRunner([](QDialog &dialog) {
+        auto *login = dynamic_cast<CLoginDlg *>(&dialog);
+        if (!login)
+            return qobject_cast<QMessageBox *>(&dialog) ? int(QMessageBox::Ok)
+                                                        : int(QDialog::Rejected);
+        login->m_serialDevices = QList<SerialDevice> { { u"/dev/ttyUSB7"_s, {}, {} } };
+        login->show();
+        login->m_cmbPort->setCurrentIndex(CLoginDlg::kPortCount);
+        login->accept();
+        return login->result();
+    });
+    QCOMPARE(app.InitInstance(), 0);
+    const QByteArray written = ReadAll(QDir(dir.path()).filePath(u"Velmora.ini"_s));
+    QVERIFY2(written.contains("LOGINDLGSERIALNO=20\r\n")
+                 && written.endsWith("[ports]\r\nCOM21=/dev/ttyUSB7\r\n"),
+             written.constData());
 }
 
 QTEST_MAIN(TestStartup)
