@@ -12,12 +12,12 @@ namespace {
 
 // The colour of an XPM colour string after its key ("c #RRGGBB" or "c None"), transparent for
 // None; nullopt for any other form.
-std::optional<QRgb> XpmColour(QByteArrayView spec)
+std::optional<QRgb> XpmColour(QByteArrayView entry)
 {
-    spec = spec.trimmed();
-    if (!spec.startsWith("c ") && !spec.startsWith("c\t"))
+    entry = entry.trimmed();
+    if (!entry.startsWith("c ") && !entry.startsWith("c\t"))
         return std::nullopt;
-    const QByteArrayView value = spec.sliced(1).trimmed();
+    const QByteArrayView value = entry.sliced(1).trimmed();
     if (value.compare("None", Qt::CaseInsensitive) == 0)
         return QRgb(0);
     bool ok = value.size() == 7 && value.front() == '#';
