@@ -4,6 +4,7 @@
 //
 //   bench_forward [READINGS]   (default 100000)
 #include "BenchFigures.h"
+#include "BenchRuns.h"
 #include "PgServer.h"
 #include "core/journal/HashChain.h"
 #include "core/journal/Journal.h"
@@ -157,13 +158,9 @@ int main(int argc, char *argv[])
     std::vector<double> lagMs;
     QElapsedTimer timer;
     for (int i = 0; i < kConfirms; ++i) {
-        const int number = i % kPerRun + 1;
-        if (number == 1)
+        const ConfirmedReading reading = BenchReading(i, kPerRun);
+        if (reading.number == 1)
             journal.beginRun(BenchHeader(i));
-        ConfirmedReading reading { number, QString::number(34626 + i), 100.0 + i * 0.001,
-                                   std::nullopt };
-        if (number == kPerRun)
-            reading.totals = RunTotals { u"100.006"_s, u""_s };
         timer.start();
         if (!journal.recordReading(reading).ok())
             return 1;

@@ -4,6 +4,7 @@
 //   bench_journal [FOLDER]   (default: the system's temporary folder; the large journal is kept
 //                             there as velmora-bench-history.sqlite and reused by later runs)
 #include "BenchFigures.h"
+#include "BenchRuns.h"
 #include "core/journal/HashChain.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalHistory.h"
@@ -53,13 +54,9 @@ void ConfirmLatency(const QString &folder)
             return;
         QElapsedTimer timer;
         for (int i = 0; i < kConfirms; ++i) {
-            const int number = i % kPerRun + 1;
-            if (number == 1)
+            const ConfirmedReading reading = BenchReading(i, kPerRun);
+            if (reading.number == 1)
                 journal.beginRun(BenchHeader(i));
-            ConfirmedReading reading { number, QString::number(34626 + i), 100.0 + i * 0.001,
-                                       std::nullopt };
-            if (number == kPerRun)
-                reading.totals = RunTotals { u"100.006"_s, u""_s };
             timer.start();
             const JournalResult result = journal.recordReading(reading);
             ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
