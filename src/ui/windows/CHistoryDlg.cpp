@@ -358,11 +358,6 @@ void CHistoryDlg::showRun(const std::optional<JournalRun> &run)
         mean = static_cast<double>(computed.mean);
     if (!deviation && samples.size() > 1)
         deviation = computed.deviation;
-    // The statistics are of magnitudes: a run of negative readings has its line beside them.
-    const bool negative = !values.isEmpty()
-        && std::all_of(values.cbegin(), values.cend(), [](double v) { return v <= 0.0; });
-    if (mean && negative)
-        mean = -*mean;
     m_chart->setRun(values, mean, deviation);
 }
 
