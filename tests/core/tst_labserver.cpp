@@ -101,7 +101,17 @@ private slots:
         m_pg = std::make_unique<PgServer>();
         QVERIFY2(m_pg->isReady(), "PostgreSQL 15 (Debian package postgresql) did not start");
         QVERIFY(!newDatabase().isEmpty()); // creates the roles
-        QVERIFY(m_pg->sql(u"postgres"_s, u"CREATE ROLE station LOGIN IN ROLE velmora_station"_s));
+        QVERIFY(m_pg->sql(u"postgres"_s,
+                          u"CREATE ROLE station LOGIN PASSWORD 'right' IN ROLE velmora_station; "
+                          "CREATE ROLE intruder LOGIN PASSWORD 'other' IN ROLE velmora_station"_s));
+        // A station's password is in libpq's password file, never in the settings.
+        QFile passwords(m_dir.filePath(u"pgpass"_s));
+        QVERIFY(passwords.open(QIODevice::WriteOnly));
+        QVERIFY(passwords.write("*:*:*:station:right\n*:*:*:intruder:wrong\n") > 0);
+        passwords.close();
+        QVERIFY(passwords.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        qputenv("PGPASSFILE", QFile::encodeName(passwords.fileName()));
+        QVERIFY(m_pg->requirePasswords());
     }
 
     // The server stops mid-run: the Confirm never waits for it, and every row arrives once, in
@@ -188,27 +198,33 @@ private slots:
     void refusingServerKeepsRecording_data()
     {
         QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("user");
         QTest::addColumn<JournalResult::Error>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("newer schema")
-            << u"INSERT INTO velmora.schema_version VALUES (2)"_s
+            << u"INSERT INTO velmora.schema_version VALUES (2)"_s << u"station"_s
             << JournalResult::Error::NewerVersion << u"newer than this program"_s;
         // Another journal wrote under this station's name (a copy, or one started afresh).
-        QTest::newRow("other journal") << u"INSERT INTO velmora.events VALUES ('station-other "
-                                          "journal', 1, '', NULL, 'zero-sent', '', '\\x00')"_s
-                                       << JournalResult::Error::Mismatch << u"another row 1"_s;
+        QTest::newRow("other journal")
+            << u"INSERT INTO velmora.events VALUES ('station-other "
+               "journal', 1, '', NULL, 'zero-sent', '', '\\x00')"_s
+            << u"station"_s << JournalResult::Error::Mismatch << u"another row 1"_s;
+        QTest::newRow("wrong password")
+            << u"SELECT 1"_s << u"intruder"_s << JournalResult::Error::Refused
+            << u"password authentication failed"_s;
     }
 
     void refusingServerKeepsRecording()
     {
         QFETCH(QString, setup);
+        QFETCH(QString, user);
         QFETCH(JournalResult::Error, error);
         QFETCH(QString, reason);
         const QString db = newDatabase();
         QVERIFY(m_pg->sql(db, setup));
         auto journal = openJournal(u"station-"_s + QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(journal);
-        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
+        auto forward = forwarder(*journal, m_pg->connInfo(db, user));
         QSignalSpy states(forward.get(), &JournalForwarder::stateChanged);
         for (int number = 1; number <= 3; ++number)
             QVERIFY(Confirm(*journal, number, 5));

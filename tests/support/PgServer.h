@@ -11,7 +11,7 @@
 // A PostgreSQL 15 server of the test's own, in a temporary folder, reachable only on a Unix socket
 // in that folder (no TCP port, no clash with a cluster of the machine). PostgreSQL refuses to run
 // as root, so under root it runs as the user "postgres" that Debian's package creates. Every role
-// is trusted.
+// is trusted until requirePasswords().
 class PgServer
 {
 public:
@@ -50,6 +50,14 @@ public:
     bool stop()
     {
         return m_ready && run(QStringLiteral("pg_ctl -w -m fast stop -D"), { dataDir() }) == 0;
+    }
+    // From then on, every role but the superuser logs in with its password; restarts the server.
+    bool requirePasswords()
+    {
+        QFile hba(dataDir() + QStringLiteral("/pg_hba.conf"));
+        const QByteArray rules = "local all postgres trust\nlocal all all scram-sha-256\n";
+        return hba.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            && hba.write(rules) == rules.size() && hba.flush() && stop() && start();
     }
     // Runs SQL as the superuser: whether it ran, and what it printed.
     bool sql(const QString &db, const QString &text) const { return psql(db, text).has_value(); }
