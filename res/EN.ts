@@ -83,6 +83,22 @@
         <source>还没有测量记录</source>
         <translation>No runs recorded yet</translation>
     </message>
+    <message>
+        <source>站点:</source>
+        <translation>Station:</translation>
+    </message>
+    <message>
+        <source>实验室服务器上所有站点的测量</source>
+        <translation>Runs of every station, from the lab server</translation>
+    </message>
+    <message>
+        <source>实验室服务器无法读取（%1）。下面只是本站的结果日志。</source>
+        <translation>The lab server cannot be read (%1). Below is only this station&apos;s own journal.</translation>
+    </message>
+    <message>
+        <source>全部站点</source>
+        <translation>All stations</translation>
+    </message>
 </context>
 <context>
     <name>CModeSelectDlg</name>
@@ -322,6 +338,41 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     </message>
 </context>
 <context>
+    <name>ForwardState</name>
+    <message>
+        <source>实验室服务器：正在连接</source>
+        <translation>Lab server: connecting</translation>
+    </message>
+    <message>
+        <source>实验室服务器：已同步</source>
+        <translation>Lab server: synced</translation>
+    </message>
+    <message>
+        <source>实验室服务器：%1 行待发送</source>
+        <translation>Lab server: %1 rows pending</translation>
+    </message>
+    <message>
+        <source>实验室服务器不可达，%1 行在本机等待：%2</source>
+        <translation>Lab server unreachable, %1 rows wait here: %2</translation>
+    </message>
+    <message>
+        <source>实验室服务器拒绝了登录或写入，%1 行在本机等待：%2</source>
+        <translation>Lab server refused the login or the write, %1 rows wait here: %2</translation>
+    </message>
+    <message>
+        <source>实验室服务器上的记录与本机日志不符，%1 行在本机等待：%2</source>
+        <translation>Lab server holds other rows than this journal, %1 rows wait here: %2</translation>
+    </message>
+    <message>
+        <source>实验室服务器的日志版本比本程序新，%1 行在本机等待：%2</source>
+        <translation>Lab server journal is newer than this program, %1 rows wait here: %2</translation>
+    </message>
+    <message>
+        <source>无法转发到实验室服务器，%1 行在本机等待：%2</source>
+        <translation>Cannot forward to the lab server, %1 rows wait here: %2</translation>
+    </message>
+</context>
+<context>
     <name>HelpLauncher</name>
     <message>
         <source>help.txt</source>
@@ -485,6 +536,10 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     <message>
         <source>状态</source>
         <translation>Status</translation>
+    </message>
+    <message>
+        <source>站点</source>
+        <translation>Station</translation>
     </message>
 </context>
 <context>

@@ -112,6 +112,10 @@ struct WindowFixture
         if (journal) {
             app->OpenJournal();
             window->AttachJournal(app->GetJournal(), app->JournalOutcome().result);
+            if (JournalForwarder *forwarder = app->GetForwarder()) {
+                window->AttachForwarder(forwarder);
+                forwarder->start();
+            }
         }
         window->show();
         return window;

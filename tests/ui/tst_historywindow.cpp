@@ -1,5 +1,8 @@
+#include "PgServer.h"
 #include "core/journal/Journal.h"
+#include "core/journal/JournalForwarder.h"
 #include "core/journal/RunHistoryModel.h"
+#include "core/journal/ServerSchema.h"
 #include "core/report/TextReport.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gb18030.h"
@@ -8,8 +11,10 @@
 #include "ui/windows/CHistoryDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSet>
 #include <QTableView>
@@ -188,6 +193,52 @@ private slots:
         QVERIFY(window.exportCsv(fromWindow));
         QCOMPARE(ReadAll(fromWindow).count("\r\n"), 1 + 3 + 1);
         QVERIFY(ReadAll(fromWindow).contains(",'=1+1,"));
+    }
+
+    // With a lab server, every station's runs come from it, with a station filter; once it is
+    // gone, the window says so and shows this station's own journal.
+    void serverHistory()
+    {
+        PgServer pg;
+        QVERIFY2(pg.isReady(), "PostgreSQL 15 (Debian package postgresql) did not start");
+        QVERIFY(pg.sql(u"postgres"_s, u"CREATE DATABASE lab"_s));
+        const QString conn = pg.connInfo(u"lab"_s);
+        JournalDatabase admin;
+        int from = 0;
+        QVERIFY(admin.openServer(conn).ok() && ServerSchema::Init(admin, from).ok());
+        Journal other(u"lab-2"_s);
+        QVERIFY(other.open(m_dir.filePath(u"lab-2.sqlite"_s)).result.ok());
+        other.beginRun({});
+        QVERIFY(other.recordReading({ 1, u"1000"_s, 1.0, RunTotals { u"1.000"_s, {} } }).ok());
+        for (const QString &journal : { m_journal, other.database().path() }) {
+            JournalForwarder forwarder(journal, conn);
+            forwarder.start();
+            QTRY_COMPARE_WITH_TIMEOUT(forwarder.state().status, ForwardState::Status::Synced,
+                                      20000);
+        }
+        QFile ini(m_dir.filePath(u"server.ini"_s));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[journal]\r\nserver=" + conn.toUtf8() + "\r\n");
+        ini.close();
+        Settings settings(ini.fileName());
+        settings.Load();
+
+        CHistoryDlg window(m_journal, settings);
+        QVERIFY(window.readsServer());
+        QCOMPARE(window.model().matchCount(), kRuns + 2);
+        QVERIFY(!window.runsView()->isColumnHidden(RunHistoryModel::ColumnStation));
+        QCOMPARE(window.stationBox()->count(), 3);
+        window.stationBox()->setCurrentIndex(window.stationBox()->findData(u"lab-2"_s));
+        QVERIFY(window.refresh());
+        QCOMPARE(window.model().matchCount(), 1);
+        QCOMPARE(window.model().run(0).station, u"lab-2"_s);
+
+        QVERIFY(pg.stop());
+        QVERIFY(window.reload());
+        QVERIFY(!window.readsServer());
+        QCOMPARE(window.model().matchCount(), kRuns + 1);
+        QVERIFY(window.runsView()->isColumnHidden(RunHistoryModel::ColumnStation));
+        QVERIFY(window.sourceLabel()->text().startsWith(u"实验室服务器无法读取"_s));
     }
 
 private:

@@ -288,6 +288,8 @@ void TestMainWindow::journalOfTheWindow_data()
         << u"yes"_s << u"上次的测量没有结束：2 个读数"_s << 2 << u"completed:3"_s;
     QTest::newRow("a killed run abandoned, kept")
         << u"no"_s << u"检验者：王五"_s << 0 << u"open:2 abandoned:2"_s;
+    QTest::newRow("lab server unreachable: marked, measuring goes on")
+        << u"server"_s << u"检验者：王五"_s << 0 << u"open:2 abandoned:2"_s;
 }
 
 void TestMainWindow::journalOfTheWindow()
@@ -300,6 +302,8 @@ void TestMainWindow::journalOfTheWindow()
     QVERIFY(f.IsValid());
     const QString path = f.dir.filePath(u"VelmoraJournal.sqlite"_s);
     QByteArray settings = "[journal]\r\npath=" + QFile::encodeName(path) + "\r\n";
+    if (setup == u"server"_s)
+        settings += "server=host=" + QFile::encodeName(f.dir.filePath(u"none"_s)) + "\r\n";
     if (setup == u"blocked"_s) {
         QVERIFY(QFile(f.dir.filePath(u"file"_s)).open(QIODevice::WriteOnly));
         settings = "[journal]\r\npath=file/j.sqlite\r\n"; // ENOTDIR, for root too
@@ -328,6 +332,9 @@ void TestMainWindow::journalOfTheWindow()
     const auto told = window->findChildren<QMessageBox *>();
     QCOMPARE(told.size(), setup == u"blocked"_s ? 1 : 0);
     QCOMPARE(window->m_stcJournal->isVisible(), setup == u"blocked"_s);
+    QCOMPARE(window->m_stcServer->isVisible(), setup == u"server"_s);
+    if (setup == u"server"_s)
+        QTRY_VERIFY(window->m_stcServer->toolTip().startsWith(u"实验室服务器不可达，"_s));
     if (setup == u"blocked"_s) {
         QVERIFY(told[0]->isVisible() && !told[0]->isModal());
         QVERIFY(told[0]->text().contains(u"结果日志"_s));

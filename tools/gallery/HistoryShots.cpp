@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -63,10 +64,12 @@ bool WriteJournal(const QString &path)
     return true;
 }
 
-bool Shoot(const QString &journalPath, const QString &file, int row = 0)
+bool Shoot(const QString &journalPath, const QString &file, int row = 0,
+           const QString &settingsPath = {})
 {
-    const Settings defaults { QString() };
-    CHistoryDlg window(journalPath, defaults);
+    Settings settings { settingsPath };
+    settings.Load();
+    CHistoryDlg window(journalPath, settings);
     window.show();
     window.runsView()->selectRow(row);
     QCoreApplication::processEvents();
@@ -86,6 +89,12 @@ bool RenderHistoryWindow(const QString &folder)
     // readings.
     bool ok = Shoot(journalPath, out.filePath(u"window_history.png"_s))
         && Shoot(journalPath, out.filePath(u"window_history_discarded.png"_s), 2);
+    // A lab server that is not there: this station's journal, marked.
+    QFile ini(dir.filePath(u"Velmora.ini"_s));
+    ok &= ini.open(QIODevice::WriteOnly)
+        && ini.write("[journal]\r\nserver=host=" + QFile::encodeName(dir.filePath(u"none"_s))) > 0;
+    ini.close();
+    ok &= Shoot(journalPath, out.filePath(u"window_history_fallback.png"_s), 0, ini.fileName());
     const QString programDir = QCoreApplication::applicationDirPath();
     ok &= InstallTranslators(true, programDir) == UiLanguage::English
         && Shoot(journalPath, out.filePath(u"window_history_en.png"_s));

@@ -34,7 +34,7 @@ bool PrepareFolder(const QString &dir, const QString &device, const QByteArray &
                           u"LOGINDLGNAME=李四\r\nLOGINDLGNO=20261206-03\r\n"
                           u"LOGINDLGSAMPLENAME=葡萄糖注射液\r\nLOGINDLGUNIT=市药品检验所\r\n"));
     ini.close();
-    if (!journalKey.isEmpty())
+    if (journalKey.contains("path="))
         return true;
     Journal killed;
     if (!killed.open(QDir(dir).filePath(u"VelmoraJournal.sqlite"_s)).result.ok())
@@ -66,7 +66,9 @@ bool Shoot(const QString &folder, const QString &suffix, bool blocked)
     if (!dir.isValid() || !instrument.IsValid()
         || !QFile(dir.filePath(u"file"_s)).open(QIODevice::WriteOnly)
         || !PrepareFolder(dir.path(), instrument.SlavePath(),
-                          blocked ? "[journal]\r\npath=file/j.sqlite\r\n"_ba : QByteArray()))
+                          (blocked ? "[journal]\r\npath=file/j.sqlite\r\n"_ba : "[journal]\r\n"_ba)
+                              + "server=host=" + QFile::encodeName(dir.filePath(u"none"_s))
+                              + "\r\n"))
         return false;
     CVelmoraApp app(dir.path());
     app.LocateSettings();
@@ -74,6 +76,13 @@ bool Shoot(const QString &folder, const QString &suffix, bool blocked)
     app.OpenJournal();
     CVelmoraDlg window(app.GetSession(), app.GetSettings());
     window.AttachJournal(app.GetJournal(), app.JournalOutcome().result);
+    // A lab server that is not there: its state shows below Exit.
+    window.AttachForwarder(app.GetForwarder());
+    app.GetForwarder()->start();
+    if (!WaitUntil(
+            [&] { return app.GetForwarder()->state().status == ForwardState::Status::Unreachable; },
+            5000))
+        return false;
     bool asked = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &poll, [&] {

@@ -2,6 +2,39 @@
 
 #include "core/journal/ForwardWorker.h"
 
+QString ForwardState::text() const
+{
+    switch (status) {
+    case Status::Starting:
+        return tr("实验室服务器：正在连接");
+    case Status::Synced:
+        return tr("实验室服务器：已同步");
+    case Status::Pending:
+        return tr("实验室服务器：%1 行待发送").arg(pendingRows);
+    case Status::Unreachable:
+        break;
+    }
+    QString why;
+    switch (error) {
+    case JournalResult::Error::Unreachable:
+        why = tr("实验室服务器不可达，%1 行在本机等待：%2");
+        break;
+    case JournalResult::Error::Refused:
+        why = tr("实验室服务器拒绝了登录或写入，%1 行在本机等待：%2");
+        break;
+    case JournalResult::Error::Mismatch:
+        why = tr("实验室服务器上的记录与本机日志不符，%1 行在本机等待：%2");
+        break;
+    case JournalResult::Error::NewerVersion:
+        why = tr("实验室服务器的日志版本比本程序新，%1 行在本机等待：%2");
+        break;
+    default:
+        why = tr("无法转发到实验室服务器，%1 行在本机等待：%2");
+        break;
+    }
+    return why.arg(QString::number(pendingRows), reason);
+}
+
 JournalForwarder::JournalForwarder(QString journalPath, QString serverConnInfo, QObject *parent)
     : QObject(parent)
     , m_journalPath(std::move(journalPath))

@@ -2,6 +2,7 @@
 
 #include "core/journal/JournalTypes.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <QThread>
@@ -15,6 +16,9 @@ class ForwardWorker;
 // What the window shows of the forwarding to the lab server.
 struct ForwardState
 {
+    Q_DECLARE_TR_FUNCTIONS(ForwardState)
+
+public:
     enum class Status {
         Starting, // not yet in touch with the server
         Synced, // every local row is on the server
@@ -26,6 +30,9 @@ struct ForwardState
     qint64 pendingRows = 0; // local rows not known to be on the server
     JournalResult::Error error = JournalResult::Error::None;
     QString reason; // the server's or the driver's own text
+
+    // One line for the window, in the user's language; the reason stays the server's own.
+    QString text() const;
 
     friend bool operator==(const ForwardState &, const ForwardState &) = default;
 };

@@ -117,6 +117,17 @@ JournalResult JournalHistory::countRuns(const RunFilter &filter, int &count) con
     return result;
 }
 
+JournalResult JournalHistory::stations(QStringList &out) const
+{
+    out.clear();
+    QSqlQuery query(m_db.database());
+    const JournalResult result =
+        m_db.exec(query, u"SELECT DISTINCT station FROM runs ORDER BY station"_s);
+    while (result.ok() && query.next())
+        out << query.value(0).toString();
+    return result;
+}
+
 JournalResult JournalHistory::run(const QString &station, const QString &runId,
                                   std::optional<JournalRun> &out) const
 {

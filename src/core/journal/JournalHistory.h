@@ -33,6 +33,8 @@ public:
     JournalResult runs(const RunFilter &filter, int limit, QList<JournalRun> &out,
                        const JournalRun *after = nullptr) const;
     JournalResult countRuns(const RunFilter &filter, int &count) const;
+    // The stations that have runs, in order.
+    JournalResult stations(QStringList &out) const;
     // An empty station finds the run by its id alone.
     JournalResult run(const QString &station, const QString &runId,
                       std::optional<JournalRun> &out) const;

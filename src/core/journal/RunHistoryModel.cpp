@@ -131,6 +131,8 @@ QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
         return run.totals.mean;
     case ColumnDeviation:
         return run.totals.deviation;
+    case ColumnStation:
+        return run.station;
     case ColumnStatus:
         return run.cause.isEmpty() || role == Qt::DisplayRole
             ? StatusName(run.status)
@@ -163,6 +165,8 @@ QVariant RunHistoryModel::headerData(int section, Qt::Orientation orientation, i
         return tr("平均结果");
     case ColumnDeviation:
         return tr("标准偏差");
+    case ColumnStation:
+        return tr("站点");
     case ColumnStatus:
         return tr("状态");
     default:

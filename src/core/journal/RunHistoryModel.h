@@ -24,6 +24,7 @@ public:
         ColumnCount,
         ColumnMean,
         ColumnDeviation,
+        ColumnStation, // the lab server's; one station only in a local journal
         ColumnStatus,
         ColumnTotal
     };

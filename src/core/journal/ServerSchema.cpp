@@ -105,8 +105,10 @@ QString ServerSchema::ConnectOptions(const QString &connInfo)
 
 JournalResult ServerSchema::ConnectError(const QSqlError &error)
 {
-    const QString text =
-        error.databaseText().trimmed().isEmpty() ? error.text() : error.databaseText().trimmed();
+    // libpq's hints come on lines of their own; the window shows one line.
+    const QString text = error.databaseText().trimmed().isEmpty()
+        ? error.text().simplified()
+        : error.databaseText().simplified();
     // libpq reports a failed login only in its text; the server sends it in English unless the
     // lab set another language, in which case it still shows, as unreachable.
     const bool refused = text.contains(u"authentication"_s) || text.contains(u"password"_s)
@@ -119,8 +121,8 @@ JournalResult ServerSchema::ResultFromError(const QSqlError &error)
 {
     using Error = JournalResult::Error;
     const QString state = SqlState(error);
-    QString text = error.databaseText().trimmed().isEmpty() ? error.text().trimmed()
-                                                            : error.databaseText().trimmed();
+    QString text = error.databaseText().trimmed().isEmpty() ? error.text().simplified()
+                                                            : error.databaseText().simplified();
     if (text.isEmpty())
         text = u"the connection to the server was lost"_s;
     // A connection lost mid-statement has no SQLSTATE of its own.

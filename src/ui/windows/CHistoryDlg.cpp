@@ -2,8 +2,10 @@
 
 #include "core/journal/CsvExport.h"
 #include "core/journal/RunHistoryModel.h"
+#include "core/journal/ServerSchema.h"
 #include "core/measure/RunStatistics.h"
 #include "core/settings/Settings.h"
+#include "core/settings/SettingsKeys.h"
 #include "core/text/StringTable.h"
 #include "ui/controls/RunChart.h"
 #include "ui/dialogs/DialogBuilder.h"
@@ -11,10 +13,12 @@
 #include "ui/report/ReportSaver.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -94,7 +98,7 @@ CHistoryDlg *CHistoryDlg::Show(QWidget *parent, const QString &journalPath,
     CHistoryDlg *window =
         parent ? parent->findChild<CHistoryDlg *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     if (window && window->m_journalPath == journalPath) {
-        window->refresh();
+        window->reload();
     } else {
         delete window;
         window = new CHistoryDlg(journalPath, settings, parent);
@@ -127,15 +131,21 @@ void CHistoryDlg::buildControls()
     connect(m_dateCheck, &QCheckBox::toggled, this, &CHistoryDlg::refresh);
     connect(m_filterEdit, &QLineEdit::textChanged, this, [this] { m_filterTimer.start(); });
     connect(m_filterEdit, &QLineEdit::returnPressed, this, &CHistoryDlg::refresh);
+    m_stationLabel = new QLabel(tr("站点:"), this);
+    m_stationBox = new QComboBox(this);
+    m_stationBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(m_stationBox, &QComboBox::activated, this, &CHistoryDlg::refresh);
     auto *refreshButton = new QPushButton(tr("刷新"), this);
     refreshButton->setShortcut(QKeySequence::Refresh);
     refreshButton->setAutoDefault(false);
-    connect(refreshButton, &QPushButton::clicked, this, &CHistoryDlg::refresh);
+    connect(refreshButton, &QPushButton::clicked, this, &CHistoryDlg::reload);
 
     auto *filterRow = new QHBoxLayout;
     filterRow->addWidget(new QLabel(tr("查找:"), this));
     filterRow->addWidget(m_filterEdit, 1);
     filterRow->addSpacing(8);
+    filterRow->addWidget(m_stationLabel);
+    filterRow->addWidget(m_stationBox);
     filterRow->addWidget(m_dateCheck);
     filterRow->addWidget(m_fromEdit);
     filterRow->addWidget(new QLabel(tr("至"), this));
@@ -166,6 +176,7 @@ void CHistoryDlg::buildControls()
         { RunHistoryModel::ColumnCount, u"00/00"_s },
         { RunHistoryModel::ColumnMean, u"-000.000"_s },
         { RunHistoryModel::ColumnDeviation, u"-000.000"_s },
+        { RunHistoryModel::ColumnStation, u"LAB-PC-000"_s },
     };
     for (const auto &[column, sample] : widths) {
         const QString header = m_model->headerData(column, Qt::Horizontal).toString();
@@ -232,8 +243,14 @@ void CHistoryDlg::buildControls()
         buttonRow->addWidget(button);
     }
 
+    m_sourceLabel = new QLabel(this);
+    m_sourceLabel->setWordWrap(true);
+    m_sourceLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_sourceLabel->setTextFormat(Qt::PlainText); // the server's message is no markup
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filterRow);
+    layout->addWidget(m_sourceLabel);
     layout->addWidget(split, 1);
     layout->addLayout(buttonRow);
     resize(980, 640);
@@ -250,24 +267,75 @@ RunFilter CHistoryDlg::currentFilter() const
         filter.from = from.startOfDay();
         filter.to = to.addDays(1).startOfDay();
     }
+    if (m_db.isServer())
+        filter.station = m_stationBox->currentData().toString();
     return filter;
+}
+
+bool CHistoryDlg::reload()
+{
+    m_db.close();
+    return refresh();
+}
+
+bool CHistoryDlg::openSource()
+{
+    const QString server = m_settings.Read(SettingsKeys::kJournalServer).trimmed();
+    JournalResult result;
+    if (!server.isEmpty()) {
+        // At most the connection timeout: the window waits for the server's answer.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        result = m_db.openServer(server);
+        if (result.ok())
+            result = ServerSchema::Check(m_db);
+        QGuiApplication::restoreOverrideCursor();
+        if (!result.ok())
+            m_db.close();
+    }
+    const bool fromServer = m_db.isOpen();
+    m_stationLabel->setVisible(fromServer);
+    m_stationBox->setVisible(fromServer);
+    m_runsView->setColumnHidden(RunHistoryModel::ColumnStation, !fromServer);
+    m_sourceLabel->setVisible(!server.isEmpty());
+    m_sourceLabel->setStyleSheet(fromServer ? QString() : u"color: #c00000;"_s);
+    m_sourceLabel->setText(
+        fromServer ? tr("实验室服务器上所有站点的测量")
+                   : tr("实验室服务器无法读取（%1）。下面只是本站的结果日志。").arg(result.text));
+    if (fromServer) {
+        showStations();
+        return true;
+    }
+    // Before the first Confirm there is no journal yet; a later refresh finds the new one.
+    if (!QFileInfo::exists(m_journalPath)) {
+        m_statusLabel->setText(tr("还没有测量记录"));
+        return false;
+    }
+    if (const JournalResult opened = m_db.open(m_journalPath, JournalDatabase::OpenMode::Read);
+        !opened.ok()) {
+        showReadFailure(opened);
+        return false;
+    }
+    return true;
+}
+
+void CHistoryDlg::showStations()
+{
+    const QString chosen = m_stationBox->currentData().toString();
+    QStringList stations;
+    if (const JournalResult result = m_history.stations(stations); !result.ok())
+        showReadFailure(result);
+    m_stationBox->clear();
+    m_stationBox->addItem(tr("全部站点"), QString());
+    for (const QString &station : std::as_const(stations))
+        m_stationBox->addItem(station, station);
+    m_stationBox->setCurrentIndex(std::max(0, m_stationBox->findData(chosen)));
 }
 
 bool CHistoryDlg::refresh()
 {
     m_filterTimer.stop();
-    // Before the first Confirm there is no journal yet; a later refresh finds the new one.
-    if (!m_db.isOpen()) {
-        if (!QFileInfo::exists(m_journalPath)) {
-            m_statusLabel->setText(tr("还没有测量记录"));
-            return false;
-        }
-        if (const JournalResult opened = m_db.open(m_journalPath, JournalDatabase::OpenMode::Read);
-            !opened.ok()) {
-            showReadFailure(opened);
-            return false;
-        }
-    }
+    if (!m_db.isOpen() && !openSource())
+        return false;
     const bool ok = m_model->setFilter(currentFilter()).ok();
     if (ok)
         showCount();
@@ -282,8 +350,8 @@ void CHistoryDlg::showCount()
 
 void CHistoryDlg::showReadFailure(const JournalResult &result)
 {
-    m_statusLabel->setText(
-        tr("无法读取结果记录 %1: %2").arg(QDir::toNativeSeparators(m_journalPath), result.text));
+    const QString source = m_db.isServer() ? m_db.path() : QDir::toNativeSeparators(m_journalPath);
+    m_statusLabel->setText(tr("无法读取结果记录 %1: %2").arg(source, result.text));
 }
 
 QList<JournalRun> CHistoryDlg::selectedRuns() const

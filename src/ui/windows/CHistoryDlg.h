@@ -9,6 +9,7 @@
 #include <optional>
 
 class QCheckBox;
+class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -23,7 +24,9 @@ class RunHistoryModel;
 // newest first, filtered by a text in the login fields and a date range; the selected run's
 // readings and their chart; its text report saved or printed exactly as the main window does, and
 // the selected runs exported as CSV exactly as velmora-journal does. It reads through a connection
-// of its own, so the main window's writes go on while it is open.
+// of its own, so the main window's writes go on while it is open. With a lab server configured it
+// shows every station's runs from the server, and this station's own journal, marked as such,
+// while the server cannot be read.
 class CHistoryDlg : public QDialog
 {
     Q_OBJECT
@@ -43,6 +46,9 @@ public:
     RunFilter currentFilter() const;
     // Reads the list afresh under the current filter; false when the journal cannot be read.
     bool refresh();
+    // The same after trying the lab server again (Refresh, and the window opened once more).
+    bool reload();
+    bool readsServer() const { return m_db.isServer(); }
 
     // The actions on the selection, with the path already chosen; a failure is shown to the
     // user and returns false.
@@ -60,9 +66,14 @@ public:
     QCheckBox *dateCheck() const { return m_dateCheck; }
     QDateEdit *fromEdit() const { return m_fromEdit; }
     QDateEdit *toEdit() const { return m_toEdit; }
+    QComboBox *stationBox() const { return m_stationBox; }
+    QLabel *sourceLabel() const { return m_sourceLabel; }
 
 private:
     void buildControls();
+    // The lab server when one is configured and readable, else the local journal.
+    bool openSource();
+    void showStations();
     void onSelectionChanged();
     void showRun(const std::optional<JournalRun> &run);
     void onSaveButton();
@@ -86,6 +97,9 @@ private:
     QCheckBox *m_dateCheck = nullptr;
     QDateEdit *m_fromEdit = nullptr;
     QDateEdit *m_toEdit = nullptr;
+    QLabel *m_stationLabel = nullptr;
+    QComboBox *m_stationBox = nullptr;
+    QLabel *m_sourceLabel = nullptr;
     QTableView *m_runsView = nullptr;
     QTableWidget *m_readingsTable = nullptr;
     RunChart *m_chart = nullptr;

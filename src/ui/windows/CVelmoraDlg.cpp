@@ -1,5 +1,6 @@
 #include "ui/windows/CVelmoraDlg.h"
 
+#include "core/journal/JournalForwarder.h"
 #include "core/journal/JournalLocation.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
@@ -59,6 +60,11 @@ constexpr int kLinkWidth = 135;
 constexpr int kLinkHeight = 14;
 constexpr int kLinkLines = 2;
 constexpr qreal kSmallestPointSize = 6;
+// Below Exit, in dialog units: the journal's mark and the lab server's state.
+constexpr int kRecordsLeft = 261;
+constexpr int kRecordsTop = 227;
+constexpr int kRecordsWidth = 139;
+constexpr int kRecordsHeight = 18;
 
 QColor ToneColor(LinkMonitor::Tone tone)
 {
@@ -178,11 +184,16 @@ CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     connect(&m_runJournal, &RunJournal::availabilityChanged, this, &CVelmoraDlg::PaintJournalState);
     // Below Exit, where the original window has free space: the state of the journal.
     m_stcJournal = new QLabel(this);
-    m_stcJournal->setGeometry(BaseUnitsOf(font()).MapRect(261, 227, 139, 18));
-    m_stcJournal->setWordWrap(true);
     m_stcJournal->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_stcJournal->setStyleSheet(u"color: #c00000;"_s);
     m_stcJournal->hide();
+    m_stcServer = new QLabel(this);
+    m_stcServer->setObjectName(u"serverState"_s);
+    m_stcServer->setFont(small);
+    m_stcServer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_stcServer->setTextFormat(Qt::PlainText); // the server's message is no markup
+    m_stcServer->hide();
+    LayOutRecordLines();
     m_btnHistory = new QPushButton(tr("历史记录"), this);
     m_btnHistory->setGeometry(BaseUnitsOf(font()).MapRect(263, 207, 48, 17));
     // Enter stays Confirm, wherever the focus is.
@@ -196,6 +207,60 @@ void CVelmoraDlg::AttachJournal(Journal *journal, const JournalResult &opened)
 {
     m_pJournal = journal;
     m_journalOpened = opened;
+}
+
+void CVelmoraDlg::AttachForwarder(JournalForwarder *forwarder)
+{
+    m_pForwarder = forwarder;
+    if (!forwarder)
+        return;
+    connect(forwarder, &JournalForwarder::stateChanged, this, &CVelmoraDlg::PaintServerState);
+    // The file watcher would notice the commit too, a little later.
+    connect(&m_run, &MeasurementRun::rowAdded, forwarder, &JournalForwarder::notifyCommitted);
+    PaintServerState();
+}
+
+void CVelmoraDlg::PaintServerState()
+{
+    const ForwardState &state = m_pForwarder->state();
+    const QString text = state.text();
+    m_stcServer->setToolTip(text);
+    QPalette palette = m_stcServer->palette();
+    LinkMonitor::Tone tone = LinkMonitor::Tone::Good;
+    if (state.status == ForwardState::Status::Starting)
+        tone = LinkMonitor::Tone::Caution;
+    else if (state.status == ForwardState::Status::Unreachable)
+        tone = LinkMonitor::Tone::Fault;
+    palette.setColor(QPalette::WindowText, ToneColor(tone));
+    m_stcServer->setPalette(palette);
+    m_stcServer->show();
+    LayOutRecordLines();
+}
+
+void CVelmoraDlg::LayOutRecordLines()
+{
+    const QRect area =
+        BaseUnitsOf(font()).MapRect(kRecordsLeft, kRecordsTop, kRecordsWidth, kRecordsHeight);
+    const bool both = !m_stcJournal->isHidden() && !m_stcServer->isHidden();
+    // Alone, the journal's mark may take two lines; with the server's state, one line each.
+    QRect journal = area;
+    QRect server = area;
+    if (both) {
+        journal.setHeight(area.height() / 2);
+        server.setTop(journal.bottom() + 1);
+    }
+    m_stcJournal->setGeometry(journal);
+    m_stcJournal->setWordWrap(!both);
+    m_stcJournal->setFont(both ? m_stcServer->font() : font());
+    const QString journalText = m_stcJournal->toolTip();
+    if (!journalText.isEmpty())
+        m_stcJournal->setText(both ? QFontMetrics(m_stcJournal->font())
+                                         .elidedText(journalText, Qt::ElideRight, journal.width())
+                                   : journalText);
+    m_stcServer->setGeometry(server);
+    // The beginning says what happens to the rows; the server's own reason is in the tip.
+    m_stcServer->setText(QFontMetrics(m_stcServer->font())
+                             .elidedText(m_stcServer->toolTip(), Qt::ElideRight, server.width()));
 }
 
 // The channel is closed before the controls go, so no burst reaches a half-destroyed window.
@@ -303,8 +368,9 @@ void CVelmoraDlg::ShowLogin()
 
 void CVelmoraDlg::PaintJournalState(bool available, const JournalResult &result)
 {
-    m_stcJournal->setText(tr("结果日志不可用：读数没有存入日志"));
+    m_stcJournal->setToolTip(tr("结果日志不可用：读数没有存入日志"));
     m_stcJournal->setVisible(!available);
+    LayOutRecordLines();
     if (available)
         return;
     QString reason;

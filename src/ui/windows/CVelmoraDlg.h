@@ -19,6 +19,7 @@ class CLedDigitDisplay;
 class CSerialPort;
 class CStateImageButton;
 class CStyledLabel;
+class JournalForwarder;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -89,6 +90,9 @@ public:
     // The results journal that the window's runs go to, and how opening it went; set before the
     // window is shown. Without one the window only measures.
     void AttachJournal(Journal *journal, const JournalResult &opened);
+    // The forwarding of that journal to the lab server, when one is configured; its state is
+    // shown below Exit.
+    void AttachForwarder(JournalForwarder *forwarder);
 
     const Session &GetSession() const { return m_session; }
 
@@ -123,6 +127,8 @@ public:
     QPushButton *m_btnHistory = nullptr;
     // Beyond the original window: the link state in the free strip above Confirm.
     QLabel *m_stcLink = nullptr;
+    // Beyond the original window: below Exit, with the journal's mark, the lab server's state.
+    QLabel *m_stcServer = nullptr;
     QIcon m_hIcon;
     // Confirm, Delete, mode and commands, as they reach the run and the journal.
     RunJournal m_runJournal { m_run };
@@ -155,11 +161,15 @@ private:
     // A run that a crash or an exit left open is offered back.
     void OfferRecovery();
     void PaintJournalState(bool available, const JournalResult &result);
+    void PaintServerState();
+    // The journal's mark and the server's state share the strip below Exit.
+    void LayOutRecordLines();
     void ShowLogin();
 
     Session m_session;
     Settings &m_settings;
     Journal *m_pJournal = nullptr;
+    JournalForwarder *m_pForwarder = nullptr;
     JournalResult m_journalOpened;
     QColor m_ledColor;
     // Why the last Confirm entered nothing; shown until the link state changes.
