@@ -226,9 +226,10 @@ private slots:
         QTest::newRow("folder is a regular file") << u"below-file"_s << E::CannotOpen << E::NotOpen;
         QTest::newRow("locked by another writer") << u"locked"_s << E::None << E::Locked;
         QTest::newRow("newer version")
-            << u"PRAGMA user_version = 2"_s << E::NewerVersion << E::NotOpen;
+            << u"PRAGMA user_version = 3"_s << E::NewerVersion << E::NotOpen;
         QTest::newRow("another program's database")
-            << u"DROP TABLE readings; DROP TABLE events; DROP TABLE runs; PRAGMA user_version = 0; "
+            << u"DROP TABLE readings; DROP TABLE events; DROP TABLE runs; DROP TABLE identity; "
+               "PRAGMA user_version = 0; "
                "CREATE TABLE other (x)"_s
             << E::CannotOpen << E::NotOpen;
     }
@@ -265,6 +266,26 @@ private slots:
             QVERIFY(journal.recordReading({ 1, u"1"_s, 0.001, std::nullopt }).ok());
         } else {
             QCOMPARE(ReadAll(path), before);
+        }
+    }
+
+    // A journal of the first version gains its identity, once, and keeps its rows and chain.
+    void firstVersionMigrated()
+    {
+        const QString path = m_dir->filePath(u"first.sqlite"_s);
+        MakeJournal(path);
+        Exec(path, u"DROP TABLE identity; PRAGMA user_version = 1"_s);
+        for (int open = 0; open < 2; ++open) {
+            Journal journal(kStation);
+            QVERIFY(journal.open(path).result.ok());
+            QSqlQuery query(journal.database().database());
+            QVERIFY(query.exec(u"SELECT count(*), max(length(journal)) FROM identity"_s));
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toInt(), 1);
+            QCOMPARE(query.value(1).toInt(), 32);
+            const VerifyReport report = VerifyJournal(journal.database());
+            QVERIFY(report.intact());
+            QCOMPARE(report.rowsChecked, 7); // as MakeJournal wrote them
         }
     }
 

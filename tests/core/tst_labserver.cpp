@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,10 +64,11 @@ class tst_LabServer : public QObject
         return made ? name : QString();
     }
 
-    std::unique_ptr<Journal> openJournal(const QString &station)
+    std::unique_ptr<Journal> openJournal(const QString &station, const QString &file = {})
     {
         auto journal = std::make_unique<Journal>(station);
-        if (!journal->open(m_dir.filePath(station + u".sqlite"_s)).result.ok())
+        if (!journal->open(m_dir.filePath((file.isEmpty() ? station : file) + u".sqlite"_s))
+                 .result.ok())
             return {};
         journal->beginRun(kHeader);
         return journal;
@@ -167,18 +169,21 @@ private slots:
         QCOMPARE(Tool({ u"--server"_s, conn, u"verify"_s }), 1);
     }
 
-    // Two stations at once, and a second instance forwarding the same journal as the first.
+    // Two stations at once, a second instance forwarding the same journal as the first, and a
+    // journal started afresh at the first station (as after damage), numbered from 1 again.
     void twoStationsAtOnce()
     {
         const QString db = newDatabase();
         const QString conn = m_pg->connInfo(db, u"station"_s);
         auto a = openJournal(u"station-c"_s);
         auto b = openJournal(u"station-d"_s);
-        QVERIFY(a && b);
+        auto afresh = openJournal(u"station-c"_s, u"afresh"_s);
+        QVERIFY(a && b && afresh);
         std::unique_ptr<JournalForwarder> forwarders[] = { forwarder(*a, conn), forwarder(*b, conn),
-                                                           forwarder(*a, conn) };
-        for (int i = 0; i < 4 * 5; ++i) { // four runs of five at each station
-            for (Journal *journal : { a.get(), b.get() }) {
+                                                           forwarder(*a, conn),
+                                                           forwarder(*afresh, conn) };
+        for (int i = 0; i < 4 * 5; ++i) { // four runs of five in each journal
+            for (Journal *journal : { a.get(), b.get(), afresh.get() }) {
                 if (i % 5 == 0)
                     journal->beginRun(kHeader);
                 QVERIFY(Confirm(*journal, i % 5 + 1, 5));
@@ -186,13 +191,14 @@ private slots:
             for (auto &forward : forwarders)
                 forward->notifyCommitted();
         }
-        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*a) + localRows(*b), kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db),
+                                  localRows(*a) + localRows(*b) + localRows(*afresh), kWait);
         for (auto &forward : forwarders)
             QTRY_COMPARE(forward->state().status, Status::Synced);
         QCOMPARE(m_pg->value(db,
                              u"SELECT string_agg(station || n, ' ' ORDER BY station) FROM "
                              "(SELECT station, count(*) AS n FROM velmora.runs GROUP BY 1) s"_s),
-                 u"station-c4 station-d4"_s);
+                 u"station-c8 station-d4"_s);
     }
 
     void refusingServerKeepsRecording_data()
@@ -204,11 +210,11 @@ private slots:
         QTest::newRow("newer schema")
             << u"INSERT INTO velmora.schema_version VALUES (2)"_s << u"station"_s
             << JournalResult::Error::NewerVersion << u"newer than this program"_s;
-        // Another journal wrote under this station's name (a copy, or one started afresh).
-        QTest::newRow("other journal")
-            << u"INSERT INTO velmora.events VALUES ('station-other "
-               "journal', 1, '', NULL, 'zero-sent', '', '\\x00')"_s
-            << u"station"_s << JournalResult::Error::Mismatch << u"another row 1"_s;
+        // A copy of this journal went its own way under the same identity.
+        QTest::newRow("copy") << u"INSERT INTO velmora.events VALUES ('station-copy', 1, '', "
+                                 "NULL, 'zero-sent', '', '\\x00', '%1')"_s
+                              << u"station"_s << JournalResult::Error::Mismatch
+                              << u"another row 1"_s;
         QTest::newRow("wrong password")
             << u"SELECT 1"_s << u"intruder"_s << JournalResult::Error::Refused
             << u"password authentication failed"_s;
@@ -221,9 +227,11 @@ private slots:
         QFETCH(JournalResult::Error, error);
         QFETCH(QString, reason);
         const QString db = newDatabase();
-        QVERIFY(m_pg->sql(db, setup));
         auto journal = openJournal(u"station-"_s + QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(journal);
+        QSqlQuery identity(journal->database().database());
+        QVERIFY(identity.exec(u"SELECT journal FROM identity"_s) && identity.next());
+        QVERIFY(m_pg->sql(db, setup.replace(u"%1"_s, identity.value(0).toString())));
         auto forward = forwarder(*journal, m_pg->connInfo(db, user));
         QSignalSpy states(forward.get(), &JournalForwarder::stateChanged);
         for (int number = 1; number <= 3; ++number)

@@ -15,6 +15,10 @@ namespace {
 // enough that a cut costs little to redo.
 constexpr int kBatchRows = 500;
 
+const QString kStoredHash =
+    u"SELECT hash FROM readings WHERE station = ? AND journal = ? AND seq = ? UNION ALL "
+    "SELECT hash FROM events WHERE station = ? AND journal = ? AND seq = ?"_s;
+
 bool IsClosing(const QString &kind)
 {
     return kind == EventText(JournalEvent::RunCompleted)
@@ -111,6 +115,8 @@ void ForwardWorker::pass()
         ? JournalResult {}
         : m_local.open(m_journalPath, JournalDatabase::OpenMode::Read);
     if (result.ok())
+        result = localIdentity();
+    if (result.ok())
         result = localStations(stations);
     for (const QString &station : std::as_const(stations)) {
         if (result.ok())
@@ -154,6 +160,17 @@ JournalResult ForwardWorker::localStations(QStringList &stations)
     return result;
 }
 
+JournalResult ForwardWorker::localIdentity()
+{
+    QSqlQuery query(m_local.database());
+    JournalResult result = m_local.exec(query, u"SELECT journal FROM identity"_s);
+    m_journalId = result.ok() && query.next() ? query.value(0).toString() : QString();
+    if (result.ok() && m_journalId.isEmpty())
+        result = JournalResult::Failure(JournalResult::Error::Corrupt,
+                                        u"the local journal has no identity"_s);
+    return result;
+}
+
 JournalResult ForwardWorker::localHead(const QString &station, qint64 &seq)
 {
     QSqlQuery query(m_local.database());
@@ -171,25 +188,28 @@ JournalResult ForwardWorker::serverHead(const QString &station, qint64 &seq)
     QSqlQuery query(m_server.database());
     const JournalResult result =
         m_server.exec(query,
-                      u"SELECT GREATEST((SELECT max(seq) FROM readings WHERE station = ?), "
-                      "(SELECT max(seq) FROM events WHERE station = ?), 0)"_s,
-                      { station, station });
+                      u"SELECT GREATEST((SELECT max(seq) FROM readings WHERE station = ? AND "
+                      "journal = ?), (SELECT max(seq) FROM events WHERE station = ? AND "
+                      "journal = ?), 0)"_s,
+                      { station, m_journalId, station, m_journalId });
     seq = result.ok() && query.next() ? query.value(0).toLongLong() : 0;
     return result;
 }
 
-// The row with this number must be the same here and there; otherwise another journal wrote under
-// this station's name (a copy, or a journal started afresh) and nothing more is sent.
+// The row with this number must be the same here and there; otherwise a copy of this journal went
+// its own way under the same identity, and nothing more is sent.
 JournalResult ForwardWorker::checkSameRow(const QString &station, qint64 seq)
 {
-    const QString sql = u"SELECT hash FROM readings WHERE station = ? AND seq = ? UNION ALL "
-                        "SELECT hash FROM events WHERE station = ? AND seq = ?"_s;
-    const QVariantList values { station, seq, station, seq };
     QSqlQuery local(m_local.database());
     QSqlQuery server(m_server.database());
-    JournalResult result = m_local.exec(local, sql, values);
+    JournalResult result =
+        m_local.exec(local,
+                     u"SELECT hash FROM readings WHERE station = ? AND seq = ? UNION ALL "
+                     "SELECT hash FROM events WHERE station = ? AND seq = ?"_s,
+                     { station, seq, station, seq });
     if (result.ok())
-        result = m_server.exec(server, sql, values);
+        result = m_server.exec(server, kStoredHash,
+                               { station, m_journalId, seq, station, m_journalId, seq });
     if (!result.ok())
         return result;
     const QByteArray localHash = local.next() ? local.value(0).toByteArray() : QByteArray();
@@ -279,10 +299,10 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
         return result;
     const bool prepared =
         reading.prepare(u"INSERT INTO readings (station, seq, run_id, number, received, value, "
-                        "confirmed_at, hash) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                        "confirmed_at, hash, journal) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
                         "ON CONFLICT DO NOTHING"_s)
-        && event.prepare(u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash) "
-                         "VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
+        && event.prepare(u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash, "
+                         "journal) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
         && start.prepare(
             u"INSERT INTO run_starts (station, run_id, port, started_at, unit, sample, "
             "batch, inspector, sample_count, mode, const_a, const_len_c, const_c, "
@@ -290,8 +310,7 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
             "ON CONFLICT DO NOTHING"_s)
         && end.prepare(u"INSERT INTO run_ends (station, run_id, status, ended_at, cause, mean, "
                        "deviation) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
-        && stored.prepare(u"SELECT hash FROM readings WHERE station = ? AND seq = ? UNION ALL "
-                          "SELECT hash FROM events WHERE station = ? AND seq = ?"_s);
+        && stored.prepare(kStoredHash);
     if (!prepared) {
         for (const QSqlQuery *query : { &event, &start, &end, &stored }) {
             if (query->lastError().isValid())
@@ -329,9 +348,10 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
         }
         QSqlQuery &insert = row.reading ? reading : event;
         const QVariantList values = row.reading
-            ? QVariantList { station,      row.seq,   row.runId, row.number,
-                             row.received, row.value, row.at,    row.hash }
-            : QVariantList { station, row.seq, row.at, row.runId, row.kind, row.detail, row.hash };
+            ? QVariantList { station,   row.seq, row.runId, row.number, row.received,
+                             row.value, row.at,  row.hash,  m_journalId }
+            : QVariantList { station,  row.seq,    row.at,   row.runId,
+                             row.kind, row.detail, row.hash, m_journalId };
         for (const QVariant &value : values)
             insert.addBindValue(value);
         if (!insert.exec())
@@ -340,7 +360,8 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
             // Sent before (a retry after a cut, or another instance on this journal): it must be
             // this very row.
             for (const QVariant &value :
-                 { QVariant(station), QVariant(row.seq), QVariant(station), QVariant(row.seq) })
+                 { QVariant(station), QVariant(m_journalId), QVariant(row.seq), QVariant(station),
+                   QVariant(m_journalId), QVariant(row.seq) })
                 stored.addBindValue(value);
             if (!stored.exec())
                 return failed(stored);

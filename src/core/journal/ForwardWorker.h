@@ -16,8 +16,8 @@ class QSqlQuery;
 
 // The forwarder's worker: owns a read connection to the local journal and one to the server, both
 // opened on its own thread. A pass compares, for every station in the local journal, the highest
-// sequence number on the server with the local one, checks that both hold the same hash there,
-// and sends the rows after it in batches, one server transaction each.
+// sequence number on the server under this journal's identity with the local one, checks that both
+// hold the same hash there, and sends the rows after it in batches, one server transaction each.
 class ForwardWorker : public QObject
 {
     Q_OBJECT
@@ -42,6 +42,7 @@ private:
     JournalResult sendBatch(const QString &station, const QList<Row> &rows);
     JournalResult readRows(const QString &station, qint64 after, QList<Row> &rows);
     JournalResult localStations(QStringList &stations);
+    JournalResult localIdentity();
     JournalResult localHead(const QString &station, qint64 &seq);
     JournalResult serverHead(const QString &station, qint64 &seq);
     JournalResult checkSameRow(const QString &station, qint64 seq);
@@ -55,6 +56,7 @@ private:
     std::chrono::milliseconds m_retryLongest;
     std::chrono::milliseconds m_retryNext;
     JournalDatabase m_local;
+    QString m_journalId; // the local journal's identity, part of every row's key on the server
     JournalDatabase m_server;
     QTimer m_soon { this };
     QFileSystemWatcher m_watcher { this };

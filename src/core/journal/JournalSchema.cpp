@@ -59,8 +59,22 @@ const QStringList kVersion1 {
         BEGIN SELECT RAISE(ABORT, 'a run is closed once and its header never changes'); END)"_s,
 };
 
+// Which journal this is. A journal started afresh (after damage, on a new PC, after the file was
+// removed) numbers its rows from 1 again under the same station; the lab server tells the two
+// chains apart by this.
+const QStringList kVersion2 {
+    u"CREATE TABLE identity (journal TEXT NOT NULL)"_s,
+    u"INSERT INTO identity VALUES (lower(hex(randomblob(16))))"_s,
+    uR"(CREATE TRIGGER identity_once BEFORE INSERT ON identity
+        BEGIN SELECT RAISE(ABORT, 'a journal has one identity'); END)"_s,
+    uR"(CREATE TRIGGER identity_kept BEFORE UPDATE ON identity
+        BEGIN SELECT RAISE(ABORT, 'a journal has one identity'); END)"_s,
+    uR"(CREATE TRIGGER identity_not_deleted BEFORE DELETE ON identity
+        BEGIN SELECT RAISE(ABORT, 'a journal has one identity'); END)"_s,
+};
+
 // Migration i takes version i to i + 1.
-const QList<QStringList> kMigrations { kVersion1 };
+const QList<QStringList> kMigrations { kVersion1, kVersion2 };
 
 } // namespace
 
@@ -75,7 +89,7 @@ JournalResult JournalSchema::ReadVersion(JournalDatabase &db, int &version)
 
 JournalResult JournalSchema::Prepare(JournalDatabase &db, bool mayWrite)
 {
-    static_assert(kVersion == 1, "one migration per version");
+    static_assert(kVersion == 2, "one migration per version");
     int version = 0;
     if (JournalResult result = ReadVersion(db, version); !result.ok())
         return result;

@@ -10,7 +10,7 @@ class JournalDatabase;
 class JournalSchema
 {
 public:
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
 
     // Reads the file's version; a writer migrates it to kVersion, a reader needs kVersion.
     static JournalResult Prepare(JournalDatabase &db, bool mayWrite);

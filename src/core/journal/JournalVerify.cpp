@@ -43,13 +43,16 @@ VerifyReport VerifyJournal(JournalDatabase &db)
 
     QSqlQuery query(db.database());
     query.setForwardOnly(true);
+    // On a lab server, each station may have several chains, one per local journal.
+    const QString chain = db.isServer() ? u"journal"_s : u"''"_s;
     report.result = db.exec(
         query,
         u"SELECT station, seq, run_id, 'r', number, received, value, confirmed_at, NULL, NULL, "
-        "hash FROM readings UNION ALL "
-        "SELECT station, seq, run_id, 'e', NULL, NULL, NULL, at, kind, detail, hash "
-        "FROM events ORDER BY 1, 2"_s);
+        "hash, %1 FROM readings UNION ALL "
+        "SELECT station, seq, run_id, 'e', NULL, NULL, NULL, at, kind, detail, hash, %1 "
+        "FROM events ORDER BY 1, 12, 2"_s.arg(chain));
     QString station;
+    QString journal;
     qint64 lastSeq = 0;
     QByteArray previous;
     QHash<QString, RunEvents> runEvents; // by station and run id
@@ -58,12 +61,15 @@ VerifyReport VerifyJournal(JournalDatabase &db)
         const QString rowStation = query.value(0).toString();
         const qint64 seq = query.value(1).toLongLong();
         const QString runId = query.value(2).toString();
-        if (rowStation != station) {
+        if (rowStation != station || query.value(11).toString() != journal) {
             station = rowStation;
+            journal = query.value(11).toString();
             lastSeq = 0;
             previous.clear();
         }
-        const QString where = u"station %1, row %2"_s.arg(station).arg(seq);
+        const QString where = journal.isEmpty()
+            ? u"station %1, row %2"_s.arg(station).arg(seq)
+            : u"station %1, journal %2, row %3"_s.arg(station, journal).arg(seq);
         if (seq != lastSeq + 1)
             report.breaks << u"%1: follows row %2 (rows missing or inserted)"_s.arg(where).arg(
                 lastSeq);

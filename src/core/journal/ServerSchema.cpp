@@ -16,7 +16,8 @@ namespace {
 
 // A run's header and its closing are separate rows, each written once (locally the closing is an
 // update of the run row); the view "runs" joins them under the local table's columns, with rowid
-// as the history's paging key.
+// as the history's paging key. Readings and events carry the identity of the local journal they
+// come from: one station's journal started afresh begins a chain of its own.
 const QStringList kVersion1 {
     u"CREATE TABLE run_starts (rowid bigint GENERATED ALWAYS AS IDENTITY UNIQUE, "
     "station text NOT NULL, run_id text NOT NULL, port text NOT NULL, started_at text NOT NULL, "
@@ -33,13 +34,14 @@ const QStringList kVersion1 {
     "FOREIGN KEY (station, run_id) REFERENCES run_starts (station, run_id))"_s,
     u"CREATE TABLE readings (station text NOT NULL, seq bigint NOT NULL, run_id text NOT NULL, "
     "number integer NOT NULL, received text NOT NULL, value double precision NOT NULL, "
-    "confirmed_at text NOT NULL, hash bytea NOT NULL, "
-    "received_at timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (station, seq), "
+    "confirmed_at text NOT NULL, hash bytea NOT NULL, journal text NOT NULL, "
+    "received_at timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (station, journal, seq), "
     "UNIQUE (station, run_id, number), "
     "FOREIGN KEY (station, run_id) REFERENCES run_starts (station, run_id))"_s,
     u"CREATE TABLE events (station text NOT NULL, seq bigint NOT NULL, at text NOT NULL, "
     "run_id text, kind text NOT NULL, detail text NOT NULL, hash bytea NOT NULL, "
-    "received_at timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (station, seq), "
+    "journal text NOT NULL, received_at timestamptz NOT NULL DEFAULT now(), "
+    "PRIMARY KEY (station, journal, seq), "
     "FOREIGN KEY (station, run_id) REFERENCES run_starts (station, run_id))"_s,
     u"CREATE VIEW runs AS SELECT s.rowid, s.station, s.run_id, s.port, s.started_at, s.unit, "
     "s.sample, s.batch, s.inspector, s.sample_count, s.mode, s.const_a, s.const_len_c, "
