@@ -352,24 +352,36 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
         <translation>Lab server: %1 rows pending</translation>
     </message>
     <message>
-        <source>实验室服务器不可达，%1 行在本机等待：%2</source>
-        <translation>Lab server unreachable, %1 rows wait here: %2</translation>
+        <source>实验室服务器不可达</source>
+        <translation>Lab server unreachable</translation>
     </message>
     <message>
-        <source>实验室服务器拒绝了登录或写入，%1 行在本机等待：%2</source>
-        <translation>Lab server refused the login or the write, %1 rows wait here: %2</translation>
+        <source>实验室服务器拒绝了登录或写入</source>
+        <translation>Lab server refused the login or the write</translation>
     </message>
     <message>
-        <source>实验室服务器上的记录与本机日志不符，%1 行在本机等待：%2</source>
-        <translation>Lab server holds other rows than this journal, %1 rows wait here: %2</translation>
+        <source>实验室服务器上的记录与本机日志不符</source>
+        <translation>Lab server holds other rows than this journal</translation>
     </message>
     <message>
-        <source>实验室服务器的日志版本比本程序新，%1 行在本机等待：%2</source>
-        <translation>Lab server journal is newer than this program, %1 rows wait here: %2</translation>
+        <source>实验室服务器的日志版本比本程序新</source>
+        <translation>Lab server journal is newer than this program</translation>
     </message>
     <message>
-        <source>无法转发到实验室服务器，%1 行在本机等待：%2</source>
-        <translation>Cannot forward to the lab server, %1 rows wait here: %2</translation>
+        <source>无法转发到实验室服务器</source>
+        <translation>Cannot forward to the lab server</translation>
+    </message>
+    <message>
+        <source>记录在本机等待</source>
+        <translation>rows wait here</translation>
+    </message>
+    <message>
+        <source>%1 行在本机等待</source>
+        <translation>%1 rows wait here</translation>
+    </message>
+    <message>
+        <source>%1，%2：%3</source>
+        <translation>%1, %2: %3</translation>
     </message>
 </context>
 <context>

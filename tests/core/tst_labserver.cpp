@@ -140,6 +140,7 @@ private slots:
         QVERIFY(m_pg->start());
         restart.dismiss();
         QVERIFY(Confirm(*journal, 5, 5));
+        forward->notifyCommitted();
         QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
         QTRY_COMPARE(forward->state().status, Status::Synced);
         QCOMPARE(forward->state().pendingRows, 0);
@@ -237,7 +238,8 @@ private slots:
         for (int number = 1; number <= 3; ++number)
             QVERIFY(Confirm(*journal, number, 5));
         forward->notifyCommitted();
-        QTRY_COMPARE_WITH_TIMEOUT(forward->state().pendingRows, localRows(*journal) - 1, kWait);
+        // Rows wait, and how many of them the server lacks is not known.
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().pendingRows, -1, kWait);
         QCOMPARE(forward->state().status, Status::Unreachable);
         QCOMPARE(forward->state().error, error);
         QVERIFY2(forward->state().reason.contains(reason), qPrintable(forward->state().reason));

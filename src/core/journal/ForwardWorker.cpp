@@ -14,6 +14,7 @@ namespace {
 // Rows per server transaction: large enough that a backlog goes at the server's pace, small
 // enough that a cut costs little to redo.
 constexpr int kBatchRows = 500;
+constexpr int kSettleMs = 250;
 
 const QString kStoredHash =
     u"SELECT hash FROM readings WHERE station = ? AND journal = ? AND seq = ? UNION ALL "
@@ -55,8 +56,15 @@ ForwardWorker::ForwardWorker(QString journalPath, QString connInfo,
 {
     m_soon.setSingleShot(true);
     connect(&m_soon, &QTimer::timeout, this, &ForwardWorker::pass);
-    // Every commit of any writer of the journal appends to its write-ahead log.
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &ForwardWorker::schedule);
+    // Every commit of any writer of the journal appends to its write-ahead log, but readers see it
+    // only once it is synced and indexed: a second look follows, when it has settled.
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &ForwardWorker::schedule);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+        schedule();
+        m_settle.start();
+    });
 }
 
 void ForwardWorker::begin()
@@ -84,8 +92,12 @@ void ForwardWorker::publish(ForwardState::Status status, const JournalResult &re
 qint64 ForwardWorker::pendingRows() const
 {
     qint64 pending = 0;
-    for (auto it = m_localHead.cbegin(); it != m_localHead.cend(); ++it)
-        pending += std::max<qint64>(0, it.value() - m_serverHead.value(it.key(), 0));
+    for (auto it = m_localHead.cbegin(); it != m_localHead.cend(); ++it) {
+        const auto server = m_serverHead.constFind(it.key());
+        if (server == m_serverHead.cend())
+            return -1;
+        pending += std::max<qint64>(0, it.value() - server.value());
+    }
     return pending;
 }
 

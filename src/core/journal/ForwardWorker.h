@@ -59,6 +59,7 @@ private:
     QString m_journalId; // the local journal's identity, part of every row's key on the server
     JournalDatabase m_server;
     QTimer m_soon { this };
+    QTimer m_settle { this };
     QFileSystemWatcher m_watcher { this };
     QHash<QString, qint64> m_localHead; // by station
     QHash<QString, qint64> m_serverHead; // as last seen

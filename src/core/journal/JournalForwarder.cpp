@@ -14,25 +14,27 @@ QString ForwardState::text() const
     case Status::Unreachable:
         break;
     }
-    QString why;
+    QString what;
     switch (error) {
     case JournalResult::Error::Unreachable:
-        why = tr("实验室服务器不可达，%1 行在本机等待：%2");
+        what = tr("实验室服务器不可达");
         break;
     case JournalResult::Error::Refused:
-        why = tr("实验室服务器拒绝了登录或写入，%1 行在本机等待：%2");
+        what = tr("实验室服务器拒绝了登录或写入");
         break;
     case JournalResult::Error::Mismatch:
-        why = tr("实验室服务器上的记录与本机日志不符，%1 行在本机等待：%2");
+        what = tr("实验室服务器上的记录与本机日志不符");
         break;
     case JournalResult::Error::NewerVersion:
-        why = tr("实验室服务器的日志版本比本程序新，%1 行在本机等待：%2");
+        what = tr("实验室服务器的日志版本比本程序新");
         break;
     default:
-        why = tr("无法转发到实验室服务器，%1 行在本机等待：%2");
+        what = tr("无法转发到实验室服务器");
         break;
     }
-    return why.arg(QString::number(pendingRows), reason);
+    const QString waiting =
+        pendingRows < 0 ? tr("记录在本机等待") : tr("%1 行在本机等待").arg(pendingRows);
+    return tr("%1，%2：%3").arg(what, waiting, reason);
 }
 
 JournalForwarder::JournalForwarder(QString journalPath, QString serverConnInfo, QObject *parent)

@@ -27,7 +27,9 @@ public:
     };
 
     Status status = Status::Starting;
-    qint64 pendingRows = 0; // local rows not known to be on the server
+    // Local rows not yet on the server; -1 while the server's rows are unknown (not reached
+    // since the start).
+    qint64 pendingRows = 0;
     JournalResult::Error error = JournalResult::Error::None;
     QString reason; // the server's or the driver's own text
 

@@ -8,7 +8,7 @@ RunJournal::RunJournal(MeasurementRun &run, QObject *parent)
 {
     connect(&m_run, &MeasurementRun::sampleCountChanged, this, [this](int count) {
         if (m_journal)
-            Note(m_journal->changeSampleCount(count));
+            Wrote(m_journal->changeSampleCount(count));
     });
 }
 
@@ -28,6 +28,13 @@ void RunJournal::Start(Journal *journal, const RunHeader &login, const JournalRe
              : opened);
 }
 
+void RunJournal::Wrote(const JournalResult &result)
+{
+    Note(result);
+    if (result.ok())
+        emit committed();
+}
+
 void RunJournal::Note(const JournalResult &result)
 {
     if (result.ok() == m_available)
@@ -45,7 +52,7 @@ bool RunJournal::Confirm()
         ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt };
         if (next->completes)
             reading.totals = RunTotals { next->mean, next->deviation };
-        Note(m_journal->recordReading(reading));
+        Wrote(m_journal->recordReading(reading));
     }
     return m_run.Confirm();
 }
@@ -53,28 +60,28 @@ bool RunJournal::Confirm()
 void RunJournal::Delete()
 {
     if (m_journal)
-        Note(m_journal->deleteRun());
+        Wrote(m_journal->deleteRun());
     m_run.Clear();
 }
 
 void RunJournal::ApplyMode(MeasurementMode mode, const ModeConstants &constants)
 {
     if (m_journal)
-        Note(m_journal->changeMode(mode, constants));
+        Wrote(m_journal->changeMode(mode, constants));
     m_run.ApplyMode(mode, constants);
 }
 
 void RunJournal::CommandSent(JournalEvent event)
 {
     if (m_journal)
-        Note(m_journal->recordEvent(event));
+        Wrote(m_journal->recordEvent(event));
 }
 
 void RunJournal::LinkLost(const QString &reason)
 {
     m_linkDown = true;
     if (m_journal)
-        Note(m_journal->recordEvent(JournalEvent::LinkLost, reason));
+        Wrote(m_journal->recordEvent(JournalEvent::LinkLost, reason));
 }
 
 void RunJournal::LinkOpened(const QString &device)
@@ -83,7 +90,7 @@ void RunJournal::LinkOpened(const QString &device)
     if (!std::exchange(m_linkDown, false))
         return;
     if (m_journal)
-        Note(m_journal->recordEvent(JournalEvent::LinkRestored, device));
+        Wrote(m_journal->recordEvent(JournalEvent::LinkRestored, device));
 }
 
 std::optional<JournalRun> RunJournal::FindRecoverable(QList<JournalReading> &readings)
@@ -108,11 +115,11 @@ void RunJournal::Continue(const JournalRun &run, const QList<JournalReading> &re
     RunHeader header = run.header;
     header.port = m_port;
     m_journal->beginRun(header);
-    Note(m_journal->continueRun(run));
+    Wrote(m_journal->continueRun(run));
 }
 
 void RunJournal::Abandon(const JournalRun &run)
 {
     if (m_journal)
-        Note(m_journal->abandonRun(run));
+        Wrote(m_journal->abandonRun(run));
 }

@@ -47,9 +47,12 @@ public:
 
 signals:
     void availabilityChanged(bool available, const JournalResult &result);
+    // A write reached the journal; it is visible to other connections from now on.
+    void committed();
 
 private:
     void Note(const JournalResult &result);
+    void Wrote(const JournalResult &result);
 
     MeasurementRun &m_run;
     Journal *m_journal = nullptr;

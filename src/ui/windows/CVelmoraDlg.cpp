@@ -215,8 +215,7 @@ void CVelmoraDlg::AttachForwarder(JournalForwarder *forwarder)
     if (!forwarder)
         return;
     connect(forwarder, &JournalForwarder::stateChanged, this, &CVelmoraDlg::PaintServerState);
-    // The file watcher would notice the commit too, a little later.
-    connect(&m_run, &MeasurementRun::rowAdded, forwarder, &JournalForwarder::notifyCommitted);
+    connect(&m_runJournal, &RunJournal::committed, forwarder, &JournalForwarder::notifyCommitted);
     PaintServerState();
 }
 
