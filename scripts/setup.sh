@@ -8,8 +8,9 @@ packages=(
     qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite sqlite3
     # The lab server: Qt's PostgreSQL driver, and PostgreSQL 15 for the tests and benchmarks. They
     # start servers of their own on a Unix socket in a temporary folder (as the user postgres
-    # under root), so the package's own cluster, running or not, is never in their way.
-    libqt6sql6-psql postgresql
+    # under root), so the package's own cluster, running or not, is never in their way. libpq's
+    # headers give the forwarder its connection's socket, to cut it from a server that hangs.
+    libqt6sql6-psql postgresql libpq-dev
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
     libgl-dev
     fonts-wqy-zenhei

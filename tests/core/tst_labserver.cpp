@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 using Status = ForwardState::Status;
@@ -200,6 +201,35 @@ private slots:
                              u"SELECT string_agg(station || n, ' ' ORDER BY station) FROM "
                              "(SELECT station, count(*) AS n FROM velmora.runs GROUP BY 1) s"_s),
                  u"station-c8 station-d4"_s);
+    }
+
+    // A server that stops answering never holds the program: stopping the forwarder cuts the
+    // connection, and the row it was sending goes once the server is back.
+    void hungServerCut()
+    {
+        const QString db = newDatabase();
+        auto journal = openJournal(u"station-hung"_s);
+        QVERIFY(journal);
+        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
+        QVERIFY(Confirm(*journal, 1, 5));
+        forward->notifyCommitted();
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().status, Status::Synced, kWait);
+        QVERIFY(m_pg->freeze(true));
+        std::unique_ptr<QThread> stopper(QThread::create([&forward] { forward->stop(); }));
+        // Whatever happens, the server answers again and the stopper ends before the test does.
+        auto thaw = qScopeGuard([&] {
+            m_pg->freeze(false);
+            stopper->wait();
+        });
+        QVERIFY(Confirm(*journal, 2, 5));
+        forward->notifyCommitted();
+        QTest::qWait(300); // the worker now waits for an answer
+        stopper->start();
+        QVERIFY(stopper->wait(kWait));
+        thaw.dismiss();
+        QVERIFY(m_pg->freeze(false));
+        forward->start();
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
     }
 
     void refusingServerKeepsRecording_data()

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 // A PostgreSQL 15 server of the test's own, in a temporary folder, reachable only on a Unix socket
@@ -50,6 +51,19 @@ public:
     bool stop()
     {
         return m_ready && run(QStringLiteral("pg_ctl -w -m fast stop -D"), { dataDir() }) == 0;
+    }
+    // Stops or resumes every process of the server: its connections stay open and it never
+    // answers, as a hung host.
+    bool freeze(bool frozen) const
+    {
+        QFile pidFile(dataDir() + QStringLiteral("/postmaster.pid"));
+        const pid_t pid =
+            pidFile.open(QIODevice::ReadOnly) ? pidFile.readLine().trimmed().toInt() : 0;
+        const int signal = frozen ? SIGSTOP : SIGCONT;
+        const int children = QProcess::execute(
+            QStringLiteral("pkill"),
+            { QStringLiteral("-%1").arg(signal), QStringLiteral("-P"), QString::number(pid) });
+        return pid > 0 && children == 0 && ::kill(pid, signal) == 0;
     }
     // From then on, every role but the superuser logs in with its password; restarts the server.
     bool requirePasswords()

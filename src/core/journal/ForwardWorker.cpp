@@ -45,11 +45,13 @@ struct ForwardWorker::Row
 
 ForwardWorker::ForwardWorker(QString journalPath, QString connInfo,
                              std::shared_ptr<const std::atomic_bool> stopping,
+                             std::shared_ptr<ConnectionCutter> cutter,
                              std::chrono::milliseconds retryFirst,
                              std::chrono::milliseconds retryLongest)
     : m_journalPath(std::move(journalPath))
     , m_connInfo(std::move(connInfo))
     , m_stopping(std::move(stopping))
+    , m_cutter(std::move(cutter))
     , m_retryFirst(retryFirst)
     , m_retryLongest(retryLongest)
     , m_retryNext(retryFirst)
@@ -65,6 +67,17 @@ ForwardWorker::ForwardWorker(QString journalPath, QString connInfo,
         schedule();
         m_settle.start();
     });
+}
+
+ForwardWorker::~ForwardWorker()
+{
+    closeServer();
+}
+
+void ForwardWorker::closeServer()
+{
+    m_cutter->clear();
+    m_server.close();
 }
 
 void ForwardWorker::begin()
@@ -113,10 +126,11 @@ JournalResult ForwardWorker::openBoth()
     if (m_server.isOpen())
         return {};
     JournalResult result = m_server.openServer(m_connInfo);
+    m_cutter->set(m_server.serverSocket());
     if (result.ok())
         result = ServerSchema::Check(m_server);
     if (!result.ok())
-        m_server.close();
+        closeServer();
     return result;
 }
 
@@ -145,7 +159,7 @@ void ForwardWorker::pass()
         return;
     if (!result.ok()) {
         // A fresh connection next time: the old one may be cut, or inside a failed transaction.
-        m_server.close();
+        closeServer();
         m_local.close();
         publish(ForwardState::Status::Unreachable, result);
         m_soon.start(m_retryNext);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/ConnectionCutter.h"
 #include "core/journal/JournalDatabase.h"
 #include "core/journal/JournalForwarder.h"
 
@@ -25,7 +26,9 @@ class ForwardWorker : public QObject
 public:
     ForwardWorker(QString journalPath, QString connInfo,
                   std::shared_ptr<const std::atomic_bool> stopping,
-                  std::chrono::milliseconds retryFirst, std::chrono::milliseconds retryLongest);
+                  std::shared_ptr<ConnectionCutter> cutter, std::chrono::milliseconds retryFirst,
+                  std::chrono::milliseconds retryLongest);
+    ~ForwardWorker() override;
 
     void begin();
     void schedule();
@@ -38,6 +41,7 @@ private:
 
     void pass();
     JournalResult openBoth();
+    void closeServer();
     JournalResult forwardStation(const QString &station);
     JournalResult sendBatch(const QString &station, const QList<Row> &rows);
     JournalResult readRows(const QString &station, qint64 after, QList<Row> &rows);
@@ -52,6 +56,7 @@ private:
     QString m_journalPath;
     QString m_connInfo;
     std::shared_ptr<const std::atomic_bool> m_stopping;
+    std::shared_ptr<ConnectionCutter> m_cutter;
     std::chrono::milliseconds m_retryFirst;
     std::chrono::milliseconds m_retryLongest;
     std::chrono::milliseconds m_retryNext;

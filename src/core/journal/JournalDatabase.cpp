@@ -5,10 +5,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
 #include <QtEndian>
+
+#include <libpq-fe.h>
 
 using namespace Qt::StringLiterals;
 
@@ -120,6 +123,18 @@ JournalResult JournalDatabase::open(const QString &path, OpenMode mode, int busy
     if (!result.ok())
         close();
     return result;
+}
+
+int JournalDatabase::serverSocket() const
+{
+    if (!m_server || !m_open)
+        return -1;
+    const QVariant handle = database().driver()->handle();
+    // The type's name as Qt derives it from the compiler's: libpq's typedef or its struct.
+    const char *type = handle.typeName();
+    if (!handle.isValid() || (qstrcmp(type, "PGconn*") != 0 && qstrcmp(type, "pg_conn*") != 0))
+        return -1;
+    return PQsocket(*static_cast<PGconn *const *>(handle.constData()));
 }
 
 JournalResult JournalDatabase::openServer(const QString &connInfo)

@@ -37,6 +37,8 @@ public:
     bool isServer() const { return m_server; }
     const QString &path() const { return m_path; }
     QSqlDatabase database() const;
+    // The socket of an open server connection; -1 otherwise.
+    int serverSocket() const;
 
     // BEGIN IMMEDIATE takes the write lock first, so that reading the chain's head and appending
     // to it cannot interleave with another writer.

@@ -2,6 +2,13 @@
 
 #include "core/journal/ForwardWorker.h"
 
+namespace {
+
+// How long a worker may take to finish its statement once asked to stop.
+constexpr unsigned long kStopGraceMs = 1000;
+
+} // namespace
+
 QString ForwardState::text() const
 {
     switch (status) {
@@ -41,6 +48,7 @@ JournalForwarder::JournalForwarder(QString journalPath, QString serverConnInfo, 
     : QObject(parent)
     , m_journalPath(std::move(journalPath))
     , m_connInfo(std::move(serverConnInfo))
+    , m_cutter(std::make_shared<ConnectionCutter>())
 {
     m_thread.setObjectName(QStringLiteral("journal-forwarder"));
 }
@@ -62,7 +70,7 @@ void JournalForwarder::start()
     if (m_thread.isRunning())
         return;
     m_stopping->store(false);
-    auto worker = std::make_unique<ForwardWorker>(m_journalPath, m_connInfo, m_stopping,
+    auto worker = std::make_unique<ForwardWorker>(m_journalPath, m_connInfo, m_stopping, m_cutter,
                                                   m_retryFirst, m_retryLongest);
     worker->moveToThread(&m_thread);
     // The worker's connections belong to its thread, so it is deleted there, as the thread ends.
@@ -82,7 +90,10 @@ void JournalForwarder::stop()
         return;
     m_stopping->store(true);
     m_thread.quit();
-    m_thread.wait();
+    if (!m_thread.wait(kStopGraceMs)) {
+        m_cutter->cut();
+        m_thread.wait();
+    }
     m_worker = nullptr;
 }
 

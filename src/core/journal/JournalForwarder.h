@@ -11,6 +11,7 @@
 #include <chrono>
 #include <memory>
 
+class ConnectionCutter;
 class ForwardWorker;
 
 // What the window shows of the forwarding to the lab server.
@@ -55,8 +56,8 @@ public:
     // Waits between attempts while the server fails: from first, doubling up to longest.
     void setRetryInterval(std::chrono::milliseconds first, std::chrono::milliseconds longest);
     void start();
-    // Returns once the worker is gone; a connection attempt in progress ends first (at most
-    // the connection timeout).
+    // Returns once the worker is gone. A connection attempt in progress ends first (at most the
+    // connection timeout); a server that stopped answering has its connection cut.
     void stop();
     bool isRunning() const { return m_thread.isRunning(); }
 
@@ -75,5 +76,6 @@ private:
     QThread m_thread;
     ForwardWorker *m_worker = nullptr; // lives on m_thread, which deletes it as it finishes
     std::shared_ptr<std::atomic_bool> m_stopping = std::make_shared<std::atomic_bool>(false);
+    std::shared_ptr<ConnectionCutter> m_cutter;
     ForwardState m_state;
 };
