@@ -253,7 +253,7 @@ void CHistoryDlg::buildControls()
     layout->addWidget(m_sourceLabel);
     layout->addWidget(split, 1);
     layout->addLayout(buttonRow);
-    resize(980, 640);
+    resize(1060, 640);
     onSelectionChanged();
 }
 
