@@ -4,16 +4,13 @@
 
 #include <QString>
 
-#include <optional>
+// The runs the journal benchmarks write: runs of perRun readings, rising sugar readings, the
+// run's statistics on its last Confirm, login texts that vary from run to run.
+RunHeader BenchHeader(int i, int perRun);
+ConfirmedReading BenchReading(int i, int perRun);
 
-// Confirm number i of a stream of runs of perRun readings each, as the journal benchmarks write
-// them: rising sugar readings, the run's statistics on its last Confirm.
-inline ConfirmedReading BenchReading(int i, int perRun)
-{
-    const int number = i % perRun + 1;
-    ConfirmedReading reading { number, QString::number(34626 + i), 100.0 + i * 0.001,
-                               std::nullopt };
-    if (number == perRun)
-        reading.totals = RunTotals { QStringLiteral("100.006"), QString() };
-    return reading;
-}
+// Writes `runs` completed runs of perRun readings to the journal at path, in one transaction, one
+// run every 10 minutes, the last one now: the chain of run-started event, readings and
+// run-completed event that the program writes, with real hashes, so that rows have their real
+// size and verify as the program's do.
+bool WriteBenchRuns(const QString &path, const QString &station, int runs, int perRun);

@@ -6,7 +6,6 @@
 #include "BenchFigures.h"
 #include "BenchRuns.h"
 #include "PgServer.h"
-#include "core/journal/HashChain.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalForwarder.h"
 #include "core/journal/ServerSchema.h"
@@ -14,10 +13,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUuid>
 
 #include <algorithm>
 #include <cstdio>
@@ -29,70 +26,6 @@ namespace {
 
 constexpr int kPerRun = 12;
 constexpr int kConfirms = 300;
-
-RunHeader BenchHeader(int i)
-{
-    return { u"/dev/ttyS0"_s, u"检验所"_s, u"蔗糖 %1"_s.arg(i % 50),     u"B-%1"_s.arg(i),
-             u"张三"_s,       kPerRun,     MeasurementMode::SugarDegree, {} };
-}
-
-// The backlog in one local transaction, chained as the program chains it: per run a start
-// event, its readings and a completion event.
-bool FillBacklog(const QString &path, const QString &station, int readings)
-{
-    JournalDatabase db;
-    if (!db.open(path, JournalDatabase::OpenMode::Write).ok() || !db.begin().ok())
-        return false;
-    QSqlQuery run(db.database()), reading(db.database()), event(db.database());
-    run.prepare(u"INSERT INTO runs (station, run_id, port, started_at, unit, sample, batch, "
-                "inspector, sample_count, mode, const_a, const_len_c, const_c, const_len_a, "
-                "status, ended_at, cause, mean, deviation) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0, 0, 0, 'completed', ?, '', ?, '')"_s);
-    reading.prepare(u"INSERT INTO readings VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    event.prepare(u"INSERT INTO events VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
-    QByteArray previous;
-    qint64 seq = 0;
-    const auto bind = [](QSqlQuery &query, const QVariantList &values) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        return query.exec();
-    };
-    const auto addEvent = [&](const QString &runId, JournalEvent kind, const QString &detail) {
-        const QString at = JournalNow();
-        previous =
-            HashChain::EventHash(previous, station, ++seq, at, runId, EventText(kind), detail);
-        return bind(event, { station, seq, at, runId, EventText(kind), detail, previous });
-    };
-    for (int i = 0; i * kPerRun < readings; ++i) {
-        JournalRun r;
-        r.station = station;
-        r.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        r.header = BenchHeader(i);
-        r.header.constants = {};
-        r.startedAt = JournalNow();
-        r.endedAt = r.startedAt;
-        r.status = RunStatus::Completed;
-        r.totals.mean = u"100.006"_s;
-        const RunHeader &h = r.header;
-        if (!bind(run,
-                  { station, r.id, h.port, r.startedAt, h.unit, h.sampleName, h.batchNo,
-                    h.inspector, kPerRun, r.endedAt, r.totals.mean })
-            || !addEvent(r.id, JournalEvent::RunStarted, HashChain::StartDetail(r)))
-            return false;
-        for (int n = 1; n <= kPerRun; ++n) {
-            const JournalReading rd { ++seq, n, QString::number(34626 + n), 100.0 + n * 0.001,
-                                      r.startedAt };
-            previous = HashChain::ReadingHash(previous, station, r.id, rd);
-            if (!bind(
-                    reading,
-                    { station, rd.seq, r.id, n, rd.received, rd.value, rd.confirmedAt, previous }))
-                return false;
-        }
-        if (!addEvent(r.id, JournalEvent::RunCompleted, HashChain::CloseDetail(r)))
-            return false;
-    }
-    return db.commit().ok();
-}
 
 // Runs the event loop until the forwarder reports every row on the server.
 bool WaitSynced(JournalForwarder &forwarder, int timeoutMs)
@@ -129,7 +62,7 @@ int main(int argc, char *argv[])
 
     // Throughput from a backlog.
     const QString backlog = dir.filePath(u"backlog.sqlite"_s);
-    if (!FillBacklog(backlog, u"bench-backlog"_s, readings))
+    if (!WriteBenchRuns(backlog, u"bench-backlog"_s, (readings + kPerRun - 1) / kPerRun, kPerRun))
         return 1;
     {
         JournalForwarder forwarder(backlog, connInfo);
@@ -160,7 +93,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < kConfirms; ++i) {
         const ConfirmedReading reading = BenchReading(i, kPerRun);
         if (reading.number == 1)
-            journal.beginRun(BenchHeader(i));
+            journal.beginRun(BenchHeader(i, kPerRun));
         timer.start();
         if (!journal.recordReading(reading).ok())
             return 1;

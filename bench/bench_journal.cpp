@@ -5,7 +5,6 @@
 //                             there as velmora-bench-history.sqlite and reused by later runs)
 #include "BenchFigures.h"
 #include "BenchRuns.h"
-#include "core/journal/HashChain.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalHistory.h"
 
@@ -13,9 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QUuid>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,19 +27,6 @@ constexpr int kRuns = 100000;
 constexpr int kPerRun = 12;
 constexpr int kConfirms = 1200;
 
-RunHeader BenchHeader(int i)
-{
-    static const QStringList inspectors { u"张三"_s, u"李四"_s, u"王五"_s, u"赵六"_s, u"Miller"_s };
-    return { u"/dev/ttyS0"_s,
-             u"检验所 %1"_s.arg(i % 10),
-             u"蔗糖 %1"_s.arg(i % 50),
-             u"B-%1"_s.arg(i, 6, 10, QLatin1Char('0')),
-             inspectors.at(i % inspectors.size()),
-             kPerRun,
-             MeasurementMode::SugarDegree,
-             {} };
-}
-
 void ConfirmLatency(const QString &folder)
 {
     const QTemporaryDir dir(folder + u"/velmora-bench-XXXXXX"_s);
@@ -56,7 +40,7 @@ void ConfirmLatency(const QString &folder)
         for (int i = 0; i < kConfirms; ++i) {
             const ConfirmedReading reading = BenchReading(i, kPerRun);
             if (reading.number == 1)
-                journal.beginRun(BenchHeader(i));
+                journal.beginRun(BenchHeader(i, kPerRun));
             timer.start();
             const JournalResult result = journal.recordReading(reading);
             ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
@@ -72,90 +56,6 @@ void ConfirmLatency(const QString &folder)
                 *std::max_element(ms.begin(), ms.end()));
     std::printf("journal bytes per reading (runs and events included, after checkpoint): %.0f\n",
                 static_cast<double>(QFileInfo(path).size()) / kConfirms);
-}
-
-// Writes the large journal in one transaction, with real hashes so that the rows have their
-// real size; the chain of run-started, readings and run-completed events as the program writes.
-bool FillHistory(const QString &path)
-{
-    JournalDatabase db;
-    if (!db.open(path, JournalDatabase::OpenMode::Write).ok())
-        return false;
-    QSqlQuery pragma(db.database());
-    pragma.exec(u"PRAGMA synchronous = OFF"_s);
-    db.begin();
-    QSqlQuery run(db.database()), reading(db.database()), event(db.database());
-    run.prepare(u"INSERT INTO runs (station, run_id, port, started_at, unit, sample, batch, "
-                "inspector, sample_count, mode, const_a, const_len_c, const_c, const_len_a, "
-                "status, ended_at, cause, mean, deviation) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"_s);
-    reading.prepare(u"INSERT INTO readings VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    event.prepare(u"INSERT INTO events VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
-    const QString station = u"bench-station"_s;
-    QByteArray previous;
-    qint64 seq = 0;
-    // One run every 10 minutes, the last one now.
-    const QDateTime first = QDateTime::currentDateTimeUtc().addSecs(-600LL * kRuns);
-    const auto addEvent = [&](const QString &at, const QString &runId, JournalEvent kind,
-                              const QString &detail) {
-        previous =
-            HashChain::EventHash(previous, station, ++seq, at, runId, EventText(kind), detail);
-        event.addBindValue(station);
-        event.addBindValue(seq);
-        event.addBindValue(at);
-        event.addBindValue(runId);
-        event.addBindValue(EventText(kind));
-        event.addBindValue(detail);
-        event.addBindValue(previous);
-        return event.exec();
-    };
-    for (int i = 0; i < kRuns; ++i) {
-        JournalRun r;
-        r.station = station;
-        r.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        r.header = BenchHeader(i);
-        const QDateTime start = first.addSecs(600LL * i);
-        r.startedAt = JournalTimestamp(start);
-        r.endedAt = JournalTimestamp(start.addSecs(kPerRun * 20));
-        r.status = RunStatus::Completed;
-        r.totals.mean = u"100.006"_s;
-        const QVariantList values { station,
-                                    r.id,
-                                    r.header.port,
-                                    r.startedAt,
-                                    r.header.unit,
-                                    r.header.sampleName,
-                                    r.header.batchNo,
-                                    r.header.inspector,
-                                    kPerRun,
-                                    1,
-                                    1.0,
-                                    2.0,
-                                    1.0,
-                                    2.0,
-                                    StatusText(r.status),
-                                    r.endedAt,
-                                    r.totals.mean };
-        for (const QVariant &value : values)
-            run.addBindValue(value);
-        if (!run.exec()
-            || !addEvent(r.startedAt, r.id, JournalEvent::RunStarted, HashChain::StartDetail(r)))
-            return false;
-        for (int n = 1; n <= kPerRun; ++n) {
-            const JournalReading rd { ++seq, n, QString::number(34626 + n), 100.0 + n * 0.001,
-                                      JournalTimestamp(start.addSecs(n * 20)) };
-            previous = HashChain::ReadingHash(previous, station, r.id, rd);
-            for (const QVariant &value :
-                 QVariantList { station, rd.seq, r.id, rd.number, rd.received, rd.value,
-                                rd.confirmedAt, previous })
-                reading.addBindValue(value);
-            if (!reading.exec())
-                return false;
-        }
-        if (!addEvent(r.endedAt, r.id, JournalEvent::RunCompleted, HashChain::CloseDetail(r)))
-            return false;
-    }
-    return db.commit().ok();
 }
 
 double MedianMs(int repeats, const std::function<void()> &work)
@@ -242,7 +142,7 @@ int main(int argc, char *argv[])
     if (!QFileInfo::exists(path)) {
         QElapsedTimer timer;
         timer.start();
-        if (!FillHistory(path)) {
+        if (!WriteBenchRuns(path, u"bench-station"_s, kRuns, kPerRun)) {
             std::printf("cannot fill %s\n", qPrintable(path));
             QFile::remove(path);
             return 1;

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "app/CVelmoraApp.h"
 #include "core/text/Gb18030.h"
 #include "ui/controls/StyledLabel.h"
@@ -17,12 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 bool WriteAll(const QString &path, const QByteArray &bytes)
 {

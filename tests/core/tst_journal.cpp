@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "core/journal/CsvExport.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalHistory.h"
@@ -65,12 +66,6 @@ void Exec(const QString &path, const QString &statements)
     QSqlQuery query(db.database());
     for (const QString &sql : statements.split(u';', Qt::SkipEmptyParts))
         QVERIFY2(query.exec(sql), qPrintable(sql + u": "_s + query.lastError().text()));
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

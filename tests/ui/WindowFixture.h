@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileBytes.h"
 #include "InstrumentFrames.h"
 #include "PtyPair.h"
 #include "app/CVelmoraApp.h"
@@ -140,12 +141,6 @@ struct WindowFixture
         ModalDriver driver(std::move(steps));
         GetDlgItem<QPushButton>(window, id)->click();
         return driver.Done();
-    }
-
-    static QByteArray ReadFile(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QTemporaryDir dir;

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "PgServer.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalForwarder.h"
@@ -28,12 +29,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kRuns = 25; // every fifth measured by 李四
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

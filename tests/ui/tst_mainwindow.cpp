@@ -219,7 +219,7 @@ void TestMainWindow::sampleAndModeDialogs()
     QVERIFY(f.IsValid());
     auto window = f.Open(before);
     QVERIFY(f.Confirm(*window, 1000));
-    const QByteArray fileBefore = f.ReadFile(f.app->GetSettings().Path());
+    const QByteArray fileBefore = ReadAll(f.app->GetSettings().Path());
 
     QStringList seen;
     QString answer;
@@ -229,7 +229,7 @@ void TestMainWindow::sampleAndModeDialogs()
     QVERIFY(f.Click(*window, button, std::move(steps)));
     QCOMPARE(seen, shown);
     QCOMPARE(answer, message);
-    QCOMPARE(f.ReadFile(f.app->GetSettings().Path()),
+    QCOMPARE(ReadAll(f.app->GetSettings().Path()),
              after.isEmpty() ? fileBefore : fileBefore.chopped(before.size()) + after);
 
     const ModeConstants c = window->m_run.Constants();

@@ -114,7 +114,7 @@ void tst_ReportWindow::saveWritesTheReport()
     }
     QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE, std::move(steps)));
     lines.replaceInStrings(u"<path>"_s, QDir::toNativeSeparators(path));
-    QCOMPARE(f.ReadFile(path),
+    QCOMPARE(ReadAll(path),
              lines.isEmpty() ? existing
                              : Gb18030::Encode(QString(lines.join(u"\r\n"_s) + u"\r\n"_s)));
 }
@@ -225,7 +225,7 @@ void tst_ReportWindow::englishEverywhere()
     QVERIFY(f.Confirm(*window, 1000));
     const QString report = f.dir.filePath(u"en.Txt"_s);
     QVERIFY(f.Click(*window, CVelmoraDlg::IDC_SAVE, { SaveAs(report) }));
-    texts << Gb18030::Decode(f.ReadFile(report));
+    texts << Gb18030::Decode(ReadAll(report));
     QVERIFY(texts.last().contains(u"Order: 1.Specific rotation([α])=50.000"_s));
     // A path below a regular file cannot be created by anyone, root included (ENOTDIR).
     QFile plain(f.dir.filePath(u"plain"_s));

@@ -1,0 +1,99 @@
+#include "BenchRuns.h"
+
+#include "core/journal/HashChain.h"
+#include "core/journal/JournalDatabase.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+#include <QUuid>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+RunHeader BenchHeader(int i, int perRun)
+{
+    static const QStringList inspectors { u"张三"_s, u"李四"_s, u"王五"_s, u"赵六"_s, u"Miller"_s };
+    return { u"/dev/ttyS0"_s,
+             u"检验所 %1"_s.arg(i % 10),
+             u"蔗糖 %1"_s.arg(i % 50),
+             u"B-%1"_s.arg(i, 6, 10, QLatin1Char('0')),
+             inspectors.at(i % inspectors.size()),
+             perRun,
+             MeasurementMode::SugarDegree,
+             {} };
+}
+
+ConfirmedReading BenchReading(int i, int perRun)
+{
+    const int number = i % perRun + 1;
+    ConfirmedReading reading { number, QString::number(34626 + i), 100.0 + i * 0.001,
+                               std::nullopt };
+    if (number == perRun)
+        reading.totals = RunTotals { u"100.006"_s, QString() };
+    return reading;
+}
+
+bool WriteBenchRuns(const QString &path, const QString &station, int runs, int perRun)
+{
+    JournalDatabase db;
+    if (!db.open(path, JournalDatabase::OpenMode::Write).ok())
+        return false;
+    QSqlQuery query(db.database());
+    // Filling is not what is measured.
+    query.exec(u"PRAGMA synchronous = OFF"_s);
+    if (!db.begin().ok())
+        return false;
+    QSqlQuery run(db.database()), reading(db.database()), event(db.database());
+    run.prepare(u"INSERT INTO runs (station, run_id, port, started_at, unit, sample, batch, "
+                "inspector, sample_count, mode, const_a, const_len_c, const_c, const_len_a, "
+                "status, ended_at, cause, mean, deviation) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"_s);
+    reading.prepare(u"INSERT INTO readings VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    event.prepare(u"INSERT INTO events VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
+    const auto bind = [](QSqlQuery &insert, const QVariantList &values) {
+        for (const QVariant &value : values)
+            insert.addBindValue(value);
+        return insert.exec();
+    };
+    QByteArray previous;
+    qint64 seq = 0;
+    const auto addEvent = [&](const QString &at, const QString &runId, JournalEvent kind,
+                              const QString &detail) {
+        previous =
+            HashChain::EventHash(previous, station, ++seq, at, runId, EventText(kind), detail);
+        return bind(event, { station, seq, at, runId, EventText(kind), detail, previous });
+    };
+    const QDateTime first = QDateTime::currentDateTimeUtc().addSecs(-600LL * runs);
+    for (int i = 0; i < runs; ++i) {
+        JournalRun r;
+        r.station = station;
+        r.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        r.header = BenchHeader(i, perRun);
+        const QDateTime start = first.addSecs(600LL * i);
+        r.startedAt = JournalTimestamp(start);
+        r.endedAt = JournalTimestamp(start.addSecs(perRun * 20));
+        r.status = RunStatus::Completed;
+        r.totals.mean = u"100.006"_s;
+        const RunHeader &h = r.header;
+        if (!bind(run,
+                  { station, r.id, h.port, r.startedAt, h.unit, h.sampleName, h.batchNo,
+                    h.inspector, perRun, static_cast<int>(h.mode), h.constants.a, h.constants.lenC,
+                    h.constants.C, h.constants.lena, StatusText(r.status), r.endedAt,
+                    r.totals.mean })
+            || !addEvent(r.startedAt, r.id, JournalEvent::RunStarted, HashChain::StartDetail(r)))
+            return false;
+        for (int n = 1; n <= perRun; ++n) {
+            const JournalReading rd { ++seq, n, QString::number(34626 + n), 100.0 + n * 0.001,
+                                      JournalTimestamp(start.addSecs(n * 20)) };
+            previous = HashChain::ReadingHash(previous, station, r.id, rd);
+            if (!bind(reading,
+                      { station, rd.seq, r.id, rd.number, rd.received, rd.value, rd.confirmedAt,
+                        previous }))
+                return false;
+        }
+        if (!addEvent(r.endedAt, r.id, JournalEvent::RunCompleted, HashChain::CloseDetail(r)))
+            return false;
+    }
+    return db.commit().ok();
+}
