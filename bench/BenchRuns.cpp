@@ -1,7 +1,7 @@
 #include "BenchRuns.h"
 
-#include "core/journal/HashChain.h"
-#include "core/journal/JournalDatabase.h"
+#include "core/journal/store/HashChain.h"
+#include "core/journal/store/JournalSchema.h"
 
 #include <QSqlQuery>
 #include <QStringList>
@@ -36,8 +36,8 @@ ConfirmedReading BenchReading(int i, int perRun)
 
 bool WriteBenchRuns(const QString &path, const QString &station, int runs, int perRun)
 {
-    JournalDatabase db;
-    if (!db.open(path, JournalDatabase::OpenMode::Write).ok())
+    SqliteConnection db;
+    if (!JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok())
         return false;
     QSqlQuery query(db.database());
     // Filling is not what is measured.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/journal/JournalTypes.h"
+#include "core/journal/store/JournalTypes.h"
 
 #include <QString>
 

@@ -6,9 +6,10 @@
 #include "BenchFigures.h"
 #include "BenchRuns.h"
 #include "PgServer.h"
-#include "core/journal/Journal.h"
-#include "core/journal/JournalForwarder.h"
-#include "core/journal/ServerSchema.h"
+#include "core/journal/server/JournalForwarder.h"
+#include "core/journal/server/ServerConnection.h"
+#include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/Journal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -52,10 +53,9 @@ int main(int argc, char *argv[])
     PgServer pg;
     QTemporaryDir dir;
     const QString connInfo = pg.connInfo(u"postgres"_s);
-    JournalDatabase admin;
+    ServerConnection admin;
     int from = 0;
-    if (!pg.isReady() || !admin.openServer(connInfo).ok()
-        || !ServerSchema::Init(admin, from).ok()) {
+    if (!pg.isReady() || !admin.open(connInfo).ok() || !ServerSchema::Init(admin, from).ok()) {
         std::printf("no PostgreSQL server (Debian package postgresql)\n");
         return 1;
     }

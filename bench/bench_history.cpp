@@ -4,9 +4,9 @@
 //
 //   bench_history [FOLDER]   (default: the system's temporary folder; run bench_journal on the
 //                             same FOLDER first, it writes velmora-bench-history.sqlite there)
-#include "core/journal/RunHistoryModel.h"
 #include "core/settings/Settings.h"
-#include "ui/windows/CHistoryDlg.h"
+#include "ui/history/CHistoryDlg.h"
+#include "ui/history/RunHistoryModel.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,8 +5,9 @@
 //                             there as velmora-bench-history.sqlite and reused by later runs)
 #include "BenchFigures.h"
 #include "BenchRuns.h"
-#include "core/journal/Journal.h"
-#include "core/journal/JournalHistory.h"
+#include "core/journal/read/JournalHistory.h"
+#include "core/journal/store/Journal.h"
+#include "core/journal/store/JournalSchema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,8 +77,8 @@ void HistoryQueries(const QString &path)
 {
     constexpr int kPage = 100;
     const auto open = [&](const RunFilter &filter, int &count, int &shown) {
-        JournalDatabase db;
-        db.open(path, JournalDatabase::OpenMode::Read);
+        SqliteConnection db;
+        JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read);
         const JournalHistory history(db);
         QList<JournalRun> page;
         history.countRuns(filter, count);
@@ -106,8 +107,8 @@ void HistoryQueries(const QString &path)
         std::printf("  %-42s median %7.1f ms  (%d runs match, %d fetched)\n", c.name, ms, count,
                     shown);
     }
-    JournalDatabase db;
-    db.open(path, JournalDatabase::OpenMode::Read);
+    SqliteConnection db;
+    JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read);
     const JournalHistory history(db);
     QList<JournalRun> page;
     history.runs({}, kPage, page);

@@ -1,6 +1,6 @@
 #include "app/CVelmoraApp.h"
 
-#include "core/journal/JournalLocation.h"
+#include "core/journal/store/JournalLocation.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/SettingsLocation.h"
 #include "core/text/Language.h"

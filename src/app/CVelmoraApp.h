@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/journal/Journal.h"
-#include "core/journal/JournalForwarder.h"
+#include "core/journal/server/JournalForwarder.h"
+#include "core/journal/store/Journal.h"
 #include "core/settings/Session.h"
 #include "core/settings/Settings.h"
 

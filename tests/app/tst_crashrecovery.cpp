@@ -1,6 +1,6 @@
 #include "PtyPair.h"
-#include "core/journal/JournalDatabase.h"
-#include "core/journal/JournalHistory.h"
+#include "core/journal/read/JournalHistory.h"
+#include "core/journal/store/JournalSchema.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -99,9 +99,9 @@ bool TestCrashRecovery::Return(const QString &window)
 
 int TestCrashRecovery::Readings()
 {
-    JournalDatabase db;
+    SqliteConnection db;
     QList<JournalRun> runs;
-    if (!db.open(m_journal, JournalDatabase::OpenMode::Read).ok()
+    if (!JournalSchema::Open(db, m_journal, SqliteConnection::OpenMode::Read).ok()
         || !JournalHistory(db).runs({}, 10, runs).ok() || runs.size() != 1)
         return -1;
     return runs.constFirst().readingCount;

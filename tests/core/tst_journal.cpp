@@ -1,9 +1,10 @@
 #include "FileBytes.h"
-#include "core/journal/CsvExport.h"
-#include "core/journal/Journal.h"
-#include "core/journal/JournalHistory.h"
-#include "core/journal/JournalLocation.h"
-#include "core/journal/JournalVerify.h"
+#include "core/journal/read/CsvExport.h"
+#include "core/journal/read/JournalHistory.h"
+#include "core/journal/read/JournalVerify.h"
+#include "core/journal/store/Journal.h"
+#include "core/journal/store/JournalLocation.h"
+#include "core/journal/store/JournalSchema.h"
 
 #include <QFile>
 #include <QProcess>
@@ -61,8 +62,8 @@ void MakeJournal(const QString &path, const QString &inspector = u"张三"_s)
 
 void Exec(const QString &path, const QString &statements)
 {
-    JournalDatabase db;
-    QVERIFY(db.open(path, JournalDatabase::OpenMode::Write).ok());
+    SqliteConnection db;
+    QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok());
     QSqlQuery query(db.database());
     for (const QString &sql : statements.split(u';', Qt::SkipEmptyParts))
         QVERIFY2(query.exec(sql), qPrintable(sql + u": "_s + query.lastError().text()));
@@ -86,8 +87,8 @@ private slots:
     {
         const QString path = m_dir->filePath(u"j.sqlite"_s);
         MakeJournal(path);
-        JournalDatabase db;
-        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
         const JournalHistory history(db);
         QList<JournalRun> runs;
         QVERIFY(history.runs({}, 10, runs).ok());
@@ -118,8 +119,8 @@ private slots:
         QCOMPARE(report.rowsChecked, 7); // 3 readings, 3 events, 1 run
 
         // The program's own rows are append-only even for a second writer.
-        JournalDatabase writer;
-        QVERIFY(writer.open(path, JournalDatabase::OpenMode::Write).ok());
+        SqliteConnection writer;
+        QVERIFY(JournalSchema::Open(writer, path, SqliteConnection::OpenMode::Write).ok());
         QSqlQuery query(writer.database());
         QVERIFY(query.exec(u"PRAGMA journal_mode"_s) && query.next());
         QCOMPARE(query.value(0).toString(), u"wal"_s);
@@ -160,8 +161,8 @@ private slots:
         MakeJournal(path);
         if (!edit.isEmpty())
             Exec(path, edit);
-        JournalDatabase db;
-        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
         const VerifyReport report = VerifyJournal(db);
         QVERIFY(report.result.ok());
         QCOMPARE(report.intact(), found.isEmpty());
@@ -235,12 +236,12 @@ private slots:
         QFETCH(JournalResult::Error, openError);
         QFETCH(JournalResult::Error, writeError);
         QString path = m_dir->filePath(u"j.sqlite"_s);
-        JournalDatabase locker;
+        SqliteConnection locker;
         if (setup == u"below-file"_s) {
             QFile(path).open(QIODevice::WriteOnly);
             path += u"/VelmoraJournal.sqlite"_s;
         } else if (setup == u"locked"_s) {
-            QVERIFY(locker.open(path, JournalDatabase::OpenMode::Write).ok());
+            QVERIFY(JournalSchema::Open(locker, path, SqliteConnection::OpenMode::Write).ok());
             QVERIFY(locker.begin().ok());
         } else {
             MakeJournal(path);
@@ -304,8 +305,8 @@ private slots:
         second->start();
         QVERIFY(first->wait(60000) && second->wait(60000));
 
-        JournalDatabase db;
-        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
         int count = 0;
         QVERIFY(JournalHistory(db).countRuns({}, count).ok());
         QCOMPARE(count, 2 * kEach);
@@ -359,8 +360,8 @@ private slots:
         }
         QVERIFY(journal.findRecoverableRun(run, readings).ok());
         QVERIFY(!run);
-        JournalDatabase db;
-        QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
         QList<JournalRun> runs;
         QVERIFY(JournalHistory(db).runs({}, 5, runs).ok());
         QCOMPARE(runs.size(), 1);

@@ -1,9 +1,10 @@
 #include "PgServer.h"
-#include "core/journal/Journal.h"
-#include "core/journal/JournalForwarder.h"
-#include "core/journal/JournalHistory.h"
-#include "core/journal/JournalVerify.h"
-#include "core/journal/ServerSchema.h"
+#include "core/journal/read/JournalHistory.h"
+#include "core/journal/read/JournalVerify.h"
+#include "core/journal/server/JournalForwarder.h"
+#include "core/journal/server/ServerConnection.h"
+#include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/Journal.h"
 
 #include <QProcess>
 #include <QScopeGuard>
@@ -86,8 +87,8 @@ class tst_LabServer : public QObject
     // The server's journal as velmora-journal verify --server sees it, in rows checked.
     qint64 verifiedServerRows(const QString &db)
     {
-        JournalDatabase server;
-        if (!server.openServer(m_pg->connInfo(db)).ok())
+        ServerConnection server;
+        if (!server.open(m_pg->connInfo(db)).ok())
             return -1;
         const VerifyReport report = VerifyJournal(server);
         return report.intact() ? report.rowsChecked : -1;
@@ -147,8 +148,8 @@ private slots:
         QCOMPARE(forward->state().pendingRows, 0);
         QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"5"_s);
 
-        JournalDatabase server;
-        QVERIFY(server.openServer(m_pg->connInfo(db, u"station"_s)).ok());
+        ServerConnection server;
+        QVERIFY(server.open(m_pg->connInfo(db, u"station"_s)).ok());
         QList<JournalRun> runs;
         QVERIFY(JournalHistory(server).runs({}, 10, runs).ok());
         QCOMPARE(runs.size(), 1);

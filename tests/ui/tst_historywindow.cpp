@@ -1,15 +1,16 @@
 #include "FileBytes.h"
 #include "PgServer.h"
-#include "core/journal/Journal.h"
-#include "core/journal/JournalForwarder.h"
-#include "core/journal/RunHistoryModel.h"
-#include "core/journal/ServerSchema.h"
+#include "core/journal/server/JournalForwarder.h"
+#include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/Journal.h"
+#include "core/journal/store/JournalSchema.h"
 #include "core/report/TextReport.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gb18030.h"
-#include "ui/controls/RunChart.h"
+#include "ui/history/CHistoryDlg.h"
+#include "ui/history/RunChart.h"
+#include "ui/history/RunHistoryModel.h"
 #include "ui/report/ReportSaver.h"
-#include "ui/windows/CHistoryDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -106,8 +107,8 @@ private slots:
         QCOMPARE(window.model().matchCount(), expected);
         QCOMPARE(window.model().rowCount(), expected);
 
-        JournalDatabase db;
-        QVERIFY(db.open(m_journal, JournalDatabase::OpenMode::Read).ok());
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, m_journal, SqliteConnection::OpenMode::Read).ok());
         const JournalHistory history(db);
         RunHistoryModel paged(history, 2);
         QVERIFY(paged.setFilter(window.model().filter()).ok());
@@ -198,9 +199,9 @@ private slots:
         QVERIFY2(pg.isReady(), "PostgreSQL 15 (Debian package postgresql) did not start");
         QVERIFY(pg.sql(u"postgres"_s, u"CREATE DATABASE lab"_s));
         const QString conn = pg.connInfo(u"lab"_s);
-        JournalDatabase admin;
+        ServerConnection admin;
         int from = 0;
-        QVERIFY(admin.openServer(conn).ok() && ServerSchema::Init(admin, from).ok());
+        QVERIFY(admin.open(conn).ok() && ServerSchema::Init(admin, from).ok());
         Journal other(u"lab-2"_s);
         QVERIFY(other.open(m_dir.filePath(u"lab-2.sqlite"_s)).result.ok());
         other.beginRun({});

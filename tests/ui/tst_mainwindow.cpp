@@ -1,11 +1,12 @@
 #include "WindowFixture.h"
-#include "core/journal/JournalHistory.h"
-#include "core/journal/RunHistoryModel.h"
+#include "core/journal/read/JournalHistory.h"
+#include "core/journal/store/JournalSchema.h"
 #include "core/link/CSerialPort.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/StateImageButton.h"
 #include "ui/controls/StyledLabel.h"
-#include "ui/windows/CHistoryDlg.h"
+#include "ui/history/CHistoryDlg.h"
+#include "ui/history/RunHistoryModel.h"
 #include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 
@@ -342,8 +343,8 @@ void TestMainWindow::journalOfTheWindow()
         return;
     }
     QCOMPARE(Cell(window->m_list, rows, 2).isEmpty(), setup != u"yes"_s); // the mean
-    JournalDatabase db;
-    QVERIFY(db.open(path, JournalDatabase::OpenMode::Read).ok());
+    SqliteConnection db;
+    QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
     QList<JournalRun> stored;
     QVERIFY(JournalHistory(db).runs({}, 10, stored).ok());
     QStringList shown;

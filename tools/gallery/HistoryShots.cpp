@@ -1,9 +1,9 @@
 #include "HistoryShots.h"
 
-#include "core/journal/Journal.h"
+#include "core/journal/store/Journal.h"
 #include "core/settings/Settings.h"
 #include "core/text/Language.h"
-#include "ui/windows/CHistoryDlg.h"
+#include "ui/history/CHistoryDlg.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "PtyPair.h"
 #include "WaitUntil.h"
 #include "app/CVelmoraApp.h"
-#include "core/journal/Journal.h"
+#include "core/journal/store/Journal.h"
 #include "core/text/Gb18030.h"
 #include "core/text/Language.h"
 #include "ui/controls/LedDigitDisplay.h"

@@ -1,11 +1,13 @@
 #include "JournalCommand.h"
 
-#include "core/journal/CsvExport.h"
-#include "core/journal/JournalDatabase.h"
-#include "core/journal/JournalHistory.h"
-#include "core/journal/JournalLocation.h"
-#include "core/journal/JournalVerify.h"
-#include "core/journal/ServerSchema.h"
+#include "core/journal/read/CsvExport.h"
+#include "core/journal/read/JournalHistory.h"
+#include "core/journal/read/JournalVerify.h"
+#include "core/journal/server/ServerConnection.h"
+#include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/JournalLocation.h"
+#include "core/journal/store/JournalSchema.h"
+#include "core/journal/store/SqliteConnection.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsLocation.h"
 
@@ -223,13 +225,15 @@ int JournalCommand::run(std::FILE *out, std::FILE *err) const
 
 namespace {
 
-// Opens the journal for reading; prints why not.
-bool OpenJournal(JournalDatabase &db, const QString &path, std::FILE *err)
+// Opens the journal file for reading; prints why not.
+std::unique_ptr<JournalConnection> OpenJournal(const QString &path, std::FILE *err)
 {
-    const JournalResult result = db.open(path, JournalDatabase::OpenMode::Read);
-    if (!result.ok())
-        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, result.text));
-    return result.ok();
+    auto db = std::make_unique<SqliteConnection>();
+    const JournalResult result = JournalSchema::Open(*db, path, SqliteConnection::OpenMode::Read);
+    if (result.ok())
+        return db;
+    PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, result.text));
+    return nullptr;
 }
 
 QString PathOr(const QString &path)
@@ -239,7 +243,7 @@ QString PathOr(const QString &path)
 
 } // namespace
 
-bool JournalCommand::openSource(JournalDatabase &db, bool serverOnly, std::FILE *err) const
+std::unique_ptr<JournalConnection> JournalCommand::openSource(bool serverOnly, std::FILE *err) const
 {
     const QString server = m_useServer || serverOnly ? m_server : QString();
     const QString configured =
@@ -247,27 +251,29 @@ bool JournalCommand::openSource(JournalDatabase &db, bool serverOnly, std::FILE 
     const QString connInfo = server.isEmpty() ? configured : server;
     if ((m_useServer || serverOnly) && connInfo.isEmpty()) {
         PrintError(err, u"no lab server given, and Velmora.ini names none ([journal] server)"_s);
-        return false;
+        return nullptr;
     }
     if (!connInfo.isEmpty()) {
-        JournalResult result = db.openServer(connInfo);
+        auto server = std::make_unique<ServerConnection>();
+        JournalResult result = server->open(connInfo);
         if (result.ok() && !serverOnly)
-            result = ServerSchema::Check(db);
+            result = ServerSchema::Check(*server);
         if (result.ok())
-            return true;
+            return server;
         PrintError(err, u"the lab server (%1) cannot be read: %2"_s.arg(connInfo, result.text));
         if (m_useServer || serverOnly)
-            return false;
+            return nullptr;
         PrintError(err, u"reading the local journal of this station instead"_s);
     }
-    return OpenJournal(db, PathOr(m_journalPath), err);
+    return OpenJournal(PathOr(m_journalPath), err);
 }
 
 int JournalCommand::list(std::FILE *out, std::FILE *err) const
 {
-    JournalDatabase db;
-    if (!openSource(db, false, err))
+    const std::unique_ptr<JournalConnection> source = openSource(false, err);
+    if (!source)
         return JournalUnreadable;
+    JournalConnection &db = *source;
     const QString path = db.path();
     QList<JournalRun> runs;
     RunFilter filter;
@@ -313,9 +319,10 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
 
 int JournalCommand::exportCsv(std::FILE *err) const
 {
-    JournalDatabase db;
-    if (!openSource(db, false, err))
+    const std::unique_ptr<JournalConnection> source = openSource(false, err);
+    if (!source)
         return JournalUnreadable;
+    JournalConnection &db = *source;
     const QString path = db.path();
     const JournalHistory history(db);
     QList<JournalRun> runs;
@@ -355,9 +362,11 @@ int JournalCommand::exportCsv(std::FILE *err) const
 
 int JournalCommand::verify(std::FILE *out, std::FILE *err) const
 {
-    JournalDatabase db;
-    if (!(m_useServer ? openSource(db, false, err) : OpenJournal(db, PathOr(m_journalPath), err)))
+    const std::unique_ptr<JournalConnection> source =
+        m_useServer ? openSource(false, err) : OpenJournal(PathOr(m_journalPath), err);
+    if (!source)
         return JournalUnreadable;
+    JournalConnection &db = *source;
     const QString path = db.path();
     const VerifyReport report = VerifyJournal(db);
     if (!report.result.ok()) {
@@ -376,9 +385,12 @@ int JournalCommand::verify(std::FILE *out, std::FILE *err) const
 
 int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const
 {
-    JournalDatabase db;
-    if (!openSource(db, true, err))
+    const std::unique_ptr<JournalConnection> source = openSource(true, err);
+    // server-init reaches the server only: openSource gave no file.
+    auto *server = dynamic_cast<ServerConnection *>(source.get());
+    if (!server)
         return JournalUnreadable;
+    ServerConnection &db = *server;
     int from = 0;
     if (const JournalResult result = ServerSchema::Init(db, from); !result.ok()) {
         PrintError(err, u"server-init on %1: %2"_s.arg(db.path(), result.text));

@@ -5,8 +5,9 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
 
-class JournalDatabase;
+class JournalConnection;
 
 // The command line of velmora-journal, parsed and run. Exit statuses are documented in --help
 // and the README, for scripts that call the tool.
@@ -40,7 +41,7 @@ private:
     int serverInit(std::FILE *out, std::FILE *err) const;
     // The journal a command reads: the file given, the server given, the configured server (or,
     // when it cannot be reached, the local file, said on err), or the local file.
-    bool openSource(JournalDatabase &db, bool serverOnly, std::FILE *err) const;
+    std::unique_ptr<JournalConnection> openSource(bool serverOnly, std::FILE *err) const;
 
     QString m_command;
     QString m_journalPath;

@@ -1,7 +1,7 @@
 #include "ui/windows/CVelmoraDlg.h"
 
-#include "core/journal/JournalForwarder.h"
-#include "core/journal/JournalLocation.h"
+#include "core/journal/server/JournalForwarder.h"
+#include "core/journal/store/JournalLocation.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/Frame.h"
 #include "core/settings/Settings.h"
@@ -13,11 +13,11 @@
 #include "ui/controls/ResourceImages.h"
 #include "ui/controls/StateImageButton.h"
 #include "ui/controls/StyledLabel.h"
+#include "ui/history/CHistoryDlg.h"
 #include "ui/report/HelpLauncher.h"
 #include "ui/report/PrintJob.h"
 #include "ui/report/ReportSaver.h"
 #include "ui/windows/CAboutDlg.h"
-#include "ui/windows/CHistoryDlg.h"
 #include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 
@@ -179,9 +179,9 @@ CVelmoraDlg::CVelmoraDlg(Session session, Settings &settings, QWidget *parent)
     connect(&m_run, &MeasurementRun::sampleCountChanged, m_stcSampleCount,
             [this](int count) { m_stcSampleCount->setText(QString::number(count)); });
 
-    connect(m_pSerialPort.get(), &CSerialPort::linkLost, &m_runJournal, &RunJournal::LinkLost);
-    connect(m_pSerialPort.get(), &CSerialPort::opened, &m_runJournal, &RunJournal::LinkOpened);
-    connect(&m_runJournal, &RunJournal::availabilityChanged, this, &CVelmoraDlg::PaintJournalState);
+    connect(m_pSerialPort.get(), &CSerialPort::linkLost, &m_recorder, &RunRecorder::LinkLost);
+    connect(m_pSerialPort.get(), &CSerialPort::opened, &m_recorder, &RunRecorder::LinkOpened);
+    connect(&m_recorder, &RunRecorder::availabilityChanged, this, &CVelmoraDlg::PaintJournalState);
     // Below Exit, where the original window has free space: the state of the journal.
     m_stcJournal = new QLabel(this);
     m_stcJournal->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -215,7 +215,7 @@ void CVelmoraDlg::AttachForwarder(JournalForwarder *forwarder)
     if (!forwarder)
         return;
     connect(forwarder, &JournalForwarder::stateChanged, this, &CVelmoraDlg::PaintServerState);
-    connect(&m_runJournal, &RunJournal::committed, forwarder, &JournalForwarder::notifyCommitted);
+    connect(&m_recorder, &RunRecorder::committed, forwarder, &JournalForwarder::notifyCommitted);
     PaintServerState();
 }
 
@@ -319,15 +319,15 @@ void CVelmoraDlg::StartJournal()
     login.sampleName = m_session.sampleName;
     login.batchNo = m_session.batchNo;
     login.inspector = m_session.inspector;
-    m_runJournal.Start(m_pJournal, login, m_journalOpened);
-    if (m_runJournal.IsAvailable())
+    m_recorder.Start(m_pJournal, login, m_journalOpened);
+    if (m_recorder.IsAvailable())
         OfferRecovery();
 }
 
 void CVelmoraDlg::OfferRecovery()
 {
     QList<JournalReading> readings;
-    const std::optional<JournalRun> run = m_runJournal.FindRecoverable(readings);
+    const std::optional<JournalRun> run = m_recorder.FindRecoverable(readings);
     if (!run)
         return;
     const auto local = [](const QString &stamp) {
@@ -345,7 +345,7 @@ void CVelmoraDlg::OfferRecovery()
     const auto answer = QMessageBox::question(this, ProgramName(), text,
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes) {
-        m_runJournal.Abandon(*run);
+        m_recorder.Abandon(*run);
         return;
     }
     // The continued run is shown and reported under its own login.
@@ -354,7 +354,7 @@ void CVelmoraDlg::OfferRecovery()
     m_session.batchNo = h.batchNo;
     m_session.inspector = h.inspector;
     ShowLogin();
-    m_runJournal.Continue(*run, readings);
+    m_recorder.Continue(*run, readings);
 }
 
 void CVelmoraDlg::ShowLogin()
@@ -491,7 +491,7 @@ void CVelmoraDlg::OnOK()
     // real sample. Said on the state line, so that a lost link never blocks the window.
     m_strRefusal = m_link.ConfirmRefusal();
     if (m_strRefusal.isEmpty())
-        m_runJournal.Confirm();
+        m_recorder.Confirm();
     else
         PaintLinkState();
 }
@@ -515,7 +515,7 @@ void CVelmoraDlg::PaintCompletion()
 
 void CVelmoraDlg::OnDeleteButton()
 {
-    m_runJournal.Delete();
+    m_recorder.Delete();
 }
 
 void CVelmoraDlg::PaintCleared()
@@ -559,7 +559,7 @@ void CVelmoraDlg::OnColorButtonDown(int id)
     }
     const Frame::CommandFrame frame = BuildCommandFrame(command);
     m_pSerialPort->Write(frame);
-    m_runJournal.CommandSent(sent);
+    m_recorder.CommandSent(sent);
 }
 
 void CVelmoraDlg::OnSerialData(CSerialPort *port, RxBuffer *rx)
@@ -675,7 +675,7 @@ void CVelmoraDlg::OnModeButton()
 
     const ModeChoice choice = dialog.Choice();
     PersistModeChoice(choice);
-    m_runJournal.ApplyMode(ModeFromInt(choice.mode), choice.constants);
+    m_recorder.ApplyMode(ModeFromInt(choice.mode), choice.constants);
 }
 
 void CVelmoraDlg::PersistModeChoice(const ModeChoice &choice)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/journal/RunJournal.h"
 #include "core/link/LinkMonitor.h"
 #include "core/link/RxBuffer.h"
 #include "core/measure/MeasurementRun.h"
 #include "core/report/ReportContent.h"
+#include "core/session/RunRecorder.h"
 #include "core/settings/Session.h"
 #include "core/settings/SettingsKeys.h"
 #include "ui/dialogs/TemplateDialog.h"
@@ -131,7 +131,7 @@ public:
     QLabel *m_stcServer = nullptr;
     QIcon m_hIcon;
     // Confirm, Delete, mode and commands, as they reach the run and the journal.
-    RunJournal m_runJournal { m_run };
+    RunRecorder m_recorder { m_run };
 
 protected:
     void OnInitDialog() override;

@@ -1,0 +1,421 @@
+#include "core/journal/server/ForwardWorker.h"
+
+#include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/JournalSchema.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QSqlQuery>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Rows per server transaction: large enough that a backlog goes at the server's pace, small
+// enough that a cut costs little to redo.
+constexpr int kBatchRows = 500;
+constexpr int kSettleMs = 250;
+
+const QString kStoredHash =
+    u"SELECT hash FROM readings WHERE station = ? AND journal = ? AND seq = ? UNION ALL "
+    "SELECT hash FROM events WHERE station = ? AND journal = ? AND seq = ?"_s;
+
+bool IsClosing(const QString &kind)
+{
+    return kind == EventText(JournalEvent::RunCompleted)
+        || kind == EventText(JournalEvent::RunDiscarded)
+        || kind == EventText(JournalEvent::RunAbandoned);
+}
+
+} // namespace
+
+struct ForwardWorker::Row
+{
+    qint64 seq = 0;
+    bool reading = false;
+    QVariant runId; // null for an event outside any run
+    int number = 0;
+    QString received;
+    double value = 0.0;
+    QString at;
+    QString kind;
+    QString detail;
+    QByteArray hash;
+};
+
+ForwardWorker::ForwardWorker(QString journalPath, QString connInfo,
+                             std::shared_ptr<const std::atomic_bool> stopping,
+                             std::shared_ptr<ConnectionCutter> cutter,
+                             std::chrono::milliseconds retryFirst,
+                             std::chrono::milliseconds retryLongest)
+    : m_journalPath(std::move(journalPath))
+    , m_connInfo(std::move(connInfo))
+    , m_stopping(std::move(stopping))
+    , m_cutter(std::move(cutter))
+    , m_retryFirst(retryFirst)
+    , m_retryLongest(retryLongest)
+    , m_retryNext(retryFirst)
+{
+    m_soon.setSingleShot(true);
+    connect(&m_soon, &QTimer::timeout, this, &ForwardWorker::pass);
+    // Every commit of any writer of the journal appends to its write-ahead log, but readers see it
+    // only once it is synced and indexed: a second look follows, when it has settled.
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &ForwardWorker::schedule);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+        schedule();
+        m_settle.start();
+    });
+}
+
+ForwardWorker::~ForwardWorker()
+{
+    closeServer();
+}
+
+void ForwardWorker::closeServer()
+{
+    m_cutter->clear();
+    m_server.close();
+}
+
+void ForwardWorker::begin()
+{
+    publish(ForwardState::Status::Starting);
+    pass();
+}
+
+void ForwardWorker::schedule()
+{
+    // A retry after a failure keeps its delay; otherwise changes that come together go together.
+    if (!m_soon.isActive())
+        m_soon.start(0);
+}
+
+void ForwardWorker::publish(ForwardState::Status status, const JournalResult &result)
+{
+    const ForwardState state { status, pendingRows(), result.error, result.text };
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
+qint64 ForwardWorker::pendingRows() const
+{
+    qint64 pending = 0;
+    for (auto it = m_localHead.cbegin(); it != m_localHead.cend(); ++it) {
+        const auto server = m_serverHead.constFind(it.key());
+        if (server == m_serverHead.cend())
+            return -1;
+        pending += std::max<qint64>(0, it.value() - server.value());
+    }
+    return pending;
+}
+
+JournalResult ForwardWorker::openBoth()
+{
+    if (!m_local.isOpen()) {
+        if (JournalResult result =
+                JournalSchema::Open(m_local, m_journalPath, SqliteConnection::OpenMode::Read);
+            !result.ok())
+            return result;
+    }
+    if (m_watcher.files().isEmpty())
+        m_watcher.addPath(m_journalPath + u"-wal"_s);
+    if (m_server.isOpen())
+        return {};
+    JournalResult result = m_server.open(m_connInfo);
+    m_cutter->set(m_server.socket());
+    if (result.ok())
+        result = ServerSchema::Check(m_server);
+    if (!result.ok())
+        closeServer();
+    return result;
+}
+
+void ForwardWorker::pass()
+{
+    QStringList stations;
+    JournalResult result = m_local.isOpen()
+        ? JournalResult {}
+        : JournalSchema::Open(m_local, m_journalPath, SqliteConnection::OpenMode::Read);
+    if (result.ok())
+        result = localIdentity();
+    if (result.ok())
+        result = localStations(stations);
+    for (const QString &station : std::as_const(stations)) {
+        if (result.ok())
+            result = localHead(station, m_localHead[station]);
+    }
+    if (result.ok())
+        result = openBoth();
+    for (const QString &station : std::as_const(stations)) {
+        if (!result.ok() || m_stopping->load())
+            break;
+        result = forwardStation(station);
+    }
+    if (m_stopping->load())
+        return;
+    if (!result.ok()) {
+        // A fresh connection next time: the old one may be cut, or inside a failed transaction.
+        closeServer();
+        m_local.close();
+        publish(ForwardState::Status::Unreachable, result);
+        m_soon.start(m_retryNext);
+        m_retryNext = std::min(m_retryNext * 2, m_retryLongest);
+        return;
+    }
+    m_retryNext = m_retryFirst;
+    publish(pendingRows() == 0 ? ForwardState::Status::Synced : ForwardState::Status::Pending);
+}
+
+JournalResult ForwardWorker::localStations(QStringList &stations)
+{
+    // Every station's chain starts with an event; this walks the event key's first column
+    // instead of reading the whole table.
+    QSqlQuery query(m_local.database());
+    const JournalResult result =
+        m_local.exec(query,
+                     u"WITH RECURSIVE s(station) AS (SELECT min(station) FROM events UNION ALL "
+                     "SELECT (SELECT min(station) FROM events WHERE station > s.station) FROM s "
+                     "WHERE s.station IS NOT NULL) SELECT station FROM s "
+                     "WHERE station IS NOT NULL"_s);
+    while (result.ok() && query.next())
+        stations << query.value(0).toString();
+    return result;
+}
+
+JournalResult ForwardWorker::localIdentity()
+{
+    QSqlQuery query(m_local.database());
+    JournalResult result = m_local.exec(query, u"SELECT journal FROM identity"_s);
+    m_journalId = result.ok() && query.next() ? query.value(0).toString() : QString();
+    if (result.ok() && m_journalId.isEmpty())
+        result = JournalResult::Failure(JournalResult::Error::Corrupt,
+                                        u"the local journal has no identity"_s);
+    return result;
+}
+
+JournalResult ForwardWorker::localHead(const QString &station, qint64 &seq)
+{
+    QSqlQuery query(m_local.database());
+    const JournalResult result =
+        m_local.exec(query,
+                     u"SELECT max(COALESCE((SELECT max(seq) FROM readings WHERE station = ?), 0), "
+                     "COALESCE((SELECT max(seq) FROM events WHERE station = ?), 0))"_s,
+                     { station, station });
+    seq = result.ok() && query.next() ? query.value(0).toLongLong() : 0;
+    return result;
+}
+
+JournalResult ForwardWorker::serverHead(const QString &station, qint64 &seq)
+{
+    QSqlQuery query(m_server.database());
+    const JournalResult result =
+        m_server.exec(query,
+                      u"SELECT GREATEST((SELECT max(seq) FROM readings WHERE station = ? AND "
+                      "journal = ?), (SELECT max(seq) FROM events WHERE station = ? AND "
+                      "journal = ?), 0)"_s,
+                      { station, m_journalId, station, m_journalId });
+    seq = result.ok() && query.next() ? query.value(0).toLongLong() : 0;
+    return result;
+}
+
+// The row with this number must be the same here and there; otherwise a copy of this journal went
+// its own way under the same identity, and nothing more is sent.
+JournalResult ForwardWorker::checkSameRow(const QString &station, qint64 seq)
+{
+    QSqlQuery local(m_local.database());
+    QSqlQuery server(m_server.database());
+    JournalResult result =
+        m_local.exec(local,
+                     u"SELECT hash FROM readings WHERE station = ? AND seq = ? UNION ALL "
+                     "SELECT hash FROM events WHERE station = ? AND seq = ?"_s,
+                     { station, seq, station, seq });
+    if (result.ok())
+        result = m_server.exec(server, kStoredHash,
+                               { station, m_journalId, seq, station, m_journalId, seq });
+    if (!result.ok())
+        return result;
+    const QByteArray localHash = local.next() ? local.value(0).toByteArray() : QByteArray();
+    const QByteArray serverHash = server.next() ? server.value(0).toByteArray() : QByteArray();
+    if (!localHash.isEmpty() && localHash == serverHash && !server.next())
+        return {};
+    return JournalResult::Failure(
+        JournalResult::Error::Mismatch,
+        u"the server holds another row %1 of station %2 than this journal; nothing more is sent "
+        "for it"_s.arg(seq)
+            .arg(station));
+}
+
+JournalResult ForwardWorker::forwardStation(const QString &station)
+{
+    qint64 head = 0;
+    JournalResult result = serverHead(station, head);
+    if (!result.ok())
+        return result;
+    const qint64 local = m_localHead.value(station);
+    if (head > local)
+        return JournalResult::Failure(
+            JournalResult::Error::Mismatch,
+            u"the server holds %1 rows of station %2, this journal only %3"_s.arg(head)
+                .arg(station)
+                .arg(local));
+    if (head > 0 && (result = checkSameRow(station, head), !result.ok()))
+        return result;
+    m_serverHead[station] = head;
+    while (head < local && !m_stopping->load()) {
+        QList<Row> rows;
+        if (result = readRows(station, head, rows); !result.ok())
+            return result;
+        if (rows.isEmpty() || rows.constFirst().seq != head + 1)
+            return JournalResult::Failure(
+                JournalResult::Error::Corrupt,
+                u"row %1 of station %2 is missing from the local journal"_s.arg(head + 1).arg(
+                    station));
+        if (result = sendBatch(station, rows); !result.ok())
+            return result;
+        head = rows.constLast().seq;
+        m_serverHead[station] = head;
+        publish(ForwardState::Status::Pending);
+    }
+    return result;
+}
+
+JournalResult ForwardWorker::readRows(const QString &station, qint64 after, QList<Row> &rows)
+{
+    QSqlQuery query(m_local.database());
+    query.setForwardOnly(true);
+    const JournalResult result = m_local.exec(
+        query,
+        u"SELECT seq, 1, run_id, number, received, value, confirmed_at, NULL, NULL, hash "
+        "FROM readings WHERE station = ? AND seq > ? UNION ALL "
+        "SELECT seq, 0, run_id, NULL, NULL, NULL, at, kind, detail, hash "
+        "FROM events WHERE station = ? AND seq > ? ORDER BY 1 LIMIT ?"_s,
+        { station, after, station, after, kBatchRows });
+    while (result.ok() && query.next()) {
+        rows.append({ query.value(0).toLongLong(), query.value(1).toInt() == 1, query.value(2),
+                      query.value(3).toInt(), query.value(4).toString(), query.value(5).toDouble(),
+                      query.value(6).toString(), query.value(7).toString(),
+                      query.value(8).toString(), query.value(9).toByteArray() });
+        // Sequence numbers are consecutive; a gap is left for the next pass to report.
+        if (rows.size() > 1 && rows.constLast().seq != rows.at(rows.size() - 2).seq + 1) {
+            rows.removeLast();
+            break;
+        }
+    }
+    return result;
+}
+
+JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> &rows)
+{
+    QSqlDatabase db = m_server.database();
+    QSqlQuery reading(db);
+    QSqlQuery event(db);
+    QSqlQuery start(db);
+    QSqlQuery end(db);
+    QSqlQuery stored(db);
+    const auto failed = [this](const QSqlQuery &query) {
+        const JournalResult result = ServerConnection::ResultFromError(query.lastError());
+        m_server.rollback();
+        return result;
+    };
+    if (JournalResult result = m_server.begin(); !result.ok())
+        return result;
+    const bool prepared =
+        reading.prepare(u"INSERT INTO readings (station, seq, run_id, number, received, value, "
+                        "confirmed_at, hash, journal) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                        "ON CONFLICT DO NOTHING"_s)
+        && event.prepare(u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash, "
+                         "journal) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
+        && start.prepare(
+            u"INSERT INTO run_starts (station, run_id, port, started_at, unit, sample, "
+            "batch, inspector, sample_count, mode, const_a, const_len_c, const_c, "
+            "const_len_a) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT DO NOTHING"_s)
+        && end.prepare(u"INSERT INTO run_ends (station, run_id, status, ended_at, cause, mean, "
+                       "deviation) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
+        && stored.prepare(kStoredHash);
+    if (!prepared) {
+        for (const QSqlQuery *query : { &event, &start, &end, &stored }) {
+            if (query->lastError().isValid())
+                return failed(*query);
+        }
+        return failed(reading);
+    }
+    for (const Row &row : rows) {
+        // The run rows come from the start and closing events, which carry (and hash) them.
+        const QJsonObject detail =
+            row.reading || (row.kind != EventText(JournalEvent::RunStarted) && !IsClosing(row.kind))
+            ? QJsonObject()
+            : QJsonDocument::fromJson(row.detail.toUtf8()).object();
+        if (!row.reading && row.kind == EventText(JournalEvent::RunStarted)) {
+            const QVariantList values {
+                station,
+                row.runId,
+                detail[u"port"].toString(),
+                detail[u"started"].toString(),
+                detail[u"unit"].toString(),
+                detail[u"sample"].toString(),
+                detail[u"batch"].toString(),
+                detail[u"inspector"].toString(),
+                detail[u"n"].toInt(),
+                detail[u"mode"].toInt(),
+                detail[u"a"].toString().toDouble(),
+                detail[u"lenC"].toString().toDouble(),
+                detail[u"C"].toString().toDouble(),
+                detail[u"lena"].toString().toDouble(),
+            };
+            for (const QVariant &value : values)
+                start.addBindValue(value);
+            if (!start.exec())
+                return failed(start);
+        }
+        QSqlQuery &insert = row.reading ? reading : event;
+        const QVariantList values = row.reading
+            ? QVariantList { station,   row.seq, row.runId, row.number, row.received,
+                             row.value, row.at,  row.hash,  m_journalId }
+            : QVariantList { station,  row.seq,    row.at,   row.runId,
+                             row.kind, row.detail, row.hash, m_journalId };
+        for (const QVariant &value : values)
+            insert.addBindValue(value);
+        if (!insert.exec())
+            return failed(insert);
+        if (insert.numRowsAffected() == 0) {
+            // Sent before (a retry after a cut, or another instance on this journal): it must be
+            // this very row.
+            for (const QVariant &value :
+                 { QVariant(station), QVariant(m_journalId), QVariant(row.seq), QVariant(station),
+                   QVariant(m_journalId), QVariant(row.seq) })
+                stored.addBindValue(value);
+            if (!stored.exec())
+                return failed(stored);
+            if (!stored.next() || stored.value(0).toByteArray() != row.hash) {
+                m_server.rollback();
+                return JournalResult::Failure(
+                    JournalResult::Error::Mismatch,
+                    u"the server holds another row %1 of station %2 than this journal"_s
+                        .arg(row.seq)
+                        .arg(station));
+            }
+            stored.finish();
+        }
+        if (!row.reading && IsClosing(row.kind)) {
+            const QVariantList ends { station,
+                                      row.runId,
+                                      detail[u"status"].toString(),
+                                      detail[u"ended"].toString(),
+                                      detail[u"cause"].toString(),
+                                      detail[u"mean"].toString(),
+                                      detail[u"deviation"].toString() };
+            for (const QVariant &value : ends)
+                end.addBindValue(value);
+            if (!end.exec())
+                return failed(end);
+        }
+    }
+    return m_server.commit();
+}

@@ -1,0 +1,66 @@
+#include "core/journal/store/JournalTypes.h"
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::array kStatusTexts { u"open", u"completed", u"discarded", u"abandoned" };
+
+constexpr std::array kEventTexts {
+    u"run-started",   u"run-completed",        u"run-discarded",
+    u"run-abandoned", u"run-restored",         u"run-deleted",
+    u"zero-sent",     u"retest-plus-sent",     u"retest-minus-sent",
+    u"mode-changed",  u"sample-count-changed", u"link-lost",
+    u"link-restored",
+};
+
+static_assert(kEventTexts.size() == static_cast<std::size_t>(JournalEvent::LinkRestored) + 1);
+static_assert(kStatusTexts.size() == static_cast<std::size_t>(RunStatus::Abandoned) + 1);
+
+} // namespace
+
+QString StatusText(RunStatus status)
+{
+    return QString::fromUtf16(kStatusTexts.at(static_cast<std::size_t>(status)));
+}
+
+std::optional<RunStatus> StatusFromText(const QString &text)
+{
+    for (std::size_t i = 0; i < kStatusTexts.size(); ++i) {
+        if (text == QStringView(kStatusTexts[i]))
+            return static_cast<RunStatus>(i);
+    }
+    return std::nullopt;
+}
+
+QString CauseText(DiscardCause cause)
+{
+    return cause == DiscardCause::Deleted ? u"deleted"_s : u"mode-changed"_s;
+}
+
+QString EventText(JournalEvent event)
+{
+    return QString::fromUtf16(kEventTexts.at(static_cast<std::size_t>(event)));
+}
+
+QString JournalTimestamp(const QDateTime &time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QString JournalNow()
+{
+    return JournalTimestamp(QDateTime::currentDateTimeUtc());
+}
+
+QDateTime FromJournalTimestamp(const QString &text)
+{
+    return QDateTime::fromString(text, Qt::ISODateWithMs);
+}
+
+QString TableValueText(double value)
+{
+    return QString::asprintf("%.3f", value);
+}

@@ -1,0 +1,492 @@
+#include "ui/history/CHistoryDlg.h"
+
+#include "core/journal/read/CsvExport.h"
+#include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/JournalSchema.h"
+#include "core/measure/RunStatistics.h"
+#include "core/settings/Settings.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/text/StringTable.h"
+#include "ui/dialogs/DialogBuilder.h"
+#include "ui/history/RunChart.h"
+#include "ui/history/RunHistoryModel.h"
+#include "ui/report/PrintJob.h"
+#include "ui/report/ReportSaver.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyle>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kFilterPauseMs = 300;
+
+enum ReadingColumn { ReadingNumber, ReadingReceived, ReadingValue, ReadingTime, ReadingColumns };
+
+// The instrument's count of thousandths as degrees; "A" and anything else as received.
+QString ReceivedText(const QString &received)
+{
+    bool isNumber = false;
+    const qlonglong r = received.toLongLong(&isNumber);
+    if (!isNumber)
+        return received;
+    const qlonglong magnitude = r < 0 ? -r : r;
+    return u"%1%2.%3"_s.arg(r < 0 ? u"-"_s : QString())
+        .arg(magnitude / 1000)
+        .arg(magnitude % 1000, 3, 10, QLatin1Char('0'));
+}
+
+std::optional<double> NumberOf(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+QTableWidgetItem *Item(const QString &text, Qt::Alignment alignment = Qt::AlignLeft)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setTextAlignment(alignment | Qt::AlignVCenter);
+    return item;
+}
+
+} // namespace
+
+CHistoryDlg::CHistoryDlg(const QString &journalPath, const Settings &settings, QWidget *parent)
+    : QDialog(parent)
+    , m_journalPath(journalPath)
+    , m_settings(settings)
+{
+    setWindowTitle(tr("历史记录"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(false);
+    m_model = new RunHistoryModel(m_history, RunHistoryModel::kDefaultPageSize, this);
+    buildControls();
+    connect(m_model, &RunHistoryModel::readFailed, this, &CHistoryDlg::showReadFailure);
+
+    m_filterTimer.setSingleShot(true);
+    m_filterTimer.setInterval(kFilterPauseMs);
+    connect(&m_filterTimer, &QTimer::timeout, this, &CHistoryDlg::refresh);
+
+    refresh();
+}
+
+CHistoryDlg::~CHistoryDlg() = default;
+
+CHistoryDlg *CHistoryDlg::Show(QWidget *parent, const QString &journalPath,
+                               const Settings &settings)
+{
+    CHistoryDlg *window =
+        parent ? parent->findChild<CHistoryDlg *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (window && window->m_journalPath == journalPath) {
+        window->reload();
+    } else {
+        delete window;
+        window = new CHistoryDlg(journalPath, settings, parent);
+        connect(window, &QDialog::finished, window, &QObject::deleteLater);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void CHistoryDlg::buildControls()
+{
+    m_filterEdit = new QLineEdit(this);
+    m_filterEdit->setPlaceholderText(tr("送样单位、样品名称、批号或检验员"));
+    m_filterEdit->setClearButtonEnabled(true);
+    m_dateCheck = new QCheckBox(tr("日期"), this);
+    m_fromEdit = new QDateEdit(QDate::currentDate().addDays(-30), this);
+    m_toEdit = new QDateEdit(QDate::currentDate(), this);
+    for (QDateEdit *edit : { m_fromEdit, m_toEdit }) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(u"yyyy-MM-dd"_s);
+        // Room for the whole date beside the popup's arrow, which the style's hint leaves out.
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(u"0000-00-00"_s)
+                              + edit->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+        edit->setEnabled(false);
+        connect(edit, &QDateEdit::dateChanged, this, [this] { m_filterTimer.start(); });
+        connect(m_dateCheck, &QCheckBox::toggled, edit, &QWidget::setEnabled);
+    }
+    connect(m_dateCheck, &QCheckBox::toggled, this, &CHistoryDlg::refresh);
+    connect(m_filterEdit, &QLineEdit::textChanged, this, [this] { m_filterTimer.start(); });
+    connect(m_filterEdit, &QLineEdit::returnPressed, this, &CHistoryDlg::refresh);
+    m_stationLabel = new QLabel(tr("站点:"), this);
+    m_stationBox = new QComboBox(this);
+    m_stationBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(m_stationBox, &QComboBox::activated, this, &CHistoryDlg::refresh);
+    auto *refreshButton = new QPushButton(tr("刷新"), this);
+    refreshButton->setShortcut(QKeySequence::Refresh);
+    refreshButton->setAutoDefault(false);
+    connect(refreshButton, &QPushButton::clicked, this, &CHistoryDlg::reload);
+
+    auto *filterRow = new QHBoxLayout;
+    filterRow->addWidget(new QLabel(tr("查找:"), this));
+    filterRow->addWidget(m_filterEdit, 1);
+    filterRow->addSpacing(8);
+    filterRow->addWidget(m_stationLabel);
+    filterRow->addWidget(m_stationBox);
+    filterRow->addWidget(m_dateCheck);
+    filterRow->addWidget(m_fromEdit);
+    filterRow->addWidget(new QLabel(tr("至"), this));
+    filterRow->addWidget(m_toEdit);
+    filterRow->addWidget(refreshButton);
+
+    m_runsView = new QTableView(this);
+    m_runsView->setModel(m_model);
+    m_runsView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_runsView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_runsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_runsView->setAlternatingRowColors(true);
+    m_runsView->setWordWrap(false);
+    m_runsView->verticalHeader()->hide();
+    m_runsView->verticalHeader()->setDefaultSectionSize(m_runsView->fontMetrics().height() + 6);
+    m_runsView->horizontalHeader()->setStretchLastSection(true);
+    // Fixed widths from the font: sizing to contents would read every row of a large journal.
+    const QFontMetrics metrics = m_runsView->fontMetrics();
+    const auto widthOf = [&metrics](const QString &sample) {
+        return metrics.horizontalAdvance(sample) + 16;
+    };
+    const QList<std::pair<int, QString>> widths {
+        { RunHistoryModel::ColumnStarted, u"0000-00-00 00:00:00"_s },
+        { RunHistoryModel::ColumnSample, u"葡萄糖注射液"_s },
+        { RunHistoryModel::ColumnBatch, u"20261206-03"_s },
+        { RunHistoryModel::ColumnUnit, u"市药品检验所"_s },
+        { RunHistoryModel::ColumnInspector, u"检验员Wang"_s },
+        { RunHistoryModel::ColumnCount, u"00/00"_s },
+        { RunHistoryModel::ColumnMean, u"-000.000"_s },
+        { RunHistoryModel::ColumnDeviation, u"-000.000"_s },
+        { RunHistoryModel::ColumnStation, u"LAB-PC-000"_s },
+    };
+    for (const auto &[column, sample] : widths) {
+        const QString header = m_model->headerData(column, Qt::Horizontal).toString();
+        m_runsView->setColumnWidth(column, std::max(widthOf(sample), widthOf(header)));
+    }
+    int modeWidth =
+        widthOf(m_model->headerData(RunHistoryModel::ColumnMode, Qt::Horizontal).toString());
+    for (int mode = 0; mode <= static_cast<int>(MeasurementMode::SpecificRotation); ++mode)
+        modeWidth = std::max(modeWidth, widthOf(LoadString(StringId::ModeTitleBase + mode)));
+    m_runsView->setColumnWidth(RunHistoryModel::ColumnMode, modeWidth);
+    connect(m_runsView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CHistoryDlg::onSelectionChanged);
+    connect(m_runsView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &CHistoryDlg::onSelectionChanged);
+
+    m_readingsTable = new QTableWidget(0, ReadingColumns, this);
+    m_readingsTable->setHorizontalHeaderLabels(
+        { tr("序号"), tr("读数(°)"), tr("测量值"), tr("确认时间") });
+    m_readingsTable->verticalHeader()->hide();
+    m_readingsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_readingsTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_readingsTable->horizontalHeader()->setStretchLastSection(true);
+    m_readingsTable->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+    const QStringList readingSamples { u"000"_s, u"-000.000"_s, u"-000.000"_s, u"00:00:00"_s };
+    int tableWidth = 2 * m_readingsTable->frameWidth()
+        + m_readingsTable->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < readingSamples.size(); ++column) {
+        const QString header = m_readingsTable->horizontalHeaderItem(column)->text();
+        const int width = std::max(widthOf(readingSamples.at(column)), widthOf(header));
+        m_readingsTable->setColumnWidth(column, width);
+        tableWidth += width;
+    }
+    // The whole of every column shows: a run's readings never need a horizontal scroll.
+    m_readingsTable->setMinimumWidth(tableWidth);
+    m_readingsTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_chart = new RunChart(this);
+
+    auto *detail = new QSplitter(Qt::Horizontal, this);
+    detail->addWidget(m_readingsTable);
+    detail->addWidget(m_chart);
+    detail->setStretchFactor(1, 1);
+    detail->setChildrenCollapsible(false);
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_runsView);
+    split->addWidget(detail);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    split->setChildrenCollapsible(false);
+
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_saveButton = new QPushButton(tr("保存报告..."), this);
+    m_printButton = new QPushButton(tr("打印..."), this);
+    m_csvButton = new QPushButton(tr("导出 CSV..."), this);
+    auto *closeButton = new QPushButton(tr("关闭"), this);
+    connect(m_saveButton, &QPushButton::clicked, this, &CHistoryDlg::onSaveButton);
+    connect(m_printButton, &QPushButton::clicked, this, &CHistoryDlg::onPrintButton);
+    connect(m_csvButton, &QPushButton::clicked, this, &CHistoryDlg::onCsvButton);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(m_statusLabel, 1);
+    for (QPushButton *button : { m_saveButton, m_printButton, m_csvButton, closeButton }) {
+        button->setAutoDefault(false);
+        buttonRow->addWidget(button);
+    }
+
+    m_sourceLabel = new QLabel(this);
+    m_sourceLabel->setWordWrap(true);
+    m_sourceLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_sourceLabel->setTextFormat(Qt::PlainText); // the server's message is no markup
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filterRow);
+    layout->addWidget(m_sourceLabel);
+    layout->addWidget(split, 1);
+    layout->addLayout(buttonRow);
+    resize(1060, 640);
+    onSelectionChanged();
+}
+
+RunFilter CHistoryDlg::currentFilter() const
+{
+    RunFilter filter;
+    filter.text = m_filterEdit->text().trimmed();
+    if (m_dateCheck->isChecked()) {
+        const QDate from = std::min(m_fromEdit->date(), m_toEdit->date());
+        const QDate to = std::max(m_fromEdit->date(), m_toEdit->date());
+        filter.from = from.startOfDay();
+        filter.to = to.addDays(1).startOfDay();
+    }
+    if (readsServer())
+        filter.station = m_stationBox->currentData().toString();
+    return filter;
+}
+
+bool CHistoryDlg::reload()
+{
+    m_server.close();
+    m_file.close();
+    return refresh();
+}
+
+bool CHistoryDlg::openSource()
+{
+    const QString server = m_settings.Read(SettingsKeys::kJournalServer).trimmed();
+    JournalResult result;
+    if (!server.isEmpty()) {
+        // At most the connection timeout: the window waits for the server's answer.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        result = m_server.open(server);
+        if (result.ok())
+            result = ServerSchema::Check(m_server);
+        QGuiApplication::restoreOverrideCursor();
+        if (!result.ok())
+            m_server.close();
+    }
+    const bool fromServer = m_server.isOpen();
+    m_db = fromServer ? static_cast<JournalConnection *>(&m_server) : &m_file;
+    m_history.setConnection(*m_db);
+    m_stationLabel->setVisible(fromServer);
+    m_stationBox->setVisible(fromServer);
+    m_runsView->setColumnHidden(RunHistoryModel::ColumnStation, !fromServer);
+    m_sourceLabel->setVisible(!server.isEmpty());
+    m_sourceLabel->setStyleSheet(fromServer ? QString() : u"color: #c00000;"_s);
+    m_sourceLabel->setText(
+        fromServer ? tr("实验室服务器上所有站点的测量")
+                   : tr("实验室服务器无法读取（%1）。下面只是本站的结果日志。").arg(result.text));
+    if (fromServer) {
+        showStations();
+        return true;
+    }
+    // Before the first Confirm there is no journal yet; a later refresh finds the new one.
+    if (!QFileInfo::exists(m_journalPath)) {
+        m_statusLabel->setText(tr("还没有测量记录"));
+        return false;
+    }
+    if (const JournalResult opened =
+            JournalSchema::Open(m_file, m_journalPath, SqliteConnection::OpenMode::Read);
+        !opened.ok()) {
+        showReadFailure(opened);
+        return false;
+    }
+    return true;
+}
+
+void CHistoryDlg::showStations()
+{
+    const QString chosen = m_stationBox->currentData().toString();
+    QStringList stations;
+    if (const JournalResult result = m_history.stations(stations); !result.ok())
+        showReadFailure(result);
+    m_stationBox->clear();
+    m_stationBox->addItem(tr("全部站点"), QString());
+    for (const QString &station : std::as_const(stations))
+        m_stationBox->addItem(station, station);
+    m_stationBox->setCurrentIndex(std::max(0, m_stationBox->findData(chosen)));
+}
+
+bool CHistoryDlg::refresh()
+{
+    m_filterTimer.stop();
+    if (!m_db->isOpen() && !openSource())
+        return false;
+    const bool ok = m_model->setFilter(currentFilter()).ok();
+    if (ok)
+        showCount();
+    onSelectionChanged();
+    return ok;
+}
+
+void CHistoryDlg::showCount()
+{
+    m_statusLabel->setText(tr("共 %1 次测量").arg(m_model->matchCount()));
+}
+
+void CHistoryDlg::showReadFailure(const JournalResult &result)
+{
+    const QString source = readsServer() ? m_db->path() : QDir::toNativeSeparators(m_journalPath);
+    m_statusLabel->setText(tr("无法读取结果记录 %1: %2").arg(source, result.text));
+}
+
+QList<JournalRun> CHistoryDlg::selectedRuns() const
+{
+    QModelIndexList rows = m_runsView->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QList<JournalRun> runs;
+    for (const QModelIndex &index : std::as_const(rows))
+        runs.append(m_model->run(index.row()));
+    return runs;
+}
+
+void CHistoryDlg::onSelectionChanged()
+{
+    const QItemSelectionModel *selection = m_runsView->selectionModel();
+    const QModelIndexList rows = selection->selectedRows();
+    // One run selected is the one shown; among several, the one last clicked.
+    std::optional<JournalRun> run;
+    if (rows.size() == 1)
+        run = m_model->run(rows.constFirst().row());
+    else if (const QModelIndex current = selection->currentIndex();
+             current.isValid() && selection->isRowSelected(current.row()))
+        run = m_model->run(current.row());
+    const bool changed = run.has_value() != m_shownRun.has_value()
+        || (run && (run->id != m_shownRun->id || run->station != m_shownRun->station));
+    if (changed)
+        showRun(run);
+    m_saveButton->setEnabled(rows.size() == 1 && m_shownRun.has_value());
+    m_printButton->setEnabled(rows.size() == 1 && m_shownRun.has_value());
+    m_csvButton->setEnabled(!rows.isEmpty());
+}
+
+void CHistoryDlg::showRun(const std::optional<JournalRun> &run)
+{
+    m_shownRun = run;
+    m_shownReadings.clear();
+    m_readingsTable->setRowCount(0);
+    m_chart->clear();
+    if (!run)
+        return;
+    if (const JournalResult result = m_history.readings(run->station, run->id, m_shownReadings);
+        !result.ok()) {
+        showReadFailure(result);
+        m_shownRun.reset();
+        return;
+    }
+    m_readingsTable->setRowCount(static_cast<int>(m_shownReadings.size()));
+    QList<double> values;
+    QList<float> samples;
+    for (int row = 0; row < m_shownReadings.size(); ++row) {
+        const JournalReading &reading = m_shownReadings.at(row);
+        values << reading.value;
+        samples << static_cast<float>(reading.value);
+        const QDateTime confirmed = FromJournalTimestamp(reading.confirmedAt).toLocalTime();
+        m_readingsTable->setItem(row, ReadingNumber,
+                                 Item(QString::number(reading.number), Qt::AlignRight));
+        m_readingsTable->setItem(row, ReadingReceived,
+                                 Item(ReceivedText(reading.received), Qt::AlignRight));
+        m_readingsTable->setItem(row, ReadingValue,
+                                 Item(TableValueText(reading.value), Qt::AlignRight));
+        auto *time = Item(confirmed.toString(u"HH:mm:ss"_s));
+        time->setToolTip(RunHistoryModel::LocalTimeText(reading.confirmedAt));
+        m_readingsTable->setItem(row, ReadingTime, time);
+    }
+    // The run's own statistics where the table showed them; otherwise the same rule over the
+    // readings held, so that an unfinished run or one without a shown deviation still has its
+    // line and band.
+    const RunStatistics computed = ComputeRunStatistics(samples);
+    std::optional<double> mean = NumberOf(run->totals.mean);
+    std::optional<double> deviation = NumberOf(run->totals.deviation);
+    if (!mean && !samples.isEmpty())
+        mean = static_cast<double>(computed.mean);
+    if (!deviation && samples.size() > 1)
+        deviation = computed.deviation;
+    m_chart->setRun(values, mean, deviation);
+}
+
+ReportContent CHistoryDlg::shownReportContent() const
+{
+    return m_shownRun ? JournalHistory::ReportContentFor(*m_shownRun, m_shownReadings)
+                      : ReportContent {};
+}
+
+bool CHistoryDlg::saveReport(const QString &path)
+{
+    if (!m_shownRun)
+        return false;
+    return SaveTextReport(this, path, shownReportContent(), m_settings).ok();
+}
+
+void CHistoryDlg::onSaveButton()
+{
+    if (!m_shownRun)
+        return;
+    const QString path = AskReportFilePath(this);
+    if (!path.isEmpty())
+        saveReport(path);
+}
+
+void CHistoryDlg::onPrintButton()
+{
+    if (!m_shownRun)
+        return;
+    PrintJob::Start(
+        this, [content = shownReportContent()] { return content; },
+        ReadReportTitle(m_settings, QString()));
+}
+
+bool CHistoryDlg::exportCsv(const QString &path)
+{
+    QList<RunKey> keys;
+    for (const JournalRun &run : selectedRuns())
+        keys.append({ run.station, run.id });
+    if (keys.isEmpty())
+        return false;
+    const JournalResult result = CsvExport::Write(*m_db, keys, path);
+    if (!result.ok())
+        QMessageBox::warning(
+            this, ProgramName(),
+            tr("无法导出到 %1: %2").arg(QDir::toNativeSeparators(path), result.text));
+    return result.ok();
+}
+
+void CHistoryDlg::onCsvButton()
+{
+    QFileDialog dialog(this, tr("导出 CSV"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(tr("CSV 文件 (*.csv)"));
+    dialog.setDefaultSuffix(u"csv"_s);
+    dialog.selectFile(u"Velmora.csv"_s);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        exportCsv(dialog.selectedFiles().constFirst());
+}

@@ -1,0 +1,175 @@
+#include "ui/history/RunHistoryModel.h"
+
+#include "core/text/StringTable.h"
+
+using namespace Qt::StringLiterals;
+
+RunHistoryModel::RunHistoryModel(const JournalHistory &history, int pageSize, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_history(history)
+    , m_pageSize(std::max(1, pageSize))
+{ }
+
+JournalResult RunHistoryModel::setFilter(const RunFilter &filter)
+{
+    beginResetModel();
+    m_filter = filter;
+    m_runs.clear();
+    m_matchCount = 0;
+    m_atEnd = false;
+    JournalResult result = m_history.countRuns(m_filter, m_matchCount);
+    QList<JournalRun> page;
+    if (result.ok())
+        result = m_history.runs(m_filter, m_pageSize, page);
+    if (result.ok()) {
+        m_runs = page;
+        m_atEnd = page.size() < m_pageSize;
+    } else {
+        m_atEnd = true;
+    }
+    endResetModel();
+    if (!result.ok())
+        emit readFailed(result);
+    return result;
+}
+
+bool RunHistoryModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !m_atEnd;
+}
+
+void RunHistoryModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    if (const JournalResult result = fetchPage(); !result.ok()) {
+        m_atEnd = true;
+        emit readFailed(result);
+    }
+}
+
+JournalResult RunHistoryModel::fetchPage()
+{
+    QList<JournalRun> page;
+    const JournalRun *after = m_runs.isEmpty() ? nullptr : &m_runs.constLast();
+    const JournalResult result = m_history.runs(m_filter, m_pageSize, page, after);
+    if (!result.ok())
+        return result;
+    m_atEnd = page.size() < m_pageSize;
+    if (!page.isEmpty()) {
+        const int first = static_cast<int>(m_runs.size());
+        beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
+        m_runs.append(page);
+        endInsertRows();
+    }
+    return result;
+}
+
+int RunHistoryModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_runs.size());
+}
+
+int RunHistoryModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnTotal;
+}
+
+QString RunHistoryModel::LocalTimeText(const QString &journalTime)
+{
+    const QDateTime time = FromJournalTimestamp(journalTime);
+    return time.isValid() ? time.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) : journalTime;
+}
+
+QString RunHistoryModel::StatusName(RunStatus status)
+{
+    switch (status) {
+    case RunStatus::Open:
+        return tr("未完成");
+    case RunStatus::Completed:
+        return tr("完成");
+    case RunStatus::Discarded:
+        return tr("已作废");
+    case RunStatus::Abandoned:
+        return tr("已放弃");
+    }
+    return {};
+}
+
+QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_runs.size())
+        return {};
+    const JournalRun &run = m_runs.at(index.row());
+    const RunHeader &h = run.header;
+    if (role == Qt::TextAlignmentRole) {
+        const bool number = index.column() == ColumnCount || index.column() == ColumnMean
+            || index.column() == ColumnDeviation;
+        return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        return {};
+    switch (index.column()) {
+    case ColumnStarted:
+        return LocalTimeText(run.startedAt);
+    case ColumnSample:
+        return h.sampleName;
+    case ColumnBatch:
+        return h.batchNo;
+    case ColumnUnit:
+        return h.unit;
+    case ColumnInspector:
+        return h.inspector;
+    case ColumnMode:
+        return LoadString(StringId::ModeTitleBase + static_cast<int>(h.mode));
+    case ColumnCount:
+        // A run closed early shows how far it got.
+        return run.readingCount == h.sampleCount
+            ? QString::number(h.sampleCount)
+            : u"%1/%2"_s.arg(run.readingCount).arg(h.sampleCount);
+    case ColumnMean:
+        return run.totals.mean;
+    case ColumnDeviation:
+        return run.totals.deviation;
+    case ColumnStation:
+        return run.station;
+    case ColumnStatus:
+        return run.cause.isEmpty() || role == Qt::DisplayRole
+            ? StatusName(run.status)
+            : StatusName(run.status) + u" ("_s + run.cause + u')';
+    default:
+        return {};
+    }
+}
+
+QVariant RunHistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case ColumnStarted:
+        return tr("开始时间");
+    case ColumnSample:
+        return tr("样品名称");
+    case ColumnBatch:
+        return tr("批号");
+    case ColumnUnit:
+        return tr("送样单位");
+    case ColumnInspector:
+        return tr("检验员");
+    case ColumnMode:
+        return tr("测量方式");
+    case ColumnCount:
+        return tr("次数");
+    case ColumnMean:
+        return tr("平均结果");
+    case ColumnDeviation:
+        return tr("标准偏差");
+    case ColumnStation:
+        return tr("站点");
+    case ColumnStatus:
+        return tr("状态");
+    default:
+        return {};
+    }
+}
