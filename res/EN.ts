@@ -451,6 +451,13 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     </message>
 </context>
 <context>
+    <name>OutputFile</name>
+    <message>
+        <source>不是普通文件（管道、设备或文件夹），未作改动</source>
+        <translation>not a regular file (a pipe, a device or a folder); left unchanged</translation>
+    </message>
+</context>
+<context>
     <name>PortError</name>
     <message>
         <source>%1：设备不存在</source>

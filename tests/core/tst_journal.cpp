@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "FileNodes.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalVerify.h"
@@ -6,7 +7,9 @@
 #include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -379,66 +382,151 @@ private slots:
         JournalRun run;
         run.station = u"lab-1"_s;
         run.id = u"0d6f"_s;
-        run.header = Header(u"=1+1"_s, u"-5"_s);
+        // Formula starters a spreadsheet finds behind blanks and in their full-width forms.
+        run.header = Header(u"=1+1"_s, u"－5"_s);
+        run.header.unit = u"\u3000@检验所, 一室"_s;
         run.header.sampleName = u"say \"hi\"\r\n@once"_s;
+        run.cause = u" =1+2"_s;
+        run.header.constants.a = 1.1f;
         run.startedAt = u"2026-12-07T03:15:00.123Z"_s;
         run.endedAt = u"2026-12-07T03:16:00.000Z"_s;
         run.status = RunStatus::Completed;
-        run.totals = { u"45.218"_s, u"1.871"_s };
+        run.totals = { u"-66.200"_s, u"1.871"_s };
         const QList<JournalReading> readings {
             { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s },
             { 2, 2, u"A"_s, 0.0, u"2026-12-07T03:15:59.000Z"_s }
         };
         const QByteArray run1 =
             "0d6f,lab-1,/dev/pts/3,2026-12-07T11:15:00.123+08:00,2026-12-07T11:16:00.000+08:00,"
-            "completed,,\"检验所, 一室\",\"say "
-            "\"\"hi\"\"\r\n@once\",'-5,'=1+1,1,3,66.5,2,1,2,45.218,"
+            "completed,' =1+2,\"'\u3000@检验所, 一室\",\"say "
+            "\"\"hi\"\"\r\n@once\",'－5,'=1+1,1,3,1.1,2,1,2,-66.200,"
             "1.871,";
         QCOMPARE(CsvExport::Header() + CsvExport::Rows(run, readings),
                  "\xEF\xBB\xBFrun_id,station,port,started,ended,status,cause,unit,sample,batch,"
-                 "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,confirmed\r\n"
-                     + run1 + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00\r\n" + run1
-                     + "2,A,0.000,2026-12-07T11:15:59.000+08:00\r\n");
+                 "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,confirmed,"
+                 "mode_name\r\n"
+                     + run1 + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00,sugar-degree\r\n"
+                     + run1 + "2,A,0.000,2026-12-07T11:15:59.000+08:00,sugar-degree\r\n");
+    }
+
+    // A journal that fails while the file is written is told apart from a file that cannot be:
+    // the command line answers them with different statuses.
+    void exportTellsJournalFromOutput()
+    {
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        MakeJournal(path);
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+        QList<JournalRun> runs;
+        QVERIFY(JournalHistory(db).runs({}, 1, runs).ok() && runs.size() == 1);
+        db.close();
+        const ExportResult result = CsvExport::Write(db, { { runs[0].station, runs[0].id } },
+                                                     m_dir->filePath(u"out.csv"_s));
+        QVERIFY(!result.journal.ok() && !result.text.isEmpty());
+        QCOMPARE(result.output, OutputFile::Failure::None);
+        QVERIFY(!QFile::exists(m_dir->filePath(u"out.csv"_s)));
     }
 
     void commandLine_data()
     {
+        // What stands at out.csv or standard output first, or "server": Velmora.ini names a lab
+        // server that cannot be reached.
+        QTest::addColumn<QString>("setup");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // in stdout, or in stderr on failure
-        QTest::newRow("list") << QStringList { u"list"_s } << 0 << u"=1+1"_s;
+        QTest::addColumn<QStringList>("output"); // each in stdout or stderr
+        const QString soon =
+            QDateTime::currentDateTime().addSecs(120).toString(u"yyyy-MM-ddTHH:mm"_s);
+        const QStringList exportAll { u"export"_s, u"--csv"_s, u"out.csv"_s };
+        QTest::newRow("list, typed control characters shown as escapes")
+            << QString() << QStringList { u"list"_s } << 0
+            << QStringList { u"\t=1+1\\t\\x1b[2J\\\\\t"_s };
+        QTest::newRow("list --json: numbers, null, the mode's name")
+            << QString() << QStringList { u"list"_s, u"--json"_s } << 0
+            << QStringList { u"\"mean\": 45.218,"_s, u"\"deviation\": null,"_s,
+                             u"\"mode_name\": \"sugar-degree\""_s, u"\"readings\": 3,"_s };
+        QTest::newRow("list --json --readings")
+            << QString() << QStringList { u"list"_s, u"--json"_s, u"--readings"_s } << 0
+            << QStringList { u"\"received\": 34626,"_s, u"\"received\": \"A\","_s,
+                             u"\"value\": -35.652"_s, u"\"number\": 3,"_s };
         QTest::newRow("list since tomorrow")
+            << QString()
             << QStringList { u"list"_s, u"--json"_s, u"--since"_s,
                              QDate::currentDate().addDays(1).toString(Qt::ISODate) }
-            << 0 << u"[\n]"_s;
-        QTest::newRow("unknown run")
-            << QStringList { u"export"_s, u"--csv"_s, u"out.csv"_s, u"--run"_s, u"x"_s } << 3
-            << u"no run x"_s;
+            << 0 << QStringList { u"[\n]"_s };
+        QTest::newRow("since keeps its time")
+            << QString() << QStringList { u"list"_s, u"--json"_s, u"--since"_s, soon } << 0
+            << QStringList { u"[\n]"_s };
+        QTest::newRow("since with a garbled time")
+            << QString() << QStringList { u"list"_s, u"--since"_s, u"2026-12-07Tgarbage"_s } << 2
+            << QStringList { u"2026-12-07Tgarbage"_s };
+        QTest::newRow("empty run list")
+            << QString() << exportAll + QStringList { u"--run"_s, u","_s } << 2
+            << QStringList { u"--run"_s };
+        QTest::newRow("unknown run") << QString() << exportAll + QStringList { u"--run"_s, u"x"_s }
+                                     << 3 << QStringList { u"no run x"_s };
         QTest::newRow("output below a file")
-            << QStringList { u"export"_s, u"--csv"_s, u"j.sqlite/out.csv"_s } << 4
-            << u"cannot write"_s;
-        QTest::newRow("export all")
-            << QStringList { u"export"_s, u"--csv"_s, u"out.csv"_s } << 0 << QString();
+            << QString() << QStringList { u"export"_s, u"--csv"_s, u"VelmoraJournal.sqlite/x"_s }
+            << 4 << QStringList { u"cannot write"_s };
+        QTest::newRow("output is a FIFO")
+            << u"fifo"_s << exportAll << 4 << QStringList { u"not a regular file"_s };
+        QTest::newRow("output is a device")
+            << u"device"_s << exportAll << 4 << QStringList { u"not a regular file"_s };
+        QTest::newRow("standard output full")
+            << u"full"_s << QStringList { u"list"_s } << 4 << QStringList { u"standard output"_s };
+        QTest::newRow("export all") << QString() << exportAll << 0 << QStringList();
+        QTest::newRow("list, lab server away") << u"server"_s << QStringList { u"list"_s } << 5
+                                               << QStringList { u"local journal"_s, u"=1+1"_s };
+        QTest::newRow("export, lab server away")
+            << u"server"_s << exportAll << 5 << QStringList { u"local journal"_s };
     }
 
     void commandLine()
     {
+        QFETCH(QString, setup);
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
-        QFETCH(QString, output);
-        MakeJournal(m_dir->filePath(u"j.sqlite"_s), u"=1+1"_s);
+        QFETCH(QStringList, output);
+        const QString csv = m_dir->filePath(u"out.csv"_s);
+        if (setup == u"fifo"_s)
+            QVERIFY(MakeFifo(csv));
+        if (setup == u"device"_s && !MakeDevice(csv))
+            QSKIP("No device node can be made here (that needs root)");
+        QString program = QStringLiteral(VELMORA_JOURNAL_TOOL);
+        if (setup == u"server"_s) {
+            // The tool finds Velmora.ini, and the journal beside it, where the program is.
+            program = m_dir->filePath(u"velmora-journal"_s);
+            QVERIFY(QFile::copy(QStringLiteral(VELMORA_JOURNAL_TOOL), program));
+            QFile ini(m_dir->filePath(u"Velmora.ini"_s));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[journal]\r\nserver=host=" + QFile::encodeName(m_dir->path())
+                      + "/none dbname=velmora connect_timeout=5\r\n");
+            ini.close();
+        } else {
+            arguments = QStringList { u"--journal"_s, u"VelmoraJournal.sqlite"_s } + arguments;
+        }
+        MakeJournal(m_dir->filePath(u"VelmoraJournal.sqlite"_s), u"=1+1\t\x1b[2J\\"_s);
         QProcess tool;
         tool.setWorkingDirectory(m_dir->path());
-        tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL),
-                   QStringList { u"--journal"_s, u"j.sqlite"_s } + arguments);
+        if (setup == u"full"_s)
+            tool.setStandardOutputFile(u"/dev/full"_s);
+        tool.start(program, arguments);
         QVERIFY(tool.waitForFinished());
-        const QString text = QString::fromUtf8(exitCode == 0 ? tool.readAllStandardOutput()
-                                                             : tool.readAllStandardError());
+        const QString text =
+            QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
         QCOMPARE(tool.exitCode(), exitCode);
-        QVERIFY2(text.contains(output), qPrintable(text));
+        for (const QString &expected : output)
+            QVERIFY2(text.contains(expected), qPrintable(text));
         // Without --run every run goes out: the header and the run's three readings.
-        if (arguments.contains(u"out.csv"_s) && exitCode == 0)
-            QCOMPARE(ReadAll(m_dir->filePath(u"out.csv"_s)).count("\r\n"), 1 + 3);
+        if (arguments.contains(u"out.csv"_s) && (exitCode == 0 || exitCode == 5))
+            QCOMPARE(ReadAll(csv).count("\r\n"), 1 + 3);
+        // A FIFO or a device stays what it was, and nothing is left beside it.
+        if (setup == u"fifo"_s || setup == u"device"_s) {
+            QVERIFY(QFileInfo::exists(csv) && !QFileInfo(csv).isFile());
+            QCOMPARE(
+                QDir(m_dir->path()).entryList({ u"out.csv*"_s }, QDir::AllEntries | QDir::System),
+                QStringList { u"out.csv"_s });
+        }
     }
 
 private:

@@ -1,7 +1,10 @@
+#include "FileNodes.h"
+#include "core/report/OutputFile.h"
 #include "core/report/TextReport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +44,7 @@ private slots:
     void write();
     void failures_data();
     void failures();
+    void targetCheckedAgainAtCommit();
 };
 
 void tst_TextReport::write_data()
@@ -85,18 +89,25 @@ void tst_TextReport::write()
 void tst_TextReport::failures_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind"); // what stands there first: a report, a FIFO, a device
     QTest::addColumn<int>("sizeLimit"); // the most bytes a file may grow to; 0 for no limit
     QTest::addColumn<int>("outcome");
     QTest::addColumn<int>("messageId");
+    const int createFailed = int(TextReportResult::Outcome::CreateFailed);
     QTest::newRow("missing directory")
-        << u"none/r.Txt"_s << 0 << int(TextReportResult::Outcome::CreateFailed) << 61859;
+        << u"none/r.Txt"_s << u"file"_s << 0 << createFailed << 61859;
     QTest::newRow("write fails: the earlier report stays whole, nothing else is left")
-        << u"r.Txt"_s << 16 << int(TextReportResult::Outcome::WriteFailed) << 61869;
+        << u"r.Txt"_s << u"file"_s << 16 << int(TextReportResult::Outcome::WriteFailed) << 61869;
+    QTest::newRow("a FIFO is left as it is")
+        << u"r.Txt"_s << u"fifo"_s << 0 << createFailed << 61861;
+    QTest::newRow("a device is left as it is")
+        << u"r.Txt"_s << u"device"_s << 0 << createFailed << 61861;
 }
 
 void tst_TextReport::failures()
 {
     QFETCH(QString, name);
+    QFETCH(QString, kind);
     QFETCH(int, sizeLimit);
     QFETCH(int, outcome);
     QFETCH(int, messageId);
@@ -104,9 +115,13 @@ void tst_TextReport::failures()
     QVERIFY(dir.isValid());
     QFile file(dir.filePath(name));
     const QByteArray earlier(2000, 'z');
-    if (file.open(QIODevice::WriteOnly))
+    if (kind == u"file"_s && file.open(QIODevice::WriteOnly))
         file.write(earlier);
     file.close();
+    if (kind == u"fifo"_s)
+        QVERIFY(MakeFifo(file.fileName()));
+    if (kind == u"device"_s && !MakeDevice(file.fileName()))
+        QSKIP("No device node can be made here: that needs root and a container that allows it");
 
     // Past the limit a write fails with EFBIG, as on a full disk, instead of raising SIGXFSZ.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -120,10 +135,29 @@ void tst_TextReport::failures()
 
     QCOMPARE(int(result.outcome), outcome);
     QCOMPARE(result.messageId(), messageId);
-    if (file.open(QIODevice::ReadOnly))
+    QCOMPARE(QFileInfo(file.fileName()).isFile(), file.exists() && kind == u"file"_s);
+    if (kind == u"file"_s && file.open(QIODevice::ReadOnly))
         QCOMPARE(file.readAll(), earlier);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+    QCOMPARE(QDir(dir.path())
+                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
              file.exists() ? QStringList { name } : QStringList());
+}
+
+// A FIFO put in place of the file while it is written stays: the finished file is not renamed
+// over it.
+void tst_TextReport::targetCheckedAgainAtCommit()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"r.Txt"_s);
+    OutputFile file(path);
+    QVERIFY(file.open() && file.write("report"));
+    QVERIFY(MakeFifo(path));
+    QVERIFY(!file.commit());
+    QCOMPARE(file.failure(), OutputFile::Failure::NotRegularFile);
+    QVERIFY(!QFileInfo(path).isFile());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList { u"r.Txt"_s });
 }
 
 QTEST_GUILESS_MAIN(tst_TextReport)

@@ -8,6 +8,7 @@
 #include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/journal/store/SqliteConnection.h"
+#include "core/measure/ModeText.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsLocation.h"
 
@@ -16,8 +17,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
+#include <QRegularExpression>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -35,13 +40,75 @@ void PrintError(std::FILE *err, const QString &text)
     Print(err, u"velmora-journal: "_s + text + u'\n');
 }
 
-// A date is local midnight; a date with a time is local unless it names its offset.
+bool IsCommand(const QString &text)
+{
+    static constexpr std::array<QStringView, 4> kCommands { u"list", u"export", u"verify",
+                                                            u"server-init" };
+    return std::find(kCommands.begin(), kCommands.end(), text) != kCommands.end();
+}
+
+// A date is local midnight; a date with a time is local unless it names its offset. Only these
+// two forms are taken whole: Qt's parsers accept a valid date followed by anything, and drop the
+// rest.
 QDateTime ParseSince(const QString &text)
 {
-    const QDate date = QDate::fromString(text, Qt::ISODate);
-    if (date.isValid())
-        return date.startOfDay();
-    return QDateTime::fromString(text, Qt::ISODateWithMs);
+    static const QRegularExpression kDate(u"^[0-9]{4}-[0-9]{2}-[0-9]{2}$"_s);
+    static const QRegularExpression kDateTime(
+        u"^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}(:[0-9]{2}(\\.[0-9]{1,3})?)?"
+        "(Z|[+-][0-9]{2}:[0-9]{2})?$"_s);
+    if (kDate.match(text).hasMatch())
+        return QDate::fromString(text, Qt::ISODate).startOfDay();
+    if (kDateTime.match(text).hasMatch())
+        return QDateTime::fromString(text, Qt::ISODateWithMs);
+    return {};
+}
+
+// Typed texts go to a terminal: a tab or a line end would shift the columns, an escape sequence
+// would act on the terminal, a direction mark would reorder what is shown. Each is printed as a
+// visible escape, and a backslash as two, so that what is shown reads back as what was typed.
+QString Visible(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        const bool bidi = (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069)
+            || code == 0x200E || code == 0x200F;
+        if (code == u'\\')
+            shown += u"\\\\"_s;
+        else if (code == u'\t')
+            shown += u"\\t"_s;
+        else if (code == u'\n')
+            shown += u"\\n"_s;
+        else if (code == u'\r')
+            shown += u"\\r"_s;
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+                 || c.category() == QChar::Separator_Paragraph || bidi)
+            shown += (code < 0x100 ? u"\\x%1"_s : u"\\u%1"_s)
+                         .arg(code, code < 0x100 ? 2 : 4, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+// A stored number text (a "%.3f" statistic, a received count of thousandths) as a JSON number,
+// null when empty; anything else (the instrument's "A") stays a text.
+QJsonValue JsonNumber(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    return CsvExport::IsPlainNumber(text) ? QJsonValue(text.toDouble()) : QJsonValue(text);
+}
+
+QJsonObject ReadingJson(const JournalReading &reading)
+{
+    return {
+        { u"number"_s, reading.number },
+        { u"received"_s, JsonNumber(reading.received) },
+        { u"value"_s, TableValueText(reading.value).toDouble() },
+        { u"confirmed"_s, reading.confirmedAt },
+    };
 }
 
 QJsonObject RunJson(const JournalRun &run)
@@ -60,15 +127,12 @@ QJsonObject RunJson(const JournalRun &run)
         { u"batch"_s, h.batchNo },
         { u"inspector"_s, h.inspector },
         { u"mode"_s, static_cast<int>(h.mode) },
+        { u"mode_name"_s, ModeName(h.mode) },
         { u"n"_s, h.sampleCount },
-        { u"constants"_s,
-          QJsonObject { { u"a"_s, h.constants.a },
-                        { u"lenC"_s, h.constants.lenC },
-                        { u"C"_s, h.constants.C },
-                        { u"lena"_s, h.constants.lena } } },
+        { u"constants"_s, ModeConstantsJson(h.constants) },
         { u"readings"_s, run.readingCount },
-        { u"mean"_s, run.totals.mean },
-        { u"deviation"_s, run.totals.deviation },
+        { u"mean"_s, JsonNumber(run.totals.mean) },
+        { u"deviation"_s, JsonNumber(run.totals.deviation) },
     };
 }
 
@@ -81,8 +145,11 @@ QString JournalCommand::HelpText()
 The results journal of Velmora from the command line.
 
 Commands:
-  list [--since DATE] [--station NAME] [--json]
-                                     the runs, newest first (tab-separated, or JSON)
+  list [--since DATE] [--station NAME] [--json [--readings]]
+                                     the runs, newest first: tab-separated, typed control
+                                     characters shown as escapes (\t, \x1b; a backslash as
+                                     \\), or JSON; with --readings each run's "readings" is
+                                     the list of its readings instead of their number
   export --csv FILE [--run ID]... [--since DATE] [--station NAME]
                                      the readings of the runs (all runs without --run) as CSV:
                                      UTF-8 with byte-order mark, CRLF, one row per reading;
@@ -98,7 +165,8 @@ Options:
                    the lab server: a libpq connection string ("host=lab-db dbname=velmora") or a
                    service name of ~/.pg_service.conf; without CONNINFO, the [journal] server of
                    Velmora.ini. list and export read the configured server without this option
-                   and fall back to the local journal, saying so, when it cannot be reached
+                   and fall back to the local journal, saying so (exit status 5), when it cannot
+                   be reached
   --station NAME   the runs of one station (host name) only
   --since DATE     runs started at or after DATE: 2026-12-01 (local midnight),
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
@@ -110,7 +178,9 @@ Exit status:
   1  verify found a break
   2  bad command line
   3  the journal cannot be opened or read
-  4  the output file cannot be written
+  4  the output file or standard output cannot be written
+  5  list or export: the configured lab server cannot be read; the output holds this
+     station's local journal only
 )"_s;
 }
 
@@ -145,16 +215,16 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
             m_help = true;
         } else if (argument == u"--json"_s) {
             m_json = true;
+        } else if (argument == u"--readings"_s) {
+            m_readings = true;
         } else if (argument == u"--journal"_s) {
             if (!value(m_journalPath))
                 return false;
         } else if (argument == u"--server"_s) {
             m_useServer = true;
             // The connection string is optional: a command name after it is the command.
-            static const QStringList kCommands { u"list"_s, u"export"_s, u"verify"_s,
-                                                 u"server-init"_s };
             if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(u"--"_s)
-                && !kCommands.contains(arguments.at(i + 1)))
+                && !IsCommand(arguments.at(i + 1)))
                 m_server = arguments.at(++i);
         } else if (argument == u"--station"_s) {
             if (!value(m_station))
@@ -165,13 +235,20 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
         } else if (argument == u"--run"_s) {
             if (!value(text))
                 return false;
-            m_runIds << text.split(u',', Qt::SkipEmptyParts);
+            // An empty id ("--run ," from a script's empty list) would export every run.
+            const QStringList ids = text.split(u',');
+            if (ids.contains(QString())) {
+                error = u"--run '%1' names an empty run id"_s.arg(text);
+                return false;
+            }
+            m_runIds << ids;
         } else if (argument == u"--since"_s) {
             if (!value(text))
                 return false;
             m_since = ParseSince(text);
             if (!m_since.isValid()) {
-                error = u"'%1' is not a date (2026-12-01 or 2026-12-01T08:30)"_s.arg(text);
+                error = u"'%1' is not a date (2026-12-01, 2026-12-01T08:30 or "
+                        "2026-12-01T08:30Z)"_s.arg(text);
                 return false;
             }
         } else if (argument.startsWith(u'-')) {
@@ -186,19 +263,22 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     }
     if (m_help)
         return true;
-    const QStringList commands { u"list"_s, u"export"_s, u"verify"_s, u"server-init"_s };
-    if (!commands.contains(m_command)) {
+    if (!IsCommand(m_command)) {
         error =
             m_command.isEmpty() ? u"no command given"_s : u"unknown command '%1'"_s.arg(m_command);
         return false;
     }
-    const bool listOnly = m_json;
+    const bool listOnly = m_json || m_readings;
     const bool exportOnly = !m_csvPath.isEmpty() || !m_runIds.isEmpty();
     if ((listOnly && m_command != u"list"_s) || (exportOnly && m_command != u"export"_s)
         || ((m_since.isValid() || !m_station.isEmpty())
             && (m_command == u"verify"_s || m_command == u"server-init"_s))
         || (!m_journalPath.isEmpty() && (m_useServer || m_command == u"server-init"_s))) {
         error = u"an option does not belong to the command '%1'"_s.arg(m_command);
+        return false;
+    }
+    if (m_readings && !m_json) {
+        error = u"--readings needs --json"_s;
         return false;
     }
     if (m_command == u"export"_s && m_csvPath.isEmpty()) {
@@ -209,6 +289,22 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
 }
 
 int JournalCommand::run(std::FILE *out, std::FILE *err) const
+{
+    const int status = dispatch(out, err);
+    // A full disk or a closed descriptor shows at the latest when the buffer is flushed; output
+    // that did not arrive is never reported as done.
+    const int flushError = std::fflush(out) == 0 ? 0 : errno;
+    if (flushError == 0 && !std::ferror(out))
+        return status;
+    PrintError(err,
+               u"cannot write to standard output"_s
+                   + (flushError == 0
+                          ? QString()
+                          : u": "_s + QString::fromLocal8Bit(std::strerror(flushError))));
+    return status == Done || status == LocalOnly ? OutputFailed : status;
+}
+
+int JournalCommand::dispatch(std::FILE *out, std::FILE *err) const
 {
     if (m_help) {
         Print(out, HelpText());
@@ -243,7 +339,7 @@ QString PathOr(const QString &path)
 
 } // namespace
 
-std::unique_ptr<JournalConnection> JournalCommand::openSource(bool serverOnly, std::FILE *err) const
+JournalCommand::Source JournalCommand::openSource(bool serverOnly, std::FILE *err) const
 {
     const QString server = m_useServer || serverOnly ? m_server : QString();
     const QString configured =
@@ -251,7 +347,7 @@ std::unique_ptr<JournalConnection> JournalCommand::openSource(bool serverOnly, s
     const QString connInfo = server.isEmpty() ? configured : server;
     if ((m_useServer || serverOnly) && connInfo.isEmpty()) {
         PrintError(err, u"no lab server given, and Velmora.ini names none ([journal] server)"_s);
-        return nullptr;
+        return {};
     }
     if (!connInfo.isEmpty()) {
         auto server = std::make_unique<ServerConnection>();
@@ -259,38 +355,54 @@ std::unique_ptr<JournalConnection> JournalCommand::openSource(bool serverOnly, s
         if (result.ok() && !serverOnly)
             result = ServerSchema::Check(*server);
         if (result.ok())
-            return server;
+            return { std::move(server) };
         PrintError(err, u"the lab server (%1) cannot be read: %2"_s.arg(connInfo, result.text));
         if (m_useServer || serverOnly)
-            return nullptr;
+            return {};
         PrintError(err, u"reading the local journal of this station instead"_s);
+        return { OpenJournal(PathOr(m_journalPath), err), true };
     }
-    return OpenJournal(PathOr(m_journalPath), err);
+    return { OpenJournal(PathOr(m_journalPath), err) };
 }
 
 int JournalCommand::list(std::FILE *out, std::FILE *err) const
 {
-    const std::unique_ptr<JournalConnection> source = openSource(false, err);
-    if (!source)
+    const Source source = openSource(false, err);
+    if (!source.db)
         return JournalUnreadable;
-    JournalConnection &db = *source;
+    const int done = source.localOnly ? LocalOnly : Done;
+    JournalConnection &db = *source.db;
     const QString path = db.path();
+    const JournalHistory history(db);
     QList<JournalRun> runs;
     RunFilter filter;
     filter.from = m_since;
     filter.station = m_station;
-    if (const JournalResult result =
-            JournalHistory(db).runs(filter, std::numeric_limits<int>::max(), runs);
-        !result.ok()) {
+    const auto unreadable = [&](const JournalResult &result) {
         PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, result.text));
         return JournalUnreadable;
-    }
+    };
+    if (const JournalResult result = history.runs(filter, std::numeric_limits<int>::max(), runs);
+        !result.ok())
+        return unreadable(result);
     if (m_json) {
         QJsonArray array;
-        for (const JournalRun &run : std::as_const(runs))
-            array.append(RunJson(run));
+        for (const JournalRun &run : std::as_const(runs)) {
+            QJsonObject object = RunJson(run);
+            if (m_readings) {
+                QList<JournalReading> readings;
+                if (const JournalResult result = history.readings(run.station, run.id, readings);
+                    !result.ok())
+                    return unreadable(result);
+                QJsonArray list;
+                for (const JournalReading &reading : std::as_const(readings))
+                    list.append(ReadingJson(reading));
+                object.insert(u"readings"_s, list);
+            }
+            array.append(object);
+        }
         Print(out, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
-        return Done;
+        return done;
     }
     Print(out,
           u"started\tstatus\tmode\tn\treadings\tmean\tdeviation\tsample\tbatch\tunit\tinspector"
@@ -310,19 +422,20 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
                                    h.inspector,
                                    run.station,
                                    run.id };
-        // A tab or line end typed into a login field would split the line.
-        QString line = fields.join(u'\t');
-        Print(out, line.replace(u'\n', u' ').replace(u'\r', u' ') + u'\n');
+        QStringList shown;
+        for (const QString &field : fields)
+            shown << Visible(field);
+        Print(out, shown.join(u'\t') + u'\n');
     }
-    return Done;
+    return done;
 }
 
 int JournalCommand::exportCsv(std::FILE *err) const
 {
-    const std::unique_ptr<JournalConnection> source = openSource(false, err);
-    if (!source)
+    const Source source = openSource(false, err);
+    if (!source.db)
         return JournalUnreadable;
-    JournalConnection &db = *source;
+    JournalConnection &db = *source.db;
     const QString path = db.path();
     const JournalHistory history(db);
     QList<JournalRun> runs;
@@ -352,18 +465,27 @@ int JournalCommand::exportCsv(std::FILE *err) const
     QList<RunKey> keys;
     for (const JournalRun &run : std::as_const(runs))
         keys.append({ run.station, run.id });
-    result = CsvExport::Write(db, keys, m_csvPath);
-    if (!result.ok()) {
-        PrintError(err, u"cannot write %1: %2"_s.arg(m_csvPath, result.text));
-        return result.error == JournalResult::Error::CannotOpen ? OutputFailed : JournalUnreadable;
+    const ExportResult written = CsvExport::Write(db, keys, m_csvPath);
+    if (!written.journal.ok()) {
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, written.text));
+        return JournalUnreadable;
     }
-    return Done;
+    if (written.output != OutputFile::Failure::None) {
+        PrintError(err,
+                   u"cannot write %1: %2"_s.arg(
+                       m_csvPath,
+                       written.output == OutputFile::Failure::NotRegularFile
+                           ? u"not a regular file (a pipe, a device or a folder); left unchanged"_s
+                           : written.text));
+        return OutputFailed;
+    }
+    return source.localOnly ? LocalOnly : Done;
 }
 
 int JournalCommand::verify(std::FILE *out, std::FILE *err) const
 {
     const std::unique_ptr<JournalConnection> source =
-        m_useServer ? openSource(false, err) : OpenJournal(PathOr(m_journalPath), err);
+        m_useServer ? openSource(false, err).db : OpenJournal(PathOr(m_journalPath), err);
     if (!source)
         return JournalUnreadable;
     JournalConnection &db = *source;
@@ -385,7 +507,7 @@ int JournalCommand::verify(std::FILE *out, std::FILE *err) const
 
 int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const
 {
-    const std::unique_ptr<JournalConnection> source = openSource(true, err);
+    const std::unique_ptr<JournalConnection> source = openSource(true, err).db;
     // server-init reaches the server only: openSource gave no file.
     auto *server = dynamic_cast<ServerConnection *>(source.get());
     if (!server)

@@ -19,7 +19,10 @@ public:
         Broken = 1, // verify found a break
         Usage = 2,
         JournalUnreadable = 3,
-        OutputFailed = 4,
+        OutputFailed = 4, // an output file or standard output
+        // list or export answered from this station's journal only: the configured lab server
+        // could not be read. The output is written; a script knows it holds one station.
+        LocalOnly = 5,
     };
 
     // Parses arguments (without the program name); false with an error text on a bad command
@@ -37,11 +40,17 @@ public:
 private:
     int list(std::FILE *out, std::FILE *err) const;
     int exportCsv(std::FILE *err) const;
+    int dispatch(std::FILE *out, std::FILE *err) const;
     int verify(std::FILE *out, std::FILE *err) const;
     int serverInit(std::FILE *out, std::FILE *err) const;
+    struct Source
+    {
+        std::unique_ptr<JournalConnection> db; // null when nothing could be opened
+        bool localOnly = false; // the configured server could not be read
+    };
     // The journal a command reads: the file given, the server given, the configured server (or,
     // when it cannot be reached, the local file, said on err), or the local file.
-    std::unique_ptr<JournalConnection> openSource(bool serverOnly, std::FILE *err) const;
+    Source openSource(bool serverOnly, std::FILE *err) const;
 
     QString m_command;
     QString m_journalPath;
@@ -52,5 +61,6 @@ private:
     QStringList m_runIds;
     QDateTime m_since;
     bool m_json = false;
+    bool m_readings = false;
     bool m_help = false;
 };

@@ -1,36 +1,14 @@
 #include "core/report/TextReport.h"
 
+#include "core/report/OutputFile.h"
 #include "core/text/Gb18030.h"
 #include "core/text/StringTable.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
 #include <cerrno>
-#include <functional>
 
 namespace {
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
-
-// Opens file, writes bytes and lets finish close it; finish says whether everything was stored.
-TextReportResult WriteAll(QFileDevice &file, const QByteArray &bytes,
-                          const std::function<bool()> &finish)
-{
-    TextReportResult result;
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.outcome = TextReportResult::Outcome::CreateFailed;
-        result.cause = FileErrorCauseFromErrno(errno);
-        if (result.cause == FileErrorCause::None)
-            result.cause = FileErrorCause::Generic;
-    } else if (file.write(bytes) != bytes.size() || !finish()) {
-        result.outcome = TextReportResult::Outcome::WriteFailed;
-        result.cause = FileErrorCause::DiskFull;
-    }
-    return result;
-}
 
 } // namespace
 
@@ -115,22 +93,29 @@ QByteArray TextReportBytes(const ReportContent &content)
 
 TextReportResult WriteTextReport(const QString &path, const ReportContent &content)
 {
-    const QByteArray bytes = TextReportBytes(content);
-    // A device or a pipe is written into: a new file renamed over it would take its place.
-    if (const QFileInfo target(path); target.exists() && !target.isFile()) {
-        QFile device(path);
-        return WriteAll(device, bytes, [&device] {
-            device.close();
-            return device.error() == QFileDevice::NoError;
-        });
-    }
-    // The report goes to a temporary file beside the old one, which it replaces only when every
-    // byte is on disk: a full disk or a crash leaves the old report whole. Where the directory
-    // refuses the temporary file (a shared folder in which only this file was made writable),
-    // the report is written in place instead, the one way it can be saved there.
-    QSaveFile file(path);
+    // A full disk or a crash leaves the old report whole; only where the folder refuses the
+    // temporary file is the report written in place, the one way it can be saved there.
+    OutputFile file(path);
     file.setDirectWriteFallback(true);
-    // Qt 6.4's commit() ignores a failed flush of its buffer and renames the cut file over the
-    // old one, so the buffer is flushed, and checked, first.
-    return WriteAll(file, bytes, [&file] { return file.flush() && file.commit(); });
+    if (file.open() && file.write(TextReportBytes(content)) && file.commit())
+        return {};
+    TextReportResult result;
+    switch (file.failure()) {
+    case OutputFile::Failure::None:
+    case OutputFile::Failure::CannotWrite:
+        result.outcome = TextReportResult::Outcome::WriteFailed;
+        result.cause = FileErrorCause::DiskFull;
+        break;
+    case OutputFile::Failure::NotRegularFile:
+        result.outcome = TextReportResult::Outcome::CreateFailed;
+        result.cause = FileErrorCause::AccessDenied;
+        break;
+    case OutputFile::Failure::CannotCreate:
+        result.outcome = TextReportResult::Outcome::CreateFailed;
+        result.cause = FileErrorCauseFromErrno(file.createError());
+        if (result.cause == FileErrorCause::None)
+            result.cause = FileErrorCause::Generic;
+        break;
+    }
+    return result;
 }

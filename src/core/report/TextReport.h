@@ -44,7 +44,8 @@ struct TextReportResult
 // The report in the text-file format: GB18030, CR LF line ends, no byte-order mark.
 QByteArray TextReportBytes(const ReportContent &content);
 
-// Writes the report to path, replacing an earlier file only once the new one is complete.
+// Writes the report to path, replacing an earlier file only once the new one is complete. Only a
+// regular file is replaced: anything else at path is refused as access denied and left as it is.
 TextReportResult WriteTextReport(const QString &path, const ReportContent &content);
 
 // The cause for an operating-system error number of a failed create.

@@ -472,7 +472,7 @@ bool CHistoryDlg::exportCsv(const QString &path)
         keys.append({ run.station, run.id });
     if (keys.isEmpty())
         return false;
-    const JournalResult result = CsvExport::Write(*m_db, keys, path);
+    const ExportResult result = CsvExport::Write(*m_db, keys, path);
     if (!result.ok())
         QMessageBox::warning(
             this, ProgramName(),

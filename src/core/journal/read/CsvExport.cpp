@@ -1,8 +1,9 @@
 #include "core/journal/read/CsvExport.h"
 
 #include "core/journal/read/JournalHistory.h"
+#include "core/measure/ModeText.h"
 
-#include <QSaveFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -12,9 +13,23 @@ namespace {
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
-QByteArray Number(double value)
+// A stored number text (a "%.3f" statistic, a received count of thousandths) goes out as it is,
+// so that its minus sign is not taken for a formula; anything else is a text like any other.
+QByteArray NumberField(const QString &text)
 {
-    return QString::number(value, 'g', 9).toLatin1();
+    return CsvExport::IsPlainNumber(text) ? text.toLatin1() : CsvExport::TextField(text);
+}
+
+// Spreadsheets skip blanks (and invisible format characters) before they look for a formula.
+bool StartsFormula(const QString &text)
+{
+    static constexpr QStringView kFormulaStarts = u"=+-@\uFF1D\uFF0B\uFF0D\uFF20";
+    if (!text.isEmpty() && (text.front() == u'\t' || text.front() == u'\r'))
+        return true;
+    const auto first = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+        return !c.isSpace() && c.category() != QChar::Other_Format;
+    });
+    return first != text.cend() && kFormulaStarts.contains(*first);
 }
 
 } // namespace
@@ -24,15 +39,20 @@ QByteArray CsvExport::Header()
     return QByteArrayLiteral("\xEF\xBB\xBF"
                              "run_id,station,port,started,ended,status,cause,unit,sample,batch,"
                              "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,"
-                             "confirmed")
+                             "confirmed,mode_name")
         + kLineEnd;
+}
+
+bool CsvExport::IsPlainNumber(const QString &text)
+{
+    static const QRegularExpression kNumber(u"^-?[0-9]+(\\.[0-9]+)?$"_s);
+    return kNumber.match(text).hasMatch();
 }
 
 QByteArray CsvExport::TextField(const QString &text)
 {
     QString field = text;
-    static constexpr QStringView kFormulaStarts = u"=+-@\t\r";
-    if (!field.isEmpty() && kFormulaStarts.contains(field.front()))
+    if (StartsFormula(field))
         field.prepend(u'\'');
     const bool quote = field.contains(u',') || field.contains(u'"') || field.contains(u'\r')
         || field.contains(u'\n');
@@ -71,61 +91,58 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
             TextField(h.inspector),
             QByteArray::number(static_cast<int>(h.mode)),
             QByteArray::number(h.sampleCount),
-            Number(h.constants.a),
-            Number(h.constants.lenC),
-            Number(h.constants.C),
-            Number(h.constants.lena),
+            ConstantText(h.constants.a).toLatin1(),
+            ConstantText(h.constants.lenC).toLatin1(),
+            ConstantText(h.constants.C).toLatin1(),
+            ConstantText(h.constants.lena).toLatin1(),
             // The statistics texts are "%.3f" numbers, or empty before the run completed.
-            TextField(run.totals.mean),
-            TextField(run.totals.deviation),
+            NumberField(run.totals.mean),
+            NumberField(run.totals.deviation),
         }
             .join(',');
+    const QByteArray modeName = ModeName(h.mode).toLatin1();
     QByteArray rows;
     for (const JournalReading &reading : readings) {
-        // The received text is a count of thousandths (a number, its minus sign its own) or the
-        // instrument's "A"; anything else is treated as text.
-        bool isNumber = false;
-        const qlonglong received = reading.received.toLongLong(&isNumber);
+        // The received text is a count of thousandths or the instrument's "A".
         rows += runFields + ',' + QByteArray::number(reading.number) + ','
-            + (isNumber ? QByteArray::number(received) : TextField(reading.received)) + ','
-            + TableValueText(reading.value).toLatin1() + ','
-            + LocalTime(reading.confirmedAt).toLatin1() + kLineEnd;
+            + NumberField(reading.received) + ',' + TableValueText(reading.value).toLatin1() + ','
+            + LocalTime(reading.confirmedAt).toLatin1() + ',' + modeName + kLineEnd;
     }
     return rows;
 }
 
-JournalResult CsvExport::Write(JournalConnection &db, const QList<RunKey> &keys,
-                               const QString &path)
+ExportResult CsvExport::Write(JournalConnection &db, const QList<RunKey> &keys, const QString &path)
 {
+    const auto journalFailed = [](const JournalResult &result) {
+        return ExportResult { result, OutputFile::Failure::None, result.text };
+    };
     const JournalHistory history(db);
     QList<JournalRun> runs;
     for (const RunKey &key : keys) {
         std::optional<JournalRun> run;
         if (JournalResult result = history.run(key.station, key.id, run); !result.ok())
-            return result;
+            return journalFailed(result);
         if (!run)
-            return JournalResult::Failure(JournalResult::Error::Other,
-                                          u"there is no run %1 in the journal"_s.arg(key.id));
+            return journalFailed(JournalResult::Failure(
+                JournalResult::Error::Other, u"there is no run %1 in the journal"_s.arg(key.id)));
         runs.append(*run);
     }
     std::stable_sort(runs.begin(), runs.end(), [](const JournalRun &a, const JournalRun &b) {
         return a.startedAt < b.startedAt;
     });
 
-    QSaveFile file(path);
-    const auto fileError = [&file] {
-        return JournalResult::Failure(JournalResult::Error::CannotOpen, file.errorString());
+    OutputFile file(path);
+    const auto outputFailed = [&file] {
+        return ExportResult { {}, file.failure(), file.errorString() };
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError();
-    file.write(Header());
+    if (!file.open() || !file.write(Header()))
+        return outputFailed();
     for (const JournalRun &run : std::as_const(runs)) {
         QList<JournalReading> readings;
-        if (JournalResult result = history.readings(run.station, run.id, readings); !result.ok()) {
-            file.cancelWriting();
-            return result;
-        }
-        file.write(Rows(run, readings));
+        if (JournalResult result = history.readings(run.station, run.id, readings); !result.ok())
+            return journalFailed(result);
+        if (!file.write(Rows(run, readings)))
+            return outputFailed();
     }
-    return file.commit() ? JournalResult {} : fileError();
+    return file.commit() ? ExportResult {} : outputFailed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/journal/store/JournalTypes.h"
+#include "core/report/OutputFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,23 +15,37 @@ struct RunKey
     QString id;
 };
 
+// What an export did. The two sides fail apart: the runs could not be read (journal), or the
+// file could not be written (output); a command line reports them with different statuses.
+struct ExportResult
+{
+    JournalResult journal;
+    OutputFile::Failure output = OutputFile::Failure::None;
+    QString text; // why, for either side
+
+    bool ok() const { return journal.ok() && output == OutputFile::Failure::None; }
+};
+
 // Runs as CSV for spreadsheets and a LIMS: UTF-8 with a byte-order mark (so that spreadsheet
 // programs show the Chinese), CRLF, RFC 4180 quoting, one row per reading with its run's fields
 // repeated, times in ISO 8601 with the local offset. A typed text that a spreadsheet would run as
-// a formula gets a leading apostrophe; numbers stay numbers.
+// a formula gets a leading apostrophe; numbers stay plain numbers. Columns are only ever added at
+// the end, so that a LIMS that reads them by position keeps reading them.
 class CsvExport
 {
 public:
     static QByteArray Header(); // byte-order mark and the column names
     static QByteArray Rows(const JournalRun &run, const QList<JournalReading> &readings);
 
+    // A stored number text as the exports write it, a plain number ("-66.200", "34626").
+    static bool IsPlainNumber(const QString &text);
     // One text field: quoted where RFC 4180 needs it, neutralised where it starts a formula.
     static QByteArray TextField(const QString &text);
     // A stored UTC time in local time with its offset, e.g. 2026-12-07T11:15:00.123+08:00.
     static QString LocalTime(const QString &journalTime);
 
     // Writes the runs, oldest first whatever order they are given in, to path atomically: the
-    // file appears whole or not at all.
-    static JournalResult Write(JournalConnection &db, const QList<RunKey> &runs,
-                               const QString &path);
+    // file appears whole or not at all, and only a regular file is replaced.
+    static ExportResult Write(JournalConnection &db, const QList<RunKey> &runs,
+                              const QString &path);
 };
