@@ -60,7 +60,7 @@ int MeasureLatency(CVelmoraDlg &window, PtyPair &terminal)
 {
     PaintWatch watch;
     watch.clock.start();
-    window.m_ctlReading->installEventFilter(&watch);
+    GetDlgItem<CLedDigitDisplay>(window, CVelmoraDlg::IDC_READING)->installEventFilter(&watch);
     std::vector<double> latencyUs;
     int missed = 0;
     for (int i = 0; i < kLatencyFrames; ++i) {
@@ -97,7 +97,12 @@ int MeasureFlood(CVelmoraDlg &window, PtyPair &terminal)
     QElapsedTimer clock;
     clock.start();
     terminal.Send(stream);
-    const bool shown = WaitUntil([&] { return window.m_ctlReading->DisplayText() == last; }, 60000);
+    const bool shown = WaitUntil(
+        [&] {
+            return GetDlgItem<CLedDigitDisplay>(window, CVelmoraDlg::IDC_READING)->DisplayText()
+                == last;
+        },
+        60000);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     std::printf("flood through the main window: %d frames (%lld bytes) in %.3f s, %.0f frames/s, "
                 "last reading shown: %s\n",
@@ -118,7 +123,7 @@ int IdleUntilKilled(CVelmoraDlg &, PtyPair &)
 int LostUntilKilled(CVelmoraDlg &window, PtyPair &terminal)
 {
     terminal.CloseMaster();
-    if (!WaitUntil([&] { return !window.m_link.IsLive(); }, 5000))
+    if (!WaitUntil([&] { return !window.GetSession().link().IsLive(); }, 5000))
         return 1;
     return IdleUntilKilled(window, terminal);
 }

@@ -124,7 +124,10 @@ int ReportShownAndFlooded(CVelmoraDlg &window, PtyPair &terminal)
     for (int i = 1; i <= kFrames; ++i)
         stream += ReadingFrame(i);
     terminal.Send(stream);
-    WaitUntil([&] { return window.m_ctlReading->DisplayText() == u"+02.000"_s; });
+    WaitUntil([&] {
+        return GetDlgItem<CLedDigitDisplay>(window, CVelmoraDlg::IDC_READING)->DisplayText()
+            == u"+02.000"_s;
+    });
     std::printf("after %d frames %ld KiB\n", kFrames, ResidentKiB());
     return 0;
 }

@@ -138,56 +138,41 @@ It was moved to %3; a new journal is started in its place and measuring goes on.
 <context>
     <name>CVelmoraDlg</name>
     <message>
-        <source>读数时刻 %1</source>
-        <translation>Last reading %1</translation>
-    </message>
-    <message>
         <source>历史记录</source>
         <translation>History</translation>
     </message>
-    <message>
-        <source>上次的测量没有结束：%1 个读数，开始于 %2，最后一个读数于 %3。
-检品名称：%4&#x3000;批号：%5&#x3000;检验者：%6
+    <message numerus="yes">
+        <source>上次的测量没有结束：%n 个读数，开始于 %1，最后一个读数于 %2。
+检品名称：%3&#x3000;批号：%4&#x3000;检验者：%5
 
 是否继续这次测量？选“否”则该次测量标为放弃，记录保留在结果日志中。</source>
-        <translation>An earlier run was not finished: %1 readings, started %2, last reading %3.
-Sample: %4   Batch: %5   Inspector: %6
+        <translation>
+            <numerusform>An earlier run was not finished: %n reading, started %1, last reading %2.
+Sample: %3   Batch: %4   Inspector: %5
 
-Continue this run? No marks it abandoned; its records stay in the results journal.</translation>
+Continue this run? No marks it abandoned; its records stay in the results journal.</numerusform>
+            <numerusform>An earlier run was not finished: %n readings, started %1, last reading %2.
+Sample: %3   Batch: %4   Inspector: %5
+
+Continue this run? No marks it abandoned; its records stay in the results journal.</numerusform>
+        </translation>
     </message>
     <message>
-        <source>结果日志不可用：读数没有存入日志</source>
-        <translation>Journal unavailable: readings are not stored</translation>
-    </message>
-    <message>
-        <source>文件是只读的</source>
-        <translation>the file is read-only</translation>
-    </message>
-    <message>
-        <source>磁盘已满</source>
-        <translation>the disk is full</translation>
-    </message>
-    <message>
-        <source>另一个程序锁住了它</source>
-        <translation>another program holds it locked</translation>
-    </message>
-    <message>
-        <source>文件已损坏</source>
-        <translation>the file is damaged</translation>
-    </message>
-    <message>
-        <source>它由更新版本的程序写入</source>
-        <translation>a newer version of the program wrote it</translation>
-    </message>
-    <message>
-        <source>无法打开或写入</source>
-        <translation>it cannot be opened or written</translation>
+        <source>这次测量已由另一个程序接管，无法在这里继续：%1</source>
+        <translation>Another instance has taken this run over; it cannot be continued here: %1</translation>
     </message>
     <message>
         <source>结果日志 %1 无法写入（%2）。
-测量照常进行，但读数不会存入结果日志，程序关闭后无法恢复。</source>
+测量照常进行。确认的读数先留在程序中，日志恢复后自动补写；程序关闭前未补写的读数不会存入日志。</source>
         <translation>The results journal %1 cannot be written (%2).
-Measuring goes on, but readings are not stored in the journal and cannot be recovered once the program is closed.</translation>
+Measuring goes on. Confirmed readings are kept in the program and written to the journal as soon as it can be written again; readings not written before the program closes are not in the journal.</translation>
+    </message>
+    <message numerus="yes">
+        <source>删除表中的 %n 个读数并开始新的测量？</source>
+        <translation>
+            <numerusform>Delete the %n reading of the table and start a new run?</numerusform>
+            <numerusform>Delete the %n readings of the table and start a new run?</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -451,6 +436,25 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     </message>
 </context>
 <context>
+    <name>MeasurementSession</name>
+    <message>
+        <source>还没有新的读数，读数未录入</source>
+        <translation>No new reading yet; nothing entered</translation>
+    </message>
+    <message>
+        <source>读数已超过 %1 秒没有更新，读数未录入</source>
+        <translation>No new reading for more than %1 s; nothing entered</translation>
+    </message>
+    <message>
+        <source>本次测量已完成；按“删除”开始新的测量</source>
+        <translation>This run is complete; press Delete to start a new one</translation>
+    </message>
+    <message>
+        <source>仪器未连接，命令未发送</source>
+        <translation>No instrument connected; the command was not sent</translation>
+    </message>
+</context>
+<context>
     <name>OutputFile</name>
     <message>
         <source>不是普通文件（管道、设备或文件夹），未作改动</source>
@@ -570,6 +574,41 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     <message>
         <source>大于 1 MiB</source>
         <translation>larger than 1 MiB</translation>
+    </message>
+</context>
+<context>
+    <name>StateLines</name>
+    <message>
+        <source>结果日志不可用：读数没有存入日志</source>
+        <translation>Journal unavailable: readings are not stored</translation>
+    </message>
+    <message>
+        <source>读数时刻 %1</source>
+        <translation>Last reading %1</translation>
+    </message>
+    <message>
+        <source>文件是只读的</source>
+        <translation>the file is read-only</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>另一个程序锁住了它</source>
+        <translation>another program holds it locked</translation>
+    </message>
+    <message>
+        <source>文件已损坏</source>
+        <translation>the file is damaged</translation>
+    </message>
+    <message>
+        <source>它由更新版本的程序写入</source>
+        <translation>a newer version of the program wrote it</translation>
+    </message>
+    <message>
+        <source>无法打开或写入</source>
+        <translation>it cannot be opened or written</translation>
     </message>
 </context>
 <context>

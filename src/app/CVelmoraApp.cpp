@@ -94,9 +94,6 @@ void CVelmoraApp::OpenJournal()
     const QString path = JournalFilePath(m_settings->Path(), m_settings->Read(Keys::kJournalPath));
     m_journal = std::make_unique<Journal>();
     m_journalOutcome = m_journal->open(path);
-    // Even a journal this instance cannot write holds rows the server may lack.
-    if (const QString server = m_settings->Read(Keys::kJournalServer).trimmed(); !server.isEmpty())
-        m_forwarder = std::make_unique<JournalForwarder>(path, server);
     if (m_journalOutcome.movedAsideTo.isEmpty())
         return;
     QMessageBox box(QMessageBox::Warning, ProgramName(),
@@ -115,14 +112,7 @@ void CVelmoraApp::RunMainWindow()
     CVelmoraDlg window(m_session, *m_settings);
     if (m_journal)
         window.AttachJournal(m_journal.get(), m_journalOutcome.result);
-    if (m_forwarder) {
-        window.AttachForwarder(m_forwarder.get());
-        m_forwarder->start();
-    }
     m_runModal(window);
-    // Rows not sent yet wait in the journal for the next start.
-    if (m_forwarder)
-        m_forwarder->stop();
 }
 
 void CVelmoraApp::SetModalRunner(ModalRunner runner)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/journal/server/JournalForwarder.h"
 #include "core/journal/store/Journal.h"
 #include "core/settings/Session.h"
 #include "core/settings/Settings.h"
@@ -34,8 +33,7 @@ public:
     void LoadSettings(); // the one read of the settings file
     void ChooseLanguage();
     bool RunLoginDialog(); // false on Cancel; on confirmation the five login keys are written
-    // The results journal beside the settings file; a damaged one is moved aside and told. With
-    // a lab server configured, its forwarder too, started with the main window.
+    // The results journal beside the settings file; a damaged one is moved aside and told.
     void OpenJournal();
     void RunMainWindow();
 
@@ -52,8 +50,6 @@ public:
     // Valid from OpenJournal() on; open or not, as the outcome says.
     Journal *GetJournal() { return m_journal.get(); }
     const Journal::OpenOutcome &JournalOutcome() const { return m_journalOutcome; }
-    // Null without a lab server in the settings.
-    JournalForwarder *GetForwarder() { return m_forwarder.get(); }
 
 private:
     // A message box, once, with the settings file's path and the reason.
@@ -65,8 +61,6 @@ private:
     Session m_session;
     std::unique_ptr<Journal> m_journal;
     Journal::OpenOutcome m_journalOutcome;
-    // Stopped before the journal closes: its last attempt may still be reading the file.
-    std::unique_ptr<JournalForwarder> m_forwarder;
     bool m_bEnglish = false;
 };
 

@@ -1,3 +1,4 @@
+#include "InstrumentFrames.h"
 #include "PtyPair.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/store/JournalSchema.h"
@@ -8,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -111,6 +113,11 @@ void TestCrashRecovery::killedRunOfferedBack()
 {
     PtyPair instrument;
     QVERIFY(instrument.IsValid());
+    // A polarimeter sends its reading all the time; Confirm enters only a recent one.
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this,
+            [&instrument] { instrument.Send(ReadingFrame(1000)); });
+    stream.start(100);
     QFile ini(m_dir.filePath(u"Velmora.ini"_s));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[ports]\r\nCOM1=" + QFile::encodeName(instrument.SlavePath()) + "\r\n");

@@ -101,7 +101,7 @@ void TestStartup::startUp()
         auto *login = dynamic_cast<CLoginDlg *>(&dialog);
         if (!login) {
             auto *window = dynamic_cast<CVelmoraDlg *>(&dialog);
-            runs << (window ? u"main "_s + window->GetSession().unit : u"other"_s);
+            runs << (window ? u"main "_s + window->GetSession().login().unit : u"other"_s);
             return int(QDialog::Rejected);
         }
         runs << u"login"_s;

@@ -356,7 +356,7 @@ private slots:
             return;
         QCOMPARE(readings.constLast().received, u"A"_s);
         if (ending == u"continue"_s) {
-            QVERIFY(journal.continueRun(*run).ok());
+            QVERIFY(journal.continueRun(*run, {}).ok());
             Confirm(journal, 1, 3); // the third reading completes the run
         } else {
             QVERIFY(journal.abandonRun(*run).ok());

@@ -1,6 +1,7 @@
 #include "core/measure/MeasurementRun.h"
 #include "core/measure/RunStatistics.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <cstring>
@@ -45,6 +46,8 @@ private slots:
     void run_data();
     void run();
     void batchIsDecodedBeforeTheAreaIsHandedBack();
+    void lampShowsDataAndCompletion_data();
+    void lampShowsDataAndCompletion();
 };
 
 void tst_MeasurementRun::run_data()
@@ -124,13 +127,51 @@ void tst_MeasurementRun::batchIsDecodedBeforeTheAreaIsHandedBack()
     run.DecodeBatch(rx, [&] { fill(refill); });
     QCOMPARE(run.ReadingText(), u"+12.345"_s);
     QCOMPARE(rx.nCount, int(refill.size()));
-    // The status frame behind the reading lit the lamp; the next batch darkens it.
-    QCOMPARE(run.LampState(), MeasurementRun::LampLit);
-
     run.DecodeBatch(rx, [] {});
     QCOMPARE(run.ReadingText(), u"+99.999"_s);
-    QCOMPARE(run.LampState(), MeasurementRun::LampDark);
     QCOMPARE(rx.nCount, 0);
+}
+
+void tst_MeasurementRun::lampShowsDataAndCompletion_data()
+{
+    QTest::addColumn<QByteArray>("batch");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<int>("resting");
+    const QByteArray reading("\x02\x07\x01+12345\x1E\x03", 11);
+    const QByteArray status("\x02\x01\x07\x04\x03", 5);
+    QTest::newRow("a reading: a flash, then dark") << reading << false << 0;
+    QTest::newRow("a status frame: a flash, then lit") << reading + status << false << 2;
+    QTest::newRow("a complete run: lit through later data") << reading << true << 2;
+}
+
+// Each batch half-lights the lamp for long enough to be seen; then it rests, lit while the run
+// is complete or a status frame of the batch lit it, and nothing more happens.
+void tst_MeasurementRun::lampShowsDataAndCompletion()
+{
+    QFETCH(QByteArray, batch);
+    QFETCH(bool, complete);
+    QFETCH(int, resting);
+    MeasurementRun run;
+    if (complete) {
+        run.SetSampleCount(1);
+        QVERIFY(run.Confirm());
+        QCOMPARE(run.LampState(), MeasurementRun::LampLit);
+    }
+    RxBuffer rx;
+    std::memcpy(rx.data.data(), batch.data(), batch.size());
+    rx.nCount = int(batch.size());
+    QList<int> shown;
+    connect(&run, &MeasurementRun::lampChanged, this, [&](int state) { shown << state; });
+    QElapsedTimer flash;
+    flash.start();
+    run.DecodeBatch(rx, [] {});
+    QCOMPARE(run.LampState(), MeasurementRun::LampHalf);
+    QTRY_COMPARE(int(run.LampState()), resting);
+    // A flash shorter than this is not seen; the margin is far below the fault of none at all.
+    QVERIFY2(flash.elapsed() >= MeasurementRun::kLampFlashMs - 20,
+             qPrintable(QString::number(flash.elapsed())));
+    QTest::qWait(MeasurementRun::kLampFlashMs * 2);
+    QCOMPARE(shown, QList<int>({ 1, resting }));
 }
 
 QTEST_GUILESS_MAIN(tst_MeasurementRun)

@@ -5,15 +5,18 @@
 #include "PtyPair.h"
 #include "app/CVelmoraApp.h"
 #include "ui/controls/LedDigitDisplay.h"
+#include "ui/controls/StateImageButton.h"
 #include "ui/windows/CVelmoraDlg.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -79,6 +82,38 @@ private:
     QPointer<QWidget> m_lastSeen;
 };
 
+// The main window's controls, found as a user finds them: by their IDs and names.
+struct MainItems
+{
+    explicit MainItems(CVelmoraDlg &window)
+        : list(GetDlgItem<QTableWidget>(window, CVelmoraDlg::IDC_LIST))
+        , confirm(GetDlgItem<QPushButton>(window, IDOK))
+        , reading(GetDlgItem<CLedDigitDisplay>(window, CVelmoraDlg::IDC_READING))
+        , converted(GetDlgItem<CLedDigitDisplay>(window, CVelmoraDlg::IDC_CONVERTED))
+        , lamp(GetDlgItem<CStateImageButton>(window, CVelmoraDlg::IDC_STATUS))
+        , inspector(GetDlgItem<QLabel>(window, CVelmoraDlg::IDC_INSPECTOR))
+        , link(window.findChild<QLabel *>(QStringLiteral("linkState")))
+        , journal(window.findChild<QLabel *>(QStringLiteral("journalState")))
+        , server(window.findChild<QLabel *>(QStringLiteral("serverState")))
+    { }
+
+    QString cell(int row, int column) const
+    {
+        const QTableWidgetItem *item = list->item(row, column);
+        return item ? item->text() : QString();
+    }
+
+    QTableWidget *list;
+    QPushButton *confirm;
+    CLedDigitDisplay *reading;
+    CLedDigitDisplay *converted;
+    CStateImageButton *lamp;
+    QLabel *inspector;
+    QLabel *link;
+    QLabel *journal;
+    QLabel *server;
+};
+
 // The main window in a fresh program directory, its instrument a pseudo-terminal on COM1.
 struct WindowFixture
 {
@@ -113,10 +148,6 @@ struct WindowFixture
         if (journal) {
             app->OpenJournal();
             window->AttachJournal(app->GetJournal(), app->JournalOutcome().result);
-            if (JournalForwarder *forwarder = app->GetForwarder()) {
-                window->AttachForwarder(forwarder);
-                forwarder->start();
-            }
         }
         window->show();
         return window;
@@ -129,9 +160,10 @@ struct WindowFixture
     {
         pty.Send(ReadingFrame(r));
         const QString shown = QString::asprintf("%+07.3f", r * 0.001);
-        if (!QTest::qWaitFor([&] { return window.m_ctlReading->DisplayText() == shown; }))
+        const MainItems items(window);
+        if (!QTest::qWaitFor([&] { return items.reading->DisplayText() == shown; }))
             return false;
-        window.m_btnConfirm->click();
+        items.confirm->click();
         return true;
     }
 

@@ -19,12 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString Cell(const QTableWidget *table, int row, int column)
-{
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
-}
-
 // Works a dialog of the window: records the texts of its edits in ID order, types those given (a
 // null text leaves the edit), checks the radio button `mode` (none for -1), then OK. A refusal's
 // message is taken and the dialog is then cancelled.
@@ -101,40 +95,49 @@ void TestMainWindow::windowPaintsTheRun()
     WindowFixture f;
     QVERIFY(f.IsValid());
     auto window = f.Open("[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=6\r\n"_ba + settings);
-    QCOMPARE(window->m_list->horizontalHeaderItem(1)->text(), title);
-    QCOMPARE(window->m_stcDate->text(), QDate::currentDate().toString(u"yyyy-MM-dd"_s));
-    QCOMPARE(window->m_stcModeName->isVisible() ? window->m_stcModeName->text() : QString(),
+    const MainItems w(*window);
+    QCOMPARE(w.list->horizontalHeaderItem(1)->text(), title);
+    QCOMPARE(GetDlgItem<QLabel>(*window, CVelmoraDlg::IDC_DATE)->text(),
+             QDate::currentDate().toString(u"yyyy-MM-dd"_s));
+    QCOMPARE(GetDlgItem<QLabel>(*window, CVelmoraDlg::IDC_MODE_NAME)->isVisible()
+                 ? GetDlgItem<QLabel>(*window, CVelmoraDlg::IDC_MODE_NAME)->text()
+                 : QString(),
              converted.isEmpty() ? QString() : title + u':');
 
     // The status frame behind the reading lights the lamp once both are decoded.
     f.pty.Send(WindowFixture::ReadingFrame(12345) + QByteArray("\x02\x01\x07\x04\x03", 5));
-    QTRY_COMPARE(window->m_btnStatus->GetState(), 2);
-    QCOMPARE(window->m_ctlReading->DisplayText(), u"+12.345"_s);
-    QCOMPARE(window->m_ctlConverted->isVisible() ? window->m_ctlConverted->DisplayText()
-                                                 : QString(),
-             converted);
-    QCOMPARE(window->m_ctlReading->LedColor(), color);
-    QCOMPARE(window->m_ctlConverted->LedColor(), color);
+    QTRY_COMPARE(w.lamp->GetState(), 2);
+    QCOMPARE(w.reading->DisplayText(), u"+12.345"_s);
+    QCOMPARE(w.converted->isVisible() ? w.converted->DisplayText() : QString(), converted);
+    QCOMPARE(w.reading->LedColor(), color);
+    QCOMPARE(w.converted->LedColor(), color);
     // The next batch darkens it.
     f.pty.Send("noise"_ba);
-    QTRY_COMPARE(window->m_btnStatus->GetState(), 0);
+    QTRY_COMPARE(w.lamp->GetState(), 0);
 
     for (int i = 0; i < 7; ++i) // the seventh press adds nothing
-        i % 3 ? (i % 3 == 1 ? window->accept() : window->m_btnConfirm->click())
+        i % 3 ? (i % 3 == 1 ? window->accept() : w.confirm->click())
               : QTest::keyClick(window.get(), Qt::Key_Return);
-    QCOMPARE(window->m_list->rowCount(), 6);
-    QCOMPARE(Cell(window->m_list, 4, 2), QString());
-    QCOMPARE(QStringList({ Cell(window->m_list, 5, 0), Cell(window->m_list, 5, 1),
-                           Cell(window->m_list, 5, 2), Cell(window->m_list, 5, 3) }),
+    QCOMPARE(w.list->rowCount(), 6);
+    QCOMPARE(w.cell(4, 2), QString());
+    QCOMPARE(QStringList({ w.cell(5, 0), w.cell(5, 1), w.cell(5, 2), w.cell(5, 3) }),
              QStringList({ u"6"_s, value, value, u"0.000"_s }));
-    QVERIFY(!window->m_btnConfirm->isEnabled());
-    QCOMPARE(window->m_btnStatus->GetState(), 2);
+    QVERIFY(!w.confirm->isEnabled());
+    QCOMPARE(w.lamp->GetState(), 2);
     QVERIFY(window->isVisible());
 
-    QTest::mouseClick(GetDlgItem<QPushButton>(*window, CVelmoraDlg::IDC_DELETE), Qt::LeftButton);
-    QCOMPARE(window->m_list->rowCount(), 0);
-    QVERIFY(window->m_btnConfirm->isEnabled());
-    QCOMPARE(window->m_btnStatus->GetState(), 0);
+    // Delete asks first: No keeps the run.
+    for (const auto answer : { QMessageBox::No, QMessageBox::Yes }) {
+        ModalDriver driver({ [answer](QWidget *modal) {
+            qobject_cast<QMessageBox *>(modal)->button(answer)->click();
+        } });
+        QTest::mouseClick(GetDlgItem<QPushButton>(*window, CVelmoraDlg::IDC_DELETE),
+                          Qt::LeftButton);
+        QVERIFY(driver.Done());
+        QCOMPARE(w.list->rowCount(), answer == QMessageBox::Yes ? 0 : 6);
+    }
+    QVERIFY(w.confirm->isEnabled());
+    QCOMPARE(w.lamp->GetState(), 0);
 }
 
 void TestMainWindow::colourButtonsSendOnMousePressOnly()
@@ -142,11 +145,12 @@ void TestMainWindow::colourButtonsSendOnMousePressOnly()
     WindowFixture f;
     QVERIFY(f.IsValid());
     auto window = f.Open();
-    QTest::keyClick(window->m_btnZero, Qt::Key_Space);
-    QTest::mousePress(window->m_btnRetestPlus, Qt::LeftButton);
-    QTest::mouseRelease(window->m_btnRetestPlus, Qt::LeftButton);
-    QTest::mousePress(window->m_btnZero, Qt::LeftButton);
-    QTest::mousePress(window->m_btnRetestMinus, Qt::LeftButton);
+    const MainItems w(*window);
+    QTest::keyClick(GetDlgItem<QWidget>(*window, CVelmoraDlg::IDC_ZERO), Qt::Key_Space);
+    QTest::mousePress(GetDlgItem<QWidget>(*window, CVelmoraDlg::IDC_RETEST_PLUS), Qt::LeftButton);
+    QTest::mouseRelease(GetDlgItem<QWidget>(*window, CVelmoraDlg::IDC_RETEST_PLUS), Qt::LeftButton);
+    QTest::mousePress(GetDlgItem<QWidget>(*window, CVelmoraDlg::IDC_ZERO), Qt::LeftButton);
+    QTest::mousePress(GetDlgItem<QWidget>(*window, CVelmoraDlg::IDC_RETEST_MINUS), Qt::LeftButton);
     // The space bar sent nothing: the first bytes on the line are those of the first press.
     const QByteArray expected("\x02\x01\x03\x00\x03"
                               "\x02\x01\x02\x01\x03"
@@ -219,6 +223,7 @@ void TestMainWindow::sampleAndModeDialogs()
     WindowFixture f;
     QVERIFY(f.IsValid());
     auto window = f.Open(before);
+    const MainItems w(*window);
     QVERIFY(f.Confirm(*window, 1000));
     const QByteArray fileBefore = ReadAll(f.app->GetSettings().Path());
 
@@ -233,12 +238,12 @@ void TestMainWindow::sampleAndModeDialogs()
     QCOMPARE(ReadAll(f.app->GetSettings().Path()),
              after.isEmpty() ? fileBefore : fileBefore.chopped(before.size()) + after);
 
-    const ModeConstants c = window->m_run.Constants();
-    QStringList now { window->m_stcSampleCount->text(),
+    const ModeConstants c = window->GetSession().run().Constants();
+    QStringList now { GetDlgItem<QLabel>(*window, CVelmoraDlg::IDC_SAMPLE_COUNT)->text(),
                       u"%1,%2,%3,%4"_s.arg(c.a).arg(c.lenC).arg(c.C).arg(c.lena),
-                      QString::number(window->m_list->rowCount()) };
-    window->m_btnConfirm->click();
-    QCOMPARE((now << Cell(window->m_list, window->m_list->rowCount() - 1, 1)).join(u'|'), state);
+                      QString::number(w.list->rowCount()) };
+    w.confirm->click();
+    QCOMPARE((now << w.cell(w.list->rowCount() - 1, 1)).join(u'|'), state);
 }
 
 void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks_data()
@@ -263,16 +268,20 @@ void TestMainWindow::missingPortShowsTheMessageAndTheWindowWorks()
     QString message;
     ModalDriver driver({ ModalDriver::AnswerBox(&message) });
     auto window = f.Open(settings, device.isEmpty() ? device : f.dir.filePath(device));
+    const MainItems w(*window);
     QVERIFY(driver.Done());
     QCOMPARE(message, u"打开串口失败!!!"_s);
     QVERIFY(window->isVisible());
-    QVERIFY(!window->m_pSerialPort->IsRunning());
-    QTest::mousePress(window->m_btnZero, Qt::LeftButton);
-    // No reading came from an instrument: Confirm says so on the state line and enters nothing.
-    QTest::mouseClick(window->m_btnConfirm, Qt::LeftButton);
-    QCOMPARE(window->m_list->rowCount(), 0);
-    QCOMPARE(window->m_stcLink->toolTip(),
+    QVERIFY(!window->GetSession().port().IsRunning());
+    // Confirm is disabled and says why; Return enters nothing and the state line says so.
+    QVERIFY(!w.confirm->isEnabled());
+    QCOMPARE(w.confirm->toolTip(), u"未连接仪器，读数未录入"_s);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    QCOMPARE(w.list->rowCount(), 0);
+    QCOMPARE(w.link->toolTip(),
              state.replace(u"DIR"_s, f.dir.path()) + u"\n未连接仪器，读数未录入"_s);
+    QTest::mousePress(GetDlgItem<QWidget>(*window, CVelmoraDlg::IDC_ZERO), Qt::LeftButton);
+    QVERIFY(w.link->toolTip().endsWith(u"\n仪器未连接，命令未发送"_s));
     QTest::mouseClick(GetDlgItem<QPushButton>(*window, IDCANCEL), Qt::LeftButton);
     QVERIFY(!window->isVisible());
 }
@@ -323,26 +332,27 @@ void TestMainWindow::journalOfTheWindow()
         box->button(setup == u"yes"_s ? QMessageBox::Yes : QMessageBox::No)->click();
     } });
     auto window = f.Open(settings, {}, true);
+    const MainItems w(*window);
     QVERIFY(asked.contains(question));
-    QCOMPARE(window->m_list->rowCount(), rows);
-    QCOMPARE(window->m_list->horizontalHeaderItem(1)->text(),
+    QCOMPARE(w.list->rowCount(), rows);
+    QCOMPARE(w.list->horizontalHeaderItem(1)->text(),
              setup == u"yes"_s ? u"糖度(Z)"_s : u"旋光度(α°)"_s);
-    QCOMPARE(window->m_stcInspector->text(), setup == u"yes"_s ? u"王五"_s : QString());
+    QCOMPARE(w.inspector->text(), setup == u"yes"_s ? u"王五"_s : QString());
     QVERIFY(f.Confirm(*window, 1000) && f.Confirm(*window, 1000));
-    QCOMPARE(window->m_list->rowCount(), setup == u"yes"_s ? 3 : 2);
+    QCOMPARE(w.list->rowCount(), setup == u"yes"_s ? 3 : 2);
     const auto told = window->findChildren<QMessageBox *>();
     QCOMPARE(told.size(), setup == u"blocked"_s ? 1 : 0);
-    QCOMPARE(window->m_stcJournal->isVisible(), setup == u"blocked"_s);
-    QCOMPARE(window->m_stcServer->isVisible(), setup == u"server"_s);
+    QCOMPARE(w.journal->isVisible(), setup == u"blocked"_s);
+    QCOMPARE(w.server->isVisible(), setup == u"server"_s);
     if (setup == u"server"_s)
-        QTRY_VERIFY(window->m_stcServer->toolTip().startsWith(u"实验室服务器不可达，"_s));
+        QTRY_VERIFY(w.server->toolTip().startsWith(u"实验室服务器不可达，"_s));
     if (setup == u"blocked"_s) {
         QVERIFY(told[0]->isVisible() && !told[0]->isModal());
         QVERIFY(told[0]->text().contains(u"结果日志"_s));
-        QCOMPARE(window->m_stcJournal->text(), u"结果日志不可用：读数没有存入日志"_s);
+        QCOMPARE(w.journal->text(), u"结果日志不可用：读数没有存入日志"_s);
         return;
     }
-    QCOMPARE(Cell(window->m_list, rows, 2).isEmpty(), setup != u"yes"_s); // the mean
+    QCOMPARE(w.cell(rows, 2).isEmpty(), setup != u"yes"_s); // the mean
     SqliteConnection db;
     QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
     QList<JournalRun> stored;
@@ -369,33 +379,33 @@ void TestMainWindow::unplugDuringARunAndReplug()
     const QString link = f.dir.filePath(u"ttyLINK"_s);
     QVERIFY(QFile::link(f.pty.SlavePath(), link));
     auto window = f.Open({}, link);
+    const MainItems w(*window);
     QList<long> decoded;
-    connect(&window->m_run, &MeasurementRun::frameDecoded, this,
+    connect(&window->GetSession().run(), &MeasurementRun::frameDecoded, this,
             [&](const FrameEvent &event) { decoded << event.reading; });
     QVERIFY(f.Confirm(*window, 1000) && f.Confirm(*window, 2000));
-    QVERIFY(window->m_stcLink->text().startsWith(u"已连接"_s));
+    QVERIFY(w.link->text().startsWith(u"已连接"_s));
 
     f.pty.CloseMaster();
     QFile::remove(link);
-    QTRY_VERIFY_WITH_TIMEOUT(window->m_stcLink->text().startsWith(u"连接中断"_s), 1000);
-    QVERIFY(window->m_ctlReading->LedColor() != QColor(255, 0, 0));
-    window->m_btnConfirm->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.link->text().startsWith(u"连接中断"_s), 1000);
+    QVERIFY(w.reading->LedColor() != QColor(255, 0, 0));
+    w.confirm->click();
     QTest::keyClick(window.get(), Qt::Key_Return);
-    QCOMPARE(window->m_list->rowCount(), 2);
-    QVERIFY(window->m_stcLink->text().endsWith(u"连接中断，读数未录入"_s));
+    QCOMPARE(w.list->rowCount(), 2);
+    QVERIFY(w.link->text().endsWith(u"连接中断，读数未录入"_s));
     QVERIFY(!QApplication::activeModalWidget());
 
     PtyPair replugged;
     decoded.clear();
     QVERIFY(QFile::link(replugged.SlavePath(), link));
-    QTRY_VERIFY_WITH_TIMEOUT(window->m_link.IsLive(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(window->GetSession().link().IsLive(), 2000);
     for (long r : { 3001L, 3002L, 3003L })
         replugged.Send(WindowFixture::ReadingFrame(r));
     QTRY_COMPARE(decoded, QList<long>({ 3001, 3002, 3003 }));
-    QCOMPARE(window->m_ctlReading->LedColor(), QColor(255, 0, 0));
-    window->m_btnConfirm->click();
-    QCOMPARE(QStringList({ Cell(window->m_list, 0, 1), Cell(window->m_list, 1, 1),
-                           Cell(window->m_list, 2, 1) }),
+    QCOMPARE(w.reading->LedColor(), QColor(255, 0, 0));
+    w.confirm->click();
+    QCOMPARE(QStringList({ w.cell(0, 1), w.cell(1, 1), w.cell(2, 1) }),
              QStringList({ u"1.000"_s, u"2.000"_s, u"3.003"_s }));
 }
 

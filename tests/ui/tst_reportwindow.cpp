@@ -165,7 +165,7 @@ void tst_ReportWindow::printOpensOneDialogPerPressAndPrintsThePage()
     QVERIFY(dialogs[0]->isVisible() && dialogs[1]->isVisible());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QVERIFY(f.Confirm(*window, 12345));
-    QCOMPARE(window->m_list->rowCount(), 1);
+    QCOMPARE(GetDlgItem<QTableWidget>(*window, CVelmoraDlg::IDC_LIST)->rowCount(), 1);
 
     const QString pdf = f.dir.filePath(u"page.pdf"_s);
     auto *printers = dialogs[0]->findChild<QComboBox *>(u"printers"_s);
@@ -215,8 +215,11 @@ void tst_ReportWindow::englishEverywhere()
     window->show();
 
     QStringList texts = VisibleTexts(*window);
-    for (int c = 0; c < window->m_list->columnCount(); ++c)
-        texts << window->m_list->horizontalHeaderItem(c)->text();
+    for (int c = 0; c < GetDlgItem<QTableWidget>(*window, CVelmoraDlg::IDC_LIST)->columnCount();
+         ++c)
+        texts << GetDlgItem<QTableWidget>(*window, CVelmoraDlg::IDC_LIST)
+                     ->horizontalHeaderItem(c)
+                     ->text();
     QVERIFY(f.Click(*window, CVelmoraDlg::IDC_MODE, { [&texts](QWidget *modal) {
         texts << VisibleTexts(*modal);
         modal->close();

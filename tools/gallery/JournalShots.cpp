@@ -4,6 +4,7 @@
 #include "PtyPair.h"
 #include "WaitUntil.h"
 #include "app/CVelmoraApp.h"
+#include "core/journal/server/JournalForwarder.h"
 #include "core/journal/store/Journal.h"
 #include "core/text/Gb18030.h"
 #include "core/text/Language.h"
@@ -76,13 +77,6 @@ bool Shoot(const QString &folder, const QString &suffix, bool blocked)
     app.OpenJournal();
     CVelmoraDlg window(app.GetSession(), app.GetSettings());
     window.AttachJournal(app.GetJournal(), app.JournalOutcome().result);
-    // A lab server that is not there: its state shows below Exit.
-    window.AttachForwarder(app.GetForwarder());
-    app.GetForwarder()->start();
-    if (!WaitUntil(
-            [&] { return app.GetForwarder()->state().status == ForwardState::Status::Unreachable; },
-            5000))
-        return false;
     bool asked = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
@@ -95,12 +89,23 @@ bool Shoot(const QString &folder, const QString &suffix, bool blocked)
     window.show();
     poll.stop();
     QCoreApplication::processEvents();
+    // A lab server that is not there: its state shows below Exit.
+    const JournalForwarder *forwarder = window.GetSession().forwarder();
+    if (!forwarder
+        || !WaitUntil(
+            [&] { return forwarder->state().status == ForwardState::Status::Unreachable; }, 5000))
+        return false;
     if (!blocked)
         return asked && window.grab().save(QDir(folder).filePath(u"window_recovered"_s + suffix));
     instrument.Send(ReadingFrame(12345));
-    if (!WaitUntil([&] { return window.m_ctlReading->DisplayText() == u"+12.345"_s; }, 5000))
+    if (!WaitUntil(
+            [&] {
+                return GetDlgItem<CLedDigitDisplay>(window, CVelmoraDlg::IDC_READING)->DisplayText()
+                    == u"+12.345"_s;
+            },
+            5000))
         return false;
-    window.m_btnConfirm->click();
+    GetDlgItem<QPushButton>(window, IDOK)->click();
     const auto told = window.findChildren<QMessageBox *>();
     return told.size() == 1
         && told[0]->grab().save(QDir(folder).filePath(u"window_journal_message"_s + suffix))

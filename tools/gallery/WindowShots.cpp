@@ -70,20 +70,28 @@ bool RenderLanguage(const QString &folder, const QString &suffix)
     for (const long r : { 12345L, 12351L, 12339L, 12348L }) {
         const QString shown = QString::asprintf("%+07.3f", r * 0.001);
         instrument.Send(ReadingFrame(r));
-        ok &= WaitUntil([&] { return window.m_ctlReading->DisplayText() == shown; }, 5000);
+        ok &= WaitUntil(
+            [&] {
+                return GetDlgItem<CLedDigitDisplay>(window, CVelmoraDlg::IDC_READING)->DisplayText()
+                    == shown;
+            },
+            5000);
         if (r != 12348L)
-            window.m_btnConfirm->click();
+            GetDlgItem<QPushButton>(window, IDOK)->click();
     }
     // The link states the inspector sees: readings settled, then the instrument quiet, then
     // unplugged with a Confirm refused.
-    ok &= WaitUntil([&] { return window.m_link.IsStable(); }, 5000);
+    ok &= WaitUntil([&] { return window.GetSession().link().IsStable(); }, 5000);
     ok &= Save(window, folder, u"window_main"_s + suffix);
-    ok &= WaitUntil([&] { return window.m_link.CurrentState() == LinkMonitor::State::Silent; },
-                    10000);
+    ok &= WaitUntil(
+        [&] { return window.GetSession().link().CurrentState() == LinkMonitor::State::Silent; },
+        10000);
     ok &= Save(window, folder, u"window_silent"_s + suffix);
     instrument.CloseMaster();
-    ok &= WaitUntil([&] { return window.m_link.CurrentState() == LinkMonitor::State::Lost; }, 5000);
-    window.m_btnConfirm->click();
+    ok &= WaitUntil(
+        [&] { return window.GetSession().link().CurrentState() == LinkMonitor::State::Lost; },
+        5000);
+    GetDlgItem<QPushButton>(window, IDOK)->click();
     ok &= Save(window, folder, u"window_lost"_s + suffix);
 
     CAboutDlg about;
@@ -92,7 +100,8 @@ bool RenderLanguage(const QString &folder, const QString &suffix)
     count.m_nCount = session.sampleCount;
     ok &= Save(count, folder, u"window_sample_count"_s + suffix);
     CModeSelectDlg mode;
-    mode.SetChoice(window.m_run.Constants(), static_cast<int>(window.m_run.Mode()));
+    mode.SetChoice(window.GetSession().run().Constants(),
+                   static_cast<int>(window.GetSession().run().Mode()));
     ok &= Save(mode, folder, u"window_mode_select"_s + suffix);
     return ok;
 }

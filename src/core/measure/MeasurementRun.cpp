@@ -10,13 +10,19 @@ MeasurementRun::MeasurementRun(QObject *parent)
     : QObject(parent)
     , m_readingText(QLatin1StringView(kZeroDisplayText))
     , m_convertedText(m_readingText)
-{ }
+{
+    m_lampFlash.setSingleShot(true);
+    m_lampFlash.setInterval(kLampFlashMs);
+    connect(&m_lampFlash, &QTimer::timeout, this, [this] { SetLamp(RestingLamp()); });
+}
 
 void MeasurementRun::DecodeBatch(RxBuffer &rx, const std::function<void()> &handBack)
 {
-    // The lamp flickers once per batch; only a status frame of this batch leaves it lit.
+    // Half-lit while data comes, for long enough to be seen; then lit if a status frame of this
+    // batch lit it or the run is complete, else dark.
+    m_bStatusLit = false;
     SetLamp(LampHalf);
-    SetLamp(LampDark);
+    m_lampFlash.start();
     ScanHeldBytes(rx, [this](const FrameEvent &event) {
         emit frameDecoded(event);
         OnFrame(event);
@@ -77,7 +83,9 @@ void MeasurementRun::OnZero()
 
 void MeasurementRun::OnStatus()
 {
-    SetLamp(LampLit);
+    m_bStatusLit = true;
+    if (!m_lampFlash.isActive())
+        SetLamp(LampLit);
 }
 
 // The converted display and the value Confirm enters always come from the same held reading,
@@ -126,17 +134,33 @@ bool MeasurementRun::Enter(double value)
     const std::optional<NextRow> next = Next(value);
     if (!next)
         return false;
-    m_values.append(value);
-    m_valueTexts.append(FormatRunValue(value));
-    emit rowAdded(next->number - 1);
+    AppendRow(value);
     if (!next->completes)
         return true;
     m_meanText = next->mean;
     m_deviationText = next->deviation;
     m_bComplete = true;
     emit runCompleted();
-    SetLamp(LampLit);
+    // Lit until Delete or the next run, whatever the instrument sends meanwhile.
+    if (!m_lampFlash.isActive())
+        SetLamp(LampLit);
     return true;
+}
+
+void MeasurementRun::Refill(const QList<double> &values)
+{
+    for (double value : values) {
+        if (m_bComplete || RowCount() >= kSampleStoreSize)
+            return;
+        AppendRow(value);
+    }
+}
+
+void MeasurementRun::AppendRow(double value)
+{
+    m_values.append(value);
+    m_valueTexts.append(FormatRunValue(value));
+    emit rowAdded(RowCount() - 1);
 }
 
 void MeasurementRun::Clear()
@@ -147,6 +171,8 @@ void MeasurementRun::Clear()
     m_deviationText.clear();
     m_bComplete = false;
     emit cleared();
+    m_lampFlash.stop();
+    m_bStatusLit = false;
     SetLamp(LampDark);
 }
 

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -27,6 +28,8 @@ public:
     static constexpr int kDefaultSampleCount = 12;
     // The standard deviation is given for runs of exactly this sampling count only.
     static constexpr int kDeviationSampleCount = 6;
+    // How long the lamp shows that data came: long enough for the eye, once per batch or stream.
+    static constexpr int kLampFlashMs = 150;
 
     enum Lamp { LampDark = 0, LampHalf = 1, LampLit = 2 };
 
@@ -58,6 +61,9 @@ public:
     bool Confirm();
     // A value confirmed earlier enters the table as a Confirm would (a continued run).
     bool Enter(double value);
+    // Values confirmed earlier, as rows; they never complete the run, the next Confirm does
+    // (a continued run whose count was lowered below its rows).
+    void Refill(const QList<double> &values);
     // Empty once the run is complete.
     std::optional<NextRow> Next(double value) const;
     std::optional<NextRow> NextConfirm() const { return Next(m_dReading); }
@@ -70,7 +76,6 @@ public:
     void SetSampleCount(int count);
 
     double Reading() const { return m_dReading; } // in the unit of the mode
-    std::optional<double> Degrees() const { return m_dDegrees; }
     const QString &ReadingText() const { return m_readingText; }
     const QString &ConvertedText() const { return m_convertedText; }
     // The held reading as the instrument sent it: thousandths of a degree, "A" for a reading text
@@ -107,6 +112,10 @@ signals:
 private:
     void SetLamp(Lamp state);
     void ConvertHeldReading();
+    void AppendRow(double value);
+    // The lamp's state once a flash is over: lit while the run is complete or a status frame of
+    // the last batch lit it.
+    Lamp RestingLamp() const { return m_bComplete || m_bStatusLit ? LampLit : LampDark; }
 
     double m_dReading = 0.0;
     // The last reading in degrees, from which a new mode converts m_dReading again; empty
@@ -119,6 +128,8 @@ private:
     ModeConstants m_constants;
     int m_nSampleCount = kDefaultSampleCount;
     Lamp m_lamp = LampDark;
+    bool m_bStatusLit = false;
+    QTimer m_lampFlash;
     QList<double> m_values;
     QStringList m_valueTexts;
     QString m_meanText;

@@ -2,40 +2,54 @@
 
 #include "core/measure/MeasurementRun.h"
 
+#include <QScopedValueRollback>
+
 RunRecorder::RunRecorder(MeasurementRun &run, QObject *parent)
     : QObject(parent)
     , m_run(run)
 {
     connect(&m_run, &MeasurementRun::sampleCountChanged, this, [this](int count) {
-        if (m_journal)
-            Wrote(m_journal->changeSampleCount(count));
+        if (recording() && !m_refilling)
+            wrote(m_journal->changeSampleCount(count));
     });
+    m_retry.setInterval(kRetryMs);
+    connect(&m_retry, &QTimer::timeout, this, &RunRecorder::writeUnsaved);
 }
 
-void RunRecorder::Start(Journal *journal, const RunHeader &login, const JournalResult &opened)
+void RunRecorder::start(Journal *journal, const RunHeader &login, const JournalResult &opened)
 {
     m_journal = journal;
+    m_login = login;
     if (!m_journal)
         return;
-    RunHeader header = login;
-    header.port = m_port;
-    header.mode = m_run.Mode();
-    header.constants = m_run.Constants();
-    header.sampleCount = m_run.SampleCount();
-    m_journal->beginRun(header);
-    Note(opened.ok() && !m_journal->isOpen()
+    m_journal->beginRun(headerForNewRuns());
+    note(opened.ok() && !m_journal->isOpen()
              ? JournalResult::Failure(JournalResult::Error::NotOpen, QString())
              : opened);
 }
 
-void RunRecorder::Wrote(const JournalResult &result)
+RunHeader RunRecorder::headerForNewRuns() const
 {
-    Note(result);
-    if (result.ok())
-        emit committed();
+    RunHeader header = m_login;
+    header.port = m_port;
+    header.mode = m_run.Mode();
+    header.constants = m_run.Constants();
+    header.sampleCount = m_run.SampleCount();
+    return header;
 }
 
-void RunRecorder::Note(const JournalResult &result)
+void RunRecorder::wrote(const JournalResult &result)
+{
+    note(result);
+    if (!result.ok())
+        return;
+    emit committed();
+    // The journal takes writes again: what waited goes now, before anything newer.
+    if (!m_unsaved.isEmpty())
+        writeUnsaved();
+}
+
+void RunRecorder::note(const JournalResult &result)
 {
     if (result.ok() == m_available)
         return;
@@ -43,83 +57,130 @@ void RunRecorder::Note(const JournalResult &result)
     emit availabilityChanged(m_available, result);
 }
 
-bool RunRecorder::Confirm()
+void RunRecorder::writeUnsaved()
+{
+    if (m_unsaved.isEmpty() || !recording()) {
+        m_retry.stop();
+        return;
+    }
+    const JournalResult result = m_journal->recordReadings(m_unsaved);
+    note(result);
+    if (!result.ok())
+        return;
+    m_unsaved.clear();
+    m_retry.stop();
+    emit committed();
+}
+
+bool RunRecorder::confirm(const QDateTime &at)
 {
     const std::optional<MeasurementRun::NextRow> next = m_run.NextConfirm();
     if (!next)
         return false;
-    if (m_journal) {
-        ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt };
+    if (recording()) {
+        ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt,
+                                   at };
         if (next->completes)
             reading.totals = RunTotals { next->mean, next->deviation };
-        Wrote(m_journal->recordReading(reading));
+        QList<ConfirmedReading> readings = m_unsaved;
+        readings.append(reading);
+        const JournalResult result = m_journal->recordReadings(readings);
+        note(result);
+        if (result.ok()) {
+            m_unsaved.clear();
+            m_retry.stop();
+            emit committed();
+        } else {
+            m_unsaved.append(reading);
+            if (!m_retry.isActive())
+                m_retry.start();
+        }
     }
     return m_run.Confirm();
 }
 
-void RunRecorder::Delete()
+void RunRecorder::deleteRun()
 {
-    if (m_journal)
-        Wrote(m_journal->deleteRun());
+    if (recording()) {
+        // The discarded run keeps every reading it had, then it is closed.
+        writeUnsaved();
+        m_unsaved.clear();
+        m_retry.stop();
+        wrote(m_journal->deleteRun());
+    }
     m_run.Clear();
 }
 
-void RunRecorder::ApplyMode(MeasurementMode mode, const ModeConstants &constants)
+void RunRecorder::applyMode(MeasurementMode mode, const ModeConstants &constants)
 {
-    if (m_journal)
-        Wrote(m_journal->changeMode(mode, constants));
+    if (recording()) {
+        writeUnsaved();
+        m_unsaved.clear();
+        m_retry.stop();
+        wrote(m_journal->changeMode(mode, constants));
+    }
     m_run.ApplyMode(mode, constants);
 }
 
-void RunRecorder::CommandSent(JournalEvent event)
+void RunRecorder::noteEvent(JournalEvent event, const QString &detail)
 {
-    if (m_journal)
-        Wrote(m_journal->recordEvent(event));
+    if (recording())
+        wrote(m_journal->recordEvent(event, detail));
 }
 
-void RunRecorder::LinkLost(const QString &reason)
+void RunRecorder::linkLost(const QString &reason)
 {
     m_linkDown = true;
-    if (m_journal)
-        Wrote(m_journal->recordEvent(JournalEvent::LinkLost, reason));
+    noteEvent(JournalEvent::LinkLost, reason);
 }
 
-void RunRecorder::LinkOpened(const QString &device)
+void RunRecorder::linkOpened(const QString &device)
 {
     m_port = device;
-    if (!std::exchange(m_linkDown, false))
-        return;
-    if (m_journal)
-        Wrote(m_journal->recordEvent(JournalEvent::LinkRestored, device));
+    if (std::exchange(m_linkDown, false))
+        noteEvent(JournalEvent::LinkRestored, device);
 }
 
-std::optional<JournalRun> RunRecorder::FindRecoverable(QList<JournalReading> &readings)
+std::optional<JournalRun> RunRecorder::findRecoverable(QList<JournalReading> &readings)
 {
     std::optional<JournalRun> run;
     readings.clear();
-    if (m_journal && m_journal->isOpen())
-        Note(m_journal->findRecoverableRun(run, readings));
+    if (recording())
+        note(m_journal->findRecoverableRun(run, readings));
     return readings.isEmpty() ? std::nullopt : run;
 }
 
-void RunRecorder::Continue(const JournalRun &run, const QList<JournalReading> &readings)
+JournalResult RunRecorder::continueRun(const JournalRun &run, const QList<JournalReading> &readings,
+                                       const QString &restoredBy)
 {
-    // The run's own mode and count, set before the journal takes it up, so that neither is
-    // recorded as a change of the continued run.
+    if (recording()) {
+        // The runs after this one are the current login's, in the run's mode and count.
+        RunHeader header = m_login;
+        header.port = m_port;
+        header.mode = run.header.mode;
+        header.constants = run.header.constants;
+        header.sampleCount = run.header.sampleCount;
+        m_journal->beginRun(header);
+        const JournalResult result = m_journal->continueRun(run, restoredBy);
+        if (result.error == JournalResult::Error::Claimed) {
+            m_journal->beginRun(headerForNewRuns());
+            return result;
+        }
+        wrote(result);
+    }
+    // The run's own mode and count are its state, not changes of it.
+    const QScopedValueRollback refilling(m_refilling, true);
     m_run.ApplyMode(run.header.mode, run.header.constants);
     m_run.SetSampleCount(run.header.sampleCount);
+    QList<double> values;
     for (const JournalReading &reading : readings)
-        m_run.Enter(reading.value);
-    if (!m_journal)
-        return;
-    RunHeader header = run.header;
-    header.port = m_port;
-    m_journal->beginRun(header);
-    Wrote(m_journal->continueRun(run));
+        values.append(reading.value);
+    m_run.Refill(values);
+    return {};
 }
 
-void RunRecorder::Abandon(const JournalRun &run)
+void RunRecorder::abandonRun(const JournalRun &run)
 {
-    if (m_journal)
-        Wrote(m_journal->abandonRun(run));
+    if (recording())
+        wrote(m_journal->abandonRun(run));
 }

@@ -4,46 +4,55 @@
 
 #include <QList>
 #include <QObject>
+#include <QTimer>
 
 #include <optional>
 
 class MeasurementRun;
 
-// Carries the main window's run into the results journal. Each Confirm is committed before the
-// run takes the value, so the table never shows a row that a crash could lose; a write that fails
-// leaves the measurement going on as before and is reported through availabilityChanged, once
-// when the journal becomes unavailable and once when it writes again. Without a journal it only
-// forwards to the run.
+// Carries the measuring session's run into the results journal. Each Confirm is committed before
+// the run takes the value, so the table never shows a row that a crash could lose. A write that
+// fails leaves the measurement going on: the reading waits here, in memory, and is written (marked
+// as late, with both times) as soon as the journal takes a write again, before anything newer.
+// The journal becoming unavailable and available again is told once each through
+// availabilityChanged. Without a journal it only forwards to the run.
 class RunRecorder : public QObject
 {
     Q_OBJECT
 
 public:
+    // How often readings left unsaved are tried again while nothing else writes.
+    static constexpr int kRetryMs = 5000;
+
     explicit RunRecorder(MeasurementRun &run, QObject *parent = nullptr);
 
-    // From now on the run goes to journal (none: the run alone). Runs start with the login texts
-    // given, the device the line was opened on, mode, constants and count from the run. opened is
-    // the outcome of opening the journal; a failure is reported now.
-    void Start(Journal *journal, const RunHeader &login, const JournalResult &opened = {});
+    // From now on runs go to journal (none: the run alone), under the login texts given, on the
+    // device the line was opened on, with mode, constants and count from the run. opened is the
+    // outcome of opening the journal; a failure is reported now.
+    void start(Journal *journal, const RunHeader &login, const JournalResult &opened = {});
 
-    bool Confirm();
+    // The run's next row with its time of Confirm; false once the run is complete.
+    bool confirm(const QDateTime &at);
     // Delete: the table is emptied and the journal's open run marked discarded.
-    void Delete();
+    void deleteRun();
     // The mode dialog's OK.
-    void ApplyMode(MeasurementMode mode, const ModeConstants &constants);
-    void CommandSent(JournalEvent event);
-    void LinkLost(const QString &reason);
-    void LinkOpened(const QString &device);
+    void applyMode(MeasurementMode mode, const ModeConstants &constants);
+    void noteEvent(JournalEvent event, const QString &detail = {});
+    void linkLost(const QString &reason);
+    void linkOpened(const QString &device);
 
     // A run a crash or an exit left open, with its readings.
-    std::optional<JournalRun> FindRecoverable(QList<JournalReading> &readings);
-    // Refills the run as Confirms would, and the journal goes on with it.
-    void Continue(const JournalRun &run, const QList<JournalReading> &readings);
-    void Abandon(const JournalRun &run);
+    std::optional<JournalRun> findRecoverable(QList<JournalReading> &readings);
+    // Takes the run over for restoredBy (the current login) and refills it; the runs after it are
+    // recorded under the current login again. Fails, changing nothing, when another instance
+    // took it first.
+    JournalResult continueRun(const JournalRun &run, const QList<JournalReading> &readings,
+                              const QString &restoredBy);
+    void abandonRun(const JournalRun &run);
 
-    bool HasJournal() const { return m_journal != nullptr; }
-    bool IsAvailable() const { return m_available; }
-    Journal *GetJournal() const { return m_journal; }
+    bool isAvailable() const { return m_available; }
+    // Confirmed readings the journal does not hold yet.
+    qsizetype unsavedCount() const { return m_unsaved.size(); }
 
 signals:
     void availabilityChanged(bool available, const JournalResult &result);
@@ -51,12 +60,19 @@ signals:
     void committed();
 
 private:
-    void Note(const JournalResult &result);
-    void Wrote(const JournalResult &result);
+    bool recording() const { return m_journal && m_journal->isOpen(); }
+    RunHeader headerForNewRuns() const;
+    void note(const JournalResult &result);
+    void wrote(const JournalResult &result);
+    void writeUnsaved();
 
     MeasurementRun &m_run;
     Journal *m_journal = nullptr;
+    RunHeader m_login;
     bool m_available = true;
     bool m_linkDown = false;
+    bool m_refilling = false;
     QString m_port; // the device the line was last opened on
+    QList<ConfirmedReading> m_unsaved;
+    QTimer m_retry;
 };

@@ -111,5 +111,8 @@ inline constexpr int kLinkToleranceBufferSize = 32;
 inline constexpr TextKey kLinkStableTolerance { kSectionLink, u"StableTolerance", u"0.002",
                                                 kLinkToleranceBufferSize };
 inline constexpr IntKey kLinkStableSeconds { kSectionLink, u"StableSeconds", 3 };
+// Without a valid frame for this long the link counts as silent, and a reading this old is no
+// longer entered by Confirm.
+inline constexpr IntKey kLinkSilentSeconds { kSectionLink, u"SilentSeconds", 5 };
 
 } // namespace SettingsKeys

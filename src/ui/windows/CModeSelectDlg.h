@@ -1,19 +1,7 @@
 #pragma once
 
-#include "core/measure/Conversions.h"
+#include "core/measure/ModeChoice.h"
 #include "ui/dialogs/TemplateDialog.h"
-
-// What OK in the mode dialog chose. A text without a number keeps the constant the dialog was
-// shown with; the texts themselves are kept as typed, for the settings file.
-struct ModeChoice
-{
-    int mode = -1; // the checked button's index; -1: none
-    ModeConstants constants;
-    QString a;
-    QString lenC;
-    QString C;
-    QString lena;
-};
 
 // The mode dialog: the measurement mode as a radio group and the constants of both derived
 // modes as texts. Every constant divides, so OK refuses a text whose number is zero or beyond

@@ -1,35 +1,26 @@
 #pragma once
 
-#include "core/link/LinkMonitor.h"
-#include "core/link/RxBuffer.h"
-#include "core/measure/MeasurementRun.h"
-#include "core/report/ReportContent.h"
-#include "core/session/RunRecorder.h"
+#include "core/session/MeasurementSession.h"
 #include "core/settings/Session.h"
-#include "core/settings/SettingsKeys.h"
 #include "ui/dialogs/TemplateDialog.h"
+#include "ui/windows/StateLines.h"
 
 #include <QIcon>
-
-#include <memory>
 
 class CColorButton;
 class CHotTrackButton;
 class CLedDigitDisplay;
-class CSerialPort;
 class CStateImageButton;
 class CStyledLabel;
-class JournalForwarder;
 class QLabel;
 class QPushButton;
 class QTableWidget;
 class Settings;
-struct ModeChoice;
 
 // The main window: login information, the live reading on two digit displays, the status lamp,
-// the result table of the current run and every command button. It owns the serial channel and
-// the run; it forwards every input to the run and paints what the run signals. Members are
-// public so that the tests reach them by the names the other parts of the program use.
+// the result table of the current run and every command button. Its measuring session owns the
+// line, the run and its record; the window forwards every input to the session and paints what
+// the session tells.
 class CVelmoraDlg : public TemplateDialog
 {
     Q_OBJECT
@@ -61,8 +52,13 @@ public:
     enum ResultColumn { ColumnNumber = 0, ColumnValue = 1, ColumnMean = 2, ColumnDeviation = 3 };
 
     // The session of the start-up; the settings stay the start-up's and outlive the window.
-    CVelmoraDlg(Session session, Settings &settings, QWidget *parent = nullptr);
+    CVelmoraDlg(const Session &session, Settings &settings, QWidget *parent = nullptr);
     ~CVelmoraDlg() override;
+
+    // The results journal that the window's runs go to, and how opening it went; set before the
+    // window is shown. Without one the window only measures.
+    void AttachJournal(Journal *journal, const JournalResult &opened);
+    const MeasurementSession &GetSession() const { return m_session; }
 
     // Confirm ("确认", the Enter key): the current reading becomes the next row of the table.
     void OnOK();
@@ -70,11 +66,8 @@ public:
     void OnSampleButton();
     // Press of the left mouse button on a colour button: the instrument command of that button.
     void OnColorButtonDown(int id);
-    // A burst from the receive thread: the run decodes the held frames, then gives the read
-    // permission back.
-    void OnSerialData(CSerialPort *port, RxBuffer *rx);
     void OnAboutBox();
-    // The mode dialog; on OK the choice is persisted and applied to the run.
+    // The mode dialog; on OK the choice is stored and applied to a new run.
     void OnModeButton();
     // The text report of the current run, to a file the user chooses.
     void OnSaveButton();
@@ -85,25 +78,38 @@ public:
     // The history of the results journal beside the window, which stays usable (also Ctrl+H).
     void OnHistoryButton();
 
-    void LoadModeSettings();
-
-    // The results journal that the window's runs go to, and how opening it went; set before the
-    // window is shown. Without one the window only measures.
-    void AttachJournal(Journal *journal, const JournalResult &opened);
-    // The forwarding of that journal to the lab server, when one is configured; its state is
-    // shown below Exit.
-    void AttachForwarder(JournalForwarder *forwarder);
-
-    const Session &GetSession() const { return m_session; }
-
     // Enter and the dialog's own OK lead to Confirm; the window never closes with OK.
     void accept() override;
 
-    // Reading, mode and constants, sampling count and the confirmed values.
-    MeasurementRun m_run;
-    // Whether the instrument is there and its reading settled; Confirm asks it first.
-    LinkMonitor m_link;
-    std::unique_ptr<CSerialPort> m_pSerialPort;
+protected:
+    void OnInitDialog() override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    // Enter is Confirm also while the button is disabled, so that the refusal is said.
+    void keyPressEvent(QKeyEvent *event) override;
+#ifdef Q_OS_WIN
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
+#endif
+
+private:
+    void AddAboutMenuItem();
+    void StyleLabel(CStyledLabel *label, const QString &face, bool italic);
+    void CreateHistoryButton();
+    // The window's side of applying a mode: columns, date, caption, converted display.
+    void ApplyMeasurementMode();
+    void PaintReading();
+    // The state line, the digits dimmed while the link is not live, Confirm's state.
+    void PaintLinkState();
+    void PaintRow(int row);
+    void PaintCompletion();
+    void PaintCleared();
+    void PaintLogin();
+    void SetResultText(int row, int column, const QString &text);
+    // A run that a crash or an exit left open is offered back.
+    void OfferRecovery(const MeasurementSession::RecoveryOffer &offer);
+    void PaintJournalState(bool available, const JournalResult &result);
+
+    MeasurementSession m_session;
+    Settings &m_settings;
     CStyledLabel *m_stcInspector = nullptr;
     CStyledLabel *m_stcBatchNo = nullptr;
     CStyledLabel *m_stcSampleName = nullptr;
@@ -120,58 +126,10 @@ public:
     QLabel *m_stcModeName = nullptr;
     QTableWidget *m_list = nullptr;
     QPushButton *m_btnConfirm = nullptr;
-    // Beyond the original window, in its free space: a lasting mark below Exit while the journal
-    // cannot be written.
-    QLabel *m_stcJournal = nullptr;
-    // Beyond the original window too: left of Exit, on its row.
+    // Beyond the original window, in its free space: the link, journal and server states, and
+    // left of Exit the history.
+    StateLines m_stateLines { *this };
     QPushButton *m_btnHistory = nullptr;
-    // Beyond the original window: the link state in the free strip above Confirm.
-    QLabel *m_stcLink = nullptr;
-    // Beyond the original window: below Exit, with the journal's mark, the lab server's state.
-    QLabel *m_stcServer = nullptr;
     QIcon m_hIcon;
-    // Confirm, Delete, mode and commands, as they reach the run and the journal.
-    RunRecorder m_recorder { m_run };
-
-protected:
-    void OnInitDialog() override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
-#ifdef Q_OS_WIN
-    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
-#endif
-
-private:
-    void AddAboutMenuItem();
-    void StyleLabel(CStyledLabel *label, const QString &face, bool italic);
-    void OpenSerialPort();
-    // The window's side of applying a mode: columns, date, caption, converted display.
-    void ApplyMeasurementMode();
-    void PaintReading();
-    // The state line, and the digits dimmed while the link is not live.
-    void PaintLinkState();
-    void PaintRow(int row);
-    void PaintCompletion();
-    void PaintCleared();
-    void SetResultText(int row, int column, const QString &text);
-    // The only place that writes the mode choice to the settings file.
-    void PersistModeChoice(const ModeChoice &choice);
-    // What a report shows of the run and the login; title and date are the report's own.
-    ReportContent CollectReportContent() const;
-    void StartJournal();
-    // A run that a crash or an exit left open is offered back.
-    void OfferRecovery();
-    void PaintJournalState(bool available, const JournalResult &result);
-    void PaintServerState();
-    // The journal's mark and the server's state share the strip below Exit.
-    void LayOutRecordLines();
-    void ShowLogin();
-
-    Session m_session;
-    Settings &m_settings;
-    Journal *m_pJournal = nullptr;
-    JournalForwarder *m_pForwarder = nullptr;
-    JournalResult m_journalOpened;
     QColor m_ledColor;
-    // Why the last Confirm entered nothing; shown until the link state changes.
-    QString m_strRefusal;
 };

@@ -208,6 +208,11 @@ JournalResult Journal::closeRun(ChainHead &head, const JournalRun &run, JournalE
 
 JournalResult Journal::recordReading(const ConfirmedReading &confirmed)
 {
+    return recordReadings({ confirmed });
+}
+
+JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
+{
     if (m_runStored && m_run.status != RunStatus::Open)
         return JournalResult::Failure(JournalResult::Error::Other,
                                       u"the run is complete; it takes no more readings"_s);
@@ -218,7 +223,6 @@ JournalResult Journal::recordReading(const ConfirmedReading &confirmed)
         run.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
         run.startedAt = now;
     }
-    JournalReading reading { 0, confirmed.number, confirmed.received, confirmed.value, now };
     const JournalResult result = write([&](ChainHead &head) {
         JournalResult step;
         if (newRun) {
@@ -227,18 +231,24 @@ JournalResult Journal::recordReading(const ConfirmedReading &confirmed)
                 step = insertEvent(head, JournalEvent::RunStarted, run.id,
                                    HashChain::StartDetail(run));
         }
-        if (step.ok())
+        for (const ConfirmedReading &confirmed : readings) {
+            if (!step.ok())
+                break;
+            const QString at =
+                confirmed.confirmedAt.isValid() ? JournalTimestamp(confirmed.confirmedAt) : now;
+            JournalReading reading { 0, confirmed.number, confirmed.received, confirmed.value, at };
             step = insertReading(head, run.id, reading);
-        if (step.ok() && confirmed.totals) {
-            run.status = RunStatus::Completed;
-            run.endedAt = now;
-            run.totals = *confirmed.totals;
-            step = closeRun(head, run, JournalEvent::RunCompleted);
+            if (step.ok() && confirmed.totals) {
+                run.status = RunStatus::Completed;
+                run.endedAt = now;
+                run.totals = *confirmed.totals;
+                step = closeRun(head, run, JournalEvent::RunCompleted);
+            }
         }
         return step;
     });
     if (result.ok()) {
-        run.readingCount += 1;
+        run.readingCount += int(readings.size());
         m_run = run;
         m_runStored = true;
         if (run.status != RunStatus::Open)
@@ -320,19 +330,35 @@ JournalResult Journal::findRecoverableRun(std::optional<JournalRun> &run,
             continue;
         run = candidate;
         result = history.readings(run->station, run->id, readings);
+        // The run row keeps the count it started with; a change is an event of the run.
+        QSqlQuery query(m_db.database());
+        if (result.ok())
+            result =
+                m_db.exec(query,
+                          u"SELECT detail FROM events WHERE station = ? AND run_id = ? AND "
+                          "kind = ? ORDER BY seq DESC LIMIT 1"_s,
+                          { run->station, run->id, EventText(JournalEvent::SampleCountChanged) });
+        if (result.ok() && query.next())
+            run->header.sampleCount = query.value(0).toInt();
         break;
     }
     return result;
 }
 
-JournalResult Journal::continueRun(const JournalRun &run)
+JournalResult Journal::continueRun(const JournalRun &run, const QString &restoredBy)
 {
-    const JournalResult result = write(
-        [&](ChainHead &head) { return insertEvent(head, JournalEvent::RunRestored, run.id, {}); });
+    holdRun(run.id);
+    if (!m_runLock)
+        return JournalResult::Failure(JournalResult::Error::Claimed,
+                                      u"another instance has taken run %1 over"_s.arg(run.id));
+    const JournalResult result = write([&](ChainHead &head) {
+        return insertEvent(head, JournalEvent::RunRestored, run.id, restoredBy);
+    });
     if (result.ok()) {
         m_run = run;
         m_runStored = true;
-        holdRun(run.id);
+    } else {
+        m_runLock.reset();
     }
     return result;
 }

@@ -46,6 +46,9 @@ public:
 
     // Confirm: the reading, and the run's closing when it completes the run, in one transaction.
     JournalResult recordReading(const ConfirmedReading &reading);
+    // Several readings in order in one transaction: those a failed write left unsaved, then the
+    // new one.
+    JournalResult recordReadings(const QList<ConfirmedReading> &readings);
     // Delete: an open run is closed as discarded; the next Confirm starts a new run.
     JournalResult deleteRun();
     // The mode dialog's OK: the change, and the open run discarded by it; new runs use it.
@@ -59,8 +62,9 @@ public:
     // table; a run that another instance is measuring right now is not offered.
     JournalResult findRecoverableRun(std::optional<JournalRun> &run,
                                      QList<JournalReading> &readings);
-    // Yes to the question: the run goes on as the current run.
-    JournalResult continueRun(const JournalRun &run);
+    // Yes to the question: the run goes on as the current run, taken over by restoredBy (the
+    // current login). Error::Claimed when another instance took it first.
+    JournalResult continueRun(const JournalRun &run, const QString &restoredBy);
     // No: the run is kept, closed as abandoned.
     JournalResult abandonRun(const JournalRun &run);
 

@@ -13,10 +13,10 @@ constexpr std::array kEventTexts {
     u"run-abandoned", u"run-restored",         u"run-deleted",
     u"zero-sent",     u"retest-plus-sent",     u"retest-minus-sent",
     u"mode-changed",  u"sample-count-changed", u"link-lost",
-    u"link-restored",
+    u"link-restored", u"command-refused",
 };
 
-static_assert(kEventTexts.size() == static_cast<std::size_t>(JournalEvent::LinkRestored) + 1);
+static_assert(kEventTexts.size() == static_cast<std::size_t>(JournalEvent::CommandRefused) + 1);
 static_assert(kStatusTexts.size() == static_cast<std::size_t>(RunStatus::Abandoned) + 1);
 
 } // namespace

@@ -25,6 +25,7 @@ struct JournalResult
         Unreachable, // a lab server that cannot be reached, or a connection cut
         Refused, // a lab server that refused the login or the statement
         Mismatch, // a lab server that holds other rows under this station's keys
+        Claimed, // another instance has taken the run over; the text names it
         Other,
     };
 
@@ -54,6 +55,7 @@ enum class JournalEvent {
     SampleCountChanged,
     LinkLost,
     LinkRestored,
+    CommandRefused, // a command the line did not take: nothing was sent
 };
 
 QString StatusText(RunStatus status);
@@ -89,6 +91,7 @@ struct ConfirmedReading
     QString received;
     double value = 0.0;
     std::optional<RunTotals> totals; // on the Confirm that completes the run
+    QDateTime confirmedAt {}; // when Confirm was pressed; invalid: when it is written
 };
 
 struct JournalRun
