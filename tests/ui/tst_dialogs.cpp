@@ -4,6 +4,7 @@
 #include "core/text/Language.h"
 #include "core/text/StringTable.h"
 #include "ui/dialogs/DialogTemplate.h"
+#include "ui/history/CHistoryDlg.h"
 #include "ui/windows/CAboutDlg.h"
 #include "ui/windows/CLoginDlg.h"
 #include "ui/windows/CModeSelectDlg.h"
@@ -100,6 +101,8 @@ private slots:
     void interfaceLanguage();
     void portChoice_data();
     void portChoice();
+    void helpNamesEveryWindowAndButton_data();
+    void helpNamesEveryWindowAndButton();
 };
 
 void tst_Dialogs::everyTextFitsItsField_data()
@@ -261,6 +264,50 @@ void tst_Dialogs::portChoice()
     port.Configure(u"COM%1"_s.arg(login.m_nSerialNo + 1), 9600, 8, 0, 1);
     QVERIFY(port.Open());
     QCOMPARE(port.LastOpenError().kind, PortError::Kind::None);
+}
+
+void tst_Dialogs::helpNamesEveryWindowAndButton_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Chinese, help.txt") << false;
+    QTest::newRow("English, help_en.txt") << true;
+}
+
+// The help text names every window and every button a user can press, in the interface's own
+// words, so that nobody looks for a button the guide does not mention.
+void tst_Dialogs::helpNamesEveryWindowAndButton()
+{
+    QFETCH(bool, english);
+    const QString dir = QCoreApplication::applicationDirPath();
+    QCOMPARE(InstallTranslators(english, dir) == UiLanguage::English, english);
+    QFile file(dir + (english ? u"/help_en.txt"_s : u"/help.txt"_s));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(file.readAll());
+
+    WindowFixture fixture;
+    QVERIFY(fixture.IsValid());
+    std::vector<std::unique_ptr<QWidget>> windows;
+    windows.push_back(fixture.Open());
+    windows.push_back(std::make_unique<CLoginDlg>());
+    windows.push_back(std::make_unique<CModeSelectDlg>());
+    windows.push_back(std::make_unique<CSampleCountDlg>());
+    windows.push_back(std::make_unique<CAboutDlg>());
+    windows.push_back(std::make_unique<CHistoryDlg>(fixture.dir.filePath(u"none.sqlite"_s),
+                                                    fixture.app->GetSettings()));
+    QStringList missing;
+    const auto check = [&](QString name) {
+        name.remove(u'&');
+        while (name.endsWith(u'.') || name.endsWith(u':'))
+            name.chop(1);
+        if (!name.trimmed().isEmpty() && !help.contains(name) && !missing.contains(name))
+            missing << name;
+    };
+    for (const auto &window : windows) {
+        check(window->windowTitle());
+        for (const QAbstractButton *button : window->findChildren<QAbstractButton *>())
+            check(button->text());
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u" | "_s)));
 }
 
 QTEST_MAIN(tst_Dialogs)

@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableWidget>
 
 using namespace Qt::StringLiterals;
@@ -119,6 +120,7 @@ void TestMainWindow::windowPaintsTheRun()
         i % 3 ? (i % 3 == 1 ? window->accept() : w.confirm->click())
               : QTest::keyClick(window.get(), Qt::Key_Return);
     QCOMPARE(w.list->rowCount(), 6);
+    QTRY_VERIFY(!w.list->horizontalScrollBar()->isVisible());
     QCOMPARE(w.cell(4, 2), QString());
     QCOMPARE(QStringList({ w.cell(5, 0), w.cell(5, 1), w.cell(5, 2), w.cell(5, 3) }),
              QStringList({ u"6"_s, value, value, u"0.000"_s }));

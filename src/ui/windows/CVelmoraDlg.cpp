@@ -449,6 +449,9 @@ void CVelmoraDlg::ApplyMeasurementMode()
 
     m_list->setShowGrid(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The deviation column takes the room the table has left, so that the four columns never
+    // need a horizontal scroll bar.
+    m_list->horizontalHeader()->setSectionResizeMode(ColumnDeviation, QHeaderView::Stretch);
 
     const QDate today = QDate::currentDate();
     m_stcDate->setText(
