@@ -118,7 +118,7 @@ int IdleUntilKilled(CVelmoraDlg &, PtyPair &)
 int LostUntilKilled(CVelmoraDlg &window, PtyPair &terminal)
 {
     terminal.CloseMaster();
-    if (!WaitUntil([&] { return !window.m_link.IsLive(); }, 5000))
+    if (!WaitUntil([&] { return !window.m_link.isLive(); }, 5000))
         return 1;
     return IdleUntilKilled(window, terminal);
 }

@@ -119,12 +119,12 @@ struct Bench
         Plug();
         port.Configure(link, 9600, 8, 0, 1);
         port.SetReconnectInterval(kReconnectMs);
-        monitor.Watch(port);
+        monitor.watch(port);
         QObject::connect(&port, &CSerialPort::serialData, &port,
                          [this](CSerialPort *from, RxBuffer *rx) {
                              ScanHeldBytes(*rx, [this](const FrameEvent &event) {
                                  readings.push_back(event.reading);
-                                 monitor.NoteFrame(event);
+                                 monitor.noteFrame(event);
                              });
                              from->SetReadPermission();
                          });
@@ -159,7 +159,7 @@ int MeasureReconnect()
     });
     for (int i = 0; i < kReplugs; ++i) {
         bench.Unplug();
-        WaitUntil([&] { return bench.monitor.CurrentState() == LinkMonitor::State::Lost; });
+        WaitUntil([&] { return bench.monitor.state() == LinkMonitor::State::Lost; });
         WaitMs(100 + int(QRandomGenerator::global()->bounded(1000)));
         const std::size_t before = bench.readings.size();
         reopenedNs = -1;
@@ -191,7 +191,7 @@ int MeasureLost()
     if (!bench.port.Open())
         return 1;
     bench.Unplug();
-    WaitUntil([&] { return bench.monitor.CurrentState() == LinkMonitor::State::Lost; });
+    WaitUntil([&] { return bench.monitor.state() == LinkMonitor::State::Lost; });
     const double cpu = ProcessCpuMs();
     const auto switches = ContextSwitches();
     QElapsedTimer wall;
@@ -201,7 +201,7 @@ int MeasureLost()
     std::printf("lost %.1f s: CPU %.2f ms (%.3f %% of one core), reconnect attempts %d, "
                 "context switches: %s\n",
                 wall.elapsed() / 1e3, cpuMs, 100 * cpuMs / double(wall.elapsed()),
-                bench.monitor.Attempt(), qPrintable(SwitchesSince(switches)));
+                bench.monitor.attempt(), qPrintable(SwitchesSince(switches)));
     return 0;
 }
 
@@ -216,7 +216,7 @@ int MeasureIdle()
     const double cpu = ProcessCpuMs();
     WaitMs(20000);
     std::printf("connected without data 20 s: CPU %.2f ms, state %s, context switches: %s\n",
-                ProcessCpuMs() - cpu, qPrintable(bench.monitor.StateText()),
+                ProcessCpuMs() - cpu, qPrintable(bench.monitor.stateText()),
                 qPrintable(SwitchesSince(switches)));
     return 0;
 }

@@ -438,10 +438,6 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
         <translation>Not yet stable</translation>
     </message>
     <message>
-        <source>读数 %1 秒前</source>
-        <translation>Reading %1 s ago</translation>
-    </message>
-    <message>
         <source>未连接仪器，读数未录入</source>
         <translation>No instrument connected: reading not entered</translation>
     </message>

@@ -49,13 +49,13 @@ void tst_LinkMonitor::stability()
     ReadingStability stability(0.002, 3000);
     for (const QString &reading : readings.split(u' ')) {
         const QStringList parts = reading.split(u':');
-        stability.Add(parts[0].toLongLong(), parts[1].toDouble());
+        stability.add(parts[0].toLongLong(), parts[1].toDouble());
     }
-    QCOMPARE(stability.StableFrom(), stableFrom);
-    QVERIFY(!stability.IsStable(stableFrom - 1));
-    QVERIFY(stability.IsStable(stableFrom));
-    stability.Clear();
-    QVERIFY(!stability.IsStable(stableFrom));
+    QCOMPARE(stability.stableFrom(), stableFrom);
+    QVERIFY(!stability.isStable(stableFrom - 1));
+    QVERIFY(stability.isStable(stableFrom));
+    stability.clear();
+    QVERIFY(!stability.isStable(stableFrom));
 }
 
 // No frame after the first: the reading turns stable and the link silent on their own timers,
@@ -65,23 +65,23 @@ void tst_LinkMonitor::silenceAndStability()
     LinkMonitor monitor({ 0.002, 1, 1500 });
     QStringList heard; // what a window repainting on changed() shows
     connect(&monitor, &LinkMonitor::changed, this,
-            [&] { heard << monitor.StateText() + u'|' + monitor.StabilityText(); });
-    QVERIFY(!monitor.ConfirmRefusal().isEmpty());
-    monitor.OnOpened(u"/dev/ttyUSB0"_s);
+            [&] { heard << monitor.stateText() + u'|' + monitor.stabilityText(); });
+    QVERIFY(!monitor.confirmRefusal().isEmpty());
+    monitor.onOpened(u"/dev/ttyUSB0"_s);
     QCOMPARE(heard, QStringList { u"已连接|"_s });
-    QVERIFY(monitor.ConfirmRefusal().isEmpty());
+    QVERIFY(monitor.confirmRefusal().isEmpty());
 
-    monitor.NoteFrame({ FrameEvent::Kind::Reading, 12345, {} });
+    monitor.noteFrame({ FrameEvent::Kind::Reading, 12345, {} });
     QCOMPARE(heard.last(), u"已连接|读数未稳定"_s);
     QTRY_COMPARE_WITH_TIMEOUT(heard.last(), u"已连接|读数稳定"_s, 1400);
-    monitor.NoteFrame({ FrameEvent::Kind::Reading, 12345, {} }); // the silence starts again
+    monitor.noteFrame({ FrameEvent::Kind::Reading, 12345, {} }); // the silence starts again
     QTRY_COMPARE_WITH_TIMEOUT(heard.last(), u"无数据|"_s, 2000);
-    QVERIFY(monitor.IsLive()); // a quiet instrument is still this one
-    QVERIFY(monitor.ReadingAgeMs() >= 1500);
+    QVERIFY(monitor.isLive()); // a quiet instrument is still this one
+    QVERIFY(monitor.readingAgeMs() >= 1500);
 
-    monitor.NoteFrame({ FrameEvent::Kind::Status, 0, {} });
-    QCOMPARE(monitor.CurrentState(), State::Connected);
-    QVERIFY(!monitor.IsStable()); // the reading before the silence proves nothing
+    monitor.noteFrame({ FrameEvent::Kind::Status, 0, {} });
+    QCOMPARE(monitor.state(), State::Connected);
+    QVERIFY(!monitor.isStable()); // the reading before the silence proves nothing
 }
 
 void tst_LinkMonitor::unplugAndReplug_data()
@@ -105,37 +105,37 @@ void tst_LinkMonitor::unplugAndReplug()
     port.Configure(link, 9600, 8, 0, 1);
     port.SetReconnectInterval(200);
     LinkMonitor monitor;
-    monitor.Watch(port);
+    monitor.watch(port);
     std::vector<long> readings;
     int bursts = 0;
     connect(&port, &CSerialPort::serialData, &port, [&](CSerialPort *from, RxBuffer *rx) {
         ++bursts;
         ScanHeldBytes(*rx, [&](const FrameEvent &event) {
             readings.push_back(event.reading);
-            monitor.NoteFrame(event);
+            monitor.noteFrame(event);
         });
         from->SetReadPermission();
     });
 
     QVERIFY(port.Open());
-    QCOMPARE(monitor.CurrentState(), State::Connected);
-    QCOMPARE(monitor.DetailText(), link);
+    QCOMPARE(monitor.state(), State::Connected);
+    QCOMPARE(monitor.detailText(), link);
     pty->Send(ReadingFrame(1) + ReadingFrame(2) + ReadingFrame(3) + held);
     QTRY_COMPARE(bursts, 1);
     QTRY_COMPARE(readings, (std::vector<long> { 1, 2, 3 }));
 
     pty.reset();
     QFile::remove(link); // as the device's name goes with it; the number may be reused at once
-    QTRY_COMPARE_WITH_TIMEOUT(monitor.CurrentState(), State::Lost, 1000);
-    QVERIFY(!monitor.IsLive());
-    QVERIFY(!monitor.ConfirmRefusal().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(monitor.state(), State::Lost, 1000);
+    QVERIFY(!monitor.isLive());
+    QVERIFY(!monitor.confirmRefusal().isEmpty());
     QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
-    QTRY_COMPARE(monitor.CurrentState(), State::Reconnecting);
-    QCOMPARE(monitor.StateTone(), LinkMonitor::Tone::Fault);
+    QTRY_COMPARE(monitor.state(), State::Reconnecting);
+    QCOMPARE(monitor.stateTone(), LinkMonitor::Tone::Fault);
 
     pty = std::make_unique<PtyPair>();
     QVERIFY(QFile::link(pty->SlavePath(), link));
-    QTRY_COMPARE_WITH_TIMEOUT(monitor.CurrentState(), State::Connected, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(monitor.state(), State::Connected, 2000);
     pty->Send(ReadingFrame(5) + ReadingFrame(6));
     QTRY_COMPARE(readings, (std::vector<long> { 1, 2, 3, 5, 6 }));
     QCOMPARE(port.Write(BuildCommandFrame(Frame::CMD_ZERO)), 5);

@@ -76,13 +76,12 @@ bool RenderLanguage(const QString &folder, const QString &suffix)
     }
     // The link states the inspector sees: readings settled, then the instrument quiet, then
     // unplugged with a Confirm refused.
-    ok &= WaitUntil([&] { return window.m_link.IsStable(); }, 5000);
+    ok &= WaitUntil([&] { return window.m_link.isStable(); }, 5000);
     ok &= Save(window, folder, u"window_main"_s + suffix);
-    ok &= WaitUntil([&] { return window.m_link.CurrentState() == LinkMonitor::State::Silent; },
-                    10000);
+    ok &= WaitUntil([&] { return window.m_link.state() == LinkMonitor::State::Silent; }, 10000);
     ok &= Save(window, folder, u"window_silent"_s + suffix);
     instrument.CloseMaster();
-    ok &= WaitUntil([&] { return window.m_link.CurrentState() == LinkMonitor::State::Lost; }, 5000);
+    ok &= WaitUntil([&] { return window.m_link.state() == LinkMonitor::State::Lost; }, 5000);
     window.m_btnConfirm->click();
     ok &= Save(window, folder, u"window_lost"_s + suffix);
 

@@ -19,10 +19,6 @@
 
 class QThread;
 
-// WM_USER + 20: the number of the data notification (serialData) on the Windows build; kept so
-// that logs and tools name the same message.
-inline constexpr int WM_SERIAL_DATA = 0x0400 + 20;
-
 // The serial channel to the polarimeter: one port and one receive thread.
 //
 // The receive thread creates, uses and destroys the QSerialPort; no other thread touches it.
@@ -77,8 +73,8 @@ public:
     qint64 DroppedByteCount() const { return m_nDropped.load(std::memory_order_relaxed); }
 
 signals:
-    // WM_SERIAL_DATA: new bytes lie behind the ones held before. Connect directly; the handler
-    // scans `rx` and ends with port->SetReadPermission().
+    // New bytes lie behind the ones held before. Connect directly; the handler scans `rx` and
+    // ends with port->SetReadPermission().
     void serialData(CSerialPort *port, RxBuffer *rx);
     // The device went away or the line failed; the channel receives nothing more. Close() still
     // completes. `reason` says so in the interface language.
