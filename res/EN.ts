@@ -445,6 +445,10 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
         <source>连接中断，读数未录入</source>
         <translation>Link lost: reading not entered</translation>
     </message>
+    <message>
+        <source>设备不符</source>
+        <translation>Different device</translation>
+    </message>
 </context>
 <context>
     <name>PortError</name>
@@ -463,6 +467,10 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     <message>
         <source>%1：%2</source>
         <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1：另一台设备，重新选择串口后才会使用</source>
+        <translation>%1: another device, used only once the port is chosen again</translation>
     </message>
 </context>
 <context>

@@ -361,7 +361,8 @@ void TestMainWindow::journalOfTheWindow()
 }
 
 // The instrument behind a link that outlives its terminal, as velmora-sim --link keeps it: the
-// window shows the loss at once, refuses Confirm without a box and goes on in the same run.
+// window shows the loss at once, refuses Confirm without a box and goes on in the same run once
+// the port is chosen again.
 void TestMainWindow::unplugDuringARunAndReplug()
 {
     WindowFixture f;
@@ -385,10 +386,13 @@ void TestMainWindow::unplugDuringARunAndReplug()
     QVERIFY(window->m_stcLink->text().endsWith(u"连接中断，读数未录入"_s));
     QVERIFY(!QApplication::activeModalWidget());
 
+    // A new terminal is another device: named, left alone, until the port is chosen again.
     PtyPair replugged;
     decoded.clear();
     QVERIFY(QFile::link(replugged.SlavePath(), link));
-    QTRY_VERIFY_WITH_TIMEOUT(window->m_link.IsLive(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(window->m_stcLink->toolTip().startsWith(u"设备不符  "_s + link), 2000);
+    QVERIFY(!window->m_link.isLive() && !replugged.IsOpenAtFarEnd());
+    QVERIFY(window->m_pSerialPort->AcceptNewDevice());
     for (long r : { 3001L, 3002L, 3003L })
         replugged.Send(WindowFixture::ReadingFrame(r));
     QTRY_COMPARE(decoded, QList<long>({ 3001, 3002, 3003 }));

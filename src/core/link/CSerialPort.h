@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/DeviceIdentity.h"
 #include "core/link/PortError.h"
 #include "core/link/PortName.h"
 #include "core/link/RxBuffer.h"
@@ -47,6 +48,8 @@ public:
     void SetPortLookup(PortLookup lookup);
     // While the link is lost, try to open the same port again every `intervalMs` until it opens
     // (0, the default: stay lost until Close). The timer runs only while the link is lost.
+    // Each attempt resolves the port name afresh and opens only the device that Open() opened;
+    // another device at the port is left untouched (otherDevice) until AcceptNewDevice().
     void SetReconnectInterval(int intervalMs);
 
     // Opens the port exclusively, applies the line settings, raises DTR where the device has it
@@ -57,6 +60,9 @@ public:
     // the owner: safe in every state, also from the owner's destructor or from a serialData
     // handler.
     void Close();
+    // The inspector chose the port again: opens it afresh, as configured now, and the device
+    // found there becomes the one to reconnect to. Returns what Open() returns.
+    bool AcceptNewDevice();
 
     // Queues the bytes for the line, in order and complete, and returns their count; -1 when the
     // channel is not running or its link is lost. The receive thread writes them.
@@ -83,8 +89,10 @@ signals:
     void opened(const QString &device);
     // Open() failed (a failed reconnect attempt is no news: the link stays lost).
     void openFailed(const PortError &error);
-    // Reconnect attempt `attempt` (1, 2, ...) starts now.
+    // Reconnect attempt `attempt` (1, 2, ...) found no device to open; the next one follows.
     void reconnecting(int attempt);
+    // A reconnect attempt found another device at the port, `device`, and did not open it.
+    void otherDevice(const QString &device);
 
     // Doorbells between the two threads; they carry no data. Every call that crosses threads
     // goes through a queued signal, so each side only ever runs its own functions.
@@ -112,7 +120,7 @@ private:
     void DropLink();
 
     // User-interface thread.
-    bool StartSession();
+    bool StartSession(bool sameDevice);
     void StopSession();
     void Reconnect();
     void DeliverBurst();
@@ -126,6 +134,7 @@ private:
     PortLookup m_portLookup;
     QString m_strDevice;
     PortError m_openError;
+    DeviceIdentity m_identity; // of the device that Open() opened
     QTimer m_reconnect;
     int m_nAttempt = 0;
 

@@ -51,6 +51,7 @@ void LinkMonitor::watch(const CSerialPort &port)
     connect(&port, &CSerialPort::openFailed, this, &LinkMonitor::onOpenFailed);
     connect(&port, &CSerialPort::linkLost, this, &LinkMonitor::onLinkLost);
     connect(&port, &CSerialPort::reconnecting, this, &LinkMonitor::onReconnecting);
+    connect(&port, &CSerialPort::otherDevice, this, &LinkMonitor::onOtherDevice);
 }
 
 void LinkMonitor::onOpened(const QString &device)
@@ -80,6 +81,16 @@ void LinkMonitor::onReconnecting(int attempt)
 {
     m_attempt = attempt;
     setState(State::Reconnecting);
+}
+
+void LinkMonitor::onOtherDevice(const QString &device)
+{
+    // The channel looks again at every attempt; the same finding is no news.
+    if (m_state == State::OtherDevice && m_device == device)
+        return;
+    m_device = device;
+    m_reason = PortError { PortError::Kind::OtherDevice, device, {} }.Text();
+    setState(State::OtherDevice);
 }
 
 void LinkMonitor::noteFrame(const FrameEvent &event)
@@ -163,6 +174,8 @@ QString LinkMonitor::stateText() const
         return tr("连接中断");
     case State::Reconnecting:
         return tr("正在重连");
+    case State::OtherDevice:
+        return tr("设备不符");
     }
     return {};
 }
@@ -171,6 +184,7 @@ QString LinkMonitor::detailText() const
 {
     switch (m_state) {
     case State::NotConnected:
+    case State::OtherDevice:
         return m_reason;
     case State::Connected:
         return m_device;
@@ -202,6 +216,7 @@ LinkMonitor::Tone LinkMonitor::stateTone() const
     case State::Reconnecting:
     case State::NotConnected:
     case State::Lost:
+    case State::OtherDevice:
         break;
     }
     return Tone::Fault;
@@ -217,6 +232,7 @@ QString LinkMonitor::confirmRefusal() const
         return tr("未连接仪器，读数未录入");
     case State::Lost:
     case State::Reconnecting:
+    case State::OtherDevice:
         break;
     }
     return tr("连接中断，读数未录入");

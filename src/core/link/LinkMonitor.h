@@ -29,6 +29,9 @@ public:
         Silent, // connected, but no valid frame for silentMs
         Lost, // the device went away; the detail says so
         Reconnecting, // the channel tries to open the port again, attempt() times so far
+        // Another device appeared at the port; the channel leaves it alone until the port is
+        // chosen again.
+        OtherDevice,
     };
     enum class Tone { Good, Caution, Fault };
 
@@ -61,6 +64,7 @@ public:
     void onOpenFailed(const PortError &error);
     void onLinkLost(const QString &reason);
     void onReconnecting(int attempt);
+    void onOtherDevice(const QString &device);
 
     State state() const { return m_state; }
     // Connected or silent: a confirmed reading then is one the instrument sent on this link.
