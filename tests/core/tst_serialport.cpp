@@ -218,9 +218,11 @@ void tst_SerialPort::sameDevice_data()
     QTest::newRow("the adapter replugged: a new node")
         << DeviceIdentity { true, 0x0403, 0x6001, u"A50285BI"_s, makedev(188, 0), 2000 } << true;
     QTest::newRow("another adapter of the same make")
-        << DeviceIdentity { true, 0x0403, 0x6001, u"A50285BJ"_s, makedev(188, 0), 1000 } << false;
-    QTest::newRow("no adapter on the adapter's node")
-        << DeviceIdentity { false, 0, 0, {}, makedev(188, 0), 1000 } << false;
+        << DeviceIdentity { true, 0x0403, 0x6001, u"A50285BJ"_s, makedev(188, 0), 2000 } << false;
+    QTest::newRow("no adapter on a new node")
+        << DeviceIdentity { false, 0, 0, {}, makedev(188, 0), 2000 } << false;
+    QTest::newRow("the node first opened, its adapter not read")
+        << DeviceIdentity { false, 0, 0, {}, makedev(188, 0), 1000 } << true;
 }
 
 void tst_SerialPort::sameDevice()

@@ -124,7 +124,9 @@ bool CSerialPort::StartSession(bool sameDevice)
         m_pThread.reset();
         return false;
     }
-    m_identity = identity;
+    // The first identity stays: a USB adapter's node changes with every replug.
+    if (!sameDevice)
+        m_identity = identity;
     return true;
 }
 
