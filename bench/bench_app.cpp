@@ -123,7 +123,7 @@ int IdleUntilKilled(CVelmoraDlg &, PtyPair &)
 int LostUntilKilled(CVelmoraDlg &window, PtyPair &terminal)
 {
     terminal.CloseMaster();
-    if (!WaitUntil([&] { return !window.GetSession().link().IsLive(); }, 5000))
+    if (!WaitUntil([&] { return !window.GetSession().link().isLive(); }, 5000))
         return 1;
     return IdleUntilKilled(window, terminal);
 }

@@ -1,12 +1,14 @@
 // The link through an unplug and a replug, in this process (a plain program):
-//   reconnect  20 times: unplug (the instrument's side of the terminal closes), wait a random
-//              0.1 to 1.1 s, replug (a new terminal behind the same link); the time from the
-//              replug to the channel open again, and to the first reading decoded after it
+//   reconnect  20 times: unplug (the line fails and the device's name goes), wait a random
+//              0.1 to 1.1 s, replug (the same terminal behind the same link again); the time
+//              from the replug to the channel open again, and to the first reading decoded
 //   lost       CPU time of this process over 10 s of a lost link, reconnect attempts included
+//   other      another terminal behind the link after an unplug: the time from its arrival to
+//              the link state naming it, and CPU time over 10 s of attempts that find it again
 //   idle       wake-ups (context switches) of every thread over 20 s connected without data,
 //              with the link state followed (it turns silent once, after 5 s)
 // The channel tries to reopen once a second, as the main window sets it.
-//   bench_reconnect [reconnect|lost|idle]...      (all three without arguments)
+//   bench_reconnect [reconnect|lost|other|idle]...      (all four without arguments)
 #include "BenchFigures.h"
 #include "PtyPair.h"
 #include "core/link/CSerialPort.h"
@@ -104,6 +106,26 @@ QString SwitchesSince(const std::map<QString, qint64> &before)
     return parts.join(u", "_s);
 }
 
+// CPU time and context switches of the process over `ms` of waiting for events.
+struct Quiet
+{
+    QString cpu; // "10.0 s: CPU 1.11 ms (0.011 % of one core)"
+    QString switches;
+};
+
+Quiet WaitQuietly(int ms)
+{
+    const double cpu = ProcessCpuMs();
+    const auto switches = ContextSwitches();
+    QElapsedTimer wall;
+    wall.start();
+    WaitMs(ms);
+    const double cpuMs = ProcessCpuMs() - cpu;
+    return { QString::asprintf("%.1f s: CPU %.2f ms (%.3f %% of one core)", wall.elapsed() / 1e3,
+                               cpuMs, 100 * cpuMs / double(wall.elapsed())),
+             SwitchesSince(switches) };
+}
+
 // The instrument behind a link that outlives its terminals, and the channel that reads it.
 struct Bench
 {
@@ -116,29 +138,27 @@ struct Bench
 
     Bench()
     {
+        pty = std::make_unique<PtyPair>();
         Plug();
         port.Configure(link, 9600, 8, 0, 1);
         port.SetReconnectInterval(kReconnectMs);
-        monitor.Watch(port);
+        monitor.watch(port);
         QObject::connect(&port, &CSerialPort::serialData, &port,
                          [this](CSerialPort *from, RxBuffer *rx) {
                              ScanHeldBytes(*rx, [this](const FrameEvent &event) {
                                  readings.push_back(event.reading);
-                                 monitor.NoteFrame(event);
+                                 monitor.noteFrame(event);
                              });
                              from->SetReadPermission();
                          });
     }
 
-    void Plug()
-    {
-        pty = std::make_unique<PtyPair>();
-        QFile::link(pty->SlavePath(), link);
-    }
-    // The device and its name go, as a USB adapter's do; another program may get its number.
+    void Plug() { QFile::link(pty->SlavePath(), link); }
+    // The name goes and the line fails, as a USB adapter's on a flaky cable; the device stays,
+    // so that the channel may open it again. (A pseudo-terminal, once gone, never comes back.)
     void Unplug()
     {
-        pty.reset();
+        pty->FailLine();
         QFile::remove(link);
     }
 };
@@ -159,7 +179,7 @@ int MeasureReconnect()
     });
     for (int i = 0; i < kReplugs; ++i) {
         bench.Unplug();
-        WaitUntil([&] { return bench.monitor.CurrentState() == LinkMonitor::State::Lost; });
+        WaitUntil([&] { return bench.monitor.state() == LinkMonitor::State::Lost; });
         WaitMs(100 + int(QRandomGenerator::global()->bounded(1000)));
         const std::size_t before = bench.readings.size();
         reopenedNs = -1;
@@ -191,18 +211,36 @@ int MeasureLost()
     if (!bench.port.Open())
         return 1;
     bench.Unplug();
-    WaitUntil([&] { return bench.monitor.CurrentState() == LinkMonitor::State::Lost; });
-    const double cpu = ProcessCpuMs();
-    const auto switches = ContextSwitches();
-    QElapsedTimer wall;
-    wall.start();
-    WaitMs(10000);
-    const double cpuMs = ProcessCpuMs() - cpu;
-    std::printf("lost %.1f s: CPU %.2f ms (%.3f %% of one core), reconnect attempts %d, "
-                "context switches: %s\n",
-                wall.elapsed() / 1e3, cpuMs, 100 * cpuMs / double(wall.elapsed()),
-                bench.monitor.Attempt(), qPrintable(SwitchesSince(switches)));
+    WaitUntil([&] { return bench.monitor.state() == LinkMonitor::State::Lost; });
+    const Quiet quiet = WaitQuietly(10000);
+    std::printf("lost %s, reconnect attempts %d, context switches: %s\n", qPrintable(quiet.cpu),
+                bench.monitor.attempt(), qPrintable(quiet.switches));
     return 0;
+}
+
+int MeasureOther()
+{
+    Bench bench;
+    if (!bench.port.Open())
+        return 1;
+    bench.pty.reset();
+    QFile::remove(bench.link);
+    WaitUntil([&] { return bench.monitor.state() == LinkMonitor::State::Lost; });
+    bench.pty = std::make_unique<PtyPair>();
+    QElapsedTimer clock;
+    clock.start();
+    bench.Plug();
+    WaitUntil([&] { return bench.monitor.state() == LinkMonitor::State::OtherDevice; },
+              3 * kReconnectMs);
+    const qint64 namedMs = clock.elapsed();
+    if (bench.monitor.state() != LinkMonitor::State::OtherDevice)
+        return 1;
+    const Quiet quiet = WaitQuietly(10000);
+    std::printf("another device: named %lld ms after it appeared; then %s, opened %s, "
+                "context switches: %s\n",
+                namedMs, qPrintable(quiet.cpu), bench.pty->IsOpenAtFarEnd() ? "yes" : "never",
+                qPrintable(quiet.switches));
+    return bench.pty->IsOpenAtFarEnd() ? 1 : 0;
 }
 
 int MeasureIdle()
@@ -216,7 +254,7 @@ int MeasureIdle()
     const double cpu = ProcessCpuMs();
     WaitMs(20000);
     std::printf("connected without data 20 s: CPU %.2f ms, state %s, context switches: %s\n",
-                ProcessCpuMs() - cpu, qPrintable(bench.monitor.StateText()),
+                ProcessCpuMs() - cpu, qPrintable(bench.monitor.stateText()),
                 qPrintable(SwitchesSince(switches)));
     return 0;
 }
@@ -228,13 +266,15 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList which = app.arguments().mid(1);
     if (which.isEmpty())
-        which = { u"reconnect"_s, u"lost"_s, u"idle"_s };
+        which = { u"reconnect"_s, u"lost"_s, u"other"_s, u"idle"_s };
     int result = 0;
     for (const QString &measure : which) {
         if (measure == u"reconnect"_s)
             result |= MeasureReconnect();
         else if (measure == u"lost"_s)
             result |= MeasureLost();
+        else if (measure == u"other"_s)
+            result |= MeasureOther();
         else if (measure == u"idle"_s)
             result |= MeasureIdle();
         else

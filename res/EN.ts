@@ -174,6 +174,12 @@ Measuring goes on. Confirmed readings are kept in the program and written to the
             <numerusform>Delete the %n readings of the table and start a new run?</numerusform>
         </translation>
     </message>
+    <message>
+        <source>%1
+只有原来那台仪器会自动重新连接。改用这台设备吗？</source>
+        <translation>%1
+Only the instrument first opened is reconnected by itself. Use this device instead?</translation>
+    </message>
 </context>
 <context>
     <name>DialogTemplate</name>
@@ -423,16 +429,16 @@ Measuring goes on. Confirmed readings are kept in the program and written to the
         <translation>Not yet stable</translation>
     </message>
     <message>
-        <source>读数 %1 秒前</source>
-        <translation>Reading %1 s ago</translation>
-    </message>
-    <message>
         <source>未连接仪器，读数未录入</source>
         <translation>No instrument connected: reading not entered</translation>
     </message>
     <message>
         <source>连接中断，读数未录入</source>
         <translation>Link lost: reading not entered</translation>
+    </message>
+    <message>
+        <source>设备不符</source>
+        <translation>Different device</translation>
     </message>
 </context>
 <context>
@@ -478,6 +484,10 @@ Measuring goes on. Confirmed readings are kept in the program and written to the
     <message>
         <source>%1：%2</source>
         <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1：另一台设备，重新选择串口后才会使用</source>
+        <translation>%1: another device, used only once the port is chosen again</translation>
     </message>
 </context>
 <context>

@@ -25,7 +25,7 @@ void tst_Conversions::convert_data()
 {
     QTest::addColumn<MeasurementMode>("mode");
     QTest::addColumn<int>("r");
-    QTest::addColumn<float>("constant"); // a or C; the tube is 2 dm long
+    QTest::addColumn<float>("constant"); // a or C; the mode's tube is 2 dm long, the other 5 dm
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("text");
     using M = MeasurementMode;
@@ -33,6 +33,8 @@ void tst_Conversions::convert_data()
         << M::OpticalRotation << 34626 << 1.0f << u"34.62600164464675"_s << u"+34.626"_s;
     QTest::newRow("sugar 34.626") << M::SugarDegree << 34626 << 1.0f << u"100.00000474974513"_s
                                   << u"+100.00"_s;
+    QTest::newRow("cut, not rounded")
+        << M::SugarDegree << 1 << 1.0f << u"0.0028880033717364156"_s << u"+00.002"_s;
     QTest::newRow("concentration -13.300")
         << M::Concentration << -13300 << 66.5f << u"-10.000000474974513"_s << u" 10.000"_s;
     QTest::newRow("concentration clamped")
@@ -58,8 +60,11 @@ void tst_Conversions::convert()
     QFETCH(float, constant);
     QFETCH(QString, value);
     QFETCH(QString, text);
-    const double v = ConvertReading(mode, ReadingDegrees(r),
-                                    { .a = constant, .lenC = 2.0f, .C = constant, .lena = 2.0f });
+    // The other mode's constants differ, so that a conversion that takes one of them shows.
+    const ModeConstants constants = mode == MeasurementMode::Concentration
+        ? ModeConstants { .a = constant, .lenC = 2.0f, .C = 3.0f, .lena = 5.0f }
+        : ModeConstants { .a = 3.0f, .lenC = 5.0f, .C = constant, .lena = 2.0f };
+    const double v = ConvertReading(mode, ReadingDegrees(r), constants);
     // The shortest text that reads back as the same double: equal texts mean equal values.
     QCOMPARE(QString::number(v, 'g', QLocale::FloatingPointShortest), value);
     QCOMPARE(FormatConvertedValue(mode, v), text);

@@ -1,6 +1,7 @@
 #include "InstrumentFrames.h"
 #include "PtyPair.h"
 #include "core/link/CSerialPort.h"
+#include "core/link/DeviceIdentity.h"
 #include "core/link/Frame.h"
 #include "core/link/FrameScanner.h"
 
@@ -14,9 +15,12 @@
 #include <QTimer>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(DeviceIdentity)
 
 namespace {
 
@@ -48,6 +52,8 @@ private slots:
     void openFails();
     void closeReturnsPromptly_data();
     void closeReturnsPromptly();
+    void sameDevice_data();
+    void sameDevice();
 
 private:
     void Handle(CSerialPort *from, RxBuffer *rx);
@@ -202,6 +208,29 @@ void tst_SerialPort::closeReturnsPromptly()
     m_port.reset(); // the owner's destructor closes the channel
     QVERIFY2(timer.elapsed() < 1000, qPrintable(u"Close took %1 ms"_s.arg(timer.elapsed())));
     QCOMPARE(lost.size(), state == u"unplugged"_s ? 1 : 0);
+}
+
+void tst_SerialPort::sameDevice_data()
+{
+    // No USB adapter can be plugged in here: these are the fields the system would report.
+    QTest::addColumn<DeviceIdentity>("found");
+    QTest::addColumn<bool>("same"); // as the adapter first opened
+    QTest::newRow("the adapter replugged: a new node")
+        << DeviceIdentity { true, 0x0403, 0x6001, u"A50285BI"_s, makedev(188, 0), 2000 } << true;
+    QTest::newRow("another adapter of the same make")
+        << DeviceIdentity { true, 0x0403, 0x6001, u"A50285BJ"_s, makedev(188, 0), 2000 } << false;
+    QTest::newRow("no adapter on a new node")
+        << DeviceIdentity { false, 0, 0, {}, makedev(188, 0), 2000 } << false;
+    QTest::newRow("the node first opened, its adapter not read")
+        << DeviceIdentity { false, 0, 0, {}, makedev(188, 0), 1000 } << true;
+}
+
+void tst_SerialPort::sameDevice()
+{
+    QFETCH(DeviceIdentity, found);
+    QFETCH(bool, same);
+    const DeviceIdentity opened { true, 0x0403, 0x6001, u"A50285BI"_s, makedev(188, 0), 1000 };
+    QCOMPARE(found.isSameDevice(opened), same);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)

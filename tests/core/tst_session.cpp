@@ -96,7 +96,7 @@ struct Station
             session->sendCommand(MeasurementSession::Command::Zero);
         else if (step == u"lost")
             return (pty.CloseMaster(),
-                    QTest::qWaitFor([this] { return !session->link().IsLive(); }, 5000));
+                    QTest::qWaitFor([this] { return !session->link().isLive(); }, 5000));
         else if (step == u"wait")
             QTest::qWait(1200);
         return true;

@@ -1,3 +1,4 @@
+#include "core/settings/Session.h"
 #include "core/settings/Settings.h"
 
 #include <QDir>
@@ -46,6 +47,8 @@ class tst_Settings : public QObject
 private slots:
     void readAndWrite_data();
     void readAndWrite();
+    void sampleCount_data();
+    void sampleCount();
 };
 
 void tst_Settings::readAndWrite_data()
@@ -128,6 +131,27 @@ void tst_Settings::readAndWrite()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), saved ? changed : before);
     }
+}
+
+void tst_Settings::sampleCount_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("count");
+    QTest::newRow("the sample store's size") << "256"_ba << 256;
+    QTest::newRow("beyond it") << "257"_ba << 256;
+    QTest::newRow("zero") << "0"_ba << 1;
+}
+
+void tst_Settings::sampleCount()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(int, count);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Velmora.ini"_s);
+    QVERIFY(WriteAll(path, "[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=" + stored + "\r\n"));
+    Settings settings(path);
+    settings.Load();
+    QCOMPARE(Session::Read(settings, dir.path()).sampleCount, count);
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

@@ -1,6 +1,7 @@
 #include "PtyPair.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -51,6 +52,24 @@ void PtyPair::CloseMaster()
     if (m_master >= 0)
         ::close(m_master);
     m_master = -1;
+}
+
+void PtyPair::FailLine()
+{
+    // The terminal's settings are shared by both ends: in canonical input, the end-of-file
+    // character makes the reader's read() return 0.
+    termios mode {};
+    ::tcgetattr(m_master, &mode);
+    mode.c_lflag |= ICANON;
+    ::tcsetattr(m_master, TCSANOW, &mode);
+    Send(QByteArray(1, char(mode.c_cc[VEOF])));
+}
+
+bool PtyPair::IsOpenAtFarEnd() const
+{
+    // The master reports a hang-up while nobody holds the other end.
+    pollfd master { m_master, POLLIN, 0 };
+    return ::poll(&master, 1, 0) >= 0 && !(master.revents & POLLHUP);
 }
 
 void PtyPair::Pump()

@@ -27,6 +27,11 @@ public:
 
     // The instrument is unplugged.
     void CloseMaster();
+    // The line fails while the device stays, as after a USB bus reset: the channel's next read
+    // gets end-of-file.
+    void FailLine();
+    // Whether a program holds the channel's end open.
+    bool IsOpenAtFarEnd() const;
 
 private:
     void Pump();

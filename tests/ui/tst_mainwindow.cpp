@@ -373,7 +373,8 @@ void TestMainWindow::journalOfTheWindow()
 }
 
 // The instrument behind a link that outlives its terminal, as velmora-sim --link keeps it: the
-// window shows the loss at once, refuses Confirm without a box and goes on in the same run.
+// window shows the loss at once, refuses Confirm without a box and goes on in the same run once
+// the port is chosen again.
 void TestMainWindow::unplugDuringARunAndReplug()
 {
     WindowFixture f;
@@ -398,10 +399,17 @@ void TestMainWindow::unplugDuringARunAndReplug()
     QVERIFY(w.link->text().endsWith(u"连接中断，读数未录入"_s));
     QVERIFY(!QApplication::activeModalWidget());
 
+    // A new terminal is another device: named, left alone, until the port is chosen again.
     PtyPair replugged;
     decoded.clear();
     QVERIFY(QFile::link(replugged.SlavePath(), link));
-    QTRY_VERIFY_WITH_TIMEOUT(window->GetSession().link().IsLive(), 2000);
+    // Another terminal at the old path: named and left alone until the inspector says Yes.
+    QTRY_VERIFY_WITH_TIMEOUT(w.link->toolTip().startsWith(u"设备不符  "_s + link), 2000);
+    QVERIFY(!window->GetSession().link().isLive() && !replugged.IsOpenAtFarEnd());
+    QMessageBox *asked = nullptr;
+    QTRY_VERIFY((asked = window->findChild<QMessageBox *>()) && asked->isVisible());
+    asked->button(QMessageBox::Yes)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(window->GetSession().link().isLive(), 2000);
     for (long r : { 3001L, 3002L, 3003L })
         replugged.Send(WindowFixture::ReadingFrame(r));
     QTRY_COMPARE(decoded, QList<long>({ 3001, 3002, 3003 }));

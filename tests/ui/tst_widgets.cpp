@@ -120,6 +120,8 @@ class tst_Widgets : public QObject
 private slots:
     void colorButtonSignalsToTheParent_data();
     void colorButtonSignalsToTheParent();
+    void colorButtonRings_data();
+    void colorButtonRings();
     void hotTrackStates_data();
     void hotTrackStates();
     void stateImageButton_data();
@@ -187,6 +189,41 @@ void tst_Widgets::colorButtonSignalsToTheParent()
         Perform(*button, action);
     QCOMPARE(seen.join(u' '), events);
     QCOMPARE(button->hasFocus(), actions.contains(u'p') || actions.contains(u't'));
+}
+
+void tst_Widgets::colorButtonRings_data()
+{
+    QTest::addColumn<int>("bevel");
+    QTest::addColumn<bool>("pressed"); // with the focus
+    // Grey levels at (0,0), (1,1), (4,4), (58,27) and (59,28) of a 60 x 29 button on a face of 192.
+    QTest::addColumn<QList<int>>("levels");
+    QTest::newRow("raised, two rings") << 2 << false << QList<int> { 255, 223, 192, 85, 127 };
+    QTest::newRow("sunken, two rings: the inner one black below")
+        << -2 << false << QList<int> { 127, 85, 192, 1, 255 };
+    QTest::newRow("pressed: one sunken ring on a fresh face, the focus dots on top")
+        << 2 << true << QList<int> { 128, 192, 63, 192, 255 };
+}
+
+void tst_Widgets::colorButtonRings()
+{
+    QFETCH(int, bevel);
+    QFETCH(bool, pressed);
+    QFETCH(QList<int>, levels);
+    Window<CColorButton> window;
+    SetDlgCtrlId(new QPushButton(&window.parent), 1007);
+    QVERIFY(window.button->SubclassWithColors(1007, &window.parent, QColor(192, 192, 192),
+                                              Qt::black, Qt::gray, bevel));
+    QVERIFY(window.Show());
+    if (pressed) {
+        window.button->setFocus();
+        window.button->setDown(true);
+    }
+    const QImage image = window.button->grab().toImage();
+    QList<int> seen;
+    for (const QPoint at :
+         { QPoint(0, 0), QPoint(1, 1), QPoint(4, 4), QPoint(58, 27), QPoint(59, 28) })
+        seen << qGray(image.pixel(at));
+    QCOMPARE(seen, levels);
 }
 
 void tst_Widgets::hotTrackStates_data()

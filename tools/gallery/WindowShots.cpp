@@ -81,16 +81,14 @@ bool RenderLanguage(const QString &folder, const QString &suffix)
     }
     // The link states the inspector sees: readings settled, then the instrument quiet, then
     // unplugged with a Confirm refused.
-    ok &= WaitUntil([&] { return window.GetSession().link().IsStable(); }, 5000);
+    ok &= WaitUntil([&] { return window.GetSession().link().isStable(); }, 5000);
     ok &= Save(window, folder, u"window_main"_s + suffix);
     ok &= WaitUntil(
-        [&] { return window.GetSession().link().CurrentState() == LinkMonitor::State::Silent; },
-        10000);
+        [&] { return window.GetSession().link().state() == LinkMonitor::State::Silent; }, 10000);
     ok &= Save(window, folder, u"window_silent"_s + suffix);
     instrument.CloseMaster();
-    ok &= WaitUntil(
-        [&] { return window.GetSession().link().CurrentState() == LinkMonitor::State::Lost; },
-        5000);
+    ok &= WaitUntil([&] { return window.GetSession().link().state() == LinkMonitor::State::Lost; },
+                    5000);
     GetDlgItem<QPushButton>(window, IDOK)->click();
     ok &= Save(window, folder, u"window_lost"_s + suffix);
 

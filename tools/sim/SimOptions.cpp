@@ -29,7 +29,8 @@ Script (--script), one step per line on standard input:
 
 Unplug and replug (--unplug-after, --replug-after): the terminal is closed as if the cable were
 pulled, and with --replug-after a new terminal takes its place, under the same --link and
---settings mapping; the stream goes on where it stopped once a program opens it.
+--settings mapping; the stream goes on where it stopped once a program opens it. The new terminal
+is another device: Velmora names it and opens it only once the port is chosen again.
 Output lines: "connected", "disconnected", "sent ...", "received ...", "unplugged",
 "replugged DEVICE", "done ...".)help";
 

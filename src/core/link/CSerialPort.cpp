@@ -70,7 +70,7 @@ bool CSerialPort::Open()
 {
     if (m_bRunning)
         return false;
-    if (!StartSession()) {
+    if (!StartSession(false)) {
         emit openFailed(m_openError);
         return false;
     }
@@ -79,13 +79,19 @@ bool CSerialPort::Open()
     return true;
 }
 
-bool CSerialPort::StartSession()
+bool CSerialPort::StartSession(bool sameDevice)
 {
     // Resolved at every session: the mapping may have been renewed while the link was lost.
     m_strDevice = ResolvePortDevice(m_strPortName, m_portLookup);
     m_openError = PortError::Check(m_strDevice);
     if (m_openError)
         return false; // no thread for a device that is not there
+    // Looked at before the open: opening alone raises DTR, which resets some instruments.
+    const DeviceIdentity identity = DeviceIdentity::of(m_strDevice);
+    if (sameDevice && !identity.isSameDevice(m_identity)) {
+        m_openError = { PortError::Kind::OtherDevice, m_strDevice, {} };
+        return false;
+    }
 
     m_rx.nStart = 0;
     m_rx.nCount = 0;
@@ -118,6 +124,9 @@ bool CSerialPort::StartSession()
         m_pThread.reset();
         return false;
     }
+    // The first identity stays: a USB adapter's node changes with every replug.
+    if (!sameDevice)
+        m_identity = identity;
     return true;
 }
 
@@ -146,6 +155,12 @@ void CSerialPort::Close()
     StopSession();
 }
 
+bool CSerialPort::AcceptNewDevice()
+{
+    Close();
+    return Open();
+}
+
 void CSerialPort::Reconnect()
 {
     if (!m_bRunning)
@@ -156,14 +171,17 @@ void CSerialPort::Reconnect()
         m_reconnect.start();
         return;
     }
-    emit reconnecting(++m_nAttempt);
     StopSession();
-    if (!StartSession()) {
-        m_reconnect.start();
+    if (StartSession(true)) {
+        m_nAttempt = 0;
+        emit opened(m_strDevice);
         return;
     }
-    m_nAttempt = 0;
-    emit opened(m_strDevice);
+    if (m_openError.kind == PortError::Kind::OtherDevice)
+        emit otherDevice(m_strDevice);
+    else
+        emit reconnecting(++m_nAttempt);
+    m_reconnect.start();
 }
 
 int CSerialPort::Write(std::span<const std::uint8_t> bytes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/DeviceIdentity.h"
 #include "core/link/PortError.h"
 #include "core/link/PortName.h"
 #include "core/link/RxBuffer.h"
@@ -18,10 +19,6 @@
 #include <span>
 
 class QThread;
-
-// WM_USER + 20: the number of the data notification (serialData) on the Windows build; kept so
-// that logs and tools name the same message.
-inline constexpr int WM_SERIAL_DATA = 0x0400 + 20;
 
 // The serial channel to the polarimeter: one port and one receive thread.
 //
@@ -51,6 +48,8 @@ public:
     void SetPortLookup(PortLookup lookup);
     // While the link is lost, try to open the same port again every `intervalMs` until it opens
     // (0, the default: stay lost until Close). The timer runs only while the link is lost.
+    // Each attempt resolves the port name afresh and opens only the device that Open() opened;
+    // another device at the port is left untouched (otherDevice) until AcceptNewDevice().
     void SetReconnectInterval(int intervalMs);
 
     // Opens the port exclusively, applies the line settings, raises DTR where the device has it
@@ -61,6 +60,9 @@ public:
     // the owner: safe in every state, also from the owner's destructor or from a serialData
     // handler.
     void Close();
+    // The inspector chose the port again: opens it afresh, as configured now, and the device
+    // found there becomes the one to reconnect to. Returns what Open() returns.
+    bool AcceptNewDevice();
 
     // Queues the bytes for the line, in order and complete, and returns their count; -1 when the
     // channel is not running or its link is lost. The receive thread writes them.
@@ -77,8 +79,8 @@ public:
     qint64 DroppedByteCount() const { return m_nDropped.load(std::memory_order_relaxed); }
 
 signals:
-    // WM_SERIAL_DATA: new bytes lie behind the ones held before. Connect directly; the handler
-    // scans `rx` and ends with port->SetReadPermission().
+    // New bytes lie behind the ones held before. Connect directly; the handler scans `rx` and
+    // ends with port->SetReadPermission().
     void serialData(CSerialPort *port, RxBuffer *rx);
     // The device went away or the line failed; the channel receives nothing more. Close() still
     // completes. `reason` says so in the interface language.
@@ -87,8 +89,10 @@ signals:
     void opened(const QString &device);
     // Open() failed (a failed reconnect attempt is no news: the link stays lost).
     void openFailed(const PortError &error);
-    // Reconnect attempt `attempt` (1, 2, ...) starts now.
+    // Reconnect attempt `attempt` (1, 2, ...) found no device to open; the next one follows.
     void reconnecting(int attempt);
+    // A reconnect attempt found another device at the port, `device`, and did not open it.
+    void otherDevice(const QString &device);
 
     // Doorbells between the two threads; they carry no data. Every call that crosses threads
     // goes through a queued signal, so each side only ever runs its own functions.
@@ -116,7 +120,7 @@ private:
     void DropLink();
 
     // User-interface thread.
-    bool StartSession();
+    bool StartSession(bool sameDevice);
     void StopSession();
     void Reconnect();
     void DeliverBurst();
@@ -130,6 +134,7 @@ private:
     PortLookup m_portLookup;
     QString m_strDevice;
     PortError m_openError;
+    DeviceIdentity m_identity; // of the device that Open() opened
     QTimer m_reconnect;
     int m_nAttempt = 0;
 

@@ -14,7 +14,7 @@ constexpr int kLongestStableSeconds = 60;
 
 } // namespace
 
-LinkMonitor::Options LinkMonitor::Options::FromSettings(const QString &tolerance, int seconds)
+LinkMonitor::Options LinkMonitor::Options::fromSettings(const QString &tolerance, int seconds)
 {
     Options options;
     bool ok = false;
@@ -40,86 +40,97 @@ LinkMonitor::LinkMonitor(const Options &options, QObject *parent)
     m_silence.setTimerType(Qt::PreciseTimer);
     m_stableDue.setTimerType(Qt::PreciseTimer);
     m_silence.setSingleShot(true);
-    connect(&m_silence, &QTimer::timeout, this, &LinkMonitor::OnSilenceDue);
+    connect(&m_silence, &QTimer::timeout, this, &LinkMonitor::onSilenceDue);
     m_stableDue.setSingleShot(true);
-    connect(&m_stableDue, &QTimer::timeout, this, &LinkMonitor::UpdateStability);
+    connect(&m_stableDue, &QTimer::timeout, this, &LinkMonitor::updateStability);
 }
 
-void LinkMonitor::Watch(const CSerialPort &port)
+void LinkMonitor::watch(const CSerialPort &port)
 {
-    connect(&port, &CSerialPort::opened, this, &LinkMonitor::OnOpened);
-    connect(&port, &CSerialPort::openFailed, this, &LinkMonitor::OnOpenFailed);
-    connect(&port, &CSerialPort::linkLost, this, &LinkMonitor::OnLinkLost);
-    connect(&port, &CSerialPort::reconnecting, this, &LinkMonitor::OnReconnecting);
+    connect(&port, &CSerialPort::opened, this, &LinkMonitor::onOpened);
+    connect(&port, &CSerialPort::openFailed, this, &LinkMonitor::onOpenFailed);
+    connect(&port, &CSerialPort::linkLost, this, &LinkMonitor::onLinkLost);
+    connect(&port, &CSerialPort::reconnecting, this, &LinkMonitor::onReconnecting);
+    connect(&port, &CSerialPort::otherDevice, this, &LinkMonitor::onOtherDevice);
 }
 
-void LinkMonitor::OnOpened(const QString &device)
+void LinkMonitor::onOpened(const QString &device)
 {
-    m_strDevice = device;
-    m_strReason.clear();
-    m_nAttempt = 0;
+    m_device = device;
+    m_reason.clear();
+    m_attempt = 0;
     m_lastFrameMs = m_clock.elapsed();
     m_silence.start(m_options.silentMs);
-    SetState(State::Connected);
+    setState(State::Connected);
 }
 
-void LinkMonitor::OnOpenFailed(const PortError &error)
+void LinkMonitor::onOpenFailed(const PortError &error)
 {
-    m_strDevice = error.device;
-    m_strReason = error.Text();
-    SetState(State::NotConnected);
+    m_device = error.device;
+    m_reason = error.Text();
+    setState(State::NotConnected);
 }
 
-void LinkMonitor::OnLinkLost(const QString &reason)
+void LinkMonitor::onLinkLost(const QString &reason)
 {
-    m_strReason = reason;
-    SetState(State::Lost);
+    m_reason = reason;
+    setState(State::Lost);
 }
 
-void LinkMonitor::OnReconnecting(int attempt)
+void LinkMonitor::onReconnecting(int attempt)
 {
-    m_nAttempt = attempt;
-    SetState(State::Reconnecting);
+    m_attempt = attempt;
+    setState(State::Reconnecting);
 }
 
-void LinkMonitor::NoteFrame(const FrameEvent &event)
+void LinkMonitor::onOtherDevice(const QString &device)
+{
+    // The channel looks again at every attempt; the same finding is no news.
+    if (m_state == State::OtherDevice && m_device == device)
+        return;
+    m_device = device;
+    m_reason = PortError { PortError::Kind::OtherDevice, device, {} }.Text();
+    setState(State::OtherDevice);
+}
+
+void LinkMonitor::noteFrame(const FrameEvent &event)
 {
     // What a lost link still delivers was received before the loss: no sign of life.
-    if (!IsLive())
+    if (!isLive())
         return;
     const qint64 now = m_clock.elapsed();
     m_lastFrameMs = now;
     if (!m_silence.isActive())
         m_silence.start(m_options.silentMs);
     if (m_state == State::Silent)
-        SetState(State::Connected);
+        setState(State::Connected);
 
     if (event.kind == FrameEvent::Kind::Status)
         return;
     const double degrees = event.kind == FrameEvent::Kind::Reading ? event.reading * 0.001 : 0.0;
     m_lastReadingMs = now;
-    m_stability.Add(now, degrees);
-    UpdateStability();
+    m_stability.add(now, degrees);
+    updateStability();
 }
 
-qint64 LinkMonitor::ReadingAgeMs() const
+qint64 LinkMonitor::readingAgeMs() const
 {
     return m_lastReadingMs < 0 ? -1 : m_clock.elapsed() - m_lastReadingMs;
 }
 
-void LinkMonitor::SetState(State state)
+void LinkMonitor::setState(State state)
 {
     m_state = state;
-    if (!IsLive())
+    if (!isLive())
         m_silence.stop();
     // A reading from before a gap proves nothing about the ones after it.
     if (state != State::Connected)
-        m_stability.Clear();
-    UpdateStability();
+        m_stability.clear();
+    updateStability();
     emit changed();
 }
 
-void LinkMonitor::OnSilenceDue()
+void LinkMonitor::onSilenceDue()
 {
     if (m_state != State::Connected)
         return;
@@ -127,30 +138,30 @@ void LinkMonitor::OnSilenceDue()
     const qint64 quiet = m_clock.elapsed() - m_lastFrameMs;
     if (quiet < m_options.silentMs)
         return m_silence.start(int(m_options.silentMs - quiet));
-    SetState(State::Silent);
+    setState(State::Silent);
 }
 
-void LinkMonitor::UpdateStability()
+void LinkMonitor::updateStability()
 {
     const qint64 now = m_clock.elapsed();
-    const bool counts = m_state == State::Connected && m_stability.HasReading();
-    const bool stable = counts && m_stability.IsStable(now);
+    const bool counts = m_state == State::Connected && m_stability.hasReading();
+    const bool stable = counts && m_stability.isStable(now);
     if (counts && !stable) {
         const int wait =
-            int(std::min<qint64>(m_stability.StableFrom() - now, std::numeric_limits<int>::max()));
+            int(std::min<qint64>(m_stability.stableFrom() - now, std::numeric_limits<int>::max()));
         if (!m_stableDue.isActive() || m_stableDue.remainingTime() > wait)
             m_stableDue.start(wait);
     } else {
         m_stableDue.stop();
     }
-    if (stable == m_bStable && counts == m_bStabilityShown)
+    if (stable == m_stable && counts == m_stabilityShown)
         return;
-    m_bStable = stable;
-    m_bStabilityShown = counts;
+    m_stable = stable;
+    m_stabilityShown = counts;
     emit changed();
 }
 
-QString LinkMonitor::StateText() const
+QString LinkMonitor::stateText() const
 {
     switch (m_state) {
     case State::NotConnected:
@@ -163,41 +174,38 @@ QString LinkMonitor::StateText() const
         return tr("连接中断");
     case State::Reconnecting:
         return tr("正在重连");
+    case State::OtherDevice:
+        return tr("设备不符");
     }
     return {};
 }
 
-QString LinkMonitor::DetailText() const
+QString LinkMonitor::detailText() const
 {
     switch (m_state) {
     case State::NotConnected:
-        return m_strReason;
+    case State::OtherDevice:
+        return m_reason;
     case State::Connected:
-        return m_strDevice;
+        return m_device;
     case State::Silent:
         return tr("%1 秒无有效数据").arg(m_options.silentMs / 1000);
     case State::Lost:
-        return m_strReason.isEmpty() ? m_strDevice : tr("%1：%2").arg(m_strDevice, m_strReason);
+        return m_reason.isEmpty() ? m_device : tr("%1：%2").arg(m_device, m_reason);
     case State::Reconnecting:
-        return tr("%1：第 %2 次重连").arg(m_strDevice).arg(m_nAttempt);
+        return tr("%1：第 %2 次重连").arg(m_device).arg(m_attempt);
     }
     return {};
 }
 
-QString LinkMonitor::StabilityText() const
+QString LinkMonitor::stabilityText() const
 {
-    if (m_state != State::Connected || !m_stability.HasReading())
+    if (m_state != State::Connected || !m_stability.hasReading())
         return {};
-    return m_bStable ? tr("读数稳定") : tr("读数未稳定");
+    return m_stable ? tr("读数稳定") : tr("读数未稳定");
 }
 
-QString LinkMonitor::AgeText() const
-{
-    const qint64 age = ReadingAgeMs();
-    return age < 0 ? QString() : tr("读数 %1 秒前").arg(age / 1000);
-}
-
-LinkMonitor::Tone LinkMonitor::StateTone() const
+LinkMonitor::Tone LinkMonitor::stateTone() const
 {
     switch (m_state) {
     case State::Connected:
@@ -208,12 +216,13 @@ LinkMonitor::Tone LinkMonitor::StateTone() const
     case State::Reconnecting:
     case State::NotConnected:
     case State::Lost:
+    case State::OtherDevice:
         break;
     }
     return Tone::Fault;
 }
 
-QString LinkMonitor::ConfirmRefusal() const
+QString LinkMonitor::confirmRefusal() const
 {
     switch (m_state) {
     case State::Connected:
@@ -223,6 +232,7 @@ QString LinkMonitor::ConfirmRefusal() const
         return tr("未连接仪器，读数未录入");
     case State::Lost:
     case State::Reconnecting:
+    case State::OtherDevice:
         break;
     }
     return tr("连接中断，读数未录入");

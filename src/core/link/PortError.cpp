@@ -1,5 +1,7 @@
 #include "core/link/PortError.h"
 
+#include "core/link/PortName.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -20,6 +22,9 @@ QString PortError::Text() const
         return QCoreApplication::translate("PortError", "%1：不是串口设备").arg(device);
     case Kind::Busy:
         return QCoreApplication::translate("PortError", "%1：设备被占用或拒绝访问").arg(device);
+    case Kind::OtherDevice:
+        return QCoreApplication::translate("PortError", "%1：另一台设备，重新选择串口后才会使用")
+            .arg(device);
     case Kind::Other:
         break;
     }
@@ -29,10 +34,7 @@ QString PortError::Text() const
 PortError PortError::Check(const QString &device)
 {
 #ifdef Q_OS_UNIX
-    // QSerialPort's own rule: a bare name ("ttyUSB0") lives in /dev.
-    const bool path =
-        device.startsWith(u'/') || device.startsWith(u"./") || device.startsWith(u"../");
-    const QString location = path ? device : u"/dev/" + device;
+    const QString location = DeviceLocation(device);
     struct stat info
     {
     };

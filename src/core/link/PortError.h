@@ -11,6 +11,8 @@ struct PortError
         Missing, // no such device (unplugged, or a name that stands for nothing)
         NotSerial, // a regular file, a directory, a FIFO, /dev/null: not a terminal
         Busy, // open in another program, or access refused
+        // Not the device the channel was opened on: the name now leads to another one.
+        OtherDevice,
         Other, // the system's own message in `system`
     };
 

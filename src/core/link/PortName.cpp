@@ -30,3 +30,14 @@ QString ResolvePortDevice(const QString &portName, const PortLookup &lookup)
     return u"/dev/ttyS"_s + QString::number(n - 1);
 #endif
 }
+
+QString DeviceLocation(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    const bool path =
+        device.startsWith(u'/') || device.startsWith(u"./") || device.startsWith(u"../");
+    return path ? device : u"/dev/"_s + device;
+#else
+    return device;
+#endif
+}

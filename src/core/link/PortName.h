@@ -13,3 +13,7 @@ using PortLookup = std::function<QString(const QString &key)>;
 // Any other name (a device path, "ttyUSB0", a malformed "COM" name) is used as it stands,
 // so that opening it fails or succeeds on its own merits.
 QString ResolvePortDevice(const QString &portName, const PortLookup &lookup = {});
+
+// Where the system finds a device name: QSerialPort's own rule, a bare name ("ttyUSB0") lives
+// in /dev on Unix. Unchanged elsewhere ("COM3").
+QString DeviceLocation(const QString &device);

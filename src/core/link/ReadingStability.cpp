@@ -15,7 +15,7 @@ ReadingStability::ReadingStability(double tolerance, qint64 windowMs)
     , m_windowMs(windowMs)
 { }
 
-void ReadingStability::Add(qint64 atMs, double value)
+void ReadingStability::add(qint64 atMs, double value)
 {
     if (!m_runs.empty() && m_runs.back().value == value)
         return; // the same latest value: the same moment of stability
@@ -34,7 +34,7 @@ void ReadingStability::Add(qint64 atMs, double value)
     m_stableFrom = m_runs[first].since + m_windowMs;
 }
 
-void ReadingStability::Clear()
+void ReadingStability::clear()
 {
     m_runs.clear();
 }

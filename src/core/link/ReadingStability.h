@@ -9,20 +9,20 @@
 //
 // Stable at time T means: the readings have covered the whole window [T - window, T] (the one
 // that was current at its start included) and every one of them lies within the tolerance of
-// the latest. Until the next reading this turns true at one moment, StableFrom(), and stays so.
+// the latest. Until the next reading this turns true at one moment, stableFrom(), and stays so.
 class ReadingStability
 {
 public:
     ReadingStability(double tolerance, qint64 windowMs);
 
     // A reading at `atMs` (a monotonic clock, never decreasing).
-    void Add(qint64 atMs, double value);
-    void Clear();
+    void add(qint64 atMs, double value);
+    void clear();
 
-    bool HasReading() const { return !m_runs.empty(); }
+    bool hasReading() const { return !m_runs.empty(); }
     // The moment from which the readings so far count as stable; meaningless without a reading.
-    qint64 StableFrom() const { return m_stableFrom; }
-    bool IsStable(qint64 nowMs) const { return HasReading() && nowMs >= m_stableFrom; }
+    qint64 stableFrom() const { return m_stableFrom; }
+    bool isStable(qint64 nowMs) const { return hasReading() && nowMs >= m_stableFrom; }
 
     // Distinct readings kept at most; beyond this the oldest go, which can only delay
     // stability, never grant it early. A line at 9600 baud carries 87 readings a second.

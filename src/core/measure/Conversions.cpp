@@ -79,7 +79,7 @@ QString FormatConvertedValue(MeasurementMode mode, double v)
     if (!(std::fabs(v) < kDisplayLimit))
         return OverRangeText(sign);
 
-    // Truncated toward zero, never rounded: 35.6524 shows 35.652.
+    // Truncated toward zero, never rounded: 35.6529 shows 35.652.
     const long long g = static_cast<long long>(v * 1000.0);
     std::array<char, 16> s {};
     const int length = concentration ? std::snprintf(s.data(), s.size(), " %05lld", std::llabs(g))

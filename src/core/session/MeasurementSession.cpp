@@ -22,7 +22,7 @@ constexpr int kLongestSilentSeconds = 60;
 
 LinkMonitor::Options LinkOptions(const Settings &settings)
 {
-    LinkMonitor::Options options = LinkMonitor::Options::FromSettings(
+    LinkMonitor::Options options = LinkMonitor::Options::fromSettings(
         settings.Read(Keys::kLinkStableTolerance), settings.Read(Keys::kLinkStableSeconds));
     if (const int seconds = settings.Read(Keys::kLinkSilentSeconds);
         seconds >= 1 && seconds <= kLongestSilentSeconds)
@@ -52,7 +52,7 @@ MeasurementSession::MeasurementSession(const Session &login, Settings &settings,
 {
     m_clock.start();
     m_port.SetReconnectInterval(kReconnectIntervalMs);
-    m_link.Watch(m_port);
+    m_link.watch(m_port);
     connect(&m_port, &CSerialPort::serialData, this,
             [this](CSerialPort *port, RxBuffer *rx) { m_run.DecodeBatch(*port, *rx); });
     connect(&m_run, &MeasurementRun::frameDecoded, this, &MeasurementSession::onFrame);
@@ -60,7 +60,7 @@ MeasurementSession::MeasurementSession(const Session &login, Settings &settings,
     connect(&m_port, &CSerialPort::opened, &m_recorder, &RunRecorder::linkOpened);
     connect(&m_port, &CSerialPort::linkLost, &m_recorder, &RunRecorder::linkLost);
     connect(&m_link, &LinkMonitor::changed, this, [this] {
-        if (m_link.IsLive())
+        if (m_link.isLive())
             m_refusal.clear();
         emit stateChanged();
     });
@@ -174,11 +174,11 @@ void MeasurementSession::onLinkOpened()
 
 void MeasurementSession::onFrame(const FrameEvent &event)
 {
-    m_link.NoteFrame(event);
+    m_link.noteFrame(event);
     switch (event.kind) {
     case FrameEvent::Kind::Reading:
     case FrameEvent::Kind::ZeroReading:
-        if (m_link.IsLive())
+        if (m_link.isLive())
             m_readingAtMs = m_clock.elapsed();
         break;
     case FrameEvent::Kind::Zero:
@@ -191,8 +191,8 @@ void MeasurementSession::onFrame(const FrameEvent &event)
 
 QString MeasurementSession::readingRefusal() const
 {
-    if (!m_link.IsLive())
-        return m_link.ConfirmRefusal();
+    if (!m_link.isLive())
+        return m_link.confirmRefusal();
     if (m_readingAtMs < 0 || m_readingAtMs < m_liveSinceMs)
         return tr("还没有新的读数，读数未录入");
     const qint64 limitMs = m_silentMs;
@@ -203,14 +203,14 @@ QString MeasurementSession::readingRefusal() const
 
 bool MeasurementSession::canConfirm() const
 {
-    return !m_run.IsComplete() && m_link.IsLive();
+    return !m_run.IsComplete() && m_link.isLive();
 }
 
 QString MeasurementSession::confirmBlockedReason() const
 {
     if (m_run.IsComplete())
         return tr("本次测量已完成；按“删除”开始新的测量");
-    return m_link.IsLive() ? QString() : m_link.ConfirmRefusal();
+    return m_link.isLive() ? QString() : m_link.confirmRefusal();
 }
 
 void MeasurementSession::setRefusal(const QString &text)
@@ -288,6 +288,11 @@ QString MeasurementSession::sendCommand(Command command)
     }
     m_recorder.noteEvent(sent);
     return {};
+}
+
+bool MeasurementSession::acceptNewDevice()
+{
+    return m_port.AcceptNewDevice();
 }
 
 ReportContent MeasurementSession::reportContent() const

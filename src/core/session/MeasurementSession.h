@@ -70,6 +70,9 @@ public:
     void applyMode(const ModeChoice &choice);
     // An instrument command; empty when the line took it, otherwise why not.
     QString sendCommand(Command command);
+    // The inspector chose the port again while another device stood at it: that device is the
+    // instrument from now on. False when it cannot be opened either.
+    bool acceptNewDevice();
 
     const MeasurementRun &run() const { return m_run; }
     const LinkMonitor &link() const { return m_link; }

@@ -105,7 +105,7 @@ constexpr int ValidSelMode(int stored)
 
 // Link state, in a section of its own so that older installations see nothing new: a reading
 // counts as stable when the readings of the last StableSeconds stay within StableTolerance
-// degrees of it. The link reads them as plain values (LinkMonitor::Options::FromSettings).
+// degrees of it. The link reads them as plain values (LinkMonitor::Options::fromSettings).
 inline constexpr QStringView kSectionLink = u"link";
 inline constexpr int kLinkToleranceBufferSize = 32;
 inline constexpr TextKey kLinkStableTolerance { kSectionLink, u"StableTolerance", u"0.002",

@@ -31,6 +31,7 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableWidget>
@@ -329,6 +330,35 @@ void CVelmoraDlg::keyPressEvent(QKeyEvent *event)
     TemplateDialog::keyPressEvent(event);
 }
 
+void CVelmoraDlg::mousePressEvent(QMouseEvent *event)
+{
+    if (m_session.link().state() == LinkMonitor::State::OtherDevice
+        && childAt(event->position().toPoint()) == findChild<QLabel *>(u"linkState"_s))
+        AskAboutOtherDevice();
+    TemplateDialog::mousePressEvent(event);
+}
+
+void CVelmoraDlg::AskAboutOtherDevice()
+{
+    if (m_otherDeviceQuestion) {
+        m_otherDeviceQuestion->raise();
+        return;
+    }
+    m_otherDeviceQuestion =
+        new QMessageBox(QMessageBox::Question, ProgramName(),
+                        tr("%1\n只有原来那台仪器会自动重新连接。改用这台设备吗？")
+                            .arg(m_session.link().detailText()),
+                        QMessageBox::Yes | QMessageBox::No, this);
+    m_otherDeviceQuestion->setAttribute(Qt::WA_DeleteOnClose);
+    m_otherDeviceQuestion->setWindowModality(Qt::NonModal);
+    connect(m_otherDeviceQuestion, &QMessageBox::finished, this, [this](int answer) {
+        if (answer == QMessageBox::Yes
+            && m_session.link().state() == LinkMonitor::State::OtherDevice)
+            m_session.acceptNewDevice();
+    });
+    m_otherDeviceQuestion->show();
+}
+
 void CVelmoraDlg::SetResultText(int row, int column, const QString &text)
 {
     m_list->setItem(row, column, new QTableWidgetItem(text));
@@ -413,13 +443,17 @@ void CVelmoraDlg::PaintReading()
 void CVelmoraDlg::PaintLinkState()
 {
     const LinkMonitor &link = m_session.link();
-    const QColor digits = link.IsLive() ? m_ledColor : Dimmed(m_ledColor);
+    const QColor digits = link.isLive() ? m_ledColor : Dimmed(m_ledColor);
     for (CLedDigitDisplay *display : { m_ctlReading, m_ctlConverted }) {
         if (display->LedColor() != digits) {
             display->SetLedColor(digits);
             display->update();
         }
     }
+    if (link.state() != LinkMonitor::State::OtherDevice)
+        m_otherDeviceAsked = false;
+    else if (!std::exchange(m_otherDeviceAsked, true))
+        AskAboutOtherDevice();
     m_btnConfirm->setEnabled(m_session.canConfirm());
     m_btnConfirm->setToolTip(m_session.confirmBlockedReason());
 

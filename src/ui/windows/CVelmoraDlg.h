@@ -6,6 +6,8 @@
 #include "ui/windows/StateLines.h"
 
 #include <QIcon>
+#include <QMessageBox>
+#include <QPointer>
 
 class CColorButton;
 class CHotTrackButton;
@@ -86,6 +88,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     // Enter is Confirm also while the button is disabled, so that the refusal is said.
     void keyPressEvent(QKeyEvent *event) override;
+    // A click on the state line while another device stands at the port asks again about it.
+    void mousePressEvent(QMouseEvent *event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 #endif
@@ -104,6 +108,9 @@ private:
     void PaintCleared();
     void PaintLogin();
     void SetResultText(int row, int column, const QString &text);
+    // Another device at the port is used only when the inspector says so; not modal, so that the
+    // window goes on meanwhile.
+    void AskAboutOtherDevice();
     // A run that a crash or an exit left open is offered back.
     void OfferRecovery(const MeasurementSession::RecoveryOffer &offer);
     void PaintJournalState(bool available, const JournalResult &result);
@@ -130,6 +137,8 @@ private:
     // left of Exit the history.
     StateLines m_stateLines { *this };
     QPushButton *m_btnHistory = nullptr;
+    QPointer<QMessageBox> m_otherDeviceQuestion;
+    bool m_otherDeviceAsked = false; // for the device standing at the port now
     QIcon m_hIcon;
     QColor m_ledColor;
 };

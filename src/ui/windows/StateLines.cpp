@@ -84,17 +84,17 @@ StateLines::StateLines(QWidget &window)
 
 void StateLines::showLink(const LinkMonitor &link, const QString &refusal)
 {
-    QStringList first { link.StateText() };
-    if (!link.DetailText().isEmpty())
-        first << link.DetailText();
+    QStringList first { link.stateText() };
+    if (!link.detailText().isEmpty())
+        first << link.detailText();
     QStringList second;
     if (!refusal.isEmpty()) {
         second << refusal;
     } else {
-        if (!link.StabilityText().isEmpty())
-            second << link.StabilityText();
+        if (!link.stabilityText().isEmpty())
+            second << link.stabilityText();
         // A clock time needs no timer to stay true, where "n seconds ago" would.
-        if (const qint64 age = link.ReadingAgeMs(); age >= 0)
+        if (const qint64 age = link.readingAgeMs(); age >= 0)
             second << tr("读数时刻 %1")
                           .arg(QTime::currentTime().addMSecs(-age).toString(u"HH:mm:ss"_s));
     }
@@ -104,7 +104,7 @@ void StateLines::showLink(const LinkMonitor &link, const QString &refusal)
         shown << Elided(m_link, line, Qt::ElideMiddle);
     m_link->setText(shown.join(u'\n'));
     m_link->setToolTip(lines.join(u'\n'));
-    SetTextColor(m_link, ToneColor(link.StateTone()));
+    SetTextColor(m_link, ToneColor(link.stateTone()));
 }
 
 void StateLines::showJournal(bool available)
