@@ -547,6 +547,12 @@ private slots:
             arguments[at] = runs[0].id;
             for (const JournalReading &reading : std::as_const(readings))
                 output << (exitCode == 0 ? CsvExport::LocalTime(reading.confirmedAt) : QString());
+            // Every row of this journal is the run's: its last row is the journal's last.
+            QSqlQuery last(db.database());
+            QVERIFY(last.exec(u"SELECT lower(hex(hash)) FROM (SELECT seq, hash FROM readings "
+                              "UNION ALL SELECT seq, hash FROM events) ORDER BY seq DESC"_s)
+                    && last.next());
+            output << (exitCode == 0 ? last.value(0).toString() : QString());
         }
         QProcess tool;
         tool.setWorkingDirectory(m_dir->path());

@@ -36,6 +36,10 @@ public:
             QFont font(face);
             font.setPixelSize(ReportCharacterHeight(style));
             font.setBold(ReportStyleIsBold(style));
+            // No ligatures: the "ff" of a hash would otherwise be one character (U+FB00) for
+            // whoever copies or searches the text. Qt 6.4 has no switch for font features, but
+            // shapes any letter-spaced text without them; 0.005 mm is spacing enough.
+            font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
             m_fonts[Index(style)] = QFont(font, &writer);
         }
         for (const ReportStyle style : kStyles)
