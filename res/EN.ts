@@ -387,6 +387,25 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     </message>
 </context>
 <context>
+    <name>JournalRunReport</name>
+    <message>
+        <source>完成</source>
+        <translation>Completed</translation>
+    </message>
+    <message>
+        <source>已作废</source>
+        <translation>Discarded</translation>
+    </message>
+    <message>
+        <source>已放弃</source>
+        <translation>Abandoned</translation>
+    </message>
+    <message>
+        <source>未完成</source>
+        <translation>Unfinished</translation>
+    </message>
+</context>
+<context>
     <name>LinkMonitor</name>
     <message>
         <source>未连接</source>
@@ -465,6 +484,13 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>不是普通文件（管道、设备或文件夹），未作改动</source>
         <translation>not a regular file (a pipe, a device or a folder); left unchanged</translation>
+    </message>
+</context>
+<context>
+    <name>PdfReport</name>
+    <message>
+        <source>PDF 文档无法生成</source>
+        <translation>The PDF document could not be made</translation>
     </message>
 </context>
 <context>
@@ -573,6 +599,157 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>站点</source>
         <translation>Station</translation>
+    </message>
+</context>
+<context>
+    <name>RunReportLayout</name>
+    <message>
+        <source>稳定</source>
+        <translation>stable</translation>
+    </message>
+    <message>
+        <source>未稳定</source>
+        <translation>not stable</translation>
+    </message>
+    <message>
+        <source>自动确认</source>
+        <translation>confirmed automatically</translation>
+    </message>
+    <message>
+        <source>已剔除: %1</source>
+        <translation>Excluded: %1</translation>
+    </message>
+    <message>
+        <source>工作站: %1</source>
+        <translation>Station: %1</translation>
+    </message>
+    <message>
+        <source>端口: %1</source>
+        <translation>Port: %1</translation>
+    </message>
+    <message>
+        <source>仪器: %1</source>
+        <translation>Instrument: %1</translation>
+    </message>
+    <message>
+        <source>方法: %1 (版本 %2)</source>
+        <translation>Method: %1 (version %2)</translation>
+    </message>
+    <message>
+        <source>状态: %1</source>
+        <translation>Status: %1</translation>
+    </message>
+    <message>
+        <source>开始: %1</source>
+        <translation>Started: %1</translation>
+    </message>
+    <message>
+        <source>结束: %1</source>
+        <translation>Ended: %1</translation>
+    </message>
+    <message>
+        <source>模式: %1</source>
+        <translation>Mode: %1</translation>
+    </message>
+    <message>
+        <source>浓度模式: 比旋度 %1 [α], 试管长度 %2 dm</source>
+        <translation>Concentration mode: specific rotation %1 [α], tube length %2 dm</translation>
+    </message>
+    <message>
+        <source>比旋度模式: 浓度 %1 g/100ml, 试管长度 %2 dm</source>
+        <translation>Specific rotation mode: concentration %1 g/100ml, tube length %2 dm</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>确认时间</source>
+        <translation>Confirmed</translation>
+    </message>
+    <message>
+        <source>读数 (°)</source>
+        <translation>Reading (°)</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>测量次数(N)= %1</source>
+        <translation>Readings(N)= %1</translation>
+    </message>
+    <message>
+        <source>相对标准偏差(RSD)= %1</source>
+        <translation>Relative deviation(RSD)= %1</translation>
+    </message>
+    <message>
+        <source>最小值= %1</source>
+        <translation>Minimum= %1</translation>
+    </message>
+    <message>
+        <source>最大值= %1</source>
+        <translation>Maximum= %1</translation>
+    </message>
+    <message>
+        <source>本次测量没有结果</source>
+        <translation>The run has no result</translation>
+    </message>
+    <message>
+        <source>下限= %1</source>
+        <translation>Lower limit= %1</translation>
+    </message>
+    <message>
+        <source>上限= %1</source>
+        <translation>Upper limit= %1</translation>
+    </message>
+    <message>
+        <source>判定: %1</source>
+        <translation>Verdict: %1</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>签名人</source>
+        <translation>Signed by</translation>
+    </message>
+    <message>
+        <source>含义</source>
+        <translation>Meaning</translation>
+    </message>
+    <message>
+        <source>签名时间</source>
+        <translation>Signed at</translation>
+    </message>
+    <message>
+        <source>运行编号: %1</source>
+        <translation>Run: %1</translation>
+    </message>
+    <message>
+        <source>链哈希: %1</source>
+        <translation>Chain hash: %1</translation>
+    </message>
+    <message>
+        <source>第 %1 页 共 %2 页</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>审核</source>
+        <translation>Reviewed</translation>
+    </message>
+    <message>
+        <source>批准</source>
+        <translation>Approved</translation>
+    </message>
+    <message>
+        <source>执行</source>
+        <translation>Performed</translation>
     </message>
 </context>
 <context>

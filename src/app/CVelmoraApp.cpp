@@ -14,11 +14,6 @@
 
 namespace Keys = SettingsKeys;
 
-bool WantsEnglish(QLocale::Language systemLanguage, int lang)
-{
-    return systemLanguage == QLocale::English || lang == 1;
-}
-
 CVelmoraApp::CVelmoraApp(QString programDir)
     : m_programDir(programDir.isEmpty() ? QCoreApplication::applicationDirPath()
                                         : std::move(programDir))

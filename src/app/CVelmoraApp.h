@@ -4,7 +4,6 @@
 #include "core/settings/Session.h"
 #include "core/settings/Settings.h"
 
-#include <QLocale>
 #include <QString>
 
 #include <functional>
@@ -63,6 +62,3 @@ private:
     Journal::OpenOutcome m_journalOutcome;
     bool m_bEnglish = false;
 };
-
-// English system language, or the key lang set to exactly 1.
-bool WantsEnglish(QLocale::Language systemLanguage, int lang);

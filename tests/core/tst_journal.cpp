@@ -401,12 +401,18 @@ private slots:
             "completed,' =1+2,\"'\u3000@检验所, 一室\",\"say "
             "\"\"hi\"\"\r\n@once\",'－5,'=1+1,1,3,1.1,2,1,2,-66.200,"
             "1.871,";
-        QCOMPARE(CsvExport::Header() + CsvExport::Rows(run, readings),
-                 "\xEF\xBB\xBFrun_id,station,port,started,ended,status,cause,unit,sample,batch,"
-                 "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,confirmed,"
-                 "mode_name\r\n"
-                     + run1 + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00,sugar-degree\r\n"
-                     + run1 + "2,A,0.000,2026-12-07T11:15:59.000+08:00,sugar-degree\r\n");
+        const QByteArray rows = CsvExport::Rows(run, readings);
+        // A run without a mean has no deviation either.
+        run.totals = {};
+        QVERIFY(CsvExport::Rows(run, readings).endsWith(",sugar-degree,,\r\n"));
+        QCOMPARE(
+            CsvExport::Header() + rows,
+            "\xEF\xBB\xBFrun_id,station,port,started,ended,status,cause,unit,sample,batch,"
+            "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,confirmed,"
+            "mode_name,sd,rsd\r\n"
+                + run1
+                + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00,sugar-degree,8.729,141.42\r\n"
+                + run1 + "2,A,0.000,2026-12-07T11:15:59.000+08:00,sugar-degree,8.729,141.42\r\n");
     }
 
     // A journal that fails while the file is written is told apart from a file that cannot be:
@@ -443,8 +449,12 @@ private slots:
             << QStringList { u"\t=1+1\\t\\x1b[2J\\\\\t"_s };
         QTest::newRow("list --json: numbers, null, the mode's name")
             << QString() << QStringList { u"list"_s, u"--json"_s } << 0
-            << QStringList { u"\"mean\": 45.218,"_s, u"\"deviation\": null,"_s,
-                             u"\"mode_name\": \"sugar-degree\""_s, u"\"readings\": 3,"_s };
+            << QStringList { u"\"mean\": 45.218,"_s,
+                             u"\"deviation\": null,"_s,
+                             u"\"mode_name\": \"sugar-degree\""_s,
+                             u"\"readings\": 3,"_s,
+                             u"\"sd\": 70.324"_s,
+                             u"\"rsd\": 327.86"_s };
         QTest::newRow("list --json --readings")
             << QString() << QStringList { u"list"_s, u"--json"_s, u"--readings"_s } << 0
             << QStringList { u"\"received\": 34626,"_s, u"\"received\": \"A\","_s,
@@ -475,6 +485,21 @@ private slots:
         QTest::newRow("standard output full")
             << u"full"_s << QStringList { u"list"_s } << 4 << QStringList { u"standard output"_s };
         QTest::newRow("export all") << QString() << exportAll << 0 << QStringList();
+        // RUN stands for the journal's run; the PDF's text also holds each reading's time.
+        const QStringList report { u"report"_s, u"--run"_s, u"RUN"_s, u"--pdf"_s };
+        QTest::newRow("report: readings, statistics")
+            << QString() << report + QStringList { u"out.pdf"_s } << 0
+            << QStringList { u"34.626"_s, u"-35.652"_s, u"21.449"_s, u"70.324"_s, u"327.86 %"_s };
+        QTest::newRow("report in English, with the lab's name")
+            << u"english"_s << report + QStringList { u"out.pdf"_s } << 0
+            << QStringList { u"Lab One"_s, u"Page 1 of 1"_s, u"Completed"_s };
+        QTest::newRow("report of an unknown run")
+            << QString() << QStringList { u"report"_s, u"--run"_s, u"x"_s, u"--pdf"_s, u"o.pdf"_s }
+            << 3 << QStringList { u"no run x"_s };
+        QTest::newRow("report to a FIFO") << u"fifo"_s << report + QStringList { u"out.csv"_s } << 4
+                                          << QStringList { u"not a regular file"_s };
+        QTest::newRow("report without --pdf")
+            << QString() << report.first(3) << 2 << QStringList { u"--pdf"_s };
         QTest::newRow("list, lab server away") << u"server"_s << QStringList { u"list"_s } << 5
                                                << QStringList { u"local journal"_s, u"=1+1"_s };
         QTest::newRow("export, lab server away")
@@ -493,27 +518,56 @@ private slots:
         if (setup == u"device"_s && !MakeDevice(csv))
             QSKIP("No device node can be made here (that needs root)");
         QString program = QStringLiteral(VELMORA_JOURNAL_TOOL);
-        if (setup == u"server"_s) {
-            // The tool finds Velmora.ini, and the journal beside it, where the program is.
+        if (setup == u"server"_s || setup == u"english"_s) {
+            // The tool finds Velmora.ini, EN.qm and the journal beside it, where the program is.
             program = m_dir->filePath(u"velmora-journal"_s);
             QVERIFY(QFile::copy(QStringLiteral(VELMORA_JOURNAL_TOOL), program));
+            QFile::copy(QFileInfo(QStringLiteral(VELMORA_JOURNAL_TOOL)).dir().filePath(u"EN.qm"_s),
+                        m_dir->filePath(u"EN.qm"_s));
             QFile ini(m_dir->filePath(u"Velmora.ini"_s));
             QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write("[journal]\r\nserver=host=" + QFile::encodeName(m_dir->path())
-                      + "/none dbname=velmora connect_timeout=5\r\n");
+            ini.write(setup == u"english"_s
+                          ? QByteArray("[SYSTEM]\r\nlang=1\r\n[report]\r\nLab=Lab One\r\n")
+                          : "[journal]\r\nserver=host=" + QFile::encodeName(m_dir->path())
+                              + "/none dbname=velmora connect_timeout=5\r\n");
             ini.close();
         } else {
             arguments = QStringList { u"--journal"_s, u"VelmoraJournal.sqlite"_s } + arguments;
         }
         MakeJournal(m_dir->filePath(u"VelmoraJournal.sqlite"_s), u"=1+1\t\x1b[2J\\"_s);
+        if (const qsizetype at = arguments.indexOf(u"RUN"_s); at >= 0) {
+            SqliteConnection db;
+            QVERIFY(JournalSchema::Open(db, m_dir->filePath(u"VelmoraJournal.sqlite"_s),
+                                        SqliteConnection::OpenMode::Read)
+                        .ok());
+            QList<JournalRun> runs;
+            QList<JournalReading> readings;
+            QVERIFY(JournalHistory(db).runs({}, 1, runs).ok() && runs.size() == 1);
+            QVERIFY(JournalHistory(db).readings(runs[0].station, runs[0].id, readings).ok());
+            arguments[at] = runs[0].id;
+            for (const JournalReading &reading : std::as_const(readings))
+                output << (exitCode == 0 ? CsvExport::LocalTime(reading.confirmedAt) : QString());
+            // Every row of this journal is the run's: its last row is the journal's last.
+            QSqlQuery last(db.database());
+            QVERIFY(last.exec(u"SELECT lower(hex(hash)) FROM (SELECT seq, hash FROM readings "
+                              "UNION ALL SELECT seq, hash FROM events) ORDER BY seq DESC"_s)
+                    && last.next());
+            output << (exitCode == 0 ? last.value(0).toString() : QString());
+        }
         QProcess tool;
         tool.setWorkingDirectory(m_dir->path());
         if (setup == u"full"_s)
             tool.setStandardOutputFile(u"/dev/full"_s);
         tool.start(program, arguments);
         QVERIFY(tool.waitForFinished());
-        const QString text =
+        QString text =
             QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+        if (QFileInfo(m_dir->filePath(u"out.pdf"_s)).isFile()) {
+            QProcess pdftotext;
+            pdftotext.start(u"pdftotext"_s, { m_dir->filePath(u"out.pdf"_s), u"-"_s });
+            QVERIFY(pdftotext.waitForFinished());
+            text += QString::fromUtf8(pdftotext.readAllStandardOutput());
+        }
         QCOMPARE(tool.exitCode(), exitCode);
         for (const QString &expected : output)
             QVERIFY2(text.contains(expected), qPrintable(text));

@@ -48,6 +48,8 @@ private slots:
     void batchIsDecodedBeforeTheAreaIsHandedBack();
     void lampShowsDataAndCompletion_data();
     void lampShowsDataAndCompletion();
+    void summary_data();
+    void summary();
 };
 
 void tst_MeasurementRun::run_data()
@@ -106,6 +108,13 @@ void tst_MeasurementRun::run()
     // The values are kept exactly; the texts are those of the table and of the reports.
     for (int row = 0; row < run.RowCount(); ++row)
         QCOMPARE(FormatRunValue(run.Values().at(row)), run.ValueTexts().at(row));
+    // The exports' figures agree with the table's.
+    if (run.IsComplete()) {
+        const auto summary = SummarizeRun(run.Values());
+        QCOMPARE(FormatRunValue(summary->mean), run.MeanText());
+        if (!run.DeviationText().isEmpty())
+            QCOMPARE(FormatRunValue(*summary->deviation), run.DeviationText());
+    }
     const ReportContent report = run.Report();
     QCOMPARE(QStringList(report.values) << report.mean << report.deviation,
              QStringList(run.ValueTexts()) << run.MeanText() << run.DeviationText());
@@ -172,6 +181,37 @@ void tst_MeasurementRun::lampShowsDataAndCompletion()
              qPrintable(QString::number(flash.elapsed())));
     QTest::qWait(MeasurementRun::kLampFlashMs * 2);
     QCOMPARE(shown, QList<int>({ 1, resting }));
+}
+
+void tst_MeasurementRun::summary_data()
+{
+    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<QString>("figures"); // mean|deviation|relative deviation|minimum|maximum
+    QTest::newRow("one value: no deviation") << QList<double> { 2.5 } << u"2.500|||2.500|2.500"_s;
+    QTest::newRow("two values: a deviation")
+        << QList<double> { 35.2, 36.0 } << u"35.600|0.566|1.59|35.200|36.000"_s;
+    QTest::newRow("negative mean: relative to its size")
+        << QList<double> { -1, -2, -3 } << u"-2.000|1.000|50.00|-3.000|-1.000"_s;
+    QTest::newRow("zero mean: no relative deviation")
+        << QList<double> { -1, 1 } << u"0.000|1.414||-1.000|1.000"_s;
+    QTest::newRow("a mean single precision leaves at -2e-9: none either")
+        << QList<double> { 0.1, 0.2, -0.3 } << u"-0.000|0.265||-0.300|0.200"_s;
+}
+
+void tst_MeasurementRun::summary()
+{
+    QFETCH(QList<double>, values);
+    QFETCH(QString, figures);
+    const std::optional<RunSummary> s = SummarizeRun(values);
+    QVERIFY(s && s->count == values.size());
+    const auto text = [](std::optional<double> value, QString (*format)(double)) {
+        return value ? format(*value) : QString();
+    };
+    QCOMPARE(QStringList({ FormatRunValue(s->mean), text(s->deviation, FormatRunValue),
+                           text(s->relativeDeviation, FormatRelativeDeviation),
+                           FormatRunValue(s->minimum), FormatRunValue(s->maximum) })
+                 .join(u'|'),
+             figures);
 }
 
 QTEST_GUILESS_MAIN(tst_MeasurementRun)

@@ -2,7 +2,9 @@
 
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
+#include "core/journal/read/JournalRunReport.h"
 #include "core/journal/read/JournalVerify.h"
+#include "core/journal/read/RunResult.h"
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
 #include "core/journal/store/JournalLocation.h"
@@ -11,6 +13,8 @@
 #include "core/measure/ModeText.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsLocation.h"
+#include "core/text/Language.h"
+#include "ui/report/PdfReport.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -42,8 +46,8 @@ void PrintError(std::FILE *err, const QString &text)
 
 bool IsCommand(const QString &text)
 {
-    static constexpr std::array<QStringView, 4> kCommands { u"list", u"export", u"verify",
-                                                            u"server-init" };
+    static constexpr std::array<QStringView, 5> kCommands { u"list", u"export", u"report",
+                                                            u"verify", u"server-init" };
     return std::find(kCommands.begin(), kCommands.end(), text) != kCommands.end();
 }
 
@@ -111,7 +115,8 @@ QJsonObject ReadingJson(const JournalReading &reading)
     };
 }
 
-QJsonObject RunJson(const JournalRun &run)
+// With the deviation (sd) and the relative deviation (rsd, %) of a run with a result.
+QJsonObject RunJson(const JournalRun &run, const std::optional<RunSummary> &summary)
 {
     const RunHeader &h = run.header;
     return {
@@ -133,7 +138,29 @@ QJsonObject RunJson(const JournalRun &run)
         { u"readings"_s, run.readingCount },
         { u"mean"_s, JsonNumber(run.totals.mean) },
         { u"deviation"_s, JsonNumber(run.totals.deviation) },
+        { u"sd"_s, JsonNumber(DeviationText(summary)) },
+        { u"rsd"_s, JsonNumber(RelativeDeviationText(summary)) },
     };
+}
+
+std::unique_ptr<Settings> ProgramSettings()
+{
+    auto settings =
+        std::make_unique<Settings>(LocateSettingsFile(QCoreApplication::applicationDirPath()));
+    settings->Load();
+    return settings;
+}
+
+// The output file's failure, as export and report say it.
+void PrintOutputFailure(std::FILE *err, const QString &path, OutputFile::Failure failure,
+                        const QString &text)
+{
+    PrintError(err,
+               u"cannot write %1: %2"_s.arg(
+                   path,
+                   failure == OutputFile::Failure::NotRegularFile
+                       ? u"not a regular file (a pipe, a device or a folder); left unchanged"_s
+                       : text));
 }
 
 } // namespace
@@ -154,6 +181,10 @@ Commands:
                                      the readings of the runs (all runs without --run) as CSV:
                                      UTF-8 with byte-order mark, CRLF, one row per reading;
                                      FILE is replaced whole or not at all
+  report --run ID --pdf FILE [--station NAME]
+                                     the run's report as PDF (A4, in velmora's language, the
+                                     lab's name from [report] Lab of Velmora.ini); FILE is
+                                     replaced whole or not at all
   verify                             check every hash chain and the database's integrity
   server-init                        create the lab server's journal, or bring it to this
                                      program's version (run once by the lab's administrator)
@@ -171,6 +202,7 @@ Options:
   --since DATE     runs started at or after DATE: 2026-12-01 (local midnight),
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
   --run ID         one run, by its id; may be repeated, or several ids separated by commas
+  --pdf FILE       where report writes the PDF
   --help           this text
 
 Exit status:
@@ -186,16 +218,13 @@ Exit status:
 
 QString JournalCommand::DefaultJournalPath()
 {
-    Settings settings(LocateSettingsFile(QCoreApplication::applicationDirPath()));
-    settings.Load();
-    return JournalFilePath(settings.Path(), settings.Read(SettingsKeys::kJournalPath));
+    const std::unique_ptr<Settings> settings = ProgramSettings();
+    return JournalFilePath(settings->Path(), settings->Read(SettingsKeys::kJournalPath));
 }
 
 QString JournalCommand::ConfiguredServer()
 {
-    Settings settings(LocateSettingsFile(QCoreApplication::applicationDirPath()));
-    settings.Load();
-    return settings.Read(SettingsKeys::kJournalServer).trimmed();
+    return ProgramSettings()->Read(SettingsKeys::kJournalServer).trimmed();
 }
 
 bool JournalCommand::parse(const QStringList &arguments, QString &error)
@@ -231,6 +260,9 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
                 return false;
         } else if (argument == u"--csv"_s) {
             if (!value(m_csvPath))
+                return false;
+        } else if (argument == u"--pdf"_s) {
+            if (!value(m_pdfPath))
                 return false;
         } else if (argument == u"--run"_s) {
             if (!value(text))
@@ -269,8 +301,12 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
         return false;
     }
     const bool listOnly = m_json || m_readings;
-    const bool exportOnly = !m_csvPath.isEmpty() || !m_runIds.isEmpty();
+    const bool exportOnly = !m_csvPath.isEmpty();
+    const bool runs = !m_runIds.isEmpty();
+    const bool report = m_command == u"report"_s;
     if ((listOnly && m_command != u"list"_s) || (exportOnly && m_command != u"export"_s)
+        || (runs && m_command != u"export"_s && !report) || (!m_pdfPath.isEmpty() && !report)
+        || (m_since.isValid() && report)
         || ((m_since.isValid() || !m_station.isEmpty())
             && (m_command == u"verify"_s || m_command == u"server-init"_s))
         || (!m_journalPath.isEmpty() && (m_useServer || m_command == u"server-init"_s))) {
@@ -283,6 +319,10 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     }
     if (m_command == u"export"_s && m_csvPath.isEmpty()) {
         error = u"export needs --csv FILE"_s;
+        return false;
+    }
+    if (report && (m_runIds.size() != 1 || m_pdfPath.isEmpty())) {
+        error = u"report needs one --run ID and --pdf FILE"_s;
         return false;
     }
     return true;
@@ -314,6 +354,8 @@ int JournalCommand::dispatch(std::FILE *out, std::FILE *err) const
         return list(out, err);
     if (m_command == u"export"_s)
         return exportCsv(err);
+    if (m_command == u"report"_s)
+        return reportPdf(err);
     if (m_command == u"server-init"_s)
         return serverInit(out, err);
     return verify(out, err);
@@ -388,12 +430,15 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
     if (m_json) {
         QJsonArray array;
         for (const JournalRun &run : std::as_const(runs)) {
-            QJsonObject object = RunJson(run);
-            if (m_readings) {
-                QList<JournalReading> readings;
+            // A run with a result has figures beyond the table's, from its readings.
+            QList<JournalReading> readings;
+            if (m_readings || !run.totals.mean.isEmpty()) {
                 if (const JournalResult result = history.readings(run.station, run.id, readings);
                     !result.ok())
                     return unreadable(result);
+            }
+            QJsonObject object = RunJson(run, RunResultSummary(run, readings));
+            if (m_readings) {
                 QJsonArray list;
                 for (const JournalReading &reading : std::as_const(readings))
                     list.append(ReadingJson(reading));
@@ -471,15 +516,37 @@ int JournalCommand::exportCsv(std::FILE *err) const
         return JournalUnreadable;
     }
     if (written.output != OutputFile::Failure::None) {
-        PrintError(err,
-                   u"cannot write %1: %2"_s.arg(
-                       m_csvPath,
-                       written.output == OutputFile::Failure::NotRegularFile
-                           ? u"not a regular file (a pipe, a device or a folder); left unchanged"_s
-                           : written.text));
+        PrintOutputFailure(err, m_csvPath, written.output, written.text);
         return OutputFailed;
     }
     return source.localOnly ? LocalOnly : Done;
+}
+
+int JournalCommand::reportPdf(std::FILE *err) const
+{
+    // The report speaks velmora's language, chosen as velmora chooses it.
+    const std::unique_ptr<Settings> settings = ProgramSettings();
+    InstallTranslators(
+        WantsEnglish(QLocale::system().language(), settings->Read(SettingsKeys::kLang)),
+        QCoreApplication::applicationDirPath());
+    const Source source = openSource(false, err);
+    if (!source.db)
+        return JournalUnreadable;
+    RunReport report;
+    const JournalResult result =
+        JournalRunReport::read(*source.db, m_station, m_runIds.constFirst(), report);
+    if (!result.ok()) {
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(source.db->path(), result.text));
+        return JournalUnreadable;
+    }
+    report.lab = settings->Read(SettingsKeys::kReportLab);
+    const PdfReport::Result written = PdfReport::write(m_pdfPath, report);
+    if (!written.ok()) {
+        PrintOutputFailure(err, m_pdfPath, written.failure, written.text);
+        return OutputFailed;
+    }
+    // Read from this station's journal when the server was away, the run is the same, whole.
+    return Done;
 }
 
 int JournalCommand::verify(std::FILE *out, std::FILE *err) const

@@ -29,6 +29,8 @@ public:
     // line.
     bool parse(const QStringList &arguments, QString &error);
     int run(std::FILE *out, std::FILE *err) const;
+    // Only report draws, and needs a QGuiApplication for its fonts; the rest run on QtCore.
+    bool rendersPdf() const { return !m_help && m_command == u"report"; }
 
     static QString HelpText();
     // Where velmora itself finds its journal: beside Velmora.ini as the program locates it, or
@@ -40,6 +42,7 @@ public:
 private:
     int list(std::FILE *out, std::FILE *err) const;
     int exportCsv(std::FILE *err) const;
+    int reportPdf(std::FILE *err) const;
     int dispatch(std::FILE *out, std::FILE *err) const;
     int verify(std::FILE *out, std::FILE *err) const;
     int serverInit(std::FILE *out, std::FILE *err) const;
@@ -58,6 +61,7 @@ private:
     QString m_station;
     bool m_useServer = false;
     QString m_csvPath;
+    QString m_pdfPath;
     QStringList m_runIds;
     QDateTime m_since;
     bool m_json = false;

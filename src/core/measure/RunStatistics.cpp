@@ -1,6 +1,8 @@
 #include "core/measure/RunStatistics.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 RunStatistics ComputeRunStatistics(std::span<const float> values)
 {
@@ -27,10 +29,40 @@ RunStatistics ComputeRunStatistics(std::span<const float> values)
     return result;
 }
 
+std::optional<RunSummary> SummarizeRun(std::span<const double> values)
+{
+    if (values.empty())
+        return std::nullopt;
+    std::vector<float> samples(values.size());
+    std::transform(values.begin(), values.end(), samples.begin(),
+                   [](double value) { return static_cast<float>(value); });
+    const RunStatistics statistics = ComputeRunStatistics(samples);
+    RunSummary summary;
+    summary.count = static_cast<int>(values.size());
+    summary.mean = statistics.mean;
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    summary.minimum = *low;
+    summary.maximum = *high;
+    if (values.size() < 2)
+        return summary;
+    summary.deviation = statistics.deviation;
+    const double mean = static_cast<double>(statistics.mean);
+    if (std::isfinite(mean) && FormatRunValue(mean).toDouble() != 0.0)
+        summary.relativeDeviation = statistics.deviation / std::abs(mean) * 100.0;
+    return summary;
+}
+
 QString FormatRunValue(double value)
 {
     // A value beyond single precision makes the statistics infinite; no result shows "inf".
     if (!std::isfinite(value))
         return QStringLiteral("--.---");
     return QString::asprintf("%.3f", value);
+}
+
+QString FormatRelativeDeviation(double percent)
+{
+    if (!std::isfinite(percent))
+        return QStringLiteral("--.--");
+    return QString::asprintf("%.2f", percent);
 }

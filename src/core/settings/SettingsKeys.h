@@ -80,6 +80,11 @@ inline constexpr int kJournalServerBufferSize = 1024;
 inline constexpr TextKey kJournalServer { kSectionJournal, u"server", u"",
                                           kJournalServerBufferSize };
 
+// Section "report", set by hand, never written: the lab's name at the head of every PDF report.
+inline constexpr QStringView kSectionReport = u"report";
+inline constexpr int kReportLabBufferSize = 260;
+inline constexpr TextKey kReportLab { kSectionReport, u"Lab", u"", kReportLabBufferSize };
+
 // The device of a port in section "ports", under its name ("COM3"); empty when not set.
 struct PortKey
 {

@@ -25,6 +25,11 @@ bool Install(QCoreApplication &app, const QString &file, const QString &folder)
 
 } // namespace
 
+bool WantsEnglish(QLocale::Language systemLanguage, int lang)
+{
+    return systemLanguage == QLocale::English || lang == 1;
+}
+
 UiLanguage InstallTranslators(bool english, const QString &programDir)
 {
     QCoreApplication *const app = QCoreApplication::instance();

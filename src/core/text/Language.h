@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 enum class UiLanguage { Chinese, English };
+
+// English system language, or the key lang set to exactly 1.
+bool WantsEnglish(QLocale::Language systemLanguage, int lang);
 
 // Installs the translation catalogues of the interface language on the running application
 // and returns the language in effect.

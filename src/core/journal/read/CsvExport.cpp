@@ -1,6 +1,7 @@
 #include "core/journal/read/CsvExport.h"
 
 #include "core/journal/read/JournalHistory.h"
+#include "core/journal/read/RunResult.h"
 #include "core/measure/ModeText.h"
 
 #include <QRegularExpression>
@@ -39,7 +40,7 @@ QByteArray CsvExport::Header()
     return QByteArrayLiteral("\xEF\xBB\xBF"
                              "run_id,station,port,started,ended,status,cause,unit,sample,batch,"
                              "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,"
-                             "confirmed,mode_name")
+                             "confirmed,mode_name,sd,rsd")
         + kLineEnd;
 }
 
@@ -100,13 +101,15 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
             NumberField(run.totals.deviation),
         }
             .join(',');
-    const QByteArray modeName = ModeName(h.mode).toLatin1();
+    const std::optional<RunSummary> summary = RunResultSummary(run, readings);
+    const QByteArray tail = ModeName(h.mode).toLatin1() + ',' + NumberField(DeviationText(summary))
+        + ',' + NumberField(RelativeDeviationText(summary));
     QByteArray rows;
     for (const JournalReading &reading : readings) {
         // The received text is a count of thousandths or the instrument's "A".
         rows += runFields + ',' + QByteArray::number(reading.number) + ','
             + NumberField(reading.received) + ',' + TableValueText(reading.value).toLatin1() + ','
-            + LocalTime(reading.confirmedAt).toLatin1() + ',' + modeName + kLineEnd;
+            + LocalTime(reading.confirmedAt).toLatin1() + ',' + tail + kLineEnd;
     }
     return rows;
 }

@@ -1,0 +1,92 @@
+#include "core/journal/read/JournalRunReport.h"
+
+#include "core/journal/read/CsvExport.h"
+#include "core/journal/read/JournalHistory.h"
+#include "core/journal/read/RunResult.h"
+#include "core/journal/store/JournalConnection.h"
+
+#include <QSqlQuery>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The hash of the run's last row, reading or event (they share the station's sequence): it seals
+// everything the run holds, and a signature made later names the same one.
+JournalResult LastHash(JournalConnection &db, const JournalRun &run, QByteArray &out)
+{
+    QSqlQuery query(db.database());
+    const JournalResult result = db.exec(
+        query,
+        u"SELECT hash FROM (SELECT seq, hash FROM readings WHERE station = ? AND run_id = ? "
+        "UNION ALL SELECT seq, hash FROM events WHERE station = ? AND run_id = ?) AS rows "
+        "ORDER BY seq DESC LIMIT 1"_s,
+        { run.station, run.id, run.station, run.id });
+    out = result.ok() && query.next() ? query.value(0).toByteArray() : QByteArray();
+    return result;
+}
+
+} // namespace
+
+JournalResult JournalRunReport::read(JournalConnection &db, const QString &station,
+                                     const QString &runId, RunReport &out)
+{
+    const JournalHistory history(db);
+    std::optional<JournalRun> found;
+    if (JournalResult result = history.run(station, runId, found); !result.ok())
+        return result;
+    if (!found)
+        return JournalResult::Failure(JournalResult::Error::Other,
+                                      u"there is no run %1 in the journal"_s.arg(runId));
+    const JournalRun &run = *found;
+    QList<JournalReading> readings;
+    if (JournalResult result = history.readings(run.station, run.id, readings); !result.ok())
+        return result;
+
+    RunReport report;
+    const RunHeader &h = run.header;
+    report.station = run.station;
+    report.port = h.port;
+    report.status = statusText(run.status);
+    report.started = time(run.startedAt);
+    report.ended = time(run.endedAt);
+    report.unit = h.unit;
+    report.sampleName = h.sampleName;
+    report.batchNo = h.batchNo;
+    report.inspector = h.inspector;
+    report.mode = h.mode;
+    report.constants = h.constants;
+    for (const JournalReading &reading : std::as_const(readings)) {
+        RunReport::Reading &row = report.readings.emplace_back();
+        row.number = reading.number;
+        row.confirmed = time(reading.confirmedAt);
+        row.received = reading.received;
+        row.value = TableValueText(reading.value);
+    }
+    report.summary = RunResultSummary(run, readings);
+    report.runId = run.id;
+    if (JournalResult result = LastHash(db, run, report.lastHash); !result.ok())
+        return result;
+    out = std::move(report);
+    return {};
+}
+
+QString JournalRunReport::time(const QString &journalTime)
+{
+    return CsvExport::LocalTime(journalTime);
+}
+
+QString JournalRunReport::statusText(RunStatus status)
+{
+    switch (status) {
+    case RunStatus::Open:
+        break;
+    case RunStatus::Completed:
+        return tr("完成");
+    case RunStatus::Discarded:
+        return tr("已作废");
+    case RunStatus::Abandoned:
+        return tr("已放弃");
+    }
+    return tr("未完成");
+}
