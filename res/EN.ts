@@ -99,6 +99,10 @@
         <source>全部站点</source>
         <translation>All stations</translation>
     </message>
+    <message>
+        <source>正在读取…</source>
+        <translation>Reading…</translation>
+    </message>
 </context>
 <context>
     <name>CModeSelectDlg</name>
@@ -382,6 +386,14 @@ Measuring goes on, but readings are not stored in the journal and cannot be reco
     <message>
         <source>%1，%2：%3</source>
         <translation>%1, %2: %3</translation>
+    </message>
+    <message>
+        <source>实验室服务器：有记录待发送</source>
+        <translation>Lab server: rows pending</translation>
+    </message>
+    <message>
+        <source>实验室服务器没有响应</source>
+        <translation>Lab server not answering</translation>
     </message>
 </context>
 <context>
