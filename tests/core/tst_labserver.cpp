@@ -7,7 +7,9 @@
 #include "core/journal/store/Journal.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -385,6 +387,92 @@ private slots:
         QVERIFY2(forward->state().reason.contains(reason), qPrintable(forward->state().reason));
         QCOMPARE(states.constLast().constFirst().value<ForwardState>(), forward->state());
         QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"0"_s);
+    }
+
+    // The README's set-up as it is written: the programs installed as it says, the administrator's
+    // commands run by the postgres user against this test's server, its pg_hba.conf lines (over
+    // the server's socket rather than the lab's network), a station forwarding through the service
+    // and password files it writes, and the reader role reading what the station sent.
+    void readmeSetUp()
+    {
+        QFile file(QStringLiteral(VELMORA_SOURCE_DIR "/README.md"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString section = QString::fromUtf8(file.readAll())
+                                    .section(u"\n## Lab server\n"_s, 1)
+                                    .section(u"\n## "_s, 0, 0);
+        QHash<QString, QStringList> blocks; // by language, in order
+        const QRegularExpression block(u"```(\\w+)\n(.*?)```"_s,
+                                       QRegularExpression::DotMatchesEverythingOption);
+        for (auto it = block.globalMatch(section); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            blocks[match.captured(1)] << match.captured(2);
+        }
+        QStringList &sh = blocks[u"sh"_s];
+        QCOMPARE(sh.size(), 3);
+
+        QTemporaryDir root;
+        QVERIFY(QFile::setPermissions(root.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                          | QFile::ReadOther | QFile::ExeOther));
+        // sudo -u USER: as that user under root, else as this one under its role.
+        QFile sudo(root.filePath(u"sudo"_s));
+        QVERIFY(sudo.open(QIODevice::WriteOnly)
+                && sudo.write("#!/bin/sh\nuser=$2; shift 2\n[ $(id -u) = 0 ] && exec runuser "
+                              "-u \"$user\" -- \"$@\"\nPGUSER=$user exec \"$@\"\n")
+                    > 0);
+        sudo.close();
+        QVERIFY(sudo.setPermissions(sudo.permissions() | QFile::ExeOwner | QFile::ExeOther));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"PATH"_s,
+                   root.filePath(u"usr/bin:"_s) + root.path() + u':' + env.value(u"PATH"_s));
+        env.insert(u"PGHOST"_s, m_pg->socketDir());
+        env.insert(u"PGPORT"_s, QString::number(PgServer::kPort));
+        env.insert(u"HOME"_s, root.path());
+        const auto run = [&env](QString script) {
+            QProcess shell;
+            shell.setProcessEnvironment(env);
+            shell.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            shell.setStandardOutputFile(QProcess::nullDevice());
+            shell.start(u"sh"_s, { u"-ec"_s, script });
+            return shell.waitForFinished(60000) && shell.exitCode() == 0;
+        };
+        QVERIFY(run(sh[0]
+                        .replace(u"build/default"_s, QStringLiteral(VELMORA_BUILD_DIR))
+                        .replace(u"/usr/local"_s, root.filePath(u"usr"_s))));
+        QVERIFY(run(sh[1]));
+        QByteArray rules = "local all station,intruder scram-sha-256\n";
+        for (const QString &line :
+             blocks.value(u"conf"_s).value(0).split(u'\n', Qt::SkipEmptyParts)) {
+            QStringList fields = line.simplified().split(u' ');
+            fields[0] = u"local"_s;
+            fields.removeAt(3); // the network's address
+            rules += fields.join(u' ').toUtf8() + '\n';
+        }
+        auto access = qScopeGuard([this] { m_pg->requirePasswords(); });
+        QVERIFY(m_pg->setAccess(rules));
+        QVERIFY(run(sh[2]
+                        .replace(u"lab-db.example"_s, m_pg->socketDir())
+                        .replace(u"5432"_s, QString::number(PgServer::kPort))));
+        const QByteArray passwords = qgetenv("PGPASSFILE");
+        auto files = qScopeGuard([&passwords] { qputenv("PGPASSFILE", passwords); });
+        qputenv("PGSERVICEFILE", QFile::encodeName(root.filePath(u".pg_service.conf"_s)));
+        qputenv("PGPASSFILE", QFile::encodeName(root.filePath(u".pgpass"_s)));
+
+        const QString conn = blocks.value(u"ini"_s).value(0).section(u"server="_s, 1).trimmed();
+        auto journal = openJournal(u"station3"_s);
+        QVERIFY(journal && Confirm(*journal, 1, 5));
+        auto forward = forwarder(*journal, conn);
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().status, Status::Synced, kWait);
+        QVERIFY(run(u"echo '%1:%2:velmora:qa:secret' >> ~/.pgpass"_s.arg(m_pg->socketDir())
+                        .arg(PgServer::kPort)));
+        ServerConnection reader;
+        QList<JournalRun> runs;
+        QVERIFY(reader.open(conn + u" user=qa"_s).ok());
+        QVERIFY(JournalHistory(reader).runs({}, 10, runs).ok());
+        QCOMPARE(runs.size(), 1);
+        QSqlQuery insert(reader.database());
+        QCOMPARE(reader.exec(insert, u"DELETE FROM run_ends"_s).error,
+                 JournalResult::Error::Refused);
     }
 };
 
