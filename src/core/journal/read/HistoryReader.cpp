@@ -4,6 +4,8 @@
 #include "core/journal/server/ConnectionCutter.h"
 #include "core/measure/RunStatistics.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // A query still running as the window closes is cut at once: reads can be asked again.
@@ -40,12 +42,9 @@ HistoryReader::HistoryReader(QString journalPath, QString serverConnInfo, int pa
     : QObject(parent)
     , m_pageSize(std::max(1, pageSize))
 {
-    auto *worker = new HistoryWorker(std::move(journalPath), std::move(serverConnInfo), m_latest);
+    auto *worker = new HistoryWorker(std::move(journalPath), std::move(serverConnInfo), m_requests);
     m_cutter = worker->cutter();
-    connect(worker, &HistoryWorker::sourceOpened, this, &HistoryReader::onSourceOpened);
-    connect(worker, &HistoryWorker::pageRead, this, &HistoryReader::onPageRead);
-    connect(worker, &HistoryWorker::runRead, this, &HistoryReader::onRunRead);
-    connect(worker, &HistoryWorker::exported, this, &HistoryReader::onExported);
+    connect(worker, &HistoryWorker::answered, this, &HistoryReader::takeAnswer);
     m_worker = worker;
     m_thread.start(worker, {});
 }
@@ -58,13 +57,19 @@ HistoryReader::~HistoryReader()
 template<typename Call>
 quint64 HistoryReader::ask(std::atomic<quint64> *latest, Call call)
 {
-    const quint64 request = ++m_requests;
+    const quint64 request = ++m_requestCount;
     if (latest)
         latest->store(request);
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, request, call] { call(*worker, request); },
-        Qt::QueuedConnection);
+    m_requests->toWorker.push([request, call](HistoryWorker &worker) { call(worker, request); });
+    // An event rather than a connection: nothing ties this object to one on the worker's thread.
+    QCoreApplication::postEvent(m_worker, new QEvent(HistoryWorker::kRequestEvent));
     return request;
+}
+
+void HistoryReader::takeAnswer()
+{
+    if (const std::function<void(HistoryReader &)> answer = m_requests->toReader.take())
+        answer(*this);
 }
 
 void HistoryReader::setLoading(quint64 &awaited, quint64 request)
@@ -83,9 +88,9 @@ void HistoryReader::setServerTimeout(std::chrono::milliseconds timeout)
 
 void HistoryReader::reload(const RunFilter &filter)
 {
-    setLoading(m_sourceRequest, ask(&m_latest->source, [](HistoryWorker &worker, quint64 request) {
-                   worker.openSource(request);
-               }));
+    setLoading(m_sourceRequest,
+               ask(&m_requests->source,
+                   [](HistoryWorker &worker, quint64 request) { worker.openSource(request); }));
     setFilter(filter);
 }
 
@@ -114,7 +119,7 @@ void HistoryReader::requestPage(bool first)
     m_pageIsFirst = !after;
     setLoading(
         m_listRequest,
-        ask(&m_latest->list,
+        ask(&m_requests->list,
             [filter = m_filter, limit = m_pageSize, after](HistoryWorker &worker, quint64 request) {
                 worker.readPage(request, filter, limit, after);
             }));
@@ -125,11 +130,11 @@ void HistoryReader::showRun(const std::optional<JournalRun> &run)
     m_shown.reset();
     emit shownRunChanged();
     if (!run) {
-        m_latest->run.store(++m_requests); // what is still due is stale
+        m_requests->run.store(++m_requestCount); // what is still due is stale
         return setLoading(m_runRequest, 0);
     }
     setLoading(m_runRequest,
-               ask(&m_latest->run, [run = *run](HistoryWorker &worker, quint64 request) {
+               ask(&m_requests->run, [run = *run](HistoryWorker &worker, quint64 request) {
                    worker.readRun(request, run);
                }));
 }

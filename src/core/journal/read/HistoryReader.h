@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/journal/read/CsvExport.h"
+#include "core/journal/read/HandOver.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/server/ServerThread.h"
 
@@ -8,10 +9,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class ConnectionCutter;
+class HistoryReader;
 class HistoryWorker;
 
 // Where the history reads from: the lab server when one is configured and can be read (every
@@ -47,12 +50,15 @@ struct RunDetail
     static RunDetail Of(const JournalRun &run, const QList<JournalReading> &readings);
 };
 
-// The newest request of each kind, which the worker reads to skip the ones already stale.
+// What the reader and its worker hand each other, each way in order; the newest request of each
+// kind is kept, so that the worker skips the ones already stale.
 struct HistoryRequests
 {
     std::atomic<quint64> source { 0 };
     std::atomic<quint64> list { 0 };
     std::atomic<quint64> run { 0 };
+    HandOver<std::function<void(HistoryWorker &)>> toWorker;
+    HandOver<std::function<void(HistoryReader &)>> toReader;
 };
 
 // The history of the journal for a window that must never wait for it: every query runs on a
@@ -110,6 +116,8 @@ signals:
     void exported(const QString &path, const JournalResult &result);
 
 private:
+    friend class HistoryWorker; // answers through the on...() functions
+    void takeAnswer();
     void requestPage(bool first);
     void onSourceOpened(quint64 request, const HistorySource &source);
     void onPageRead(quint64 request, const RunPage &page);
@@ -125,8 +133,8 @@ private:
     ServerThread m_thread { QStringLiteral("journal-history") };
     HistoryWorker *m_worker = nullptr; // owned by m_thread
     std::shared_ptr<ConnectionCutter> m_cutter;
-    std::shared_ptr<HistoryRequests> m_latest = std::make_shared<HistoryRequests>();
-    quint64 m_requests = 0;
+    std::shared_ptr<HistoryRequests> m_requests = std::make_shared<HistoryRequests>();
+    quint64 m_requestCount = 0;
     quint64 m_sourceRequest = 0; // awaited, or 0
     quint64 m_listRequest = 0;
     quint64 m_runRequest = 0;

@@ -8,15 +8,27 @@
 using namespace Qt::StringLiterals;
 
 HistoryWorker::HistoryWorker(QString journalPath, QString serverConnInfo,
-                             std::shared_ptr<const HistoryRequests> latest)
+                             std::shared_ptr<HistoryRequests> requests)
     : m_journalPath(std::move(journalPath))
     , m_connInfo(std::move(serverConnInfo))
-    , m_latest(std::move(latest))
+    , m_requests(std::move(requests))
 { }
+
+void HistoryWorker::customEvent(QEvent *)
+{
+    if (const std::function<void(HistoryWorker &)> request = m_requests->toWorker.take())
+        request(*this);
+}
+
+void HistoryWorker::answer(std::function<void(HistoryReader &)> call)
+{
+    m_requests->toReader.push(std::move(call));
+    emit answered();
+}
 
 void HistoryWorker::openSource(quint64 request)
 {
-    if (request < m_latest->source.load())
+    if (request < m_requests->source.load())
         return;
     HistorySource source;
     source.serverConfigured = !m_connInfo.isEmpty();
@@ -39,7 +51,7 @@ void HistoryWorker::openSource(quint64 request)
     source.fromServer = m_fromServer;
     source.result = ready();
     done(source.result);
-    emit sourceOpened(request, source);
+    answer([request, source](HistoryReader &reader) { reader.onSourceOpened(request, source); });
 }
 
 JournalResult HistoryWorker::ready()
@@ -75,7 +87,7 @@ void HistoryWorker::done(const JournalResult &result)
 void HistoryWorker::readPage(quint64 request, RunFilter filter, int limit,
                              std::optional<JournalRun> after)
 {
-    if (request < m_latest->list.load())
+    if (request < m_requests->list.load())
         return;
     RunPage page;
     page.result = ready();
@@ -87,12 +99,12 @@ void HistoryWorker::readPage(quint64 request, RunFilter filter, int limit,
     if (page.result.ok())
         page.result = m_history.runs(filter, limit, page.runs, after ? &*after : nullptr);
     done(page.result);
-    emit pageRead(request, page);
+    answer([request, page](HistoryReader &reader) { reader.onPageRead(request, page); });
 }
 
 void HistoryWorker::readRun(quint64 request, const JournalRun &run)
 {
-    if (request < m_latest->run.load())
+    if (request < m_requests->run.load())
         return;
     QList<JournalReading> readings;
     JournalResult result = ready();
@@ -101,7 +113,7 @@ void HistoryWorker::readRun(quint64 request, const JournalRun &run)
     done(result);
     RunDetail detail = RunDetail::Of(run, readings);
     detail.result = result;
-    emit runRead(request, detail);
+    answer([request, detail](HistoryReader &reader) { reader.onRunRead(request, detail); });
 }
 
 void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const QString &path)
@@ -111,5 +123,7 @@ void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const 
         result = CsvExport::Write(
             m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file, keys, path);
     done(result);
-    emit exported(request, path, result);
+    answer([request, path, result](HistoryReader &reader) {
+        reader.onExported(request, path, result);
+    });
 }

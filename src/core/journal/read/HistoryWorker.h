@@ -4,6 +4,7 @@
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/store/SqliteConnection.h"
 
+#include <QEvent>
 #include <QObject>
 
 // The history reader's worker, on a thread of its own: it owns the connection to this station's
@@ -16,7 +17,11 @@ class HistoryWorker : public QObject
 
 public:
     HistoryWorker(QString journalPath, QString serverConnInfo,
-                  std::shared_ptr<const HistoryRequests> latest);
+                  std::shared_ptr<HistoryRequests> requests);
+
+    // Posted for each request pushed, the only event of its own the worker is sent: it runs one
+    // request per event, so that a stop comes between two.
+    static constexpr QEvent::Type kRequestEvent = QEvent::User;
 
     const std::shared_ptr<ConnectionCutter> &cutter() const { return m_server.cutter(); }
 
@@ -26,12 +31,14 @@ public:
     void exportCsv(quint64 request, const QList<RunKey> &keys, const QString &path);
 
 signals:
-    void sourceOpened(quint64 request, const HistorySource &source);
-    void pageRead(quint64 request, const RunPage &page);
-    void runRead(quint64 request, const RunDetail &detail);
-    void exported(quint64 request, const QString &path, const JournalResult &result);
+    // An answer waits for the reader.
+    void answered();
+
+protected:
+    void customEvent(QEvent *) override;
 
 private:
+    void answer(std::function<void(HistoryReader &)> call);
     // The source, the server connection opened again after a request lost it.
     JournalResult ready();
     // After a request: a server that failed it is connected afresh for the next.
@@ -39,7 +46,7 @@ private:
 
     QString m_journalPath;
     QString m_connInfo;
-    std::shared_ptr<const HistoryRequests> m_latest;
+    std::shared_ptr<HistoryRequests> m_requests;
     SqliteConnection m_file;
     ServerConnection m_server;
     bool m_fromServer = false;
