@@ -35,8 +35,8 @@ bool WaitSynced(JournalForwarder &forwarder, int timeoutMs)
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     const auto connection = QObject::connect(
         &forwarder, &JournalForwarder::stateChanged, &loop, [&](const ForwardState &state) {
-            if (state.status == ForwardState::Status::Synced
-                || state.status == ForwardState::Status::Unreachable)
+            if (state.status != ForwardState::Status::Starting
+                && state.status != ForwardState::Status::Pending)
                 loop.quit();
         });
     loop.exec();

@@ -1,9 +1,11 @@
 // The history window on the large journal that bench_journal writes (100 000 runs, 1 200 000
 // readings): opened and shown with its first page, a change of the text filter, the view scrolled
-// through ten pages, one run selected with its readings and chart.
+// through ten pages, one run selected with its readings and chart. The window's reader answers
+// from a thread of its own: each figure runs until the answer is shown.
 //
 //   bench_history [FOLDER]   (default: the system's temporary folder; run bench_journal on the
 //                             same FOLDER first, it writes velmora-bench-history.sqlite there)
+#include "WaitUntil.h"
 #include "core/settings/Settings.h"
 #include "ui/history/CHistoryDlg.h"
 #include "ui/history/RunHistoryModel.h"
@@ -42,9 +44,11 @@ double MedianMs(const std::function<void()> &prepare, const std::function<void()
     return ms.at(ms.size() / 2);
 }
 
-// Until the view has painted what the last change gave it.
-void Settle()
+// Until the reader has answered and the view has painted what it gave.
+void Settle(const CHistoryDlg &window)
 {
+    QCoreApplication::processEvents();
+    WaitUntil([&window] { return !window.reader().isLoading(); });
     QCoreApplication::processEvents();
 }
 
@@ -69,7 +73,7 @@ int main(int argc, char *argv[])
                                  [&] {
                                      window = std::make_unique<CHistoryDlg>(path, defaults);
                                      window->show();
-                                     Settle();
+                                     Settle(*window);
                                  });
     std::printf("  %-44s %7.1f ms  (%d runs, %d rows fetched)\n", "open and show, no filter", open,
                 window->model().matchCount(), window->model().rowCount());
@@ -87,7 +91,7 @@ int main(int argc, char *argv[])
                                    [&] {
                                        window->filterEdit()->setText(c.text);
                                        window->refresh();
-                                       Settle();
+                                       Settle(*window);
                                    });
         std::printf("  %-44s %7.1f ms  (%d runs match)\n", c.name, ms,
                     window->model().matchCount());
@@ -95,16 +99,21 @@ int main(int argc, char *argv[])
 
     window->filterEdit()->setText(QString());
     window->refresh();
+    Settle(*window);
     QTableView *view = window->runsView();
-    const double scroll = MedianMs([&] { window->refresh(); },
-                                   [&] {
-                                       // Each time the view reaches the end it asks the model for
-                                       // the next page.
-                                       for (int page = 0; page < 10; ++page) {
-                                           view->scrollToBottom();
-                                           Settle();
-                                       }
-                                   });
+    const double scroll = MedianMs(
+        [&] {
+            window->refresh();
+            Settle(*window);
+        },
+        [&] {
+            // Each time the view reaches the end it asks the model for
+            // the next page.
+            for (int page = 0; page < 10; ++page) {
+                view->scrollToBottom();
+                Settle(*window);
+            }
+        });
     std::printf("  %-44s %7.1f ms  (%d rows fetched)\n", "scroll to the end ten times", scroll,
                 window->model().rowCount());
 
@@ -112,7 +121,7 @@ int main(int argc, char *argv[])
     const double select = MedianMs([&] { view->clearSelection(); },
                                    [&] {
                                        view->selectRow(++row);
-                                       Settle();
+                                       Settle(*window);
                                    });
     std::printf("  %-44s %7.2f ms\n", "select a run: readings and chart", select);
     return 0;

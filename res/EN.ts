@@ -99,6 +99,10 @@
         <source>全部站点</source>
         <translation>All stations</translation>
     </message>
+    <message>
+        <source>正在读取…</source>
+        <translation>Reading…</translation>
+    </message>
 </context>
 <context>
     <name>CModeSelectDlg</name>
@@ -373,6 +377,14 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>%1，%2：%3</source>
         <translation>%1, %2: %3</translation>
+    </message>
+    <message>
+        <source>实验室服务器：有记录待发送</source>
+        <translation>Lab server: rows pending</translation>
+    </message>
+    <message>
+        <source>实验室服务器没有响应</source>
+        <translation>Lab server not answering</translation>
     </message>
 </context>
 <context>

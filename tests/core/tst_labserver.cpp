@@ -6,15 +6,18 @@
 #include "core/journal/server/ServerSchema.h"
 #include "core/journal/store/Journal.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 using Status = ForwardState::Status;
 
 Q_DECLARE_METATYPE(JournalResult::Error)
@@ -76,12 +79,22 @@ class tst_LabServer : public QObject
         return journal;
     }
 
-    std::unique_ptr<JournalForwarder> forwarder(Journal &journal, const QString &connInfo)
+    std::unique_ptr<JournalForwarder> forwarder(Journal &journal, const QString &connInfo,
+                                                std::chrono::milliseconds retry = 50ms)
     {
         auto forwarder = std::make_unique<JournalForwarder>(journal.database().path(), connInfo);
-        forwarder->setRetryInterval(std::chrono::milliseconds(50), std::chrono::milliseconds(200));
+        forwarder->setRetryInterval(retry, std::max(retry, 200ms));
+        forwarder->setServerTimeout(1000ms);
         forwarder->start();
         return forwarder;
+    }
+
+    // When the station's forwarder last sent the server a statement.
+    QString lastStatement(const QString &db) const
+    {
+        return m_pg->value(db,
+                           u"SELECT max(query_start) FROM pg_stat_activity "
+                           "WHERE application_name = 'velmora' AND datname = current_database()"_s);
     }
 
     // The server's journal as velmora-journal verify --server sees it, in rows checked.
@@ -204,33 +217,131 @@ private slots:
                  u"station-c8 station-d4"_s);
     }
 
-    // A server that stops answering never holds the program: stopping the forwarder cuts the
-    // connection, and the row it was sending goes once the server is back.
-    void hungServerCut()
+    // A connection string gets the bounds the lab left open; a server that stops answering in the
+    // middle of a statement is given up once it stays silent for the bound.
+    void frozenServerGivenUp()
+    {
+        QCOMPARE(ServerConnection::ConnectOptions(u" velmora "_s),
+                 u"service=velmora connect_timeout=5 keepalives=1 keepalives_idle=10 "
+                 "keepalives_interval=5 keepalives_count=3 tcp_user_timeout=30000 "
+                 "application_name=velmora"_s);
+        QVERIFY(ServerConnection::ConnectOptions(u"host=h keepalives=0 connect_timeout=2"_s)
+                    .startsWith(u"host=h keepalives=0 connect_timeout=2 keepalives_idle=10"_s));
+        for (const auto timeout : { ServerConnection::kDefaultTimeout, 800ms }) {
+            ServerConnection server(timeout);
+            QVERIFY(server.open(m_pg->connInfo(u"postgres"_s)).ok());
+            QSqlQuery query(server.database());
+            QVERIFY(server.exec(query, u"SHOW statement_timeout"_s).ok() && query.next());
+            QCOMPARE(query.value(0).toString(), timeout == 800ms ? u"800ms"_s : u"10s"_s);
+        }
+        ServerConnection server(800ms);
+        QVERIFY(server.open(m_pg->connInfo(u"postgres"_s)).ok());
+        QSqlQuery query(server.database());
+        QVERIFY(m_pg->freeze(true));
+        auto thaw = qScopeGuard([this] { m_pg->freeze(false); });
+        QElapsedTimer silent;
+        silent.start();
+        const JournalResult result = server.exec(query, u"SELECT 1"_s);
+        QVERIFY2(silent.elapsed() >= 700 && silent.elapsed() < 1200,
+                 qPrintable(QString::number(silent.elapsed())));
+        QCOMPARE(result.error, JournalResult::Error::Unreachable);
+        QVERIFY2(result.text.contains(u"did not answer"_s), qPrintable(result.text));
+    }
+
+    // While the server is frozen, a Confirm never shows as synced: its row is pending at once,
+    // and once the server has been silent for the bound the strip says it does not answer, with
+    // the rows waiting. Stopping never waits for the server, neither while the forwarder
+    // connects to it nor while a statement waits for it; the rows go once it is back.
+    void frozenServerNotAnswering()
     {
         const QString db = newDatabase();
-        auto journal = openJournal(u"station-hung"_s);
+        auto journal = openJournal(u"station-frozen"_s);
         QVERIFY(journal);
         auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
         QVERIFY(Confirm(*journal, 1, 5));
         forward->notifyCommitted();
         QTRY_COMPARE_WITH_TIMEOUT(forward->state().status, Status::Synced, kWait);
         QVERIFY(m_pg->freeze(true));
-        std::unique_ptr<QThread> stopper(QThread::create([&forward] { forward->stop(); }));
-        // Whatever happens, the server answers again and the stopper ends before the test does.
-        auto thaw = qScopeGuard([&] {
-            m_pg->freeze(false);
-            stopper->wait();
-        });
+        auto thaw = qScopeGuard([this] { m_pg->freeze(false); });
+        QSignalSpy states(forward.get(), &JournalForwarder::stateChanged);
         QVERIFY(Confirm(*journal, 2, 5));
+        QElapsedTimer silent;
+        silent.start();
         forward->notifyCommitted();
-        QTest::qWait(300); // the worker now waits for an answer
-        stopper->start();
-        QVERIFY(stopper->wait(kWait));
+        QCOMPARE(forward->state().status, Status::Pending);
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().status, Status::NotAnswering, 3000);
+        QVERIFY2(silent.elapsed() >= 900 && silent.elapsed() < 1500,
+                 qPrintable(QString::number(silent.elapsed())));
+        QCOMPARE(forward->state().pendingRows, 1);
+        QVERIFY(forward->state().text().startsWith(u"实验室服务器没有响应，1 行在本机等待"_s));
+        for (const QList<QVariant> &state : std::as_const(states))
+            QVERIFY(state.constFirst().value<ForwardState>().status != Status::Synced);
+
+        const auto stopTakes = [&forward] {
+            QElapsedTimer timer;
+            timer.start();
+            forward->stop();
+            return timer.elapsed();
+        };
+        QTest::qWait(300); // the next attempt now connects to the frozen server
+        QVERIFY2(stopTakes() < 1000, "stopped while connecting");
         thaw.dismiss();
         QVERIFY(m_pg->freeze(false));
         forward->start();
         QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+        QTRY_COMPARE(forward->state().status, Status::Synced);
+
+        QVERIFY(m_pg->freeze(true));
+        auto thawAgain = qScopeGuard([this] { m_pg->freeze(false); });
+        QVERIFY(Confirm(*journal, 3, 5));
+        forward->notifyCommitted();
+        QTest::qWait(300); // the worker now waits for an answer
+        QVERIFY2(stopTakes() < 1000, "stopped while sending");
+        thawAgain.dismiss();
+        QVERIFY(m_pg->freeze(false));
+        forward->start();
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+    }
+
+    // After an outage the first attempt comes within the longest wait of the server's return
+    // (waits of 1, 2, 4 s, then 5 s rather than 8 s), and a Confirm tries at once, whatever
+    // wait is running. Once synced, nothing more is sent until the next commit.
+    void retryAfterOutage()
+    {
+        const QString db = newDatabase();
+        const QString conn = m_pg->connInfo(db, u"station"_s);
+        auto paced = openJournal(u"station-paced"_s);
+        auto told = openJournal(u"station-told"_s);
+        QVERIFY(paced && told);
+        JournalForwarder byDefault(paced->database().path(), conn);
+        byDefault.start();
+        auto slow = forwarder(*told, conn, 60s);
+        QTRY_COMPARE_WITH_TIMEOUT(byDefault.state().status, Status::Synced, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(slow->state().status, Status::Synced, kWait);
+
+        QVERIFY(m_pg->stop());
+        auto restart = qScopeGuard([this] { m_pg->start(); });
+        QVERIFY(Confirm(*paced, 1, 5) && Confirm(*told, 1, 5));
+        byDefault.notifyCommitted();
+        slow->notifyCommitted();
+        QTRY_COMPARE(byDefault.state().status, Status::Unreachable);
+        QTRY_COMPARE(slow->state().status, Status::Unreachable);
+        QTest::qWait(7500); // failures after 0, 1, 3 and 7 s
+        QVERIFY(m_pg->start());
+        restart.dismiss();
+        QElapsedTimer back;
+        back.start();
+        QTRY_COMPARE_WITH_TIMEOUT(byDefault.state().status, Status::Synced, kWait);
+        QVERIFY2(back.elapsed() < 5300, qPrintable(QString::number(back.elapsed())));
+        QSignalSpy states(&byDefault, &JournalForwarder::stateChanged);
+        const QString last = lastStatement(db);
+        QTest::qWait(1500);
+        QCOMPARE(lastStatement(db), last);
+        QCOMPARE(states.count(), 0);
+        QVERIFY(Confirm(*told, 2, 5));
+        slow->notifyCommitted();
+        QTRY_COMPARE_WITH_TIMEOUT(slow->state().status, Status::Synced, 2000);
+        QCOMPARE(verifiedServerRows(db), localRows(*paced) + localRows(*told));
     }
 
     void refusingServerKeepsRecording_data()
@@ -270,12 +381,98 @@ private slots:
             QVERIFY(Confirm(*journal, number, 5));
         forward->notifyCommitted();
         // Rows wait, and how many of them the server lacks is not known.
-        QTRY_COMPARE_WITH_TIMEOUT(forward->state().pendingRows, -1, kWait);
-        QCOMPARE(forward->state().status, Status::Unreachable);
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().status, Status::Unreachable, kWait);
+        QCOMPARE(forward->state().pendingRows, -1);
         QCOMPARE(forward->state().error, error);
         QVERIFY2(forward->state().reason.contains(reason), qPrintable(forward->state().reason));
         QCOMPARE(states.constLast().constFirst().value<ForwardState>(), forward->state());
         QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"0"_s);
+    }
+
+    // The README's set-up as it is written: the programs installed as it says, the administrator's
+    // commands run by the postgres user against this test's server, its pg_hba.conf lines (over
+    // the server's socket rather than the lab's network), a station forwarding through the service
+    // and password files it writes, and the reader role reading what the station sent.
+    void readmeSetUp()
+    {
+        QFile file(QStringLiteral(VELMORA_SOURCE_DIR "/README.md"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString section = QString::fromUtf8(file.readAll())
+                                    .section(u"\n## Lab server\n"_s, 1)
+                                    .section(u"\n## "_s, 0, 0);
+        QHash<QString, QStringList> blocks; // by language, in order
+        const QRegularExpression block(u"```(\\w+)\n(.*?)```"_s,
+                                       QRegularExpression::DotMatchesEverythingOption);
+        for (auto it = block.globalMatch(section); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            blocks[match.captured(1)] << match.captured(2);
+        }
+        QStringList &sh = blocks[u"sh"_s];
+        QCOMPARE(sh.size(), 3);
+
+        QTemporaryDir root;
+        QVERIFY(QFile::setPermissions(root.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                          | QFile::ReadOther | QFile::ExeOther));
+        // sudo -u USER: as that user under root, else as this one under its role.
+        QFile sudo(root.filePath(u"sudo"_s));
+        QVERIFY(sudo.open(QIODevice::WriteOnly)
+                && sudo.write("#!/bin/sh\nuser=$2; shift 2\n[ $(id -u) = 0 ] && exec runuser "
+                              "-u \"$user\" -- \"$@\"\nPGUSER=$user exec \"$@\"\n")
+                    > 0);
+        sudo.close();
+        QVERIFY(sudo.setPermissions(sudo.permissions() | QFile::ExeOwner | QFile::ExeOther));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"PATH"_s,
+                   root.filePath(u"usr/bin:"_s) + root.path() + u':' + env.value(u"PATH"_s));
+        env.insert(u"PGHOST"_s, m_pg->socketDir());
+        env.insert(u"PGPORT"_s, QString::number(PgServer::kPort));
+        env.insert(u"HOME"_s, root.path());
+        const auto run = [&env](QString script) {
+            QProcess shell;
+            shell.setProcessEnvironment(env);
+            shell.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            shell.setStandardOutputFile(QProcess::nullDevice());
+            shell.start(u"sh"_s, { u"-ec"_s, script });
+            return shell.waitForFinished(60000) && shell.exitCode() == 0;
+        };
+        QVERIFY(run(sh[0]
+                        .replace(u"build/default"_s, QStringLiteral(VELMORA_BUILD_DIR))
+                        .replace(u"/usr/local"_s, root.filePath(u"usr"_s))));
+        QVERIFY(run(sh[1]));
+        QByteArray rules = "local all station,intruder scram-sha-256\n";
+        for (const QString &line :
+             blocks.value(u"conf"_s).value(0).split(u'\n', Qt::SkipEmptyParts)) {
+            QStringList fields = line.simplified().split(u' ');
+            fields[0] = u"local"_s;
+            fields.removeAt(3); // the network's address
+            rules += fields.join(u' ').toUtf8() + '\n';
+        }
+        auto access = qScopeGuard([this] { m_pg->requirePasswords(); });
+        QVERIFY(m_pg->setAccess(rules));
+        QVERIFY(run(sh[2]
+                        .replace(u"lab-db.example"_s, m_pg->socketDir())
+                        .replace(u"5432"_s, QString::number(PgServer::kPort))));
+        const QByteArray passwords = qgetenv("PGPASSFILE");
+        auto files = qScopeGuard([&passwords] { qputenv("PGPASSFILE", passwords); });
+        qputenv("PGSERVICEFILE", QFile::encodeName(root.filePath(u".pg_service.conf"_s)));
+        qputenv("PGPASSFILE", QFile::encodeName(root.filePath(u".pgpass"_s)));
+
+        const QString conn = blocks.value(u"ini"_s).value(0).section(u"server="_s, 1).trimmed();
+        auto journal = openJournal(u"station3"_s);
+        QVERIFY(journal && Confirm(*journal, 1, 5));
+        auto forward = forwarder(*journal, conn);
+        QTRY_COMPARE_WITH_TIMEOUT(forward->state().status, Status::Synced, kWait);
+        QVERIFY(run(u"echo '%1:%2:velmora:qa:secret' >> ~/.pgpass"_s.arg(m_pg->socketDir())
+                        .arg(PgServer::kPort)));
+        ServerConnection reader;
+        QList<JournalRun> runs;
+        QVERIFY(reader.open(conn + u" user=qa"_s).ok());
+        QVERIFY(JournalHistory(reader).runs({}, 10, runs).ok());
+        QCOMPARE(runs.size(), 1);
+        QSqlQuery insert(reader.database());
+        QCOMPARE(reader.exec(insert, u"DELETE FROM run_ends"_s).error,
+                 JournalResult::Error::Refused);
     }
 };
 

@@ -32,6 +32,8 @@ public:
     ~PgServer() { stop(); }
 
     bool isReady() const { return m_ready; }
+    // Where the server's socket lies: its host for libpq.
+    QString socketDir() const { return m_dir.path(); }
     QString connInfo(const QString &db, const QString &user = QStringLiteral("postgres")) const
     {
         return QStringLiteral("host=%1 port=%2 dbname=%3 user=%4")
@@ -66,12 +68,14 @@ public:
         return pid > 0 && children == 0 && ::kill(pid, signal) == 0;
     }
     // From then on, every role but the superuser logs in with its password; restarts the server.
-    bool requirePasswords()
+    bool requirePasswords() { return setAccess("local all all scram-sha-256\n"); }
+    // pg_hba.conf's rules after the superuser's own; restarts the server.
+    bool setAccess(const QByteArray &rules)
     {
         QFile hba(dataDir() + QStringLiteral("/pg_hba.conf"));
-        const QByteArray rules = "local all postgres trust\nlocal all all scram-sha-256\n";
-        return hba.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && hba.write(rules) == rules.size() && hba.flush() && stop() && start();
+        const QByteArray all = "local all postgres trust\n" + rules;
+        return hba.open(QIODevice::WriteOnly | QIODevice::Truncate) && hba.write(all) == all.size()
+            && hba.flush() && stop() && start();
     }
     // Runs SQL as the superuser: whether it ran, and what it printed.
     bool sql(const QString &db, const QString &text) const { return psql(db, text).has_value(); }

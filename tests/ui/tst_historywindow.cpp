@@ -1,9 +1,14 @@
 #include "FileBytes.h"
+#include "InstrumentFrames.h"
 #include "PgServer.h"
+#include "PtyPair.h"
 #include "core/journal/server/JournalForwarder.h"
+#include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
 #include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalSchema.h"
+#include "core/link/CSerialPort.h"
+#include "core/measure/MeasurementRun.h"
 #include "core/report/TextReport.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gb18030.h"
@@ -15,10 +20,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,30 +107,35 @@ private slots:
         QFETCH(int, toDays);
         QFETCH(int, expected);
         CHistoryDlg window(m_journal, m_settings);
+        QTRY_VERIFY(!window.reader().isLoading());
+        // An answer made stale by the next filter is never shown.
+        QSignalSpy shown(&window.reader(), &HistoryReader::runsReset);
+        window.reader().setFilter({ u"stale"_s, {}, {}, {} });
         window.filterEdit()->setText(text);
         window.fromEdit()->setDate(QDate::currentDate().addDays(fromDays));
         window.toEdit()->setDate(QDate::currentDate().addDays(toDays));
         window.dateCheck()->setChecked(fromDays != 99);
-        QVERIFY(window.refresh());
+        window.refresh();
+        QTRY_VERIFY(!window.reader().isLoading());
+        QCOMPARE(shown.count(), 1);
         QCOMPARE(window.model().matchCount(), expected);
         QCOMPARE(window.model().rowCount(), expected);
 
-        SqliteConnection db;
-        QVERIFY(JournalSchema::Open(db, m_journal, SqliteConnection::OpenMode::Read).ok());
-        const JournalHistory history(db);
-        RunHistoryModel paged(history, 2);
-        QVERIFY(paged.setFilter(window.model().filter()).ok());
-        for (int fetches = 0; paged.canFetchMore(); ++fetches) {
-            QVERIFY(fetches < expected / 2);
+        HistoryReader paged(m_journal, {}, 2);
+        paged.setFilter(window.reader().filter());
+        for (int fetches = 0; paged.isLoading() || paged.canFetchMore(); ++fetches) {
+            QVERIFY(fetches <= expected / 2);
+            QTRY_VERIFY(!paged.isLoading());
             paged.fetchMore();
         }
         QSet<QString> ids;
-        for (int row = 0; row < paged.rowCount(); ++row) {
-            ids.insert(paged.run(row).id);
-            QVERIFY(row == 0 || paged.run(row - 1).startedAt >= paged.run(row).startedAt);
+        for (qsizetype row = 0; row < paged.runs().size(); ++row) {
+            ids.insert(paged.runs().at(row).id);
+            QVERIFY(row == 0
+                    || paged.runs().at(row - 1).startedAt >= paged.runs().at(row).startedAt);
         }
         QCOMPARE(ids.size(), expected);
-        QCOMPARE(paged.rowCount(), expected);
+        QCOMPARE(paged.runs().size(), expected);
     }
 
     // Opened before the first Confirm wrote the journal, or on a damaged file: nothing to show,
@@ -131,18 +144,23 @@ private slots:
     {
         const QString later = m_dir.filePath(u"later.sqlite"_s);
         CHistoryDlg window(later, m_settings);
-        QVERIFY(!window.refresh());
+        QSignalSpy failed(&window.reader(), &HistoryReader::readFailed);
+        QTRY_COMPARE(failed.count(), 1);
         QFile garbage(later);
         QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) > 0);
         garbage.close();
-        QVERIFY(!window.refresh());
+        window.refresh();
+        QTRY_COMPARE(failed.count(), 2);
+        QCOMPARE(failed.constLast().constFirst().value<JournalResult>().error,
+                 JournalResult::Error::Corrupt);
         QVERIFY(QFile::remove(later) && QFile::copy(m_journal, later));
-        QVERIFY(window.refresh());
-        QCOMPARE(window.model().matchCount(), kRuns + 1);
+        window.refresh();
+        QTRY_COMPARE(window.model().matchCount(), kRuns + 1);
     }
 
     // Plot 0,0 100 x 100, scale 0 to 4 in steps of 1: y = 100 - 25 v. A value that is not a
-    // number has no point; equal values get a span around them; no values, no crash.
+    // number has no point; equal values get a span around them, with the mean line through their
+    // points; no values, no crash. The legend names the mean with its sign.
     void chartGeometry()
     {
         const QRectF plot(0, 0, 100, 100);
@@ -154,7 +172,13 @@ private slots:
         QCOMPARE(g.scaleTicks.constLast().at, plot.top());
         const QList<QPointF> level { { 25, 50 }, { 75, 50 } };
         QCOMPARE(ComputeRunChart({ 5, 5 }, 5.0, {}, plot).points, level);
+        // Equal readings with the float noise of the instrument's value, and their mean.
+        const double noisy = -100.00000474974513;
+        const RunChartGeometry flat = ComputeRunChart({ noisy, noisy }, -100.0, {}, plot);
+        QVERIFY(flat.high - flat.low >= 0.01 && flat.low < -100.0 && flat.high > -100.0);
+        QCOMPARE(qRound(flat.points.constFirst().y()), qRound(*flat.meanY));
         QVERIFY(ComputeRunChart({}, {}, {}, plot).points.isEmpty());
+        QCOMPARE(RunChart::LegendText(false, -45.218, 0.5), u"平均 -45.218    ±1 标准偏差 0.500"_s);
     }
 
     // The selected run's report is the one the main window saves for the same table: its values
@@ -163,9 +187,10 @@ private slots:
     void savedReportAndCsv()
     {
         CHistoryDlg window(m_journal, m_settings);
+        QTRY_VERIFY(!window.reader().isLoading());
         QTableView *view = window.runsView();
         view->selectRow(0);
-        QVERIFY(window.shownRun());
+        QTRY_VERIFY(window.shownRun());
         QCOMPARE(window.chart()->values().size(), 3);
         QCOMPARE(window.chart()->mean(), -45.218);
         const QString fromHistory = m_dir.filePath(u"history.Txt"_s);
@@ -186,27 +211,32 @@ private slots:
         view->selectionModel()->select(view->model()->index(3, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         const QString fromWindow = m_dir.filePath(u"window.csv"_s);
+        QSignalSpy exported(&window.reader(), &HistoryReader::exported);
         QVERIFY(window.exportCsv(fromWindow));
+        QTRY_COMPARE(exported.count(), 1);
+        QVERIFY(exported.constFirst().at(1).value<JournalResult>().ok());
         QCOMPARE(ReadAll(fromWindow).count("\r\n"), 1 + 3 + 1);
         QVERIFY(ReadAll(fromWindow).contains(",'=1+1,"));
     }
 
-    // With a lab server, every station's runs come from it, with a station filter; once it is
-    // gone, the window says so and shows this station's own journal.
+    // With a lab server, every station's runs come from it, with a station filter.
     void serverHistory()
     {
-        PgServer pg;
-        QVERIFY2(pg.isReady(), "PostgreSQL 15 (Debian package postgresql) did not start");
-        QVERIFY(pg.sql(u"postgres"_s, u"CREATE DATABASE lab"_s));
-        const QString conn = pg.connInfo(u"lab"_s);
+        m_pg = std::make_unique<PgServer>();
+        QVERIFY2(m_pg->isReady(), "PostgreSQL 15 (Debian package postgresql) did not start");
+        QVERIFY(m_pg->sql(u"postgres"_s, u"CREATE DATABASE lab"_s));
+        const QString conn = m_pg->connInfo(u"lab"_s);
         ServerConnection admin;
         int from = 0;
         QVERIFY(admin.open(conn).ok() && ServerSchema::Init(admin, from).ok());
         Journal other(u"lab-2"_s);
-        QVERIFY(other.open(m_dir.filePath(u"lab-2.sqlite"_s)).result.ok());
-        other.beginRun({});
+        QVERIFY(other.open(m_other).result.ok());
+        RunHeader header;
+        header.unit = u"Lab Ä"_s;
+        header.inspector = u"检验员Wang"_s;
+        other.beginRun(header);
         QVERIFY(other.recordReading({ 1, u"1000"_s, 1.0, RunTotals { u"1.000"_s, {} } }).ok());
-        for (const QString &journal : { m_journal, other.database().path() }) {
+        for (const QString &journal : { m_journal, m_other }) {
             JournalForwarder forwarder(journal, conn);
             forwarder.start();
             QTRY_COMPARE_WITH_TIMEOUT(forwarder.state().status, ForwardState::Status::Synced,
@@ -216,31 +246,115 @@ private slots:
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[journal]\r\nserver=" + conn.toUtf8() + "\r\n");
         ini.close();
-        Settings settings(ini.fileName());
-        settings.Load();
+        m_serverSettings.Load();
 
-        CHistoryDlg window(m_journal, settings);
+        CHistoryDlg window(m_journal, m_serverSettings);
+        QTRY_VERIFY(!window.reader().isLoading());
         QVERIFY(window.readsServer());
         QCOMPARE(window.model().matchCount(), kRuns + 2);
         QVERIFY(!window.runsView()->isColumnHidden(RunHistoryModel::ColumnStation));
         QCOMPARE(window.stationBox()->count(), 3);
         window.stationBox()->setCurrentIndex(window.stationBox()->findData(u"lab-2"_s));
-        QVERIFY(window.refresh());
-        QCOMPARE(window.model().matchCount(), 1);
+        window.refresh();
+        QTRY_COMPARE(window.model().matchCount(), 1);
         QCOMPARE(window.model().run(0).station, u"lab-2"_s);
+    }
 
-        QVERIFY(pg.stop());
-        QVERIFY(window.reload());
-        QVERIFY(!window.readsServer());
-        QCOMPARE(window.model().matchCount(), kRuns + 1);
-        QVERIFY(window.runsView()->isColumnHidden(RunHistoryModel::ColumnStation));
-        QVERIFY(window.sourceLabel()->text().startsWith(u"实验室服务器无法读取"_s));
+    void filterAlikeOnServer_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("Latin in lower case") << u"wang"_s << 1;
+        QTest::newRow("Latin in upper case") << u"WANG"_s << 1;
+        QTest::newRow("Chinese and Latin") << u"检验员w"_s << 1;
+        QTest::newRow("other letters as typed") << u"LAB Ä"_s << 1;
+        QTest::newRow("other letters in another case") << u"lab ä"_s << 0;
+        QTest::newRow("batch, in lower case") << u"b-1"_s << 11;
+    }
+
+    // The text filter finds the same runs on the server as in the stations' own journals: Latin
+    // letters without regard to case, every other letter as typed.
+    void filterAlikeOnServer()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        const RunFilter filter { text, {}, {}, {} };
+        ServerConnection server;
+        int onServer = -1;
+        QVERIFY(server.open(m_pg->connInfo(u"lab"_s)).ok());
+        QVERIFY(JournalHistory(server).countRuns(filter, onServer).ok());
+        int locally = 0;
+        for (const QString &path : { m_journal, m_other }) {
+            SqliteConnection db;
+            int count = -1;
+            QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+            QVERIFY(JournalHistory(db).countRuns(filter, count).ok());
+            locally += count;
+        }
+        QCOMPARE(onServer, expected);
+        QCOMPARE(locally, expected);
+    }
+
+    // A server that stops answering never holds the instrument's readings: the history queries on
+    // a thread of its own and says it is loading, gives the server up within its bound, and
+    // closes at once. Once the server is gone, Refresh shows this station's own journal.
+    void frozenServerLeavesReadingsMoving()
+    {
+        PtyPair pty;
+        QVERIFY(pty.IsValid());
+        MeasurementRun run;
+        CSerialPort port;
+        port.Configure(pty.SlavePath(), 9600, 8, 0, 1);
+        connect(&port, &CSerialPort::serialData, &run,
+                [&run](CSerialPort *from, RxBuffer *rx) { run.DecodeBatch(*from, *rx); });
+        QVERIFY(port.Open());
+        auto window = std::make_unique<CHistoryDlg>(m_journal, m_serverSettings);
+        window->reader().setServerTimeout(std::chrono::milliseconds(1500));
+        QTRY_VERIFY(window->readsServer() && !window->reader().isLoading());
+
+        QVERIFY(m_pg->freeze(true));
+        auto thaw = qScopeGuard([this] { m_pg->freeze(false); });
+        QElapsedTimer waited;
+        waited.start();
+        window->filterEdit()->setText(u"李四"_s);
+        window->refresh();
+        for (long r = 1001; r <= 1005; ++r) {
+            pty.Send(ReadingFrame(r));
+            QTRY_COMPARE_WITH_TIMEOUT(run.ReceivedText(), QString::number(r), 500);
+            QVERIFY(window->reader().isLoading());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!window->reader().isLoading(), 5000);
+        QVERIFY2(waited.elapsed() < 2000, qPrintable(QString::number(waited.elapsed())));
+        window->refresh();
+        QTest::qWait(200); // its worker now waits on a connection to the frozen server
+        waited.restart();
+        window.reset();
+        QVERIFY2(waited.elapsed() < 1000, qPrintable(QString::number(waited.elapsed())));
+        thaw.dismiss();
+        QVERIFY(m_pg->freeze(false));
+        // The worker left to itself ends once the server answers.
+        QTRY_COMPARE(m_pg->value(u"lab"_s,
+                                 u"SELECT count(*) FROM pg_stat_activity "
+                                 "WHERE application_name = 'velmora'"_s),
+                     u"0"_s);
+
+        CHistoryDlg fallback(m_journal, m_serverSettings);
+        QVERIFY(m_pg->stop());
+        fallback.reload();
+        QTRY_VERIFY(!fallback.reader().isLoading());
+        QVERIFY(!fallback.readsServer());
+        QCOMPARE(fallback.model().matchCount(), kRuns + 1);
+        QVERIFY(fallback.runsView()->isColumnHidden(RunHistoryModel::ColumnStation));
+        QVERIFY(fallback.sourceLabel()->text().startsWith(u"实验室服务器无法读取"_s));
     }
 
 private:
     QTemporaryDir m_dir;
     QString m_journal = m_dir.filePath(u"VelmoraJournal.sqlite"_s);
+    QString m_other = m_dir.filePath(u"lab-2.sqlite"_s);
     Settings m_settings { m_dir.filePath(u"Velmora.ini"_s) };
+    std::unique_ptr<PgServer> m_pg;
+    Settings m_serverSettings { m_dir.filePath(u"server.ini"_s) };
 };
 
 QTEST_MAIN(tst_HistoryWindow)

@@ -369,7 +369,7 @@ void TestMainWindow::journalOfTheWindow()
     QTest::keyClick(window.get(), Qt::Key_H, Qt::ControlModifier);
     auto *history = window->findChild<CHistoryDlg *>();
     QVERIFY(history && history->isVisible() && !history->isModal());
-    QCOMPARE(history->model().rowCount(), stored.size());
+    QTRY_COMPARE(history->model().rowCount(), stored.size());
 }
 
 // The instrument behind a link that outlives its terminal, as velmora-sim --link keeps it: the

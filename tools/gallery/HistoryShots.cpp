@@ -1,5 +1,6 @@
 #include "HistoryShots.h"
 
+#include "WaitUntil.h"
 #include "core/journal/store/Journal.h"
 #include "core/settings/Settings.h"
 #include "core/text/Language.h"
@@ -71,7 +72,12 @@ bool Shoot(const QString &journalPath, const QString &file, int row = 0,
     settings.Load();
     CHistoryDlg window(journalPath, settings);
     window.show();
+    // The reader answers from a thread of its own: the list, then the selected run.
+    if (!WaitUntil([&window] { return !window.reader().isLoading(); }))
+        return false;
     window.runsView()->selectRow(row);
+    if (!WaitUntil([&window] { return !window.reader().isLoading(); }))
+        return false;
     QCoreApplication::processEvents();
     return window.grab().save(file);
 }

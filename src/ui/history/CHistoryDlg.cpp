@@ -1,9 +1,5 @@
 #include "ui/history/CHistoryDlg.h"
 
-#include "core/journal/read/CsvExport.h"
-#include "core/journal/server/ServerSchema.h"
-#include "core/journal/store/JournalSchema.h"
-#include "core/measure/RunStatistics.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/StringTable.h"
@@ -18,8 +14,6 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -55,13 +49,6 @@ QString ReceivedText(const QString &received)
         .arg(magnitude % 1000, 3, 10, QLatin1Char('0'));
 }
 
-std::optional<double> NumberOf(const QString &text)
-{
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok ? std::optional(value) : std::nullopt;
-}
-
 QTableWidgetItem *Item(const QString &text, Qt::Alignment alignment = Qt::AlignLeft)
 {
     auto *item = new QTableWidgetItem(text);
@@ -74,21 +61,31 @@ QTableWidgetItem *Item(const QString &text, Qt::Alignment alignment = Qt::AlignL
 CHistoryDlg::CHistoryDlg(const QString &journalPath, const Settings &settings, QWidget *parent)
     : QDialog(parent)
     , m_journalPath(journalPath)
+    , m_serverConnInfo(settings.Read(SettingsKeys::kJournalServer).trimmed())
     , m_settings(settings)
 {
     setWindowTitle(tr("历史记录"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(false);
-    m_model = new RunHistoryModel(m_history, RunHistoryModel::kDefaultPageSize, this);
+    m_reader =
+        new HistoryReader(journalPath, m_serverConnInfo, HistoryReader::kDefaultPageSize, this);
+    m_model = new RunHistoryModel(*m_reader, this);
     buildControls();
-    connect(m_model, &RunHistoryModel::readFailed, this, &CHistoryDlg::showReadFailure);
+    connect(m_reader, &HistoryReader::sourceChanged, this, &CHistoryDlg::showSource);
+    connect(m_reader, &HistoryReader::shownRunChanged, this, &CHistoryDlg::showRun);
+    connect(m_reader, &HistoryReader::loadingChanged, this, &CHistoryDlg::showStatus);
+    connect(m_reader, &HistoryReader::readFailed, this, &CHistoryDlg::showReadFailure);
+    connect(m_reader, &HistoryReader::exported, this, &CHistoryDlg::onExported);
+    // A new list clears the view's selection without a word.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &CHistoryDlg::onSelectionChanged);
 
     m_filterTimer.setSingleShot(true);
     m_filterTimer.setInterval(kFilterPauseMs);
     connect(&m_filterTimer, &QTimer::timeout, this, &CHistoryDlg::refresh);
 
-    refresh();
+    showSource();
+    reload();
 }
 
 CHistoryDlg::~CHistoryDlg() = default;
@@ -273,90 +270,66 @@ RunFilter CHistoryDlg::currentFilter() const
     return filter;
 }
 
-bool CHistoryDlg::reload()
+void CHistoryDlg::reload()
 {
-    m_server.close();
-    m_file.close();
-    return refresh();
+    m_filterTimer.stop();
+    m_readFailure = {};
+    m_reader->reload(currentFilter());
+    showStatus();
 }
 
-bool CHistoryDlg::openSource()
+void CHistoryDlg::refresh()
 {
-    const QString server = m_settings.Read(SettingsKeys::kJournalServer).trimmed();
-    JournalResult result;
-    if (!server.isEmpty()) {
-        // At most the connection timeout: the window waits for the server's answer.
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        result = m_server.open(server);
-        if (result.ok())
-            result = ServerSchema::Check(m_server);
-        QGuiApplication::restoreOverrideCursor();
-        if (!result.ok())
-            m_server.close();
-    }
-    const bool fromServer = m_server.isOpen();
-    m_db = fromServer ? static_cast<JournalConnection *>(&m_server) : &m_file;
-    m_history.setConnection(*m_db);
+    m_filterTimer.stop();
+    m_readFailure = {};
+    m_reader->setFilter(currentFilter());
+    showStatus();
+}
+
+void CHistoryDlg::showSource()
+{
+    const HistorySource &source = m_reader->source();
+    const bool fromServer = source.fromServer;
     m_stationLabel->setVisible(fromServer);
     m_stationBox->setVisible(fromServer);
     m_runsView->setColumnHidden(RunHistoryModel::ColumnStation, !fromServer);
-    m_sourceLabel->setVisible(!server.isEmpty());
+    m_sourceLabel->setVisible(source.serverConfigured);
     m_sourceLabel->setStyleSheet(fromServer ? QString() : u"color: #c00000;"_s);
-    m_sourceLabel->setText(
-        fromServer ? tr("实验室服务器上所有站点的测量")
-                   : tr("实验室服务器无法读取（%1）。下面只是本站的结果日志。").arg(result.text));
-    if (fromServer) {
-        showStations();
-        return true;
-    }
-    // Before the first Confirm there is no journal yet; a later refresh finds the new one.
-    if (!QFileInfo::exists(m_journalPath)) {
-        m_statusLabel->setText(tr("还没有测量记录"));
-        return false;
-    }
-    if (const JournalResult opened =
-            JournalSchema::Open(m_file, m_journalPath, SqliteConnection::OpenMode::Read);
-        !opened.ok()) {
-        showReadFailure(opened);
-        return false;
-    }
-    return true;
-}
-
-void CHistoryDlg::showStations()
-{
+    m_sourceLabel->setText(fromServer ? tr("实验室服务器上所有站点的测量")
+                                      : tr("实验室服务器无法读取（%1）。下面只是本站的结果日志。")
+                                            .arg(source.serverResult.text));
     const QString chosen = m_stationBox->currentData().toString();
-    QStringList stations;
-    if (const JournalResult result = m_history.stations(stations); !result.ok())
-        showReadFailure(result);
     m_stationBox->clear();
     m_stationBox->addItem(tr("全部站点"), QString());
-    for (const QString &station : std::as_const(stations))
+    for (const QString &station : source.stations)
         m_stationBox->addItem(station, station);
     m_stationBox->setCurrentIndex(std::max(0, m_stationBox->findData(chosen)));
+    if (!source.result.ok())
+        showReadFailure(source.result);
 }
 
-bool CHistoryDlg::refresh()
+void CHistoryDlg::showStatus()
 {
-    m_filterTimer.stop();
-    if (!m_db->isOpen() && !openSource())
-        return false;
-    const bool ok = m_model->setFilter(currentFilter()).ok();
-    if (ok)
-        showCount();
-    onSelectionChanged();
-    return ok;
-}
-
-void CHistoryDlg::showCount()
-{
-    m_statusLabel->setText(tr("共 %1 次测量").arg(m_model->matchCount()));
+    const bool loading = m_reader->isLoading();
+    m_runsView->viewport()->setCursor(loading ? Qt::BusyCursor : Qt::ArrowCursor);
+    if (loading)
+        m_statusLabel->setText(tr("正在读取…"));
+    // Before the first Confirm there is no journal yet; a later refresh finds the new one.
+    else if (m_readFailure.error == JournalResult::Error::NotOpen)
+        m_statusLabel->setText(tr("还没有测量记录"));
+    else if (!m_readFailure.ok())
+        m_statusLabel->setText(
+            tr("无法读取结果记录 %1: %2")
+                .arg(readsServer() ? m_serverConnInfo : QDir::toNativeSeparators(m_journalPath),
+                     m_readFailure.text));
+    else
+        m_statusLabel->setText(tr("共 %1 次测量").arg(m_model->matchCount()));
 }
 
 void CHistoryDlg::showReadFailure(const JournalResult &result)
 {
-    const QString source = readsServer() ? m_db->path() : QDir::toNativeSeparators(m_journalPath);
-    m_statusLabel->setText(tr("无法读取结果记录 %1: %2").arg(source, result.text));
+    m_readFailure = result;
+    showStatus();
 }
 
 QList<JournalRun> CHistoryDlg::selectedRuns() const
@@ -380,36 +353,36 @@ void CHistoryDlg::onSelectionChanged()
     else if (const QModelIndex current = selection->currentIndex();
              current.isValid() && selection->isRowSelected(current.row()))
         run = m_model->run(current.row());
-    const bool changed = run.has_value() != m_shownRun.has_value()
-        || (run && (run->id != m_shownRun->id || run->station != m_shownRun->station));
-    if (changed)
-        showRun(run);
-    m_saveButton->setEnabled(rows.size() == 1 && m_shownRun.has_value());
-    m_printButton->setEnabled(rows.size() == 1 && m_shownRun.has_value());
-    m_csvButton->setEnabled(!rows.isEmpty());
+    const bool changed = run.has_value() != m_selectedRun.has_value()
+        || (run && (run->id != m_selectedRun->id || run->station != m_selectedRun->station));
+    if (changed) {
+        m_selectedRun = run;
+        m_reader->showRun(run);
+    }
+    updateButtons();
 }
 
-void CHistoryDlg::showRun(const std::optional<JournalRun> &run)
+void CHistoryDlg::updateButtons()
 {
-    m_shownRun = run;
-    m_shownReadings.clear();
+    const qsizetype rows = m_runsView->selectionModel()->selectedRows().size();
+    m_saveButton->setEnabled(rows == 1 && shownRun().has_value());
+    m_printButton->setEnabled(rows == 1 && shownRun().has_value());
+    m_csvButton->setEnabled(rows > 0);
+}
+
+void CHistoryDlg::showRun()
+{
     m_readingsTable->setRowCount(0);
     m_chart->clear();
-    if (!run)
+    updateButtons();
+    const std::optional<RunDetail> &detail = shownRun();
+    if (!detail)
         return;
-    if (const JournalResult result = m_history.readings(run->station, run->id, m_shownReadings);
-        !result.ok()) {
-        showReadFailure(result);
-        m_shownRun.reset();
-        return;
-    }
-    m_readingsTable->setRowCount(static_cast<int>(m_shownReadings.size()));
+    m_readingsTable->setRowCount(static_cast<int>(detail->readings.size()));
     QList<double> values;
-    QList<float> samples;
-    for (int row = 0; row < m_shownReadings.size(); ++row) {
-        const JournalReading &reading = m_shownReadings.at(row);
+    for (int row = 0; row < detail->readings.size(); ++row) {
+        const JournalReading &reading = detail->readings.at(row);
         values << reading.value;
-        samples << static_cast<float>(reading.value);
         const QDateTime confirmed = FromJournalTimestamp(reading.confirmedAt).toLocalTime();
         m_readingsTable->setItem(row, ReadingNumber,
                                  Item(QString::number(reading.number), Qt::AlignRight));
@@ -421,35 +394,25 @@ void CHistoryDlg::showRun(const std::optional<JournalRun> &run)
         time->setToolTip(RunHistoryModel::LocalTimeText(reading.confirmedAt));
         m_readingsTable->setItem(row, ReadingTime, time);
     }
-    // The run's own statistics where the table showed them; otherwise the same rule over the
-    // readings held, so that an unfinished run or one without a shown deviation still has its
-    // line and band.
-    const RunStatistics computed = ComputeRunStatistics(samples);
-    std::optional<double> mean = NumberOf(run->totals.mean);
-    std::optional<double> deviation = NumberOf(run->totals.deviation);
-    if (!mean && !samples.isEmpty())
-        mean = static_cast<double>(computed.mean);
-    if (!deviation && samples.size() > 1)
-        deviation = computed.deviation;
-    m_chart->setRun(values, mean, deviation);
+    m_chart->setRun(values, detail->mean, detail->deviation);
 }
 
 ReportContent CHistoryDlg::shownReportContent() const
 {
-    return m_shownRun ? JournalHistory::ReportContentFor(*m_shownRun, m_shownReadings)
+    return shownRun() ? JournalHistory::ReportContentFor(shownRun()->run, shownRun()->readings)
                       : ReportContent {};
 }
 
 bool CHistoryDlg::saveReport(const QString &path)
 {
-    if (!m_shownRun)
+    if (!shownRun())
         return false;
     return SaveTextReport(this, path, shownReportContent(), m_settings).ok();
 }
 
 void CHistoryDlg::onSaveButton()
 {
-    if (!m_shownRun)
+    if (!shownRun())
         return;
     const QString path = AskReportFilePath(this);
     if (!path.isEmpty())
@@ -458,7 +421,7 @@ void CHistoryDlg::onSaveButton()
 
 void CHistoryDlg::onPrintButton()
 {
-    if (!m_shownRun)
+    if (!shownRun())
         return;
     PrintJob::Start(
         this, [content = shownReportContent()] { return content; },
@@ -472,12 +435,16 @@ bool CHistoryDlg::exportCsv(const QString &path)
         keys.append({ run.station, run.id });
     if (keys.isEmpty())
         return false;
-    const ExportResult result = CsvExport::Write(*m_db, keys, path);
+    m_reader->exportCsv(keys, path);
+    return true;
+}
+
+void CHistoryDlg::onExported(const QString &path, const JournalResult &result)
+{
     if (!result.ok())
         QMessageBox::warning(
             this, ProgramName(),
             tr("无法导出到 %1: %2").arg(QDir::toNativeSeparators(path), result.text));
-    return result.ok();
 }
 
 void CHistoryDlg::onCsvButton()

@@ -1,13 +1,9 @@
 #pragma once
 
-#include "core/journal/read/JournalHistory.h"
-#include "core/journal/server/ServerConnection.h"
-#include "core/journal/store/SqliteConnection.h"
+#include "core/journal/read/HistoryReader.h"
 
 #include <QDialog>
 #include <QTimer>
-
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -24,10 +20,11 @@ class RunHistoryModel;
 // The history of the results journal, beside the main window and without blocking it: the runs
 // newest first, filtered by a text in the login fields and a date range; the selected run's
 // readings and their chart; its text report saved or printed exactly as the main window does, and
-// the selected runs exported as CSV exactly as velmora-journal does. It reads through a connection
-// of its own, so the main window's writes go on while it is open. With a lab server configured it
-// shows every station's runs from the server, and this station's own journal, marked as such,
-// while the server cannot be read.
+// the selected runs exported as CSV exactly as velmora-journal does. Its reader queries on a
+// thread of its own, through connections of its own, so the main window's readings and writes go
+// on while a query runs, however long the journal or the server takes; the window says while it
+// waits. With a lab server configured it shows every station's runs from the server, and this
+// station's own journal, marked as such, while the server cannot be read.
 class CHistoryDlg : public QDialog
 {
     Q_OBJECT
@@ -45,23 +42,24 @@ public:
 
     // The filter the controls describe; the end date counts whole.
     RunFilter currentFilter() const;
-    // Reads the list afresh under the current filter; false when the journal cannot be read.
-    bool refresh();
+    // Asks for the list afresh under the current filter.
+    void refresh();
     // The same after trying the lab server again (Refresh, and the window opened once more).
-    bool reload();
-    bool readsServer() const { return m_db->isServer() && m_db->isOpen(); }
+    void reload();
+    bool readsServer() const { return m_reader->source().fromServer; }
 
     // The actions on the selection, with the path already chosen; a failure is shown to the
-    // user and returns false.
+    // user and returns false. The CSV is written on the reader's thread: false when there is
+    // nothing to export, and the outcome comes with the reader's exported().
     bool saveReport(const QString &path);
     bool exportCsv(const QString &path);
     // The run whose readings and chart are shown, with its readings.
-    const std::optional<JournalRun> &shownRun() const { return m_shownRun; }
+    const std::optional<RunDetail> &shownRun() const { return m_reader->shownRun(); }
     ReportContent shownReportContent() const;
 
+    HistoryReader &reader() const { return *m_reader; }
     RunHistoryModel &model() const { return *m_model; }
     QTableView *runsView() const { return m_runsView; }
-    QTableWidget *readingsTable() const { return m_readingsTable; }
     RunChart *chart() const { return m_chart; }
     QLineEdit *filterEdit() const { return m_filterEdit; }
     QCheckBox *dateCheck() const { return m_dateCheck; }
@@ -72,27 +70,25 @@ public:
 
 private:
     void buildControls();
-    // The lab server when one is configured and readable, else the local journal.
-    bool openSource();
-    void showStations();
+    void showSource();
     void onSelectionChanged();
-    void showRun(const std::optional<JournalRun> &run);
+    void updateButtons();
+    void showRun();
     void onSaveButton();
     void onPrintButton();
     void onCsvButton();
-    void showCount();
+    void onExported(const QString &path, const JournalResult &result);
+    void showStatus();
     void showReadFailure(const JournalResult &result);
     QList<JournalRun> selectedRuns() const;
 
     QString m_journalPath;
+    QString m_serverConnInfo;
     const Settings &m_settings;
-    SqliteConnection m_file;
-    ServerConnection m_server;
-    JournalConnection *m_db = &m_file; // the one read: the server's, or this station's file
-    JournalHistory m_history { m_file };
+    HistoryReader *m_reader = nullptr;
     RunHistoryModel *m_model = nullptr;
-    std::optional<JournalRun> m_shownRun;
-    QList<JournalReading> m_shownReadings;
+    std::optional<JournalRun> m_selectedRun; // asked of the reader
+    JournalResult m_readFailure; // shown until the next answer
     // A text filter reads every run once: typing waits for a pause before it asks.
     QTimer m_filterTimer;
 

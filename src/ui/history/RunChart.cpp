@@ -12,6 +12,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kScaleSteps = 4; // about this many steps between the scale's ends
+constexpr double kShownStep = 0.001; // the table's last decimal
 
 // 1, 2 or 5 times a power of ten, at least `step`.
 double RoundStep(double step)
@@ -62,12 +63,14 @@ RunChartGeometry ComputeRunChart(const QList<double> &values, std::optional<doub
         low = 0.0;
         high = 1.0;
     }
-    // Equal values still get a scale: a small span around them.
+    // Values the table shows alike (their float noise below its last decimal: a run of equal
+    // readings and its mean) get a scale of their own, a small span around them.
     double span = high - low;
-    if (span <= std::abs(high) * 1e-12) {
-        span = std::max(std::abs(high) * 0.02, 0.01);
-        low -= span / 2;
-        high += span / 2;
+    if (span < kShownStep) {
+        const double middle = (low + high) / 2;
+        span = std::max(std::abs(middle) * 0.02, 10 * kShownStep);
+        low = middle - span / 2;
+        high = middle + span / 2;
     }
     // A little room so that no point sits on the frame, then round ends.
     low -= span * 0.05;
@@ -203,14 +206,7 @@ void RunChart::paintEvent(QPaintEvent *)
 
     // The legend: what the line and the band are, with their values.
     painter.setPen(text);
-    QString legend;
-    if (m_values.isEmpty())
-        legend = tr("没有读数");
-    else if (m_mean)
-        // The statistics are of magnitudes (the line of a negative run lies beside its points).
-        legend = tr("平均 %1").arg(std::abs(*m_mean), 0, 'f', 3);
-    if (m_mean && m_deviation && *m_deviation > 0)
-        legend += u"    "_s + tr("±1 标准偏差 %1").arg(*m_deviation, 0, 'f', 3);
+    const QString legend = LegendText(m_values.isEmpty(), m_mean, m_deviation);
     const QRectF legendRect(plot.left(), 2, plot.width(), metrics.height() * 1.5);
     if (m_mean) {
         painter.setPen(QPen(meanColor, 1.5, Qt::DashLine));
@@ -222,4 +218,18 @@ void RunChart::paintEvent(QPaintEvent *)
     } else {
         painter.drawText(legendRect, Qt::AlignLeft | Qt::AlignVCenter, legend);
     }
+}
+
+QString RunChart::LegendText(bool noValues, std::optional<double> mean,
+                             std::optional<double> deviation)
+{
+    QString legend;
+    if (noValues)
+        legend = tr("没有读数");
+    else if (mean)
+        // Signed, as the run's statistics are: a laevorotatory sample's mean is negative.
+        legend = tr("平均 %1").arg(*mean, 0, 'f', 3);
+    if (mean && deviation && *deviation > 0)
+        legend += u"    "_s + tr("±1 标准偏差 %1").arg(*deviation, 0, 'f', 3);
+    return legend;
 }

@@ -44,7 +44,7 @@ class RunChart : public QWidget
 public:
     explicit RunChart(QWidget *parent = nullptr);
 
-    // mean: where the line goes; the legend names its magnitude, as the run's statistics do.
+    // mean: where the line goes, named in the legend.
     void setRun(const QList<double> &values, std::optional<double> mean,
                 std::optional<double> deviation);
     void clear();
@@ -52,6 +52,9 @@ public:
     const QList<double> &values() const { return m_values; }
     std::optional<double> mean() const { return m_mean; }
     std::optional<double> deviation() const { return m_deviation; }
+
+    static QString LegendText(bool noValues, std::optional<double> mean,
+                              std::optional<double> deviation);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

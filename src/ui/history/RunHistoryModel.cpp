@@ -4,70 +4,31 @@
 
 using namespace Qt::StringLiterals;
 
-RunHistoryModel::RunHistoryModel(const JournalHistory &history, int pageSize, QObject *parent)
+RunHistoryModel::RunHistoryModel(HistoryReader &reader, QObject *parent)
     : QAbstractTableModel(parent)
-    , m_history(history)
-    , m_pageSize(std::max(1, pageSize))
-{ }
-
-JournalResult RunHistoryModel::setFilter(const RunFilter &filter)
+    , m_reader(reader)
 {
-    beginResetModel();
-    m_filter = filter;
-    m_runs.clear();
-    m_matchCount = 0;
-    m_atEnd = false;
-    JournalResult result = m_history.countRuns(m_filter, m_matchCount);
-    QList<JournalRun> page;
-    if (result.ok())
-        result = m_history.runs(m_filter, m_pageSize, page);
-    if (result.ok()) {
-        m_runs = page;
-        m_atEnd = page.size() < m_pageSize;
-    } else {
-        m_atEnd = true;
-    }
-    endResetModel();
-    if (!result.ok())
-        emit readFailed(result);
-    return result;
+    connect(&reader, &HistoryReader::runsAboutToReset, this, &RunHistoryModel::beginResetModel);
+    connect(&reader, &HistoryReader::runsReset, this, &RunHistoryModel::endResetModel);
+    connect(&reader, &HistoryReader::runsAboutToAppend, this,
+            [this](int first, int last) { beginInsertRows({}, first, last); });
+    connect(&reader, &HistoryReader::runsAppended, this, &RunHistoryModel::endInsertRows);
 }
 
 bool RunHistoryModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && !m_atEnd;
+    return !parent.isValid() && m_reader.canFetchMore();
 }
 
 void RunHistoryModel::fetchMore(const QModelIndex &parent)
 {
-    if (!canFetchMore(parent))
-        return;
-    if (const JournalResult result = fetchPage(); !result.ok()) {
-        m_atEnd = true;
-        emit readFailed(result);
-    }
-}
-
-JournalResult RunHistoryModel::fetchPage()
-{
-    QList<JournalRun> page;
-    const JournalRun *after = m_runs.isEmpty() ? nullptr : &m_runs.constLast();
-    const JournalResult result = m_history.runs(m_filter, m_pageSize, page, after);
-    if (!result.ok())
-        return result;
-    m_atEnd = page.size() < m_pageSize;
-    if (!page.isEmpty()) {
-        const int first = static_cast<int>(m_runs.size());
-        beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
-        m_runs.append(page);
-        endInsertRows();
-    }
-    return result;
+    if (!parent.isValid())
+        m_reader.fetchMore();
 }
 
 int RunHistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_runs.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_reader.runs().size());
 }
 
 int RunHistoryModel::columnCount(const QModelIndex &parent) const
@@ -98,9 +59,9 @@ QString RunHistoryModel::StatusName(RunStatus status)
 
 QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_runs.size())
+    if (!index.isValid() || index.row() >= m_reader.runs().size())
         return {};
-    const JournalRun &run = m_runs.at(index.row());
+    const JournalRun &run = m_reader.runs().at(index.row());
     const RunHeader &h = run.header;
     if (role == Qt::TextAlignmentRole) {
         const bool number = index.column() == ColumnCount || index.column() == ColumnMean

@@ -119,7 +119,8 @@ void StateLines::showServer(const ForwardState &state)
     LinkMonitor::Tone tone = LinkMonitor::Tone::Good;
     if (state.status == ForwardState::Status::Starting)
         tone = LinkMonitor::Tone::Caution;
-    else if (state.status == ForwardState::Status::Unreachable)
+    else if (state.status == ForwardState::Status::Unreachable
+             || state.status == ForwardState::Status::NotAnswering)
         tone = LinkMonitor::Tone::Fault;
     SetTextColor(m_server, ToneColor(tone));
     m_server->show();

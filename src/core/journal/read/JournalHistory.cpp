@@ -37,20 +37,33 @@ JournalRun RunFromQuery(const QSqlQuery &q)
     return run;
 }
 
-// LIKE with the typed text taken literally: its own % and _ match only themselves.
+// LIKE with the typed text taken literally: its own % and _ match only themselves. Letters match
+// without regard to case as SQLite's LIKE does it, for A to Z only, so that the lab server finds
+// the same runs as the station's own journal: PostgreSQL's LIKE heeds case, and what its ILIKE
+// folds depends on the server's locale. Chinese has no case; a mixed text folds its Latin part.
 QString LikePattern(QString text)
 {
     text.replace(u'\\', u"\\\\"_s).replace(u'%', u"\\%"_s).replace(u'_', u"\\_"_s);
+    for (QChar &c : text) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
     return u'%' + text + u'%';
 }
 
-void AppendFilter(const RunFilter &filter, QStringList &where, QVariantList &values)
+void AppendFilter(const RunFilter &filter, bool server, QStringList &where, QVariantList &values)
 {
     if (!filter.text.isEmpty()) {
-        where << u"(unit LIKE ? ESCAPE '\\' OR sample LIKE ? ESCAPE '\\' "
-                 "OR batch LIKE ? ESCAPE '\\' OR inspector LIKE ? ESCAPE '\\')"_s;
-        const QString pattern = LikePattern(filter.text);
-        values << pattern << pattern << pattern << pattern;
+        QStringList matches;
+        for (const QString &column : { u"unit"_s, u"sample"_s, u"batch"_s, u"inspector"_s }) {
+            const QString folded = server
+                ? u"translate(%1, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz')"_s
+                      .arg(column)
+                : column;
+            matches << folded + u" LIKE ? ESCAPE '\\'"_s;
+            values << LikePattern(filter.text);
+        }
+        where << u'(' + matches.join(u" OR "_s) + u')';
     }
     if (filter.from.isValid()) {
         where << u"started_at >= ?"_s;
@@ -95,7 +108,7 @@ JournalResult JournalHistory::runs(const RunFilter &filter, int limit, QList<Jou
 {
     QStringList where;
     QVariantList values;
-    AppendFilter(filter, where, values);
+    AppendFilter(filter, m_db->isServer(), where, values);
     if (after) {
         where << u"started_at <= ? AND (started_at < ? OR rowid < ?)"_s;
         values << after->startedAt << after->startedAt << after->rowId;
@@ -109,7 +122,7 @@ JournalResult JournalHistory::countRuns(const RunFilter &filter, int &count) con
 {
     QStringList where;
     QVariantList values;
-    AppendFilter(filter, where, values);
+    AppendFilter(filter, m_db->isServer(), where, values);
     QSqlQuery query(m_db->database());
     const JournalResult result =
         m_db->exec(query, u"SELECT count(*) FROM runs"_s + WhereClause(where), values);

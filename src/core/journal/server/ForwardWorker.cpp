@@ -46,16 +46,18 @@ struct ForwardWorker::Row
 
 ForwardWorker::ForwardWorker(QString journalPath, QString connInfo,
                              std::shared_ptr<const std::atomic_bool> stopping,
-                             std::shared_ptr<ConnectionCutter> cutter,
+                             std::chrono::milliseconds serverTimeout,
                              std::chrono::milliseconds retryFirst,
-                             std::chrono::milliseconds retryLongest)
+                             std::chrono::milliseconds retryLongest,
+                             std::shared_ptr<const std::atomic<quint64>> commits)
     : m_journalPath(std::move(journalPath))
     , m_connInfo(std::move(connInfo))
     , m_stopping(std::move(stopping))
-    , m_cutter(std::move(cutter))
     , m_retryFirst(retryFirst)
     , m_retryLongest(retryLongest)
     , m_retryNext(retryFirst)
+    , m_server(serverTimeout)
+    , m_commits(std::move(commits))
 {
     m_soon.setSingleShot(true);
     connect(&m_soon, &QTimer::timeout, this, &ForwardWorker::pass);
@@ -70,16 +72,7 @@ ForwardWorker::ForwardWorker(QString journalPath, QString connInfo,
     });
 }
 
-ForwardWorker::~ForwardWorker()
-{
-    closeServer();
-}
-
-void ForwardWorker::closeServer()
-{
-    m_cutter->clear();
-    m_server.close();
-}
+ForwardWorker::~ForwardWorker() = default;
 
 void ForwardWorker::begin()
 {
@@ -89,18 +82,23 @@ void ForwardWorker::begin()
 
 void ForwardWorker::schedule()
 {
-    // A retry after a failure keeps its delay; otherwise changes that come together go together.
     if (!m_soon.isActive())
         m_soon.start(0);
+}
+
+void ForwardWorker::tryNow()
+{
+    m_soon.start(0);
 }
 
 void ForwardWorker::publish(ForwardState::Status status, const JournalResult &result)
 {
     const ForwardState state { status, pendingRows(), result.error, result.text };
-    if (state == m_state)
+    if (state == m_state && m_passCommits == m_commitsPublished)
         return;
     m_state = state;
-    emit stateChanged(state);
+    m_commitsPublished = m_passCommits;
+    emit stateChanged(state, m_passCommits);
 }
 
 qint64 ForwardWorker::pendingRows() const
@@ -115,33 +113,73 @@ qint64 ForwardWorker::pendingRows() const
     return pending;
 }
 
+JournalResult ForwardWorker::openLocal()
+{
+    if (m_local.isOpen())
+        return {};
+    // SQLite running as root hands the write-ahead log it opens to the database file's owner: the
+    // watcher would take that for a commit, so it looks away while the reader opens.
+    if (!m_watcher.files().isEmpty())
+        m_watcher.removePaths(m_watcher.files());
+    return JournalSchema::Open(m_local, m_journalPath, SqliteConnection::OpenMode::Read);
+}
+
 JournalResult ForwardWorker::openBoth()
 {
-    if (!m_local.isOpen()) {
-        if (JournalResult result =
-                JournalSchema::Open(m_local, m_journalPath, SqliteConnection::OpenMode::Read);
-            !result.ok())
-            return result;
-    }
+    if (JournalResult result = openLocal(); !result.ok())
+        return result;
     if (m_watcher.files().isEmpty())
         m_watcher.addPath(m_journalPath + u"-wal"_s);
     if (m_server.isOpen())
         return {};
     JournalResult result = m_server.open(m_connInfo);
-    m_cutter->set(m_server.socket());
     if (result.ok())
         result = ServerSchema::Check(m_server);
     if (!result.ok())
-        closeServer();
+        m_server.close();
     return result;
 }
 
 void ForwardWorker::pass()
 {
+    // What the forwarder committed up to now is in the journal as this pass reads it.
+    m_passCommits = m_commits->load();
     QStringList stations;
-    JournalResult result = m_local.isOpen()
-        ? JournalResult {}
-        : JournalSchema::Open(m_local, m_journalPath, SqliteConnection::OpenMode::Read);
+    JournalResult result = readLocal(stations);
+    // The server owes an answer to every statement of the pass, and to none between passes.
+    m_server.setIdle(false);
+    if (result.ok())
+        result = openBoth();
+    for (const QString &station : std::as_const(stations)) {
+        if (!result.ok() || m_stopping->load())
+            break;
+        result = forwardStation(station);
+    }
+    m_server.setIdle(true);
+    if (m_stopping->load())
+        return;
+    if (!result.ok()) {
+        const bool silent = m_server.gaveUp();
+        // A fresh connection next time: the old one may be cut, or inside a failed transaction.
+        m_server.close();
+        // Rows committed while the server kept the pass waiting wait too.
+        m_passCommits = m_commits->load();
+        readLocal(stations);
+        m_local.close();
+        publish(silent ? ForwardState::Status::NotAnswering : ForwardState::Status::Unreachable,
+                result);
+        m_soon.start(m_retryNext);
+        m_retryNext = std::min(m_retryNext * 2, m_retryLongest);
+        return;
+    }
+    m_retryNext = m_retryFirst;
+    publish(pendingRows() == 0 ? ForwardState::Status::Synced : ForwardState::Status::Pending);
+}
+
+JournalResult ForwardWorker::readLocal(QStringList &stations)
+{
+    stations.clear();
+    JournalResult result = openLocal();
     if (result.ok())
         result = localIdentity();
     if (result.ok())
@@ -150,26 +188,7 @@ void ForwardWorker::pass()
         if (result.ok())
             result = localHead(station, m_localHead[station]);
     }
-    if (result.ok())
-        result = openBoth();
-    for (const QString &station : std::as_const(stations)) {
-        if (!result.ok() || m_stopping->load())
-            break;
-        result = forwardStation(station);
-    }
-    if (m_stopping->load())
-        return;
-    if (!result.ok()) {
-        // A fresh connection next time: the old one may be cut, or inside a failed transaction.
-        closeServer();
-        m_local.close();
-        publish(ForwardState::Status::Unreachable, result);
-        m_soon.start(m_retryNext);
-        m_retryNext = std::min(m_retryNext * 2, m_retryLongest);
-        return;
-    }
-    m_retryNext = m_retryFirst;
-    publish(pendingRows() == 0 ? ForwardState::Status::Synced : ForwardState::Status::Pending);
+    return result;
 }
 
 JournalResult ForwardWorker::localStations(QStringList &stations)
@@ -319,7 +338,7 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
     QSqlQuery end(db);
     QSqlQuery stored(db);
     const auto failed = [this](const QSqlQuery &query) {
-        const JournalResult result = ServerConnection::ResultFromError(query.lastError());
+        const JournalResult result = m_server.resultFromError(query.lastError());
         m_server.rollback();
         return result;
     };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/journal/server/ConnectionCutter.h"
 #include "core/journal/server/JournalForwarder.h"
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/store/SqliteConnection.h"
@@ -27,28 +26,39 @@ class ForwardWorker : public QObject
 public:
     ForwardWorker(QString journalPath, QString connInfo,
                   std::shared_ptr<const std::atomic_bool> stopping,
-                  std::shared_ptr<ConnectionCutter> cutter, std::chrono::milliseconds retryFirst,
-                  std::chrono::milliseconds retryLongest);
+                  std::chrono::milliseconds serverTimeout, std::chrono::milliseconds retryFirst,
+                  std::chrono::milliseconds retryLongest,
+                  std::shared_ptr<const std::atomic<quint64>> commits);
     ~ForwardWorker() override;
 
+    // For the forwarder's thread, to cut the server connection at a stop.
+    const std::shared_ptr<ConnectionCutter> &cutter() const { return m_server.cutter(); }
+
     void begin();
+    // Another writer changed the journal: a pass soon, but a retry after a failure keeps its
+    // delay.
     void schedule();
+    // The forwarder committed a row: a pass at once.
+    void tryNow();
 
 signals:
-    void stateChanged(const ForwardState &state);
+    // commitsSeen: the forwarder's commits that the pass behind this state saw.
+    void stateChanged(const ForwardState &state, quint64 commitsSeen);
 
 private:
     struct Row;
 
     void pass();
+    JournalResult openLocal();
     JournalResult openBoth();
-    void closeServer();
     JournalResult forwardStation(const QString &station);
     JournalResult sendBatch(const QString &station, const QList<Row> &rows);
     JournalResult readRows(const QString &station, qint64 after, QList<Row> &rows);
     JournalResult localStations(QStringList &stations);
     JournalResult localIdentity();
     JournalResult localHead(const QString &station, qint64 &seq);
+    // The stations of the local journal, and the head of each.
+    JournalResult readLocal(QStringList &stations);
     JournalResult serverHead(const QString &station, qint64 &seq);
     JournalResult checkSameRow(const QString &station, qint64 seq);
     qint64 pendingRows() const;
@@ -57,7 +67,6 @@ private:
     QString m_journalPath;
     QString m_connInfo;
     std::shared_ptr<const std::atomic_bool> m_stopping;
-    std::shared_ptr<ConnectionCutter> m_cutter;
     std::chrono::milliseconds m_retryFirst;
     std::chrono::milliseconds m_retryLongest;
     std::chrono::milliseconds m_retryNext;
@@ -70,4 +79,7 @@ private:
     QHash<QString, qint64> m_localHead; // by station
     QHash<QString, qint64> m_serverHead; // as last seen
     ForwardState m_state;
+    std::shared_ptr<const std::atomic<quint64>> m_commits; // the forwarder's, so far
+    quint64 m_passCommits = 0; // as the current or last pass began
+    quint64 m_commitsPublished = 0;
 };

@@ -1,11 +1,14 @@
 #include "core/journal/server/JournalForwarder.h"
 
+#include "core/journal/server/ConnectionCutter.h"
 #include "core/journal/server/ForwardWorker.h"
+#include "core/journal/server/ServerConnection.h"
 
 namespace {
 
-// How long a worker may take to finish its statement once asked to stop.
-constexpr unsigned long kStopGraceMs = 1000;
+// A statement about to end may finish before its connection is cut; Exit waits no longer.
+constexpr std::chrono::milliseconds kStopGrace { 200 };
+constexpr std::chrono::milliseconds kStopBound { 500 };
 
 } // namespace
 
@@ -17,12 +20,17 @@ QString ForwardState::text() const
     case Status::Synced:
         return tr("实验室服务器：已同步");
     case Status::Pending:
-        return tr("实验室服务器：%1 行待发送").arg(pendingRows);
+        return pendingRows < 0 ? tr("实验室服务器：有记录待发送")
+                               : tr("实验室服务器：%1 行待发送").arg(pendingRows);
+    case Status::NotAnswering:
     case Status::Unreachable:
         break;
     }
     QString what;
-    switch (error) {
+    switch (status == Status::NotAnswering ? JournalResult::Error::None : error) {
+    case JournalResult::Error::None:
+        what = tr("实验室服务器没有响应");
+        break;
     case JournalResult::Error::Unreachable:
         what = tr("实验室服务器不可达");
         break;
@@ -48,10 +56,8 @@ JournalForwarder::JournalForwarder(QString journalPath, QString serverConnInfo, 
     : QObject(parent)
     , m_journalPath(std::move(journalPath))
     , m_connInfo(std::move(serverConnInfo))
-    , m_cutter(std::make_shared<ConnectionCutter>())
-{
-    m_thread.setObjectName(QStringLiteral("journal-forwarder"));
-}
+    , m_serverTimeout(ServerConnection::kDefaultTimeout)
+{ }
 
 JournalForwarder::~JournalForwarder()
 {
@@ -65,40 +71,59 @@ void JournalForwarder::setRetryInterval(std::chrono::milliseconds first,
     m_retryLongest = longest;
 }
 
+void JournalForwarder::setServerTimeout(std::chrono::milliseconds timeout)
+{
+    m_serverTimeout = timeout;
+}
+
 void JournalForwarder::start()
 {
-    if (m_thread.isRunning())
+    if (m_thread.isStarted())
         return;
-    m_stopping->store(false);
-    auto worker = std::make_unique<ForwardWorker>(m_journalPath, m_connInfo, m_stopping, m_cutter,
-                                                  m_retryFirst, m_retryLongest);
-    worker->moveToThread(&m_thread);
-    // The worker's connections belong to its thread, so it is deleted there, as the thread ends.
-    connect(&m_thread, &QThread::finished, worker.get(), &QObject::deleteLater);
-    connect(worker.get(), &ForwardWorker::stateChanged, this, [this](const ForwardState &state) {
-        m_state = state;
-        emit stateChanged(state);
-    });
-    connect(&m_thread, &QThread::started, worker.get(), &ForwardWorker::begin);
-    m_worker = worker.release();
-    m_thread.start();
+    m_stopping = std::make_shared<std::atomic_bool>(false);
+    auto *worker = new ForwardWorker(m_journalPath, m_connInfo, m_stopping, m_serverTimeout,
+                                     m_retryFirst, m_retryLongest, m_commits);
+    m_cutter = worker->cutter();
+    connect(worker, &ForwardWorker::stateChanged, this, &JournalForwarder::onWorkerState);
+    m_worker = worker;
+    m_thread.start(worker, [worker] { worker->begin(); });
 }
 
 void JournalForwarder::stop()
 {
-    if (!m_thread.isRunning())
+    if (!m_thread.isStarted())
         return;
     m_stopping->store(true);
-    m_thread.quit();
-    if (!m_thread.wait(kStopGraceMs)) {
-        m_cutter->cut();
-        m_thread.wait();
-    }
+    m_thread.stop(kStopGrace, kStopBound, [cutter = m_cutter] { cutter->cut(); });
     m_worker = nullptr;
 }
 
 void JournalForwarder::notifyCommitted()
 {
+    m_commits->fetch_add(1);
+    if (m_state.status == ForwardState::Status::Synced)
+        show({ ForwardState::Status::Pending, -1, JournalResult::Error::None, {} });
     if (m_worker)
-        QMetaObject::invokeMethod(m_worker, &ForwardWorker::schedule, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(m_worker, &ForwardWorker::tryNow, Qt::QueuedConnection);
+}
+
+void JournalForwarder::onWorkerState(const ForwardState &state, quint64 commitsSeen)
+{
+    ForwardState shown = state;
+    // The worker looked at the journal before the latest commits: what it found synced is not,
+    // and the rows it counted are not all.
+    if (commitsSeen < m_commits->load()) {
+        if (shown.status == ForwardState::Status::Synced)
+            shown.status = ForwardState::Status::Pending;
+        shown.pendingRows = -1;
+    }
+    show(shown);
+}
+
+void JournalForwarder::show(const ForwardState &state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
 }

@@ -9,9 +9,10 @@ class ServerConnection;
 // The lab server's journal in PostgreSQL: schema "velmora", versioned by the rows of its table
 // schema_version (the highest one counts). Only Init (velmora-journal server-init, run by the
 // lab's administrator) creates or migrates it; stations and readers check the version and touch
-// nothing of a server that is newer than they are. Every key holds the station, and no row is
-// ever changed or deleted: triggers refuse it even to the tables' owner, and the station role
-// may only insert and read.
+// nothing of a server that is newer than they are. Every key holds the station. The station role
+// may only insert and read, and triggers refuse every change and deletion of a row, to every role;
+// the tables' owner and the superusers can switch triggers off, but a row changed so breaks its
+// station's hash chain, which verification reports.
 class ServerSchema
 {
 public:
