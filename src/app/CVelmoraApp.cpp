@@ -93,7 +93,7 @@ void CVelmoraApp::OpenJournal()
 {
     const QString path = JournalFilePath(m_settings->Path(), m_settings->Read(Keys::kJournalPath));
     m_journal = std::make_unique<Journal>();
-    m_journalOutcome = m_journal->open(path);
+    m_journalOutcome = m_journal->open(path, ChainKeyPath(m_settings->Path()));
     // Even a journal this instance cannot write holds rows the server may lack.
     if (const QString server = m_settings->Read(Keys::kJournalServer).trimmed(); !server.isEmpty())
         m_forwarder = std::make_unique<JournalForwarder>(path, server);

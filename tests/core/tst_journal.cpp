@@ -2,10 +2,14 @@
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalVerify.h"
+#include "core/journal/server/JournalForwarder.h"
+#include "core/journal/store/ChainKey.h"
 #include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalLocation.h"
+#include "core/journal/store/JournalRows.h"
 #include "core/journal/store/JournalSchema.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -14,6 +18,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <ctime>
+#include <iostream>
+#include <latch>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -40,17 +49,18 @@ void Confirm(Journal &journal, qsizetype count, int first = 1)
 {
     for (qsizetype i = 0; i < count; ++i) {
         const int number = first + static_cast<int>(i);
-        ConfirmedReading reading { number, kReadings.at(i % 3).first, kReadings.at(i % 3).second,
-                                   std::nullopt };
+        const auto &[received, value] = kReadings.at((number - 1) % 3);
+        ConfirmedReading reading { number, received, value, std::nullopt };
         if (number == 3)
-            reading.totals = RunTotals { u"45.218"_s, u""_s };
+            reading.totals = RunTotals { u"21.449"_s, u""_s };
         const JournalResult result = journal.recordReading(reading);
         QVERIFY2(result.ok(), qPrintable(result.text));
     }
 }
 
-// A journal with one completed run (and a zero command before it).
-void MakeJournal(const QString &path, const QString &inspector = u"张三"_s)
+// A journal with one completed run (and a zero command before it); and, if asked, a second run
+// left open after its first reading.
+void MakeJournal(const QString &path, const QString &inspector = u"张三"_s, bool leaveOpen = false)
 {
     Journal journal(kStation);
     const JournalResult opened = journal.open(path).result;
@@ -58,15 +68,125 @@ void MakeJournal(const QString &path, const QString &inspector = u"张三"_s)
     journal.beginRun(Header(inspector));
     QVERIFY(journal.recordEvent(JournalEvent::ZeroSent).ok());
     Confirm(journal, 3);
+    if (leaveOpen) {
+        journal.beginRun(Header(inspector));
+        Confirm(journal, 1);
+    }
 }
 
+// One statement a line.
 void Exec(const QString &path, const QString &statements)
 {
     SqliteConnection db;
     QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok());
     QSqlQuery query(db.database());
-    for (const QString &sql : statements.split(u';', Qt::SkipEmptyParts))
+    for (const QString &sql : statements.split(u'\n', Qt::SkipEmptyParts))
         QVERIFY2(query.exec(sql), qPrintable(sql + u": "_s + query.lastError().text()));
+}
+
+// An editor with the file: triggers and foreign keys out of the way first.
+void Edit(const QString &path, const QString &statements)
+{
+    QStringList drops { u"PRAGMA foreign_keys = OFF"_s };
+    for (const QString &trigger :
+         { u"readings_kept"_s, u"readings_not_deleted"_s, u"events_kept"_s, u"events_not_deleted"_s,
+           u"runs_not_deleted"_s, u"runs_closed_once"_s, u"identity_kept"_s })
+        drops << u"DROP TRIGGER "_s + trigger;
+    Exec(path, drops.join(u'\n') + u'\n' + statements);
+}
+
+// The editor's last step: every hash recomputed, plain or, with the station's key, keyed.
+void Forge(const QString &path, const QByteArray &key)
+{
+    SqliteConnection db;
+    QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok());
+    QString identity;
+    QVERIFY(JournalSchema::ReadIdentity(db, identity).ok());
+    const HashChain chain = key.isEmpty() ? HashChain() : HashChain(key, identity);
+    QSqlQuery rows(db.database());
+    QSqlQuery update(db.database());
+    QVERIFY(rows.exec(JournalRows::chainQuery(false)));
+    QByteArray previous;
+    while (rows.next()) {
+        const ChainRow row = JournalRows::chainRowFrom(rows);
+        previous = row.isReading ? chain.readingHash(previous, row.station, *row.runId, row.reading)
+                                 : chain.eventHash(previous, row.station, row.event);
+        update.prepare((row.isReading ? u"UPDATE readings"_s : u"UPDATE events"_s)
+                       + u" SET hash = ? WHERE seq = ?"_s);
+        update.addBindValue(previous);
+        update.addBindValue(row.seq());
+        QVERIFY(update.exec());
+    }
+}
+
+QByteArray KeyBeside(const QString &path)
+{
+    QByteArray key;
+    ChainKey::load(ChainKeyPath(path), key);
+    return key;
+}
+
+// The first value of a query on a reader's connection; -1 when the journal cannot be read.
+int Count(const QString &path, const QString &sql)
+{
+    SqliteConnection db;
+    if (!JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok())
+        return -1;
+    QSqlQuery query(db.database());
+    return query.exec(sql) && query.next() ? query.value(0).toInt() : -1;
+}
+
+// velmora-journal with its status, standard output and standard error; -1 if it does not end.
+int Tool(const QStringList &arguments, QString *output = nullptr,
+         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL), arguments);
+    const bool ended = tool.waitForFinished(10000);
+    if (output)
+        *output = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    tool.kill();
+    return ended && tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+}
+
+void SetZone(const QByteArray &zone)
+{
+    qputenv("TZ", zone);
+    tzset();
+}
+
+// A Confirm at a local time of the test's zone.
+ConfirmedReading At(int number, const QString &local, std::optional<RunTotals> totals = {})
+{
+    return { number, QString::number(number * 1000), number * 1.0, std::move(totals),
+             QDateTime::fromString(local, Qt::ISODateWithMs) };
+}
+
+// The writer of noLocksLostToOutsideReaders, in a process of its own that the test kills: with a
+// lab server set that it cannot reach, it confirms a reading for each "confirm" line and opens
+// and closes a second connection for each "second" line, answering "ok" once done.
+int WriterProcess(const QString &path)
+{
+    Journal journal(kStation);
+    if (!journal.open(path).result.ok())
+        return 1;
+    JournalForwarder forwarder(path, u"host=/nonexistent port=1"_s);
+    forwarder.setRetryInterval(std::chrono::milliseconds(5), std::chrono::milliseconds(5));
+    forwarder.start();
+    journal.beginRun(Header());
+    int number = 0;
+    for (std::string line; std::getline(std::cin, line);) {
+        bool ok = true;
+        if (line == "confirm") {
+            ok = journal.recordReading({ ++number, u"1"_s, 0.001, std::nullopt }).ok();
+        } else {
+            SqliteConnection second;
+            ok = JournalSchema::Open(second, path, SqliteConnection::OpenMode::Read).ok();
+        }
+        std::cout << (ok ? "ok" : "failed") << std::endl;
+    }
+    return 0;
 }
 
 } // namespace
@@ -87,6 +207,10 @@ private slots:
     {
         const QString path = m_dir->filePath(u"j.sqlite"_s);
         MakeJournal(path);
+        // The key is the station's, in a file of its own that only its user reads.
+        QCOMPARE(QFile::permissions(ChainKeyPath(path)),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(KeyBeside(path).size(), ChainKey::kSize);
         SqliteConnection db;
         QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
         const JournalHistory history(db);
@@ -98,7 +222,8 @@ private slots:
         QCOMPARE(run.readingCount, 3);
         QCOMPARE(run.header.batchNo, u"B-7"_s);
         QCOMPARE(run.header.constants.a, 66.5f);
-        QCOMPARE(run.totals.mean, u"45.218"_s);
+        QCOMPARE(run.totals.mean, u"21.449"_s);
+        QCOMPARE(run.startedOffset, 8 * 3600);
         QVERIFY(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$"_s)
                     .match(run.startedAt)
                     .hasMatch());
@@ -111,12 +236,15 @@ private slots:
             QCOMPARE(readings[i].received, kReadings[i].first);
             QCOMPARE(readings[i].value, kReadings[i].second);
             QVERIFY(readings[i].confirmedAt >= run.startedAt);
+            QVERIFY(readings[i].writtenAt >= readings[i].confirmedAt);
+            QVERIFY(!readings[i].writtenLate());
         }
         QVERIFY(run.endedAt >= readings.constLast().confirmedAt);
 
-        const VerifyReport report = VerifyJournal(db);
+        const VerifyReport report = VerifyJournal(db, KeyBeside(path));
         QVERIFY2(report.intact(), qPrintable(report.breaks.join(u'\n')));
         QCOMPARE(report.rowsChecked, 7); // 3 readings, 3 events, 1 run
+        QCOMPARE(report.keyedRows, 6);
 
         // The program's own rows are append-only even for a second writer.
         SqliteConnection writer;
@@ -131,86 +259,319 @@ private slots:
             QVERIFY2(!query.exec(sql), qPrintable(sql));
     }
 
+    // An editor with the file, one field at a time, then recomputing the hashes as they were
+    // plain (0), or even with the station's key (1). The journal: an event (row 1), a completed
+    // run (rows 2 to 6, readings 3 to 5), an open run (rows 7 and 8). Without the key, only
+    // what is not a keyed hash can be seen.
     void verifyFindsEdits_data()
     {
         QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("forge"); // -1: none
         QTest::addColumn<QString>("found");
-        QTest::newRow("untouched") << QString() << QString();
-        QTest::newRow("reading value changed")
-            << u"DROP TRIGGER readings_kept; UPDATE readings SET value = 0.001 WHERE number = 2"_s
-            << u"row 4: hash does not match"_s;
+        QTest::addColumn<bool>("seenWithoutKey");
+        QTest::newRow("untouched") << QString() << -1 << QString() << false;
+        const QString hash = u"row %1: hash does not match"_s;
+        const QList<std::tuple<const char *, QString, int, bool>> fields {
+            { "reading value", u"readings SET value = 0.001"_s, 4, true },
+            { "reading number", u"readings SET number = 7"_s, 4, true },
+            { "reading received text", u"readings SET received = '34627'"_s, 4, false },
+            { "reading run", u"readings SET run_id = 'x'"_s, 4, true },
+            { "Confirm time", u"readings SET confirmed_at = '2026-01-01T00:00:00.000Z'"_s, 4,
+              false },
+            { "Confirm offset", u"readings SET confirmed_offset = 0"_s, 4, false },
+            { "write time", u"readings SET written_at = '2026-01-01T00:00:00.000Z'"_s, 4, false },
+            { "write offset", u"readings SET written_offset = NULL"_s, 4, false },
+            { "event time", u"events SET at = '2026-01-01T00:00:00.000Z'"_s, 1, false },
+            { "event offset", u"events SET at_offset = 3600"_s, 1, false },
+            { "event outside any run: NULL run turned into ''", u"events SET run_id = ''"_s, 1,
+              false },
+            { "event kind", u"events SET kind = 'retest-plus-sent'"_s, 1, false },
+            { "event detail", u"events SET detail = 'x'"_s, 1, false },
+        };
+        for (const auto &[name, update, row, seen] : fields)
+            QTest::newRow(name) << u"UPDATE %1 WHERE seq = %2"_s.arg(update).arg(row) << -1
+                                << hash.arg(row) << seen;
+        QTest::newRow("inspector")
+            << u"UPDATE runs SET inspector = '李四'"_s << -1 << u"header differs"_s << true;
+        QTest::newRow("start offset")
+            << u"UPDATE runs SET started_offset = 0"_s << -1 << u"header differs"_s << true;
+        QTest::newRow("mean") << u"UPDATE runs SET mean = '45.219'"_s << -1 << u"closing differs"_s
+                              << true;
+        QTest::newRow("end offset")
+            << u"UPDATE runs SET ended_offset = 0"_s << -1 << u"closing differs"_s << true;
+        QTest::newRow("open run: NULL turned into ''")
+            << u"UPDATE runs SET cause = '' WHERE status = 'open'"_s << -1
+            << u"open, but with closing fields"_s << true;
+        QTest::newRow("run row deleted") << u"DELETE FROM runs WHERE status = 'completed'"_s << -1
+                                         << u"its run row is missing"_s << true;
         QTest::newRow("event removed")
-            << u"DROP TRIGGER events_not_deleted; DELETE FROM events WHERE kind = 'zero-sent'"_s
-            << u"row 2: follows row 0"_s;
-        QTest::newRow("inspector changed")
-            << u"DROP TRIGGER runs_closed_once; UPDATE runs SET inspector = '李四'"_s
-            << u"header differs"_s;
-        QTest::newRow("mean changed")
-            << u"DROP TRIGGER runs_closed_once; UPDATE runs SET mean = '45.219'"_s
-            << u"closing differs"_s;
-        QTest::newRow("received text changed")
-            << u"DROP TRIGGER readings_kept; UPDATE readings SET received = '34627'"_s
-            << u"row 3: hash does not match"_s;
+            << u"DELETE FROM events WHERE seq = 1"_s << -1 << u"row 2: follows row 0"_s << true;
+        QTest::newRow("journal identity changed")
+            << u"UPDATE identity SET journal = 'x'"_s << -1 << hash.arg(1) << false;
+        QTest::newRow("value changed, plain hashes recomputed")
+            << u"UPDATE readings SET value = 1 WHERE seq = 4"_s << 0 << hash.arg(4) << true;
+        QTest::newRow("value changed by the key's holder")
+            << u"UPDATE readings SET value = 1 WHERE seq = 4"_s << 1
+            << u"are not those of its 3 readings"_s << true;
+        QTest::newRow("readings reordered by the key's holder")
+            << u"UPDATE readings SET seq = -seq WHERE seq IN (3, 4)\n"
+               "UPDATE readings SET seq = 7 + seq WHERE seq < 0"_s
+            << 1 << u"reading number 2 of run"_s << true;
+        QTest::newRow("closed run cut by the key's holder")
+            << u"DELETE FROM readings WHERE seq = 5\nUPDATE readings SET seq = seq - 1 WHERE seq "
+               "> 5\nUPDATE events SET seq = seq - 1 WHERE seq > 5"_s
+            << 1 << u"its closing names 3 readings, the journal holds 2"_s << true;
     }
 
     void verifyFindsEdits()
     {
         QFETCH(QString, edit);
+        QFETCH(int, forge);
         QFETCH(QString, found);
+        QFETCH(bool, seenWithoutKey);
+        // One journal for every row, copied while no connection holds it.
+        static const QTemporaryDir made;
+        if (!QFileInfo::exists(made.filePath(u"j.sqlite"_s)))
+            MakeJournal(made.filePath(u"j.sqlite"_s), u"张三"_s, true);
         const QString path = m_dir->filePath(u"j.sqlite"_s);
-        MakeJournal(path);
+        for (const QString &name : { u"j.sqlite"_s, ChainKey::kFileName.toString() })
+            QVERIFY(QFile::copy(made.filePath(name), m_dir->filePath(name)));
+        const QByteArray key = KeyBeside(path);
         if (!edit.isEmpty())
-            Exec(path, edit);
+            Edit(path, edit);
+        if (forge >= 0)
+            Forge(path, forge ? key : QByteArray());
         SqliteConnection db;
         QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
-        const VerifyReport report = VerifyJournal(db);
+        const VerifyReport report = VerifyJournal(db, key);
         QVERIFY(report.result.ok());
         QCOMPARE(report.intact(), found.isEmpty());
         QVERIFY2(found.isEmpty() || report.breaks.join(u'\n').contains(found),
                  qPrintable(report.breaks.join(u'\n')));
 
-        // The command-line tool says the same through its exit status.
-        QProcess tool;
-        tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL), { u"--journal"_s, path, u"verify"_s });
-        QVERIFY(tool.waitForFinished());
-        QCOMPARE(tool.exitCode(), found.isEmpty() ? 0 : 1);
+        // Without the key, only what is not a keyed hash shows.
+        QCOMPARE(VerifyJournal(db).breaks.isEmpty(), !seenWithoutKey);
+        // The command-line tool says the same through its exit status, and cannot vouch for
+        // the keyed rows without the key.
+        const QString keyPath = ChainKeyPath(path);
+        QCOMPARE(Tool({ u"--journal"_s, path, u"verify"_s, u"--key"_s, keyPath }),
+                 found.isEmpty() ? 0 : 1);
+        if (!found.isEmpty())
+            return;
+        QVERIFY(QFile::remove(keyPath));
+        QString output;
+        QCOMPARE(Tool({ u"--journal"_s, path, u"verify"_s, u"--key"_s, keyPath }, &output), 6);
+        QVERIFY2(output.contains(u"cannot be checked without the station's key"_s),
+                 qPrintable(output));
     }
 
-    void damagedFileMovedAside_data()
+    void pathMustNameAJournal_data()
     {
-        QTest::addColumn<QByteArray>("damaged");
-        const QTemporaryDir dir;
-        const QString path = dir.filePath(u"whole.sqlite"_s);
-        Exec(path, u"CREATE TABLE pad (x); INSERT INTO pad VALUES (zeroblob(100000))"_s);
-        const QByteArray journalBytes = ReadAll(path);
-        QTest::newRow("garbage") << QByteArray(5000, 'x');
-        QTest::newRow("truncated") << journalBytes.left(journalBytes.size() / 2);
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<JournalResult::Error>("error");
+        QTest::addColumn<bool>("movedAside");
+        using E = JournalResult::Error;
+        QTest::newRow("not SQLite") << u"garbage"_s << E::NotJournal << false;
+        QTest::newRow("the settings file") << u"ini"_s << E::NotJournal << false;
+        QTest::newRow("another program's database") << u"other"_s << E::NotJournal << false;
+        QTest::newRow("another program's marked database") << u"marked"_s << E::NotJournal << false;
+        QTest::newRow("a damaged journal of ours") << u"truncated"_s << E::None << true;
+        QTest::newRow("a FIFO") << u"fifo"_s << E::NotJournal << false;
+        QTest::newRow("a folder") << u"folder"_s << E::NotJournal << false;
+        QTest::newRow("a link to nothing") << u"dangling"_s << E::NotJournal << false;
+        QTest::newRow("a link to a journal") << u"link"_s << E::None << false;
     }
 
-    void damagedFileMovedAside()
+    void pathMustNameAJournal()
     {
-        QFETCH(QByteArray, damaged);
+        QFETCH(QString, kind);
+        QFETCH(JournalResult::Error, error);
+        QFETCH(bool, movedAside);
         const QString path = m_dir->filePath(u"VelmoraJournal.sqlite"_s);
+        const QString journal = m_dir->filePath(u"journal.sqlite"_s);
+        if (kind == u"truncated"_s || kind == u"link"_s) {
+            MakeJournal(journal);
+            // Pages beyond the first, so that half the file holds the header and loses the rest.
+            Exec(journal, u"CREATE TABLE pad (x)\nINSERT INTO pad VALUES (zeroblob(100000))"_s);
+            QVERIFY(kind == u"link"_s || QFile::rename(journal, path));
+        }
+        if (kind == u"other"_s || kind == u"marked"_s)
+            QCOMPARE(QProcess::execute(u"sqlite3"_s,
+                                       { path,
+                                         kind == u"other"_s ? u"CREATE TABLE runs (x)"_s
+                                                            : u"PRAGMA application_id = 7"_s
+                                                 + u"; CREATE TABLE runs (x)"_s }),
+                     0);
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+        if (kind == u"garbage"_s || kind == u"ini"_s)
+            QVERIFY(
+                file.open(QIODevice::WriteOnly)
+                && file.write(kind == u"ini"_s ? "[SYSTEM]\r\nlang=1\r\n" : QByteArray(5000, 'x'))
+                    > 0);
         file.close();
+        if (kind == u"truncated"_s)
+            QVERIFY(file.resize(file.size() / 2));
+        if (kind == u"fifo"_s)
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (kind == u"folder"_s)
+            QVERIFY(QDir().mkdir(path));
+        if (kind == u"dangling"_s || kind == u"link"_s)
+            QVERIFY(QFile::link(kind == u"link"_s ? journal : m_dir->filePath(u"none"_s), path));
+        const QByteArray before = QFileInfo(path).isFile() ? ReadAll(path) : QByteArray();
 
+        // The tool refuses it at once, as the program does, which leaves it exactly as it was.
+        if (error != JournalResult::Error::None)
+            QCOMPARE(Tool({ u"--journal"_s, path, u"list"_s }), 3);
+        Journal program(kStation);
+        const Journal::OpenOutcome outcome = program.open(path);
+        QCOMPARE(outcome.result.error, error);
+        QCOMPARE(outcome.movedAsideTo.isEmpty(), !movedAside);
+        if (movedAside) {
+            QVERIFY(QRegularExpression(u"/VelmoraJournal\\.corrupt-\\d{8}T\\d{9}Z\\.sqlite$"_s)
+                        .match(outcome.movedAsideTo)
+                        .hasMatch());
+            QVERIFY(!outcome.damage.isEmpty());
+            program.beginRun(Header());
+            Confirm(program, 1);
+        } else if (error != JournalResult::Error::None) {
+            QVERIFY(!outcome.result.text.isEmpty());
+            QCOMPARE(QFileInfo(path).isFile() ? ReadAll(path) : QByteArray(), before);
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System).size(),
+                     kind == u"folder"_s ? 1 : 2); // and the key
+        }
+    }
+
+    // Item by item, as Confirm hands them over: "~" confirmed ten seconds before it is
+    // written, "=" completing the run with its statistics, "!" with statistics of other values;
+    // "|" between calls, the last of which is refused when an error is expected.
+    void confirmsEnterInOrder_data()
+    {
+        QTest::addColumn<QString>("calls");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("in order") << u"1|2|3="_s << false << u"1 2 3 completed"_s;
+        QTest::newRow("missed readings written late with the next")
+            << u"1|2~ 3~ 4"_s << false << u"1 2~ 3~ 4 open"_s;
+        QTest::newRow("a run started late starts at its first Confirm")
+            << u"1~ 2~ 3="_s << false << u"1~ 2~ 3 completed"_s;
+        QTest::newRow("gap") << u"1|3"_s << true << u"1 open"_s;
+        QTest::newRow("repeat") << u"1|1"_s << true << u"1 open"_s;
+        QTest::newRow("gap inside a call refuses all of it") << u"1|2 4"_s << true << u"1 open"_s;
+        QTest::newRow("statistics of other readings") << u"1 2|3!"_s << true << u"1 2 open"_s;
+        QTest::newRow("statistics before the last") << u"1 2= 3"_s << true << u""_s;
+        QTest::newRow("a run that is complete takes no more")
+            << u"1 2 3=|4"_s << true << u"1 2 3 completed"_s;
+    }
+
+    void confirmsEnterInOrder()
+    {
+        QFETCH(QString, calls);
+        QFETCH(bool, refused);
+        QFETCH(QString, stored);
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
         Journal journal(kStation);
-        const Journal::OpenOutcome outcome = journal.open(path);
-        QVERIFY2(outcome.result.ok(), qPrintable(outcome.result.text));
-        QVERIFY(!outcome.damage.isEmpty());
-        QVERIFY(QRegularExpression(u"/VelmoraJournal\\.corrupt-\\d{8}T\\d{9}Z\\.sqlite$"_s)
-                    .match(outcome.movedAsideTo)
-                    .hasMatch());
-        QCOMPARE(ReadAll(outcome.movedAsideTo), damaged);
+        QVERIFY(journal.open(path).result.ok());
         journal.beginRun(Header());
-        Confirm(journal, 1);
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-10);
+        const QStringList batches = calls.split(u'|');
+        for (qsizetype i = 0; i < batches.size(); ++i) {
+            QList<ConfirmedReading> readings;
+            for (QString item : batches.at(i).split(u' ')) {
+                const bool late = item.contains(u'~');
+                std::optional<RunTotals> totals;
+                if (item.endsWith(u'=') || item.endsWith(u'!'))
+                    totals =
+                        RunTotals { item.endsWith(u'=') ? u"2.000"_s : u"2.001"_s, u"1.000"_s };
+                const int number = item.remove(QRegularExpression(u"[~=!]"_s)).toInt();
+                readings << ConfirmedReading { number, QString::number(number * 1000), number * 1.0,
+                                               totals, late ? before : QDateTime() };
+            }
+            const JournalResult result = journal.recordReadings(readings);
+            QCOMPARE(result.ok(), i + 1 < batches.size() || !refused);
+        }
+        QList<JournalRun> runs;
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+        QVERIFY(JournalHistory(db).runs({}, 2, runs).ok());
+        QStringList got;
+        for (const JournalRun &run : std::as_const(runs)) {
+            QList<JournalReading> readings;
+            QVERIFY(JournalHistory(db).readings(run.station, run.id, readings).ok());
+            QCOMPARE(run.startedAt, readings.constFirst().confirmedAt);
+            for (const JournalReading &reading : std::as_const(readings))
+                got << QString::number(reading.number) + (reading.writtenLate() ? u"~"_s : u""_s);
+            got << StatusText(run.status);
+        }
+        QCOMPARE(got.join(u' '), stored);
+        QVERIFY(VerifyJournal(db, KeyBeside(path)).intact());
+    }
 
-        // A second damage in the same millisecond never overwrites the first one's file.
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        const QString first = CorruptAsideName(path, now);
-        QFile(first).open(QIODevice::WriteOnly);
-        QVERIFY(CorruptAsideName(path, now) != first);
+    // Recorded in one zone, read in another: every time keeps the offset it was recorded with,
+    // the report its recorded date, and --since counts days in local time.
+    void timesKeepTheirOffset_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QString>("day"); // run 1 starts just before it, run 2 at its midnight
+        QTest::addColumn<QString>("later"); // run 2's second Confirm
+        QTest::addColumn<QStringList>("csv"); // both runs' Confirm times as exported
+        QTest::newRow("Berlin, into summer time")
+            << QByteArray("Europe/Berlin") << u"2026-03-29"_s << u"2026-03-29T03:00:00.000"_s
+            << QStringList { u"2026-03-28T23:59:59.999+01:00"_s, u"2026-03-29T00:00:00.000+01:00"_s,
+                             u"2026-03-29T03:00:00.000+02:00"_s };
+        QTest::newRow("Berlin, back to winter time")
+            << QByteArray("Europe/Berlin") << u"2026-10-25"_s << u"2026-10-25T03:00:00.000"_s
+            << QStringList { u"2026-10-24T23:59:59.999+02:00"_s, u"2026-10-25T00:00:00.000+02:00"_s,
+                             u"2026-10-25T03:00:00.000+01:00"_s };
+        QTest::newRow("a fixed zone five hours west")
+            << QByteArray("EST5") << u"2026-12-07"_s << u"2026-12-07T03:00:00.000"_s
+            << QStringList { u"2026-12-06T23:59:59.999-05:00"_s, u"2026-12-07T00:00:00.000-05:00"_s,
+                             u"2026-12-07T03:00:00.000-05:00"_s };
+    }
+
+    void timesKeepTheirOffset()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QString, day);
+        QFETCH(QString, later);
+        QFETCH(QStringList, csv);
+        const QByteArray testZone = qgetenv("TZ");
+        const auto restore = qScopeGuard([&testZone] { SetZone(testZone); });
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        const QDate date = QDate::fromString(day, Qt::ISODate);
+        SetZone(zone);
+        {
+            Journal journal(kStation);
+            QVERIFY(journal.open(path).result.ok());
+            journal.beginRun(Header());
+            QVERIFY(journal
+                        .recordReading(
+                            At(1, date.addDays(-1).toString(Qt::ISODate) + u"T23:59:59.999"_s))
+                        .ok());
+            QVERIFY(journal.deleteRun().ok());
+            QVERIFY(journal.recordReadings({ At(1, day + u"T00:00:00.000"_s), At(2, later) }).ok());
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TZ"_s, QString::fromLatin1(zone));
+        QString listed;
+        QCOMPARE(Tool({ u"--journal"_s, path, u"list"_s, u"--since"_s, day }, &listed, environment),
+                 0);
+        SetZone("Asia/Tokyo");
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+        QList<JournalRun> runs;
+        QVERIFY(JournalHistory(db).runs({}, 2, runs).ok());
+        QCOMPARE(runs.size(), 2);
+        QStringList times;
+        for (qsizetype i = runs.size() - 1; i >= 0; --i) {
+            QList<JournalReading> readings;
+            QVERIFY(JournalHistory(db).readings(kStation, runs[i].id, readings).ok());
+            for (const JournalReading &reading : std::as_const(readings))
+                times << CsvExport::LocalTime(reading.confirmedAt, reading.confirmedOffset);
+            QCOMPARE(JournalHistory::ReportContentFor(runs[i], readings).date,
+                     FormatReportDate(date.addDays(-i)));
+        }
+        QCOMPARE(times, csv);
+        QVERIFY2(listed.contains(runs[0].id) && !listed.contains(runs[1].id), qPrintable(listed));
     }
 
     void failedWritesReported_data()
@@ -222,12 +583,17 @@ private slots:
         QTest::newRow("folder is a regular file") << u"below-file"_s << E::CannotOpen << E::NotOpen;
         QTest::newRow("locked by another writer") << u"locked"_s << E::None << E::Locked;
         QTest::newRow("newer version")
-            << u"PRAGMA user_version = 3"_s << E::NewerVersion << E::NotOpen;
-        QTest::newRow("another program's database")
-            << u"DROP TABLE readings; DROP TABLE events; DROP TABLE runs; DROP TABLE identity; "
-               "PRAGMA user_version = 0; "
-               "CREATE TABLE other (x)"_s
-            << E::CannotOpen << E::NotOpen;
+            << u"PRAGMA user_version = 4"_s << E::NewerVersion << E::NotOpen;
+        QTest::newRow("station's key replaced") << u"key"_s << E::Other << E::NotOpen;
+        QTest::newRow("a statement fails after BEGIN")
+            << u"CREATE TRIGGER planted BEFORE INSERT ON readings WHEN NEW.number = 2 "
+               "BEGIN SELECT RAISE(ABORT, 'planted'); END"_s
+            << E::None << E::Other;
+        QTest::newRow("COMMIT fails")
+            << u"CREATE TABLE planted (s, r, FOREIGN KEY (s, r) REFERENCES runs (station, run_id) "
+               "DEFERRABLE INITIALLY DEFERRED)\nCREATE TRIGGER planted AFTER INSERT ON readings "
+               "BEGIN INSERT INTO planted VALUES ('x', 'y'); END"_s
+            << E::None << E::Other;
     }
 
     void failedWritesReported()
@@ -243,45 +609,77 @@ private slots:
         } else if (setup == u"locked"_s) {
             QVERIFY(JournalSchema::Open(locker, path, SqliteConnection::OpenMode::Write).ok());
             QVERIFY(locker.begin().ok());
+        } else if (setup == u"key"_s) {
+            MakeJournal(path);
+            QFile key(ChainKeyPath(path));
+            QVERIFY(key.open(QIODevice::WriteOnly) && key.write(QByteArray(32, 'k')) == 32);
         } else {
             MakeJournal(path);
             Exec(path, setup);
         }
-        const QByteArray before = ReadAll(path);
+        const QByteArray before =
+            openError == JournalResult::Error::None ? QByteArray() : ReadAll(path);
 
         Journal journal(kStation);
-        const Journal::OpenOutcome outcome = journal.open(path, 100);
+        const Journal::OpenOutcome outcome = journal.open(path, {}, 100);
         QCOMPARE(outcome.result.error, openError);
         QVERIFY(outcome.movedAsideTo.isEmpty());
         journal.beginRun(Header());
-        const JournalResult written = journal.recordReading({ 1, u"1"_s, 0.001, std::nullopt });
+        const QList<ConfirmedReading> two { { 1, u"1"_s, 0.001, std::nullopt },
+                                            { 2, u"2"_s, 0.002, std::nullopt } };
+        const JournalResult written = journal.recordReadings(two);
         QCOMPARE(written.error, writeError);
         QVERIFY(!written.text.isEmpty());
-        if (setup == u"locked"_s) {
-            locker.rollback();
-            QVERIFY(journal.recordReading({ 1, u"1"_s, 0.001, std::nullopt }).ok());
-        } else {
+        if (openError != JournalResult::Error::None) {
             QCOMPARE(ReadAll(path), before);
+            return;
         }
+        // Nothing of the failed transaction stays, and the same readings go in once the fault
+        // is gone.
+        const QString count = u"SELECT count(*) FROM readings"_s;
+        const int held = Count(path, count);
+        QCOMPARE(held, setup == u"locked"_s ? 0 : 3);
+        if (setup == u"locked"_s)
+            locker.rollback();
+        else
+            Exec(path, u"DROP TRIGGER planted"_s);
+        QVERIFY(journal.recordReadings(two).ok());
+        QCOMPARE(Count(path, count), held + 2);
     }
 
-    // A journal of the first version gains its identity, once, and keeps its rows and chain.
-    void firstVersionMigrated()
+    // Journals of the versions before: version 2 as the program wrote it, and version 1 without
+    // the journal's identity. They keep their rows, chain and open run, and go on keyed.
+    void olderVersionsMigrated_data()
     {
-        const QString path = m_dir->filePath(u"first.sqlite"_s);
-        MakeJournal(path);
-        Exec(path, u"DROP TABLE identity; PRAGMA user_version = 1"_s);
+        QTest::addColumn<QString>("downgrade");
+        QTest::newRow("version 2") << QString();
+        QTest::newRow("version 1") << u"DROP TABLE identity\nPRAGMA user_version = 1"_s;
+    }
+
+    void olderVersionsMigrated()
+    {
+        QFETCH(QString, downgrade);
+        const QString path = m_dir->filePath(u"old.sqlite"_s);
+        QProcess shell;
+        shell.setStandardInputFile(QFINDTESTDATA("data/journal-v2.sql"));
+        shell.start(u"sqlite3"_s, { path });
+        QVERIFY(shell.waitForFinished() && shell.exitCode() == 0);
+        if (!downgrade.isEmpty())
+            QCOMPARE(QProcess::execute(u"sqlite3"_s, { path, downgrade.replace(u'\n', u';') }), 0);
+        QCOMPARE(Tool({ u"--journal"_s, path, u"verify"_s }), 3); // velmora brings it up first
         for (int open = 0; open < 2; ++open) {
             Journal journal(kStation);
             QVERIFY(journal.open(path).result.ok());
-            QSqlQuery query(journal.database().database());
-            QVERIFY(query.exec(u"SELECT count(*), max(length(journal)) FROM identity"_s));
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toInt(), 1);
-            QCOMPARE(query.value(1).toInt(), 32);
-            const VerifyReport report = VerifyJournal(journal.database());
-            QVERIFY(report.intact());
-            QCOMPARE(report.rowsChecked, 7); // as MakeJournal wrote them
+            std::optional<JournalRun> run;
+            QList<JournalReading> readings;
+            QVERIFY(journal.findRecoverableRun(run, readings).ok());
+            QVERIFY(run && readings.size() == 2);
+            QCOMPARE(run->header.sampleCount, 5);
+            VerifyReport report = VerifyJournal(journal.database(), KeyBeside(path));
+            QVERIFY2(report.intact(), qPrintable(report.breaks.join(u'\n')));
+            QCOMPARE(report.hashedRows, 11);
+            QCOMPARE(report.keyedRows, 1); // the row that says keying starts
+            QVERIFY(report.notes.join(u'\n').contains(u"rows 1 to 11 were written before"_s));
         }
     }
 
@@ -310,8 +708,10 @@ private slots:
         int count = 0;
         QVERIFY(JournalHistory(db).countRuns({}, count).ok());
         QCOMPARE(count, 2 * kEach);
-        const VerifyReport report = VerifyJournal(db);
+        // Both created the station's key at once, and both got the same one.
+        const VerifyReport report = VerifyJournal(db, KeyBeside(path));
         QVERIFY2(report.intact(), qPrintable(report.breaks.join(u'\n')));
+        QCOMPARE(report.keyedRows, 2 * kEach * 3);
         QCOMPARE(report.rowsChecked, 2 * kEach * 4); // run, start event, reading, link event
     }
 
@@ -325,6 +725,9 @@ private slots:
         QTest::newRow("deleted") << u"delete"_s << 0;
         QTest::newRow("another station") << u"other"_s << 0;
         QTest::newRow("still measured by another instance") << u"in use"_s << 0;
+        QTest::newRow("count raised to 4 before the crash") << u"count"_s << 2;
+        QTest::newRow("taken over by another instance meanwhile") << u"taken"_s << 2;
+        QTest::newRow("closed by another instance meanwhile") << u"closed"_s << 2;
     }
 
     void recoveryOffersOpenRunOnly()
@@ -339,6 +742,8 @@ private slots:
         Confirm(*before, ending == u"complete"_s ? 3 : 2);
         if (ending == u"delete"_s)
             QVERIFY(before->deleteRun().ok());
+        if (ending == u"count"_s)
+            QVERIFY(before->changeSampleCount(4).ok());
         if (ending != u"in use"_s)
             before.reset();
         Journal journal(kStation);
@@ -352,11 +757,31 @@ private slots:
         if (!run)
             return;
         QCOMPARE(readings.constLast().received, u"A"_s);
-        if (ending == u"continue"_s) {
-            QVERIFY(journal.continueRun(*run).ok());
-            Confirm(journal, 1, 3); // the third reading completes the run
-        } else {
+        QCOMPARE(run->header.sampleCount, ending == u"count"_s ? 4 : 3);
+        Journal other(kStation);
+        QVERIFY(other.open(path).result.ok());
+        if (ending == u"taken"_s || ending == u"closed"_s)
+            QVERIFY(other.continueRun(*run, u"王五"_s).ok());
+        if (ending == u"closed"_s)
+            QVERIFY(other.deleteRun().ok());
+        if (ending == u"taken"_s) {
+            const JournalResult refused = journal.continueRun(*run, u"李四"_s);
+            QCOMPARE(refused.error, JournalResult::Error::Claimed);
+            QVERIFY2(refused.text.contains(QString::number(QCoreApplication::applicationPid())),
+                     qPrintable(refused.text));
+            QCOMPARE(journal.abandonRun(*run).error, JournalResult::Error::Claimed);
+            return;
+        }
+        if (ending == u"closed"_s) {
+            QVERIFY(!journal.continueRun(*run, u"李四"_s).ok());
+            QVERIFY(!journal.abandonRun(*run).ok());
+            return;
+        }
+        if (ending == u"abandon"_s) {
             QVERIFY(journal.abandonRun(*run).ok());
+        } else {
+            QVERIFY(journal.continueRun(*run, u"李四"_s).ok());
+            Confirm(journal, 1, 3); // the third reading completes the run
         }
         QVERIFY(journal.findRecoverableRun(run, readings).ok());
         QVERIFY(!run);
@@ -366,12 +791,104 @@ private slots:
         QVERIFY(JournalHistory(db).runs({}, 5, runs).ok());
         QCOMPARE(runs.size(), 1);
         QCOMPARE(runs[0].status,
-                 ending == u"continue"_s ? RunStatus::Completed : RunStatus::Abandoned);
-        QCOMPARE(runs[0].readingCount, ending == u"continue"_s ? 3 : 2);
-        QVERIFY(VerifyJournal(db).intact());
-        // Runs after a continued one take this session's login, not the continued run's.
+                 ending == u"abandon"_s ? RunStatus::Abandoned : RunStatus::Completed);
+        QCOMPARE(runs[0].readingCount, ending == u"abandon"_s ? 2 : 3);
+        QVERIFY(VerifyJournal(db, KeyBeside(path)).intact());
+        // Runs after a continued one take this session's login, not the continued run's, and
+        // the restoring login is on record.
         QVERIFY(journal.deleteRun().ok());
         QCOMPARE(journal.currentRun().header.inspector, u"李四"_s);
+        QCOMPARE(Count(path, u"SELECT count(*) FROM events WHERE detail = '{\"by\":\"李四\"}'"_s),
+                 ending == u"abandon"_s ? 0 : 1);
+    }
+
+    // Two instances answer Yes to the same run at the same moment: exactly one takes it.
+    void takeOverIsExclusive()
+    {
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        std::optional<JournalRun> run;
+        {
+            Journal crashed(kStation);
+            QVERIFY(crashed.open(path).result.ok());
+            crashed.beginRun(Header());
+            Confirm(crashed, 2);
+        }
+        QList<JournalReading> readings;
+        Journal finder(kStation);
+        QVERIFY(finder.open(path).result.ok() && finder.findRecoverableRun(run, readings).ok());
+        QVERIFY(run);
+        JournalResult took[2];
+        std::latch ready(2);
+        const auto instance = [&](int i) {
+            Journal journal(kStation);
+            const bool opened = journal.open(path).result.ok();
+            ready.arrive_and_wait();
+            took[i] =
+                opened ? journal.continueRun(*run, QString(u"甲乙"_s.at(i))) : JournalResult {};
+        };
+        std::unique_ptr<QThread> a(QThread::create(instance, 0));
+        std::unique_ptr<QThread> b(QThread::create(instance, 1));
+        a->start();
+        b->start();
+        QVERIFY(a->wait(10000) && b->wait(10000));
+        QCOMPARE(took[0].ok() + took[1].ok(), 1);
+        QCOMPARE((took[0].ok() ? took[1] : took[0]).error, JournalResult::Error::Claimed);
+        QCOMPARE(Count(path, u"SELECT count(*) FROM events WHERE kind = 'run-restored'"_s), 1);
+    }
+
+    // A writer in a process of its own; in it, a second connection opened and closed, and a
+    // forwarder to a server it cannot reach; then a reader in another process that ends; then
+    // more Confirms, and the writer killed. Had anything but SQLite opened the journal's file in
+    // the writer's process, its locks would be gone, and the reader's exit would have deleted the
+    // write-ahead log under it, with every later Confirm.
+    void noLocksLostToOutsideReaders()
+    {
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        QProcess writer;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TST_JOURNAL_WRITER"_s, path);
+        writer.setProcessEnvironment(environment);
+        writer.start(QCoreApplication::applicationFilePath(), {});
+        const auto ask = [&writer](const QByteArray &line) {
+            writer.write(line + '\n');
+            while (!writer.canReadLine() && writer.waitForReadyRead(10000)) { }
+            return writer.readLine().trimmed() == "ok";
+        };
+        for (const char *step : { "confirm", "confirm", "second", "confirm" })
+            QVERIFY2(ask(step), step);
+        QTest::qWait(100); // the forwarder has opened and closed its own connection many times
+        QProcess reader;
+        reader.start(u"sqlite3"_s, { path, u"SELECT count(*) FROM readings"_s });
+        QVERIFY(reader.waitForFinished() && reader.readAll().trimmed() == "3");
+        QVERIFY(QFileInfo::exists(path + u"-wal"_s));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(ask("confirm"));
+        writer.kill();
+        QVERIFY(writer.waitForFinished());
+        QCOMPARE(Count(path, u"SELECT count(*) FROM readings"_s), 6);
+    }
+
+    // A journal on read-only media (here a read-only mount of its own, which holds for root too)
+    // is verified, listed and exported.
+    void readOnlyMediaVerified()
+    {
+        if (QProcess::execute(u"unshare"_s, { u"-rm"_s, u"true"_s }) != 0)
+            QSKIP("no user and mount namespaces here to mount a read-only file system in");
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        MakeJournal(path);
+        const QString media = m_dir->filePath(u"media"_s);
+        QVERIFY(QDir().mkdir(media));
+        const QString tool = QStringLiteral(VELMORA_JOURNAL_TOOL);
+        const QString on = u"%1 --journal %2/j.sqlite "_s.arg(tool, media);
+        const QString script =
+            u"mount -t tmpfs none %1 && cp %2 %1/ && mount -o remount,ro %1 && "
+            "%3 verify --key %4 && %3 list && %3 export --csv %5"_s.arg(
+                media, path, on, ChainKeyPath(path), m_dir->filePath(u"out.csv"_s));
+        QProcess shell;
+        shell.start(u"unshare"_s, { u"-rm"_s, u"sh"_s, u"-c"_s, script });
+        QVERIFY(shell.waitForFinished(30000));
+        QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
+        QCOMPARE(ReadAll(m_dir->filePath(u"out.csv"_s)).count("\r\n"), 1 + 3);
     }
 
     void csvBytes()
@@ -445,5 +962,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_GUILESS_MAIN(tst_Journal)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (const QString path = qEnvironmentVariable("TST_JOURNAL_WRITER"); !path.isEmpty())
+        return WriterProcess(path);
+    tst_Journal test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_journal.moc"

@@ -5,6 +5,7 @@
 #include "core/journal/read/JournalVerify.h"
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/ChainKey.h"
 #include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/journal/store/SqliteConnection.h"
@@ -87,7 +88,9 @@ Commands:
                                      the readings of the runs (all runs without --run) as CSV:
                                      UTF-8 with byte-order mark, CRLF, one row per reading;
                                      FILE is replaced whole or not at all
-  verify                             check every hash chain and the database's integrity
+  verify [--key FILE]                check every hash chain, run and reading, and the
+                                     database's integrity; with --server, the server's chains,
+                                     and this station's journal against the server row by row
   server-init                        create the lab server's journal, or bring it to this
                                      program's version (run once by the lab's administrator)
 
@@ -103,6 +106,7 @@ Options:
   --since DATE     runs started at or after DATE: 2026-12-01 (local midnight),
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
   --run ID         one run, by its id; may be repeated, or several ids separated by commas
+  --key FILE       the station's chain key; default: VelmoraChain.key beside Velmora.ini
   --help           this text
 
 Exit status:
@@ -111,6 +115,7 @@ Exit status:
   2  bad command line
   3  the journal cannot be opened or read
   4  the output file cannot be written
+  6  verify found no break, but the keyed rows could not be checked without the station's key
 )"_s;
 }
 
@@ -119,6 +124,11 @@ QString JournalCommand::DefaultJournalPath()
     Settings settings(LocateSettingsFile(QCoreApplication::applicationDirPath()));
     settings.Load();
     return JournalFilePath(settings.Path(), settings.Read(SettingsKeys::kJournalPath));
+}
+
+QString JournalCommand::DefaultKeyPath()
+{
+    return ChainKeyPath(LocateSettingsFile(QCoreApplication::applicationDirPath()));
 }
 
 QString JournalCommand::ConfiguredServer()
@@ -159,6 +169,9 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
         } else if (argument == u"--station"_s) {
             if (!value(m_station))
                 return false;
+        } else if (argument == u"--key"_s) {
+            if (!value(m_keyPath))
+                return false;
         } else if (argument == u"--csv"_s) {
             if (!value(m_csvPath))
                 return false;
@@ -197,7 +210,10 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     if ((listOnly && m_command != u"list"_s) || (exportOnly && m_command != u"export"_s)
         || ((m_since.isValid() || !m_station.isEmpty())
             && (m_command == u"verify"_s || m_command == u"server-init"_s))
-        || (!m_journalPath.isEmpty() && (m_useServer || m_command == u"server-init"_s))) {
+        || (!m_keyPath.isEmpty() && m_command != u"verify"_s)
+        // verify --server compares the server with a local journal, --journal or the default.
+        || (!m_journalPath.isEmpty()
+            && ((m_useServer && m_command != u"verify"_s) || m_command == u"server-init"_s))) {
         error = u"an option does not belong to the command '%1'"_s.arg(m_command);
         return false;
     }
@@ -367,20 +383,47 @@ int JournalCommand::verify(std::FILE *out, std::FILE *err) const
     if (!source)
         return JournalUnreadable;
     JournalConnection &db = *source;
-    const QString path = db.path();
-    const VerifyReport report = VerifyJournal(db);
+    QByteArray key;
+    const QString keyPath = m_keyPath.isEmpty() ? DefaultKeyPath() : m_keyPath;
+    if (const JournalResult loaded = ChainKey::load(keyPath, key); !loaded.ok())
+        PrintError(err, u"no key to check the keyed rows with: "_s + loaded.text);
+    // On the server, this station's chains are the ones of its local journal.
+    std::unique_ptr<JournalConnection> local;
+    QString identity;
+    if (m_useServer) {
+        local = OpenJournal(PathOr(m_journalPath), err);
+        if (local && !JournalSchema::ReadIdentity(*local, identity).ok())
+            local.reset();
+        if (!local)
+            PrintError(err, u"the server is checked without a local journal to compare"_s);
+    }
+    VerifyReport report = VerifyJournal(db, key, identity);
+    if (local && report.result.ok()) {
+        const VerifyReport compared = CompareWithServer(*local, db);
+        report.result = compared.result;
+        report.breaks << compared.breaks;
+        report.notes << compared.notes;
+    }
     if (!report.result.ok()) {
-        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, report.result.text));
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(db.path(), report.result.text));
         return JournalUnreadable;
     }
-    for (const QString &line : report.breaks)
+    for (const QString &line : std::as_const(report.notes))
+        Print(out, line + u'\n');
+    for (const QString &line : std::as_const(report.breaks))
         PrintError(err, line);
     if (!report.intact()) {
-        PrintError(err, u"%1: %2 problem(s) found"_s.arg(path).arg(report.breaks.size()));
+        PrintError(err, u"%1: %2 problem(s) found"_s.arg(db.path()).arg(report.breaks.size()));
         return Broken;
     }
-    Print(out, u"%1: intact, %2 rows checked\n"_s.arg(path).arg(report.rowsChecked));
-    return Done;
+    Print(out,
+          u"%1: no break found in %2 rows: %3 keyed rows checked with the station's key, %4 rows "
+          "with plain hashes, %5 keyed rows not checked\n"_s.arg(db.path())
+              .arg(report.rowsChecked)
+              .arg(report.keyedRows)
+              .arg(report.hashedRows)
+              .arg(report.uncheckedRows));
+    return report.uncheckedRows > 0 ? KeyMissing : Done;
 }
 
 int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const

@@ -20,6 +20,7 @@ public:
         Usage = 2,
         JournalUnreadable = 3,
         OutputFailed = 4,
+        KeyMissing = 6, // verify found no break, but could not check the keyed rows
     };
 
     // Parses arguments (without the program name); false with an error text on a bad command
@@ -33,6 +34,8 @@ public:
     static QString DefaultJournalPath();
     // The lab server that velmora forwards to ([journal] server), or empty.
     static QString ConfiguredServer();
+    // The station's chain key, beside Velmora.ini as velmora finds it.
+    static QString DefaultKeyPath();
 
 private:
     int list(std::FILE *out, std::FILE *err) const;
@@ -49,6 +52,7 @@ private:
     QString m_station;
     bool m_useServer = false;
     QString m_csvPath;
+    QString m_keyPath;
     QStringList m_runIds;
     QDateTime m_since;
     bool m_json = false;

@@ -49,16 +49,23 @@ bool RunRecorder::Confirm()
     if (!next)
         return false;
     if (m_journal) {
-        ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt };
+        ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt,
+                                   QDateTime::currentDateTime() };
         if (next->completes)
             reading.totals = RunTotals { next->mean, next->deviation };
-        Wrote(m_journal->recordReading(reading));
+        // Readings a failed write left out go in first, in order, marked as written late.
+        m_unsaved << reading;
+        const JournalResult result = m_journal->recordReadings(m_unsaved);
+        if (result.ok())
+            m_unsaved.clear();
+        Wrote(result);
     }
     return m_run.Confirm();
 }
 
 void RunRecorder::Delete()
 {
+    m_unsaved.clear();
     if (m_journal)
         Wrote(m_journal->deleteRun());
     m_run.Clear();
@@ -66,6 +73,7 @@ void RunRecorder::Delete()
 
 void RunRecorder::ApplyMode(MeasurementMode mode, const ModeConstants &constants)
 {
+    m_unsaved.clear();
     if (m_journal)
         Wrote(m_journal->changeMode(mode, constants));
     m_run.ApplyMode(mode, constants);
@@ -104,18 +112,16 @@ std::optional<JournalRun> RunRecorder::FindRecoverable(QList<JournalReading> &re
 
 void RunRecorder::Continue(const JournalRun &run, const QList<JournalReading> &readings)
 {
+    m_unsaved.clear();
     // The run's own mode and count, set before the journal takes it up, so that neither is
     // recorded as a change of the continued run.
     m_run.ApplyMode(run.header.mode, run.header.constants);
     m_run.SetSampleCount(run.header.sampleCount);
     for (const JournalReading &reading : readings)
         m_run.Enter(reading.value);
-    if (!m_journal)
-        return;
-    RunHeader header = run.header;
-    header.port = m_port;
-    m_journal->beginRun(header);
-    Wrote(m_journal->continueRun(run));
+    // The session's login stays the journal's header for later runs; it is who restored this one.
+    if (m_journal)
+        Wrote(m_journal->continueRun(run, m_journal->currentRun().header.inspector));
 }
 
 void RunRecorder::Abandon(const JournalRun &run)

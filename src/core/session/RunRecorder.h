@@ -59,4 +59,5 @@ private:
     bool m_available = true;
     bool m_linkDown = false;
     QString m_port; // the device the line was last opened on
+    QList<ConfirmedReading> m_unsaved; // confirmed while the journal could not be written
 };

@@ -3,6 +3,7 @@
 #include "core/journal/server/ConnectionCutter.h"
 #include "core/journal/server/JournalForwarder.h"
 #include "core/journal/server/ServerConnection.h"
+#include "core/journal/store/JournalRows.h"
 #include "core/journal/store/SqliteConnection.h"
 
 #include <QFileSystemWatcher>
@@ -38,14 +39,12 @@ signals:
     void stateChanged(const ForwardState &state);
 
 private:
-    struct Row;
-
     void pass();
     JournalResult openBoth();
     void closeServer();
     JournalResult forwardStation(const QString &station);
-    JournalResult sendBatch(const QString &station, const QList<Row> &rows);
-    JournalResult readRows(const QString &station, qint64 after, QList<Row> &rows);
+    JournalResult sendBatch(const QString &station, const QList<ChainRow> &rows);
+    JournalResult readRows(const QString &station, qint64 after, QList<ChainRow> &rows);
     JournalResult localStations(QStringList &stations);
     JournalResult localIdentity();
     JournalResult localHead(const QString &station, qint64 &seq);
