@@ -94,8 +94,10 @@ JournalResult Journal::checkKey()
         return result;
     QSqlQuery query(m_db.database());
     query.setForwardOnly(true);
-    result = m_db.exec(query, JournalRows::chainQuery(false, u"station = ? AND seq >= ?"_s),
-                       { m_station, head.seq - 1, m_station, head.seq - 1 });
+    // Another writer may have appended since: only these two rows count.
+    result =
+        m_db.exec(query, JournalRows::chainQuery(false, u"station = ? AND seq BETWEEN ? AND ?"_s),
+                  { m_station, head.seq - 1, head.seq, m_station, head.seq - 1, head.seq });
     QByteArray previous;
     QByteArray expected;
     while (result.ok() && query.next()) {

@@ -1,8 +1,10 @@
 #include "core/journal/store/SqliteConnection.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -68,6 +70,7 @@ JournalResult SqliteConnection::open(const QString &path, OpenMode mode, int bus
     setOpen(path, false);
     if (JournalResult checked = CheckPath(path); !checked.ok())
         return checked;
+    m_busyTimeoutMs = busyTimeoutMs;
     if (mode == OpenMode::Write)
         return connect(path, u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(busyTimeoutMs), {});
     if (!QFileInfo::exists(path))
@@ -117,11 +120,17 @@ JournalResult SqliteConnection::connect(const QString &name, const QString &opti
 JournalResult SqliteConnection::enableWriting()
 {
     QSqlQuery query(database());
-    JournalResult result;
-    for (const QString &pragma : { u"PRAGMA foreign_keys = ON"_s, u"PRAGMA synchronous = FULL"_s,
-                                   u"PRAGMA journal_mode = WAL"_s }) {
-        if (result = exec(query, pragma); !result.ok())
+    JournalResult result = exec(query, u"PRAGMA foreign_keys = ON"_s);
+    if (result.ok())
+        result = exec(query, u"PRAGMA synchronous = FULL"_s);
+    // Two writers starting a new journal together both hold a read lock as they switch it to WAL,
+    // and SQLite refuses one at once rather than let them wait on each other: it tries again.
+    const QDeadlineTimer deadline(m_busyTimeoutMs);
+    while (result.ok()) {
+        result = exec(query, u"PRAGMA journal_mode = WAL"_s);
+        if (result.error != JournalResult::Error::Locked || deadline.hasExpired())
             break;
+        QThread::msleep(10);
     }
     // journal_mode answers with the mode it kept, which is not WAL where the file system
     // cannot share memory between processes.

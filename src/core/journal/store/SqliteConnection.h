@@ -43,4 +43,6 @@ protected:
 private:
     JournalResult connect(const QString &name, const QString &options,
                           const QString &firstStatement);
+
+    int m_busyTimeoutMs = kDefaultBusyTimeoutMs;
 };
