@@ -107,7 +107,7 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
         report.result = db.exec(query, JournalRows::chainQuery(db.isServer()));
 
     QString chainKey;
-    QString where;
+    QString chainName; // as the lines name it
     qint64 lastSeq = 0;
     qint64 keyedFrom = 1;
     QByteArray previous;
@@ -117,13 +117,13 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
     const auto endChain = [&] {
         if (chainKey.isEmpty())
             return;
-        const QString name = where.section(u", row"_s, 0, 0);
+        // The keyed rows after them cover them, but their own hashes cannot tell NULL from ''.
         if (keyedFrom > 1)
             report.notes << u"%1: %2 were written before the chain was keyed and carry plain "
-                            "hashes only"_s.arg(name, Rows(1, std::min(keyedFrom - 1, lastSeq)));
+                            "hashes"_s.arg(chainName, Rows(1, std::min(keyedFrom - 1, lastSeq)));
         if (!chain.isKeyed() && lastSeq >= keyedFrom)
             report.notes << u"%1: %2 are keyed, but cannot be checked without the station's "
-                            "key"_s.arg(name, Rows(keyedFrom, lastSeq));
+                            "key"_s.arg(chainName, Rows(keyedFrom, lastSeq));
     };
     while (report.result.ok() && query.next()) {
         ++report.rowsChecked;
@@ -135,13 +135,13 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
             lastSeq = 0;
             previous.clear();
             keyedFrom = keyingStarts.value(chainKey, 1);
+            chainName = db.isServer() ? u"station %1, journal %2"_s.arg(row.station, row.journal)
+                                      : u"station %1"_s.arg(row.station);
             const QString journal = db.isServer() ? row.journal : identity;
             chain = !stationKey.isEmpty() && journal == identity ? HashChain(stationKey, journal)
                                                                  : HashChain();
         }
-        where = db.isServer()
-            ? u"station %1, journal %2, row %3"_s.arg(row.station, row.journal).arg(seq)
-            : u"station %1, row %2"_s.arg(row.station).arg(seq);
+        const QString where = u"%1, row %2"_s.arg(chainName).arg(seq);
         if (seq != lastSeq + 1)
             report.breaks << u"%1: follows row %2 (rows missing or inserted)"_s.arg(where).arg(
                 lastSeq);

@@ -97,7 +97,6 @@ const QStringList kVersion3 {
             OR NEW.const_a IS NOT OLD.const_a OR NEW.const_len_c IS NOT OLD.const_len_c
             OR NEW.const_c IS NOT OLD.const_c OR NEW.const_len_a IS NOT OLD.const_len_a
         BEGIN SELECT RAISE(ABORT, 'a run is closed once and its header never changes'); END)"_s,
-    // A pragma takes no bound value; the number is our own constant.
     u"PRAGMA application_id = %1"_s.arg(JournalSchema::kApplicationId),
 };
 
@@ -288,6 +287,7 @@ JournalResult JournalSchema::Prepare(SqliteConnection &db, bool mayWrite,
                 return fail(result);
         }
     }
+    // A pragma takes no bound value; the number is our own constant.
     if (JournalResult result = db.exec(query, u"PRAGMA user_version = %1"_s.arg(kVersion));
         !result.ok())
         return fail(result);
