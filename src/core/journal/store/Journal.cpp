@@ -5,12 +5,14 @@
 #include "core/journal/store/JournalRows.h"
 #include "core/journal/store/JournalSchema.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
 #include <QSysInfo>
+#include <QThread>
 #include <QUuid>
 
 using namespace Qt::StringLiterals;
@@ -143,8 +145,10 @@ JournalResult Journal::claimRun(const QString &runId, std::unique_ptr<QLockFile>
     qint64 pid = 0;
     QString host;
     QString application;
-    if (held)
-        lock->getLockInfo(&pid, &host, &application);
+    // The holder writes its name into the file just after creating it.
+    const QDeadlineTimer named(200);
+    while (held && !lock->getLockInfo(&pid, &host, &application) && !named.hasExpired())
+        QThread::msleep(5);
     lock.reset();
     if (held)
         return JournalResult::Failure(
