@@ -1,13 +1,17 @@
 #include "BenchRuns.h"
 
+#include "core/journal/store/ChainKey.h"
 #include "core/journal/store/HashChain.h"
+#include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
+#include "core/measure/RunStatistics.h"
 
 #include <QSqlQuery>
 #include <QStringList>
 #include <QUuid>
 
 #include <optional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -29,16 +33,28 @@ ConfirmedReading BenchReading(int i, int perRun)
     const int number = i % perRun + 1;
     ConfirmedReading reading { number, QString::number(34626 + i), 100.0 + i * 0.001,
                                std::nullopt };
-    if (number == perRun)
-        reading.totals = RunTotals { u"100.006"_s, QString() };
+    if (number < perRun)
+        return reading;
+    // The journal takes only the statistics of the run's own readings.
+    std::vector<float> values;
+    for (int k = i - perRun + 1; k <= i; ++k)
+        values.push_back(static_cast<float>(100.0 + k * 0.001));
+    reading.totals =
+        RunTotals { FormatRunValue(static_cast<double>(ComputeRunStatistics(values).mean)),
+                    QString() };
     return reading;
 }
 
 bool WriteBenchRuns(const QString &path, const QString &station, int runs, int perRun)
 {
     SqliteConnection db;
-    if (!JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok())
+    QByteArray key;
+    QString identity;
+    if (!ChainKey::loadOrCreate(ChainKeyPath(path), key).ok()
+        || !JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok()
+        || !JournalSchema::ReadIdentity(db, identity).ok())
         return false;
+    const HashChain chain(key, identity);
     QSqlQuery query(db.database());
     // Filling is not what is measured.
     query.exec(u"PRAGMA synchronous = OFF"_s);
@@ -47,10 +63,13 @@ bool WriteBenchRuns(const QString &path, const QString &station, int runs, int p
     QSqlQuery run(db.database()), reading(db.database()), event(db.database());
     run.prepare(u"INSERT INTO runs (station, run_id, port, started_at, unit, sample, batch, "
                 "inspector, sample_count, mode, const_a, const_len_c, const_c, const_len_a, "
-                "status, ended_at, cause, mean, deviation) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"_s);
-    reading.prepare(u"INSERT INTO readings VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    event.prepare(u"INSERT INTO events VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
+                "status, ended_at, cause, mean, deviation, started_offset, ended_offset) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '', 0, 0)"_s);
+    reading.prepare(u"INSERT INTO readings (station, seq, run_id, number, received, value, "
+                    "confirmed_at, confirmed_offset, written_at, written_offset, hash) "
+                    "VALUES (?, ?, ?, ?, ?, ?, ?, 0, ?, 0, ?)"_s);
+    event.prepare(u"INSERT INTO events (station, seq, at, at_offset, run_id, kind, detail, hash) "
+                  "VALUES (?, ?, ?, 0, ?, ?, ?, ?)"_s);
     const auto bind = [](QSqlQuery &insert, const QVariantList &values) {
         for (const QVariant &value : values)
             insert.addBindValue(value);
@@ -60,9 +79,9 @@ bool WriteBenchRuns(const QString &path, const QString &station, int runs, int p
     qint64 seq = 0;
     const auto addEvent = [&](const QString &at, const QString &runId, JournalEvent kind,
                               const QString &detail) {
-        previous =
-            HashChain::EventHash(previous, station, ++seq, at, runId, EventText(kind), detail);
-        return bind(event, { station, seq, at, runId, EventText(kind), detail, previous });
+        const JournalEventRow row { ++seq, at, 0, runId, EventText(kind), detail };
+        previous = chain.eventHash(previous, station, row);
+        return bind(event, { station, seq, at, runId, row.kind, detail, previous });
     };
     const QDateTime first = QDateTime::currentDateTimeUtc().addSecs(-600LL * runs);
     for (int i = 0; i < runs; ++i) {
@@ -72,9 +91,12 @@ bool WriteBenchRuns(const QString &path, const QString &station, int runs, int p
         r.header = BenchHeader(i, perRun);
         const QDateTime start = first.addSecs(600LL * i);
         r.startedAt = JournalTimestamp(start);
+        r.startedOffset = 0;
         r.endedAt = JournalTimestamp(start.addSecs(perRun * 20));
+        r.endedOffset = 0;
         r.status = RunStatus::Completed;
-        r.totals.mean = u"100.006"_s;
+        const ConfirmedReading last = BenchReading(perRun - 1, perRun);
+        r.totals.mean = last.totals->mean;
         const RunHeader &h = r.header;
         if (!bind(run,
                   { station, r.id, h.port, r.startedAt, h.unit, h.sampleName, h.batchNo,
@@ -84,15 +106,18 @@ bool WriteBenchRuns(const QString &path, const QString &station, int runs, int p
             || !addEvent(r.startedAt, r.id, JournalEvent::RunStarted, HashChain::StartDetail(r)))
             return false;
         for (int n = 1; n <= perRun; ++n) {
-            const JournalReading rd { ++seq, n, QString::number(34626 + n), 100.0 + n * 0.001,
-                                      JournalTimestamp(start.addSecs(n * 20)) };
-            previous = HashChain::ReadingHash(previous, station, r.id, rd);
-            if (!bind(reading,
-                      { station, rd.seq, r.id, rd.number, rd.received, rd.value, rd.confirmedAt,
-                        previous }))
+            const QString at = JournalTimestamp(start.addSecs(n * 20));
+            const JournalReading rd {
+                ++seq, n, QString::number(34626 + n - 1), 100.0 + (n - 1) * 0.001, at, 0, at, 0
+            };
+            previous = chain.readingHash(previous, station, r.id, rd);
+            if (!bind(
+                    reading,
+                    { station, rd.seq, r.id, rd.number, rd.received, rd.value, at, at, previous }))
                 return false;
         }
-        if (!addEvent(r.endedAt, r.id, JournalEvent::RunCompleted, HashChain::CloseDetail(r)))
+        if (!addEvent(r.endedAt, r.id, JournalEvent::RunCompleted,
+                      HashChain::CloseDetail(r, RunClosing { perRun, previous })))
             return false;
     }
     return db.commit().ok();

@@ -809,6 +809,10 @@ Only the instrument first opened is reconnected by itself. Use this device inste
         <source>无法打开或写入</source>
         <translation>it cannot be opened or written</translation>
     </message>
+    <message>
+        <source>它不是本程序的结果日志，程序不改动它</source>
+        <translation>it is not a results journal of this program; it is left as it is</translation>
+    </message>
 </context>
 <context>
     <name>StringTable</name>

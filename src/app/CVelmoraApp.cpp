@@ -88,7 +88,7 @@ void CVelmoraApp::OpenJournal()
 {
     const QString path = JournalFilePath(m_settings->Path(), m_settings->Read(Keys::kJournalPath));
     m_journal = std::make_unique<Journal>();
-    m_journalOutcome = m_journal->open(path);
+    m_journalOutcome = m_journal->open(path, ChainKeyPath(m_settings->Path()));
     if (m_journalOutcome.movedAsideTo.isEmpty())
         return;
     QMessageBox box(QMessageBox::Warning, ProgramName(),

@@ -5,6 +5,7 @@
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
 #include "core/journal/store/Journal.h"
+#include "core/journal/store/JournalLocation.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -36,13 +37,14 @@ bool Confirm(Journal &journal, int number, int n)
     ConfirmedReading reading { number, QString::number(34626 + number), 100.00000474974513 + number,
                                std::nullopt };
     if (number == n)
-        reading.totals = RunTotals { u"103.000"_s, u"1.871"_s };
+        reading.totals = RunTotals { u"103.000"_s, u"1.581"_s };
     return journal.recordReading(reading).ok();
 }
 
 int Tool(const QStringList &arguments, QByteArray *out = nullptr)
 {
     QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
     tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL), arguments);
     tool.waitForFinished(60000);
     if (out)
@@ -159,7 +161,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
         QTRY_COMPARE(forward->state().status, Status::Synced);
         QCOMPARE(forward->state().pendingRows, 0);
-        QCOMPARE(m_pg->value(db, u"SELECT count(*) FROM velmora.readings"_s), u"5"_s);
+        // Every column reached it.
+        QCOMPARE(
+            m_pg->value(db,
+                        u"SELECT count(*) FROM velmora.readings r JOIN velmora.runs USING "
+                        "(station, run_id) WHERE written_at = confirmed_at AND "
+                        "written_offset = confirmed_offset AND ended_offset = started_offset"_s),
+            u"5"_s);
 
         ServerConnection server;
         QVERIFY(server.open(m_pg->connInfo(db, u"station"_s)).ok());
@@ -176,13 +184,25 @@ private slots:
         QVERIFY(listed.contains(runs[0].id.toUtf8()));
         QCOMPARE(Tool({ u"--server"_s, conn, u"list"_s, u"--station"_s, u"other"_s }, &listed), 0);
         QVERIFY(!listed.contains(runs[0].id.toUtf8()));
-        QCOMPARE(Tool({ u"--server"_s, conn, u"verify"_s }), 0);
+        // The server's copy, keyed rows included, is checked with the station's key, and compared
+        // with the local journal row by row.
+        const QString path = journal->database().path();
+        const QStringList verify { u"--server"_s, conn, u"--journal"_s, path, u"verify"_s };
+        QCOMPARE(Tool(verify + QStringList { u"--key"_s, ChainKeyPath(path) }), 0);
         QVERIFY(!m_pg->sql(db, u"UPDATE velmora.readings SET value = 0"_s));
         QVERIFY(!m_pg->sql(db, u"DELETE FROM velmora.events"_s));
+        // The last row cut off the local journal shows only against the server.
+        QSqlQuery cut(journal->database().database());
+        QVERIFY(cut.exec(u"DROP TRIGGER events_not_deleted"_s)
+                && cut.exec(u"DELETE FROM events WHERE seq = 8"_s));
+        QCOMPARE(Tool(verify, &listed), 1);
+        QVERIFY2(listed.contains("row 8 is on the server but not in this journal"), listed);
+        // A server row changed under the same number differs from the local one.
         QVERIFY(m_pg->sql(db,
                           u"ALTER TABLE velmora.readings DISABLE TRIGGER USER; "
                           "UPDATE velmora.readings SET value = 1 WHERE seq = 3"_s));
-        QCOMPARE(Tool({ u"--server"_s, conn, u"verify"_s }), 1);
+        QCOMPARE(Tool(verify, &listed), 1);
+        QVERIFY2(listed.contains("row 3 differs between this journal and the server"), listed);
     }
 
     // Two stations at once, a second instance forwarding the same journal as the first, and a
@@ -351,7 +371,7 @@ private slots:
         QTest::addColumn<JournalResult::Error>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("newer schema")
-            << u"INSERT INTO velmora.schema_version VALUES (2)"_s << u"station"_s
+            << u"INSERT INTO velmora.schema_version VALUES (3)"_s << u"station"_s
             << JournalResult::Error::NewerVersion << u"newer than this program"_s;
         // A copy of this journal went its own way under the same identity.
         QTest::newRow("copy") << u"INSERT INTO velmora.events VALUES ('station-copy', 1, '', "

@@ -57,7 +57,7 @@ struct Station
         Session login = Session::Read(settings, dir.path());
         login.inspector = inspector;
         session = std::make_unique<MeasurementSession>(login, settings);
-        if (!journal.open(journalPath(), busyTimeoutMs).result.ok())
+        if (!journal.open(journalPath(), {}, busyTimeoutMs).result.ok())
             return false;
         session->attachJournal(&journal, {});
         const bool opened = session->openPort();
@@ -249,7 +249,7 @@ void TestSession::recoveredRunKeepsItsCountAndLogin()
     QCOMPARE(s.session->run().SampleCount(), 8);
     QCOMPARE(s.session->runLogin().inspector, u"张伟"_s);
     QCOMPARE(Column(s.journalPath(), u"SELECT detail FROM events WHERE kind = 'run-restored'"_s),
-             u"李娜"_s);
+             u"{\"by\":\"李娜\"}"_s);
     for (const QString &step : { u"r2000"_s, u"ok"_s, u"r2000"_s, u"ok"_s })
         QVERIFY(s.play(step));
     QVERIFY(s.session->run().IsComplete());

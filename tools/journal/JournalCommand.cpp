@@ -7,6 +7,7 @@
 #include "core/journal/read/RunResult.h"
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/ChainKey.h"
 #include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/journal/store/SqliteConnection.h"
@@ -185,7 +186,9 @@ Commands:
                                      the run's report as PDF (A4, in velmora's language, the
                                      lab's name from [report] Lab of Velmora.ini); FILE is
                                      replaced whole or not at all
-  verify                             check every hash chain and the database's integrity
+  verify [--key FILE]                check every hash chain, run and reading, and the
+                                     database's integrity; with --server, the server's chains,
+                                     and this station's journal against the server row by row
   server-init                        create the lab server's journal, or bring it to this
                                      program's version (run once by the lab's administrator)
 
@@ -203,6 +206,7 @@ Options:
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
   --run ID         one run, by its id; may be repeated, or several ids separated by commas
   --pdf FILE       where report writes the PDF
+  --key FILE       the station's chain key; default: VelmoraChain.key beside Velmora.ini
   --help           this text
 
 Exit status:
@@ -213,6 +217,7 @@ Exit status:
   4  the output file or standard output cannot be written
   5  list or export: the configured lab server cannot be read; the output holds this
      station's local journal only
+  7  verify found no break, but the keyed rows could not be checked without the station's key
 )"_s;
 }
 
@@ -220,6 +225,11 @@ QString JournalCommand::DefaultJournalPath()
 {
     const std::unique_ptr<Settings> settings = ProgramSettings();
     return JournalFilePath(settings->Path(), settings->Read(SettingsKeys::kJournalPath));
+}
+
+QString JournalCommand::DefaultKeyPath()
+{
+    return ChainKeyPath(LocateSettingsFile(QCoreApplication::applicationDirPath()));
 }
 
 QString JournalCommand::ConfiguredServer()
@@ -257,6 +267,9 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
                 m_server = arguments.at(++i);
         } else if (argument == u"--station"_s) {
             if (!value(m_station))
+                return false;
+        } else if (argument == u"--key"_s) {
+            if (!value(m_keyPath))
                 return false;
         } else if (argument == u"--csv"_s) {
             if (!value(m_csvPath))
@@ -309,7 +322,10 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
         || (m_since.isValid() && report)
         || ((m_since.isValid() || !m_station.isEmpty())
             && (m_command == u"verify"_s || m_command == u"server-init"_s))
-        || (!m_journalPath.isEmpty() && (m_useServer || m_command == u"server-init"_s))) {
+        || (!m_keyPath.isEmpty() && m_command != u"verify"_s)
+        // verify --server compares the server with a local journal, --journal or the default.
+        || (!m_journalPath.isEmpty()
+            && ((m_useServer && m_command != u"verify"_s) || m_command == u"server-init"_s))) {
         error = u"an option does not belong to the command '%1'"_s.arg(m_command);
         return false;
     }
@@ -454,7 +470,7 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
           "\tstation\tid\n"_s);
     for (const JournalRun &run : std::as_const(runs)) {
         const RunHeader &h = run.header;
-        const QStringList fields { CsvExport::LocalTime(run.startedAt),
+        const QStringList fields { CsvExport::LocalTime(run.startedAt, run.startedOffset),
                                    StatusText(run.status),
                                    QString::number(static_cast<int>(h.mode)),
                                    QString::number(h.sampleCount),
@@ -556,20 +572,47 @@ int JournalCommand::verify(std::FILE *out, std::FILE *err) const
     if (!source)
         return JournalUnreadable;
     JournalConnection &db = *source;
-    const QString path = db.path();
-    const VerifyReport report = VerifyJournal(db);
+    QByteArray key;
+    const QString keyPath = m_keyPath.isEmpty() ? DefaultKeyPath() : m_keyPath;
+    if (const JournalResult loaded = ChainKey::load(keyPath, key); !loaded.ok())
+        PrintError(err, u"no key to check the keyed rows with: "_s + loaded.text);
+    // On the server, this station's chains are the ones of its local journal.
+    std::unique_ptr<JournalConnection> local;
+    QString identity;
+    if (m_useServer) {
+        local = OpenJournal(PathOr(m_journalPath), err);
+        if (local && !JournalSchema::ReadIdentity(*local, identity).ok())
+            local.reset();
+        if (!local)
+            PrintError(err, u"the server is checked without a local journal to compare"_s);
+    }
+    VerifyReport report = VerifyJournal(db, key, identity);
+    if (local && report.result.ok()) {
+        const VerifyReport compared = CompareWithServer(*local, db);
+        report.result = compared.result;
+        report.breaks << compared.breaks;
+        report.notes << compared.notes;
+    }
     if (!report.result.ok()) {
-        PrintError(err, u"cannot read the journal %1: %2"_s.arg(path, report.result.text));
+        PrintError(err, u"cannot read the journal %1: %2"_s.arg(db.path(), report.result.text));
         return JournalUnreadable;
     }
-    for (const QString &line : report.breaks)
+    for (const QString &line : std::as_const(report.notes))
+        Print(out, line + u'\n');
+    for (const QString &line : std::as_const(report.breaks))
         PrintError(err, line);
     if (!report.intact()) {
-        PrintError(err, u"%1: %2 problem(s) found"_s.arg(path).arg(report.breaks.size()));
+        PrintError(err, u"%1: %2 problem(s) found"_s.arg(db.path()).arg(report.breaks.size()));
         return Broken;
     }
-    Print(out, u"%1: intact, %2 rows checked\n"_s.arg(path).arg(report.rowsChecked));
-    return Done;
+    Print(out,
+          u"%1: no break found in %2 rows: %3 keyed rows checked with the station's key, %4 rows "
+          "with plain hashes, %5 keyed rows not checked\n"_s.arg(db.path())
+              .arg(report.rowsChecked)
+              .arg(report.keyedRows)
+              .arg(report.hashedRows)
+              .arg(report.uncheckedRows));
+    return report.uncheckedRows > 0 ? KeyMissing : Done;
 }
 
 int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const

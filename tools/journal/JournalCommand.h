@@ -23,6 +23,7 @@ public:
         // list or export answered from this station's journal only: the configured lab server
         // could not be read. The output is written; a script knows it holds one station.
         LocalOnly = 5,
+        KeyMissing = 7, // verify found no break, but could not check the keyed rows
     };
 
     // Parses arguments (without the program name); false with an error text on a bad command
@@ -38,6 +39,8 @@ public:
     static QString DefaultJournalPath();
     // The lab server that velmora forwards to ([journal] server), or empty.
     static QString ConfiguredServer();
+    // The station's chain key, beside Velmora.ini as velmora finds it.
+    static QString DefaultKeyPath();
 
 private:
     int list(std::FILE *out, std::FILE *err) const;
@@ -62,6 +65,7 @@ private:
     bool m_useServer = false;
     QString m_csvPath;
     QString m_pdfPath;
+    QString m_keyPath;
     QStringList m_runIds;
     QDateTime m_since;
     bool m_json = false;

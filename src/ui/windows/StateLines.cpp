@@ -161,6 +161,8 @@ QString StateLines::JournalProblem(JournalResult::Error error)
         return tr("文件已损坏");
     case JournalResult::Error::NewerVersion:
         return tr("它由更新版本的程序写入");
+    case JournalResult::Error::NotJournal:
+        return tr("它不是本程序的结果日志，程序不改动它");
     default:
         return tr("无法打开或写入");
     }

@@ -62,14 +62,14 @@ QByteArray CsvExport::TextField(const QString &text)
     return '"' + field.replace(u'"', u"\"\""_s).toUtf8() + '"';
 }
 
-QString CsvExport::LocalTime(const QString &journalTime)
+QString CsvExport::LocalTime(const QString &journalTime, std::optional<int> offset)
 {
     if (journalTime.isEmpty())
         return {};
-    const QDateTime local = FromJournalTimestamp(journalTime).toLocalTime();
-    const int offset = local.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return local.toString(u"yyyy-MM-ddTHH:mm:ss.zzz"_s) + (offset < 0 ? u'-' : u'+')
+    const QDateTime local = RecordedTime(journalTime, offset);
+    const int seconds = local.offsetFromUtc();
+    const int minutes = std::abs(seconds) / 60;
+    return local.toString(u"yyyy-MM-ddTHH:mm:ss.zzz"_s) + (seconds < 0 ? u'-' : u'+')
         + u"%1:%2"_s.arg(minutes / 60, 2, 10, QLatin1Char('0'))
               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
@@ -82,8 +82,8 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
             TextField(run.id),
             TextField(run.station),
             TextField(h.port),
-            LocalTime(run.startedAt).toLatin1(),
-            LocalTime(run.endedAt).toLatin1(),
+            LocalTime(run.startedAt, run.startedOffset).toLatin1(),
+            LocalTime(run.endedAt, run.endedOffset).toLatin1(),
             StatusText(run.status).toLatin1(),
             TextField(run.cause),
             TextField(h.unit),
@@ -109,7 +109,8 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
         // The received text is a count of thousandths or the instrument's "A".
         rows += runFields + ',' + QByteArray::number(reading.number) + ','
             + NumberField(reading.received) + ',' + TableValueText(reading.value).toLatin1() + ','
-            + LocalTime(reading.confirmedAt).toLatin1() + ',' + tail + kLineEnd;
+            + LocalTime(reading.confirmedAt, reading.confirmedOffset).toLatin1() + ',' + tail
+            + kLineEnd;
     }
     return rows;
 }

@@ -28,9 +28,10 @@ struct ExportResult
 
 // Runs as CSV for spreadsheets and a LIMS: UTF-8 with a byte-order mark (so that spreadsheet
 // programs show the Chinese), CRLF, RFC 4180 quoting, one row per reading with its run's fields
-// repeated, times in ISO 8601 with the local offset. A typed text that a spreadsheet would run as
-// a formula gets a leading apostrophe; numbers stay plain numbers. Columns are only ever added at
-// the end, so that a LIMS that reads them by position keeps reading them.
+// repeated, times in ISO 8601 with the offset they were recorded with. A typed text that a
+// spreadsheet would run as a formula gets a leading apostrophe; numbers stay plain numbers.
+// Columns are only ever added at the end, so that a LIMS that reads them by position keeps
+// reading them.
 class CsvExport
 {
 public:
@@ -41,8 +42,9 @@ public:
     static bool IsPlainNumber(const QString &text);
     // One text field: quoted where RFC 4180 needs it, neutralised where it starts a formula.
     static QByteArray TextField(const QString &text);
-    // A stored UTC time in local time with its offset, e.g. 2026-12-07T11:15:00.123+08:00.
-    static QString LocalTime(const QString &journalTime);
+    // A stored UTC time at the offset it was recorded with (rows from before offsets were stored:
+    // in local time) with that offset, e.g. 2026-12-07T11:15:00.123+08:00.
+    static QString LocalTime(const QString &journalTime, std::optional<int> offset = std::nullopt);
 
     // Writes the runs, oldest first whatever order they are given in, to path atomically: the
     // file appears whole or not at all, and only a regular file is replaced.

@@ -1,41 +1,13 @@
 #include "core/journal/read/JournalHistory.h"
 
 #include "core/journal/store/JournalConnection.h"
+#include "core/journal/store/JournalRows.h"
 
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString kRunColumns =
-    u"rowid, station, run_id, port, started_at, unit, sample, batch, inspector, sample_count, "
-    "mode, const_a, const_len_c, const_c, const_len_a, status, ended_at, cause, mean, deviation, "
-    "(SELECT count(*) FROM readings r WHERE r.station = runs.station AND r.run_id = runs.run_id)"_s;
-
-JournalRun RunFromQuery(const QSqlQuery &q)
-{
-    JournalRun run;
-    run.rowId = q.value(0).toLongLong();
-    run.station = q.value(1).toString();
-    run.id = q.value(2).toString();
-    run.header.port = q.value(3).toString();
-    run.startedAt = q.value(4).toString();
-    run.header.unit = q.value(5).toString();
-    run.header.sampleName = q.value(6).toString();
-    run.header.batchNo = q.value(7).toString();
-    run.header.inspector = q.value(8).toString();
-    run.header.sampleCount = q.value(9).toInt();
-    run.header.mode = ModeFromInt(q.value(10).toInt());
-    run.header.constants = { q.value(11).toFloat(), q.value(12).toFloat(), q.value(13).toFloat(),
-                             q.value(14).toFloat() };
-    run.status = StatusFromText(q.value(15).toString()).value_or(RunStatus::Open);
-    run.endedAt = q.value(16).toString();
-    run.cause = q.value(17).toString();
-    run.totals = { q.value(18).toString(), q.value(19).toString() };
-    run.readingCount = q.value(20).toInt();
-    return run;
-}
 
 // LIKE with the typed text taken literally: its own % and _ match only themselves. Letters match
 // without regard to case as SQLite's LIKE does it, for A to Z only, so that the lab server finds
@@ -96,10 +68,10 @@ JournalResult JournalHistory::queryRuns(const QString &where, const QVariantList
     out.clear();
     QSqlQuery query(m_db->database());
     query.setForwardOnly(true);
-    const JournalResult result =
-        m_db->exec(query, u"SELECT "_s + kRunColumns + u" FROM runs"_s + where + tail, values);
+    const JournalResult result = m_db->exec(
+        query, u"SELECT "_s + JournalRows::runColumns() + u" FROM runs"_s + where + tail, values);
     while (result.ok() && query.next())
-        out.append(RunFromQuery(query));
+        out.append(JournalRows::runFrom(query));
     return result;
 }
 
@@ -155,26 +127,7 @@ JournalResult JournalHistory::run(const QString &station, const QString &runId,
 JournalResult JournalHistory::readings(const QString &station, const QString &runId,
                                        QList<JournalReading> &out) const
 {
-    out.clear();
-    QSqlQuery query(m_db->database());
-    query.setForwardOnly(true);
-    const JournalResult result =
-        m_db->exec(query,
-                   u"SELECT seq, number, received, value, confirmed_at FROM readings "
-                   "WHERE station = ? AND run_id = ? ORDER BY number"_s,
-                   { station, runId });
-    while (result.ok() && query.next())
-        out.append({ query.value(0).toLongLong(), query.value(1).toInt(), query.value(2).toString(),
-                     query.value(3).toDouble(), query.value(4).toString() });
-    return result;
-}
-
-JournalResult JournalHistory::openRuns(const QString &station, int limit,
-                                       QList<JournalRun> &out) const
-{
-    return queryRuns(u" WHERE station = ? AND status = 'open' AND EXISTS (SELECT 1 FROM readings r "
-                     "WHERE r.station = runs.station AND r.run_id = runs.run_id)"_s,
-                     { station, limit }, u" ORDER BY started_at DESC LIMIT ?"_s, out);
+    return JournalRows::readings(*m_db, station, runId, out);
 }
 
 ReportContent JournalHistory::ReportContentFor(const JournalRun &run,
@@ -186,7 +139,7 @@ ReportContent JournalHistory::ReportContentFor(const JournalRun &run,
     content.sampleName = run.header.sampleName;
     content.batchNo = run.header.batchNo;
     content.inspector = run.header.inspector;
-    content.date = FormatReportDate(FromJournalTimestamp(run.startedAt).toLocalTime().date());
+    content.date = FormatReportDate(RecordedTime(run.startedAt, run.startedOffset).date());
     for (const JournalReading &reading : readings)
         content.values << TableValueText(reading.value);
     content.mean = run.totals.mean;

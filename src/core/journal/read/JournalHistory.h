@@ -24,7 +24,7 @@ struct RunFilter
 
 // The read side of the journal, over a connection of the caller's: the runs newest first in pages
 // (each page continues after the last run of the one before, so page after page costs the same
-// however deep), a run's readings, its report content, the run a crash left open.
+// however deep), a run's readings, its report content.
 class JournalHistory
 {
 public:
@@ -42,12 +42,9 @@ public:
                       std::optional<JournalRun> &out) const;
     JournalResult readings(const QString &station, const QString &runId,
                            QList<JournalReading> &out) const;
-    // The station's runs still open (neither completed, discarded nor abandoned) that hold at
-    // least one reading, newest first.
-    JournalResult openRuns(const QString &station, int limit, QList<JournalRun> &out) const;
 
     // What the main window's report shows for this run; title and date are the saver's, as for
-    // the window (the date here is the run's local start date).
+    // the window (the date here is the run's start date where it was recorded).
     static ReportContent ReportContentFor(const JournalRun &run,
                                           const QList<JournalReading> &readings);
 

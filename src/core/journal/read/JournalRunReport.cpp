@@ -48,8 +48,8 @@ JournalResult JournalRunReport::read(JournalConnection &db, const QString &stati
     report.station = run.station;
     report.port = h.port;
     report.status = statusText(run.status);
-    report.started = time(run.startedAt);
-    report.ended = time(run.endedAt);
+    report.started = time(run.startedAt, run.startedOffset);
+    report.ended = time(run.endedAt, run.endedOffset);
     report.unit = h.unit;
     report.sampleName = h.sampleName;
     report.batchNo = h.batchNo;
@@ -59,7 +59,7 @@ JournalResult JournalRunReport::read(JournalConnection &db, const QString &stati
     for (const JournalReading &reading : std::as_const(readings)) {
         RunReport::Reading &row = report.readings.emplace_back();
         row.number = reading.number;
-        row.confirmed = time(reading.confirmedAt);
+        row.confirmed = time(reading.confirmedAt, reading.confirmedOffset);
         row.received = reading.received;
         row.value = TableValueText(reading.value);
     }
@@ -71,9 +71,9 @@ JournalResult JournalRunReport::read(JournalConnection &db, const QString &stati
     return {};
 }
 
-QString JournalRunReport::time(const QString &journalTime)
+QString JournalRunReport::time(const QString &journalTime, std::optional<int> offset)
 {
-    return CsvExport::LocalTime(journalTime);
+    return CsvExport::LocalTime(journalTime, offset);
 }
 
 QString JournalRunReport::statusText(RunStatus status)

@@ -20,7 +20,8 @@ public:
     static JournalResult read(JournalConnection &db, const QString &station, const QString &runId,
                               RunReport &out);
 
-    // A time of the journal as the report shows it: local date and time with the UTC offset.
-    static QString time(const QString &journalTime);
+    // A time of the journal as the report shows it: date and time with the offset it was
+    // recorded with.
+    static QString time(const QString &journalTime, std::optional<int> offset);
     static QString statusText(RunStatus status);
 };

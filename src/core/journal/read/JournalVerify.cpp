@@ -2,9 +2,13 @@
 
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/store/HashChain.h"
-#include "core/journal/store/SqliteConnection.h"
+#include "core/journal/store/JournalRows.h"
+#include "core/journal/store/JournalSchema.h"
 
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
 #include <QSqlQuery>
 
 #include <limits>
@@ -13,11 +17,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct RunEvents
+// What the chain says of one run, gathered row by row.
+struct RunTrace
 {
     QString start;
     QString close;
+    QList<double> values; // until it is closed
+    int readings = 0;
+    QByteArray lastHash;
+    bool closed = false;
 };
+
+QString Key(const QString &a, const QString &b)
+{
+    return a + u'\n' + b;
+}
 
 void CheckIntegrity(JournalConnection &db, VerifyReport &report)
 {
@@ -30,91 +44,256 @@ void CheckIntegrity(JournalConnection &db, VerifyReport &report)
     }
 }
 
+// Where each chain's keyed rows begin, by station and journal; a chain not named here is keyed
+// from its first row.
+JournalResult KeyingStarts(JournalConnection &db, QHash<QString, qint64> &starts)
+{
+    QSqlQuery query(db.database());
+    const JournalResult result =
+        db.exec(query,
+                u"SELECT station, %1, min(seq) FROM events WHERE kind = ? GROUP BY 1, 2"_s.arg(
+                    db.isServer() ? u"journal"_s : u"''"_s),
+                { EventText(JournalEvent::ChainKeyed) });
+    while (result.ok() && query.next())
+        starts.insert(Key(query.value(0).toString(), query.value(1).toString()),
+                      query.value(2).toLongLong());
+    return result;
+}
+
+// At the run's closing: its readings are all there, as the closing names them.
+void CheckClosing(const QString &runId, const RunTrace &trace, QStringList &breaks)
+{
+    const QJsonObject detail = QJsonDocument::fromJson(trace.close.toUtf8()).object();
+    if (const std::optional<RunClosing> closing = HashChain::ClosingOf(trace.close)) {
+        if (closing->readings != trace.readings)
+            breaks << u"run %1: its closing names %2 readings, the journal holds %3"_s.arg(runId)
+                          .arg(closing->readings)
+                          .arg(trace.readings);
+        else if (closing->lastHash != trace.lastHash)
+            breaks << u"run %1: its closing names another last reading"_s.arg(runId);
+    }
+    const RunTotals totals { detail.value(u"mean"_s).toString(),
+                             detail.value(u"deviation"_s).toString() };
+    if (detail.value(u"status"_s).toString() == StatusText(RunStatus::Completed)
+        && !TotalsMatch(totals, trace.values))
+        breaks << u"run %1: mean %2 and deviation '%3' are not those of its %4 readings"_s
+                      .arg(runId, totals.mean, totals.deviation)
+                      .arg(trace.values.size());
+}
+
+QString Rows(qint64 first, qint64 last)
+{
+    return first == last ? u"row %1"_s.arg(first) : u"rows %1 to %2"_s.arg(first).arg(last);
+}
+
 } // namespace
 
-VerifyReport VerifyJournal(JournalConnection &db)
+VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
+                           const QString &keyedJournal)
 {
     VerifyReport report;
     // A lab server checks its own storage; there the chains and runs are what can be verified.
     if (!db.isServer())
         CheckIntegrity(db, report);
-    if (!report.result.ok())
-        return report;
-
+    QString identity = keyedJournal;
+    if (report.result.ok() && !db.isServer())
+        report.result = JournalSchema::ReadIdentity(db, identity);
+    QHash<QString, qint64> keyingStarts;
+    if (report.result.ok())
+        report.result = KeyingStarts(db, keyingStarts);
     QSqlQuery query(db.database());
     query.setForwardOnly(true);
-    // On a lab server, each station may have several chains, one per local journal.
-    const QString chain = db.isServer() ? u"journal"_s : u"''"_s;
-    report.result = db.exec(
-        query,
-        u"SELECT station, seq, run_id, 'r', number, received, value, confirmed_at, NULL, NULL, "
-        "hash, %1 FROM readings UNION ALL "
-        "SELECT station, seq, run_id, 'e', NULL, NULL, NULL, at, kind, detail, hash, %1 "
-        "FROM events ORDER BY 1, 12, 2"_s.arg(chain));
-    QString station;
-    QString journal;
+    if (report.result.ok())
+        report.result = db.exec(query, JournalRows::chainQuery(db.isServer()));
+
+    QString chainKey;
+    QString chainName; // as the lines name it
     qint64 lastSeq = 0;
+    qint64 keyedFrom = 1;
     QByteArray previous;
-    QHash<QString, RunEvents> runEvents; // by station and run id
+    HashChain chain;
+    const HashChain plain;
+    QHash<QString, RunTrace> runs; // by station and run id
+    const auto endChain = [&] {
+        if (chainKey.isEmpty())
+            return;
+        // The keyed rows after them cover them, but their own hashes cannot tell NULL from ''.
+        if (keyedFrom > 1)
+            report.notes << u"%1: %2 were written before the chain was keyed and carry plain "
+                            "hashes"_s.arg(chainName, Rows(1, std::min(keyedFrom - 1, lastSeq)));
+        if (!chain.isKeyed() && lastSeq >= keyedFrom)
+            report.notes << u"%1: %2 are keyed, but cannot be checked without the station's "
+                            "key"_s.arg(chainName, Rows(keyedFrom, lastSeq));
+    };
     while (report.result.ok() && query.next()) {
         ++report.rowsChecked;
-        const QString rowStation = query.value(0).toString();
-        const qint64 seq = query.value(1).toLongLong();
-        const QString runId = query.value(2).toString();
-        if (rowStation != station || query.value(11).toString() != journal) {
-            station = rowStation;
-            journal = query.value(11).toString();
+        const ChainRow row = JournalRows::chainRowFrom(query);
+        const qint64 seq = row.seq();
+        if (Key(row.station, row.journal) != chainKey) {
+            endChain();
+            chainKey = Key(row.station, row.journal);
             lastSeq = 0;
             previous.clear();
+            keyedFrom = keyingStarts.value(chainKey, 1);
+            chainName = db.isServer() ? u"station %1, journal %2"_s.arg(row.station, row.journal)
+                                      : u"station %1"_s.arg(row.station);
+            const QString journal = db.isServer() ? row.journal : identity;
+            chain = !stationKey.isEmpty() && journal == identity ? HashChain(stationKey, journal)
+                                                                 : HashChain();
         }
-        const QString where = journal.isEmpty()
-            ? u"station %1, row %2"_s.arg(station).arg(seq)
-            : u"station %1, journal %2, row %3"_s.arg(station, journal).arg(seq);
+        const QString where = u"%1, row %2"_s.arg(chainName).arg(seq);
         if (seq != lastSeq + 1)
             report.breaks << u"%1: follows row %2 (rows missing or inserted)"_s.arg(where).arg(
                 lastSeq);
-        QByteArray expected;
-        if (query.value(3).toString() == u"r"_s) {
-            const JournalReading reading { seq, query.value(4).toInt(), query.value(5).toString(),
-                                           query.value(6).toDouble(), query.value(7).toString() };
-            expected = HashChain::ReadingHash(previous, station, runId, reading);
+        const HashChain *hasher = seq < keyedFrom ? &plain : &chain;
+        if (seq < keyedFrom) {
+            ++report.hashedRows;
+            if (row.hasLaterColumns)
+                report.breaks << u"%1: holds values its plain hash does not cover"_s.arg(where);
+        } else if (chain.isKeyed()) {
+            ++report.keyedRows;
         } else {
-            const QString kind = query.value(8).toString();
-            const QString detail = query.value(9).toString();
-            expected = HashChain::EventHash(previous, station, seq, query.value(7).toString(),
-                                            runId, kind, detail);
-            RunEvents &events = runEvents[station + u'\n' + runId];
-            if (kind == EventText(JournalEvent::RunStarted))
-                events.start = detail;
-            else if (kind == EventText(JournalEvent::RunCompleted)
-                     || kind == EventText(JournalEvent::RunDiscarded)
-                     || kind == EventText(JournalEvent::RunAbandoned))
-                events.close = detail;
+            ++report.uncheckedRows;
+            hasher = nullptr;
         }
-        const QByteArray stored = query.value(10).toByteArray();
-        if (stored != expected)
-            report.breaks << u"%1: hash does not match its content"_s.arg(where);
-        previous = stored;
+        const QString runId = row.runId.value_or(QString());
+        if (hasher) {
+            const QByteArray expected = row.isReading
+                ? hasher->readingHash(previous, row.station, runId, row.reading)
+                : hasher->eventHash(previous, row.station, row.event);
+            if (row.hash != expected)
+                report.breaks << u"%1: hash does not match its content"_s.arg(where);
+        }
+        previous = row.hash;
         lastSeq = seq;
+
+        RunTrace &trace = runs[Key(row.station, runId)];
+        if (row.isReading) {
+            if (trace.closed)
+                report.breaks << u"%1: a reading of run %2 after its closing"_s.arg(where, runId);
+            else if (row.reading.number != trace.readings + 1)
+                report.breaks << u"%1: reading number %2 of run %3 where %4 is due (a reading "
+                                 "missing, renumbered or out of order)"_s.arg(where)
+                                     .arg(row.reading.number)
+                                     .arg(runId)
+                                     .arg(trace.readings + 1);
+            ++trace.readings;
+            trace.values << row.reading.value;
+            trace.lastHash = row.hash;
+        } else if (row.event.kind == EventText(JournalEvent::RunStarted) && trace.start.isNull()) {
+            trace.start = row.event.detail;
+        } else if (IsClosingEvent(row.event.kind) && !trace.closed) {
+            trace.close = row.event.detail;
+            trace.closed = true;
+            CheckClosing(runId, trace, report.breaks);
+            trace.values.clear();
+        }
     }
+    endChain();
     if (!report.result.ok())
         return report;
 
-    // Every run row as its events describe it.
-    QList<JournalRun> runs;
-    const JournalHistory history(db);
-    report.result = history.runs({}, std::numeric_limits<int>::max(), runs);
-    for (const JournalRun &run : std::as_const(runs)) {
+    // Every run row as its events describe it, and every started run with its row.
+    QList<JournalRun> rows;
+    report.result = JournalHistory(db).runs({}, std::numeric_limits<int>::max(), rows);
+    QSet<QString> withRow;
+    for (const JournalRun &run : std::as_const(rows)) {
         ++report.rowsChecked;
-        const RunEvents events = runEvents.value(run.station + u'\n' + run.id);
-        if (events.start != HashChain::StartDetail(run))
+        const QString key = Key(run.station, run.id);
+        withRow.insert(key);
+        const RunTrace trace = runs.value(key);
+        if (trace.start != HashChain::StartDetail(run))
             report.breaks << u"station %1, run %2: header differs from its start event"_s.arg(
                 run.station, run.id);
-        const QString close =
-            run.status == RunStatus::Open ? QString() : HashChain::CloseDetail(run);
-        if (events.close != close)
+        const QString close = run.status == RunStatus::Open
+            ? QString()
+            : HashChain::CloseDetail(run, HashChain::ClosingOf(trace.close));
+        if (trace.close != close)
             report.breaks << u"station %1, run %2: closing differs from its closing event"_s.arg(
                 run.station, run.id);
     }
+    for (auto it = runs.cbegin(); it != runs.cend(); ++it) {
+        if (!it.value().start.isNull() && !withRow.contains(it.key()))
+            report.breaks << u"station %1, run %2: started, but its run row is missing"_s.arg(
+                it.key().section(u'\n', 0, 0), it.key().section(u'\n', 1));
+    }
+    // Closing fields are written once, at the closing: an open run has none, not even ''.
+    if (report.result.ok())
+        report.result = db.exec(query,
+                                u"SELECT station, run_id FROM runs WHERE status = 'open' AND "
+                                "(ended_at IS NOT NULL OR ended_offset IS NOT NULL OR cause IS "
+                                "NOT NULL OR mean IS NOT NULL OR deviation IS NOT NULL)"_s);
+    while (report.result.ok() && query.next())
+        report.breaks << u"station %1, run %2: open, but with closing fields"_s.arg(
+            query.value(0).toString(), query.value(1).toString());
+    if (!runs.isEmpty())
+        report.notes << u"rows cut off the end of a chain, with the last readings of a run still "
+                        "open, leave no trace here: verify --server compares the journal with "
+                        "the lab server's copy"_s;
+    return report;
+}
+
+VerifyReport CompareWithServer(JournalConnection &local, JournalConnection &server)
+{
+    VerifyReport report;
+    QString identity;
+    report.result = JournalSchema::ReadIdentity(local, identity);
+    QStringList stations;
+    QSqlQuery query(local.database());
+    if (report.result.ok())
+        report.result = local.exec(query, u"SELECT DISTINCT station FROM events"_s);
+    while (report.result.ok() && query.next())
+        stations << query.value(0).toString();
+    QSqlQuery remote(server.database());
+    remote.setForwardOnly(true);
+    if (report.result.ok())
+        report.result = server.exec(
+            remote, u"SELECT DISTINCT station FROM events WHERE journal = ?"_s, { identity });
+    while (report.result.ok() && remote.next()) {
+        if (!stations.contains(remote.value(0).toString()))
+            stations << remote.value(0).toString();
+    }
+    query.setForwardOnly(true);
+    qint64 pending = 0;
+    for (const QString &station : std::as_const(stations)) {
+        if (report.result.ok())
+            report.result = local.exec(query, JournalRows::chainQuery(false, u"station = ?"_s),
+                                       { station, station });
+        if (report.result.ok())
+            report.result =
+                server.exec(remote, JournalRows::chainQuery(true, u"station = ? AND journal = ?"_s),
+                            { station, identity, station, identity });
+        bool moreHere = report.result.ok() && query.next();
+        bool moreThere = report.result.ok() && remote.next();
+        while (moreHere || moreThere) {
+            const std::optional<ChainRow> here =
+                moreHere ? std::optional(JournalRows::chainRowFrom(query)) : std::nullopt;
+            const std::optional<ChainRow> there =
+                moreThere ? std::optional(JournalRows::chainRowFrom(remote)) : std::nullopt;
+            const qint64 seq = here && there ? std::min(here->seq(), there->seq())
+                                             : (here ? here->seq() : there->seq());
+            const QString where = u"station %1, row %2"_s.arg(station).arg(seq);
+            ++report.rowsChecked;
+            if (here && there && here->seq() == there->seq()) {
+                if (here->isReading != there->isReading || here->runId != there->runId
+                    || here->hash != there->hash
+                    || (here->isReading ? here->reading != there->reading
+                                        : here->event != there->event))
+                    report.breaks << u"%1 differs between this journal and the server"_s.arg(where);
+            } else if (here && seq == here->seq() && !there) {
+                ++pending; // after the server's last row: on its way
+            } else if (here && seq == here->seq()) {
+                report.breaks << u"%1 is missing on the server"_s.arg(where);
+            } else {
+                report.breaks << u"%1 is on the server but not in this journal"_s.arg(where);
+            }
+            if (here && seq == here->seq())
+                moreHere = query.next();
+            if (there && seq == there->seq())
+                moreThere = remote.next();
+        }
+    }
+    if (pending > 0)
+        report.notes << u"%1 rows of this journal are not on the server yet"_s.arg(pending);
     return report;
 }

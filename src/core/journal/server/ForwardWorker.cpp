@@ -1,6 +1,8 @@
 #include "core/journal/server/ForwardWorker.h"
 
 #include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/HashChain.h"
+#include "core/journal/store/JournalRows.h"
 #include "core/journal/store/JournalSchema.h"
 
 #include <QJsonDocument>
@@ -21,28 +23,7 @@ const QString kStoredHash =
     u"SELECT hash FROM readings WHERE station = ? AND journal = ? AND seq = ? UNION ALL "
     "SELECT hash FROM events WHERE station = ? AND journal = ? AND seq = ?"_s;
 
-bool IsClosing(const QString &kind)
-{
-    return kind == EventText(JournalEvent::RunCompleted)
-        || kind == EventText(JournalEvent::RunDiscarded)
-        || kind == EventText(JournalEvent::RunAbandoned);
-}
-
 } // namespace
-
-struct ForwardWorker::Row
-{
-    qint64 seq = 0;
-    bool reading = false;
-    QVariant runId; // null for an event outside any run
-    int number = 0;
-    QString received;
-    double value = 0.0;
-    QString at;
-    QString kind;
-    QString detail;
-    QByteArray hash;
-};
 
 ForwardWorker::ForwardWorker(QString journalPath, QString connInfo,
                              std::shared_ptr<const std::atomic_bool> stopping,
@@ -185,8 +166,10 @@ JournalResult ForwardWorker::readLocal(QStringList &stations)
     if (result.ok())
         result = localStations(stations);
     for (const QString &station : std::as_const(stations)) {
+        ChainHead head;
         if (result.ok())
-            result = localHead(station, m_localHead[station]);
+            result = HashChain::ReadHead(m_local, station, head);
+        m_localHead[station] = head.seq;
     }
     return result;
 }
@@ -215,18 +198,6 @@ JournalResult ForwardWorker::localIdentity()
     if (result.ok() && m_journalId.isEmpty())
         result = JournalResult::Failure(JournalResult::Error::Corrupt,
                                         u"the local journal has no identity"_s);
-    return result;
-}
-
-JournalResult ForwardWorker::localHead(const QString &station, qint64 &seq)
-{
-    QSqlQuery query(m_local.database());
-    const JournalResult result =
-        m_local.exec(query,
-                     u"SELECT max(COALESCE((SELECT max(seq) FROM readings WHERE station = ?), 0), "
-                     "COALESCE((SELECT max(seq) FROM events WHERE station = ?), 0))"_s,
-                     { station, station });
-    seq = result.ok() && query.next() ? query.value(0).toLongLong() : 0;
     return result;
 }
 
@@ -287,41 +258,34 @@ JournalResult ForwardWorker::forwardStation(const QString &station)
         return result;
     m_serverHead[station] = head;
     while (head < local && !m_stopping->load()) {
-        QList<Row> rows;
+        QList<ChainRow> rows;
         if (result = readRows(station, head, rows); !result.ok())
             return result;
-        if (rows.isEmpty() || rows.constFirst().seq != head + 1)
+        if (rows.isEmpty() || rows.constFirst().seq() != head + 1)
             return JournalResult::Failure(
                 JournalResult::Error::Corrupt,
                 u"row %1 of station %2 is missing from the local journal"_s.arg(head + 1).arg(
                     station));
         if (result = sendBatch(station, rows); !result.ok())
             return result;
-        head = rows.constLast().seq;
+        head = rows.constLast().seq();
         m_serverHead[station] = head;
         publish(ForwardState::Status::Pending);
     }
     return result;
 }
 
-JournalResult ForwardWorker::readRows(const QString &station, qint64 after, QList<Row> &rows)
+JournalResult ForwardWorker::readRows(const QString &station, qint64 after, QList<ChainRow> &rows)
 {
     QSqlQuery query(m_local.database());
     query.setForwardOnly(true);
     const JournalResult result = m_local.exec(
-        query,
-        u"SELECT seq, 1, run_id, number, received, value, confirmed_at, NULL, NULL, hash "
-        "FROM readings WHERE station = ? AND seq > ? UNION ALL "
-        "SELECT seq, 0, run_id, NULL, NULL, NULL, at, kind, detail, hash "
-        "FROM events WHERE station = ? AND seq > ? ORDER BY 1 LIMIT ?"_s,
+        query, JournalRows::chainQuery(false, u"station = ? AND seq > ?"_s) + u" LIMIT ?"_s,
         { station, after, station, after, kBatchRows });
     while (result.ok() && query.next()) {
-        rows.append({ query.value(0).toLongLong(), query.value(1).toInt() == 1, query.value(2),
-                      query.value(3).toInt(), query.value(4).toString(), query.value(5).toDouble(),
-                      query.value(6).toString(), query.value(7).toString(),
-                      query.value(8).toString(), query.value(9).toByteArray() });
+        rows.append(JournalRows::chainRowFrom(query));
         // Sequence numbers are consecutive; a gap is left for the next pass to report.
-        if (rows.size() > 1 && rows.constLast().seq != rows.at(rows.size() - 2).seq + 1) {
+        if (rows.size() > 1 && rows.constLast().seq() != rows.at(rows.size() - 2).seq() + 1) {
             rows.removeLast();
             break;
         }
@@ -329,7 +293,7 @@ JournalResult ForwardWorker::readRows(const QString &station, qint64 after, QLis
     return result;
 }
 
-JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> &rows)
+JournalResult ForwardWorker::sendBatch(const QString &station, const QList<ChainRow> &rows)
 {
     QSqlDatabase db = m_server.database();
     QSqlQuery reading(db);
@@ -346,17 +310,20 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
         return result;
     const bool prepared =
         reading.prepare(u"INSERT INTO readings (station, seq, run_id, number, received, value, "
-                        "confirmed_at, hash, journal) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                        "confirmed_at, hash, journal, confirmed_offset, written_at, "
+                        "written_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
                         "ON CONFLICT DO NOTHING"_s)
         && event.prepare(u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash, "
-                         "journal) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
+                         "journal, at_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                         "ON CONFLICT DO NOTHING"_s)
         && start.prepare(
             u"INSERT INTO run_starts (station, run_id, port, started_at, unit, sample, "
             "batch, inspector, sample_count, mode, const_a, const_len_c, const_c, "
-            "const_len_a) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "const_len_a, started_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
             "ON CONFLICT DO NOTHING"_s)
         && end.prepare(u"INSERT INTO run_ends (station, run_id, status, ended_at, cause, mean, "
-                       "deviation) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
+                       "deviation, ended_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                       "ON CONFLICT DO NOTHING"_s)
         && stored.prepare(kStoredHash);
     if (!prepared) {
         for (const QSqlQuery *query : { &event, &start, &end, &stored }) {
@@ -365,16 +332,22 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
         }
         return failed(reading);
     }
-    for (const Row &row : rows) {
+    // Values the rows written before them lack are NULL here too.
+    const auto optional = [](const QJsonValue &value) {
+        return value.isDouble() ? QVariant(value.toInt()) : QVariant();
+    };
+    for (const ChainRow &row : rows) {
+        const QVariant runId = row.runId ? QVariant(*row.runId) : QVariant();
         // The run rows come from the start and closing events, which carry (and hash) them.
-        const QJsonObject detail =
-            row.reading || (row.kind != EventText(JournalEvent::RunStarted) && !IsClosing(row.kind))
+        const QJsonObject detail = row.isReading
+                || (row.event.kind != EventText(JournalEvent::RunStarted)
+                    && !IsClosingEvent(row.event.kind))
             ? QJsonObject()
-            : QJsonDocument::fromJson(row.detail.toUtf8()).object();
-        if (!row.reading && row.kind == EventText(JournalEvent::RunStarted)) {
+            : QJsonDocument::fromJson(row.event.detail.toUtf8()).object();
+        if (!row.isReading && row.event.kind == EventText(JournalEvent::RunStarted)) {
             const QVariantList values {
                 station,
-                row.runId,
+                runId,
                 detail[u"port"].toString(),
                 detail[u"started"].toString(),
                 detail[u"unit"].toString(),
@@ -387,18 +360,33 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
                 detail[u"lenC"].toString().toDouble(),
                 detail[u"C"].toString().toDouble(),
                 detail[u"lena"].toString().toDouble(),
+                optional(detail[u"startedOffset"]),
             };
             for (const QVariant &value : values)
                 start.addBindValue(value);
             if (!start.exec())
                 return failed(start);
         }
-        QSqlQuery &insert = row.reading ? reading : event;
-        const QVariantList values = row.reading
-            ? QVariantList { station,   row.seq, row.runId, row.number, row.received,
-                             row.value, row.at,  row.hash,  m_journalId }
-            : QVariantList { station,  row.seq,    row.at,   row.runId,
-                             row.kind, row.detail, row.hash, m_journalId };
+        QSqlQuery &insert = row.isReading ? reading : event;
+        const JournalReading &r = row.reading;
+        const JournalEventRow &e = row.event;
+        const QVariant noOffset;
+        const QVariantList values = row.isReading
+            ? QVariantList { station,
+                             r.seq,
+                             runId,
+                             r.number,
+                             r.received,
+                             r.value,
+                             r.confirmedAt,
+                             row.hash,
+                             m_journalId,
+                             r.confirmedOffset ? QVariant(*r.confirmedOffset) : noOffset,
+                             r.writtenAt.isEmpty() ? QVariant() : QVariant(r.writtenAt),
+                             r.writtenOffset ? QVariant(*r.writtenOffset) : noOffset }
+            : QVariantList { station,  e.seq,       e.at,
+                             runId,    e.kind,      e.detail,
+                             row.hash, m_journalId, e.atOffset ? QVariant(*e.atOffset) : noOffset };
         for (const QVariant &value : values)
             insert.addBindValue(value);
         if (!insert.exec())
@@ -407,8 +395,8 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
             // Sent before (a retry after a cut, or another instance on this journal): it must be
             // this very row.
             for (const QVariant &value :
-                 { QVariant(station), QVariant(m_journalId), QVariant(row.seq), QVariant(station),
-                   QVariant(m_journalId), QVariant(row.seq) })
+                 { QVariant(station), QVariant(m_journalId), QVariant(row.seq()), QVariant(station),
+                   QVariant(m_journalId), QVariant(row.seq()) })
                 stored.addBindValue(value);
             if (!stored.exec())
                 return failed(stored);
@@ -417,19 +405,20 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Row> 
                 return JournalResult::Failure(
                     JournalResult::Error::Mismatch,
                     u"the server holds another row %1 of station %2 than this journal"_s
-                        .arg(row.seq)
+                        .arg(row.seq())
                         .arg(station));
             }
             stored.finish();
         }
-        if (!row.reading && IsClosing(row.kind)) {
+        if (!row.isReading && IsClosingEvent(row.event.kind)) {
             const QVariantList ends { station,
-                                      row.runId,
+                                      runId,
                                       detail[u"status"].toString(),
                                       detail[u"ended"].toString(),
                                       detail[u"cause"].toString(),
                                       detail[u"mean"].toString(),
-                                      detail[u"deviation"].toString() };
+                                      detail[u"deviation"].toString(),
+                                      optional(detail[u"endedOffset"]) };
             for (const QVariant &value : ends)
                 end.addBindValue(value);
             if (!end.exec())

@@ -2,6 +2,7 @@
 
 #include "core/journal/server/JournalForwarder.h"
 #include "core/journal/server/ServerConnection.h"
+#include "core/journal/store/JournalRows.h"
 #include "core/journal/store/SqliteConnection.h"
 
 #include <QFileSystemWatcher>
@@ -46,17 +47,14 @@ signals:
     void stateChanged(const ForwardState &state, quint64 commitsSeen);
 
 private:
-    struct Row;
-
     void pass();
     JournalResult openLocal();
     JournalResult openBoth();
     JournalResult forwardStation(const QString &station);
-    JournalResult sendBatch(const QString &station, const QList<Row> &rows);
-    JournalResult readRows(const QString &station, qint64 after, QList<Row> &rows);
+    JournalResult sendBatch(const QString &station, const QList<ChainRow> &rows);
+    JournalResult readRows(const QString &station, qint64 after, QList<ChainRow> &rows);
     JournalResult localStations(QStringList &stations);
     JournalResult localIdentity();
-    JournalResult localHead(const QString &station, qint64 &seq);
     // The stations of the local journal, and the head of each.
     JournalResult readLocal(QStringList &stations);
     JournalResult serverHead(const QString &station, qint64 &seq);

@@ -60,7 +60,22 @@ const QStringList kVersion1 {
     u"GRANT INSERT ON run_starts, run_ends, readings, events TO velmora_station"_s,
 };
 
-const QList<QStringList> kMigrations { kVersion1 };
+// The offsets of the recording clock beside every time, and a reading's write time, as the
+// station's journal holds them since its version 3; NULL for rows written before.
+const QStringList kVersion2 {
+    u"ALTER TABLE run_starts ADD COLUMN started_offset integer"_s,
+    u"ALTER TABLE run_ends ADD COLUMN ended_offset integer"_s,
+    u"ALTER TABLE readings ADD COLUMN confirmed_offset integer, ADD COLUMN written_at text, "
+    "ADD COLUMN written_offset integer"_s,
+    u"ALTER TABLE events ADD COLUMN at_offset integer"_s,
+    u"CREATE OR REPLACE VIEW runs AS SELECT s.rowid, s.station, s.run_id, s.port, s.started_at, "
+    "s.unit, s.sample, s.batch, s.inspector, s.sample_count, s.mode, s.const_a, s.const_len_c, "
+    "s.const_c, s.const_len_a, COALESCE(e.status, 'open') AS status, e.ended_at, e.cause, "
+    "e.mean, e.deviation, s.started_offset, e.ended_offset FROM run_starts s "
+    "LEFT JOIN run_ends e ON e.station = s.station AND e.run_id = s.run_id"_s,
+};
+
+const QList<QStringList> kMigrations { kVersion1, kVersion2 };
 
 JournalResult ReadVersion(ServerConnection &db, int &version)
 {
@@ -106,7 +121,7 @@ JournalResult ServerSchema::Check(ServerConnection &db)
 
 JournalResult ServerSchema::Init(ServerConnection &db, int &fromVersion)
 {
-    static_assert(kVersion == 1, "one migration per version");
+    static_assert(kVersion == 2, "one migration per version");
     QSqlQuery query(db.database());
     const auto fail = [&](const JournalResult &result) {
         db.rollback();

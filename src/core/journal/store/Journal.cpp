@@ -1,15 +1,18 @@
 #include "core/journal/store/Journal.h"
 
-#include "core/journal/read/JournalHistory.h"
-#include "core/journal/store/HashChain.h"
+#include "core/journal/store/ChainKey.h"
 #include "core/journal/store/JournalLocation.h"
+#include "core/journal/store/JournalRows.h"
 #include "core/journal/store/JournalSchema.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
 #include <QSysInfo>
+#include <QThread>
 #include <QUuid>
 
 using namespace Qt::StringLiterals;
@@ -17,23 +20,19 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The journal's own files move with it: a WAL left beside a new file would be replayed into it.
+// Renaming opens none of them.
 bool MoveAside(const QString &path, const QString &aside)
 {
     for (const QString &suffix : { u"-wal"_s, u"-shm"_s }) {
-        if (QFile::exists(path + suffix) && !QFile::rename(path + suffix, aside + suffix))
+        if (QFileInfo::exists(path + suffix) && !QFile::rename(path + suffix, aside + suffix))
             return false;
     }
     return QFile::rename(path, aside);
 }
 
-QString ModeDetail(MeasurementMode mode, const ModeConstants &c)
+JournalResult Refused(const QString &text)
 {
-    const QJsonObject object { { u"mode"_s, static_cast<int>(mode) },
-                               { u"a"_s, c.a },
-                               { u"lenC"_s, c.lenC },
-                               { u"C"_s, c.C },
-                               { u"lena"_s, c.lena } };
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    return JournalResult::Failure(JournalResult::Error::Other, text);
 }
 
 } // namespace
@@ -49,11 +48,10 @@ QString Journal::DefaultStation()
     return QSysInfo::machineHostName();
 }
 
-Journal::OpenOutcome Journal::open(const QString &path, int busyTimeoutMs)
+Journal::OpenOutcome Journal::open(const QString &path, const QString &keyPath, int busyTimeoutMs)
 {
     OpenOutcome outcome;
-    outcome.result =
-        JournalSchema::Open(m_db, path, SqliteConnection::OpenMode::Write, busyTimeoutMs);
+    outcome.result = openKeyed(path, keyPath, busyTimeoutMs);
     if (outcome.result.error != JournalResult::Error::Corrupt)
         return outcome;
     outcome.damage = outcome.result.text;
@@ -64,9 +62,62 @@ Journal::OpenOutcome Journal::open(const QString &path, int busyTimeoutMs)
         return outcome;
     }
     outcome.movedAsideTo = aside;
-    outcome.result =
-        JournalSchema::Open(m_db, path, SqliteConnection::OpenMode::Write, busyTimeoutMs);
+    outcome.result = openKeyed(path, keyPath, busyTimeoutMs);
     return outcome;
+}
+
+JournalResult Journal::openKeyed(const QString &path, const QString &keyPath, int busyTimeoutMs)
+{
+    QByteArray key;
+    JournalResult result =
+        ChainKey::loadOrCreate(keyPath.isEmpty() ? ChainKeyPath(path) : keyPath, key);
+    if (result.ok())
+        result =
+            JournalSchema::Open(m_db, path, SqliteConnection::OpenMode::Write, busyTimeoutMs, key);
+    QString identity;
+    if (result.ok())
+        result = JournalSchema::ReadIdentity(m_db, identity);
+    if (result.ok()) {
+        m_chain = HashChain(key, identity);
+        result = checkKey();
+    }
+    if (!result.ok())
+        m_db.close();
+    return result;
+}
+
+// A lost key replaced by a new one, or a key copied from another station, would go on writing
+// rows that never verify: the journal is only written with the key its last row was.
+JournalResult Journal::checkKey()
+{
+    ChainHead head;
+    JournalResult result = HashChain::ReadHead(m_db, m_station, head);
+    if (!result.ok() || head.seq == 0)
+        return result;
+    QSqlQuery query(m_db.database());
+    query.setForwardOnly(true);
+    // Another writer may have appended since: only these two rows count.
+    result =
+        m_db.exec(query, JournalRows::chainQuery(false, u"station = ? AND seq BETWEEN ? AND ?"_s),
+                  { m_station, head.seq - 1, head.seq, m_station, head.seq - 1, head.seq });
+    QByteArray previous;
+    QByteArray expected;
+    while (result.ok() && query.next()) {
+        const ChainRow row = JournalRows::chainRowFrom(query);
+        if (row.seq() < head.seq) {
+            previous = row.hash;
+            continue;
+        }
+        expected = row.isReading
+            ? m_chain.readingHash(previous, m_station, row.runId.value_or(QString()), row.reading)
+            : m_chain.eventHash(previous, m_station, row.event);
+    }
+    if (result.ok() && expected != head.hash)
+        result = JournalResult::Failure(
+            JournalResult::Error::Other,
+            u"the journal's last row was not written with this station's chain key: the key was "
+            "replaced, or the row was changed; nothing is written until the right key is back"_s);
+    return result;
 }
 
 void Journal::resetRun()
@@ -83,20 +134,34 @@ QString Journal::runLockPath(const QString &runId) const
     return m_db.path() + u"-run-"_s + runId + u".lock"_s;
 }
 
-void Journal::holdRun(const QString &runId)
+JournalResult Journal::claimRun(const QString &runId, std::unique_ptr<QLockFile> &lock) const
 {
-    m_runLock = std::make_unique<QLockFile>(runLockPath(runId));
+    lock = std::make_unique<QLockFile>(runLockPath(runId));
     // Only a dead process makes a lock stale, never its age: a run may last all day.
-    m_runLock->setStaleLockTime(0);
-    if (!m_runLock->tryLock(0))
-        m_runLock.reset();
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return {};
+    const bool held = lock->error() == QLockFile::LockFailedError;
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    // The holder writes its name into the file just after creating it.
+    const QDeadlineTimer named(200);
+    while (held && !lock->getLockInfo(&pid, &host, &application) && !named.hasExpired())
+        QThread::msleep(5);
+    lock.reset();
+    if (held)
+        return JournalResult::Failure(
+            JournalResult::Error::Claimed,
+            u"run %1 is being measured by process %2 on %3"_s.arg(runId).arg(pid).arg(host));
+    return JournalResult::Failure(JournalResult::Error::CannotOpen,
+                                  u"the lock file %1 cannot be created"_s.arg(runLockPath(runId)));
 }
 
 bool Journal::runInUse(const QString &runId) const
 {
-    QLockFile probe(runLockPath(runId));
-    probe.setStaleLockTime(0);
-    return !probe.tryLock(0) && probe.error() == QLockFile::LockFailedError;
+    std::unique_ptr<QLockFile> probe;
+    return claimRun(runId, probe).error == JournalResult::Error::Claimed;
 }
 
 void Journal::beginRun(const RunHeader &header)
@@ -115,7 +180,7 @@ JournalResult Journal::write(const Steps &steps)
     if (JournalResult result = m_db.begin(); !result.ok())
         return result;
     ChainHead head;
-    JournalResult result = readHead(head);
+    JournalResult result = HashChain::ReadHead(m_db, m_station, head);
     if (result.ok())
         result = steps(head);
     if (!result.ok()) {
@@ -125,47 +190,36 @@ JournalResult Journal::write(const Steps &steps)
     return m_db.commit();
 }
 
-JournalResult Journal::readHead(ChainHead &head)
-{
-    QSqlQuery query(m_db.database());
-    const JournalResult result = m_db.exec(
-        query,
-        u"SELECT seq, hash FROM (SELECT seq, hash FROM readings WHERE station = ? "
-        "ORDER BY seq DESC LIMIT 1) UNION ALL SELECT seq, hash FROM (SELECT seq, hash FROM events "
-        "WHERE station = ? ORDER BY seq DESC LIMIT 1) ORDER BY 1 DESC LIMIT 1"_s,
-        { m_station, m_station });
-    if (result.ok() && query.next())
-        head = { query.value(0).toLongLong(), query.value(1).toByteArray() };
-    return result;
-}
-
 // A null QString binds as NULL; COALESCE keeps an empty typed text an empty text.
 JournalResult Journal::insertRun(const JournalRun &run)
 {
     const RunHeader &h = run.header;
     QSqlQuery query(m_db.database());
     return m_db.exec(query,
-                     u"INSERT INTO runs (station, run_id, port, started_at, unit, sample, batch, "
-                     "inspector, sample_count, mode, const_a, const_len_c, const_c, const_len_a) "
-                     "VALUES (?, ?, COALESCE(?, ''), ?, COALESCE(?, ''), COALESCE(?, ''), "
-                     "COALESCE(?, ''), COALESCE(?, ''), "
+                     u"INSERT INTO runs (station, run_id, port, started_at, started_offset, unit, "
+                     "sample, batch, inspector, sample_count, mode, const_a, const_len_c, "
+                     "const_c, const_len_a) VALUES (?, ?, COALESCE(?, ''), ?, ?, "
+                     "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), "
                      "?, ?, ?, ?, ?, ?)"_s,
-                     { run.station, run.id, h.port, run.startedAt, h.unit, h.sampleName, h.batchNo,
-                       h.inspector, h.sampleCount, static_cast<int>(h.mode), double(h.constants.a),
-                       double(h.constants.lenC), double(h.constants.C), double(h.constants.lena) });
+                     { run.station, run.id, h.port, run.startedAt, *run.startedOffset, h.unit,
+                       h.sampleName, h.batchNo, h.inspector, h.sampleCount,
+                       static_cast<int>(h.mode), double(h.constants.a), double(h.constants.lenC),
+                       double(h.constants.C), double(h.constants.lena) });
 }
 
 JournalResult Journal::insertReading(ChainHead &head, const QString &runId, JournalReading &reading)
 {
     reading.seq = head.seq + 1;
-    const QByteArray hash = HashChain::ReadingHash(head.hash, m_station, runId, reading);
+    const QByteArray hash = m_chain.readingHash(head.hash, m_station, runId, reading);
     QSqlQuery query(m_db.database());
     const JournalResult result =
         m_db.exec(query,
                   u"INSERT INTO readings (station, seq, run_id, number, received, value, "
-                  "confirmed_at, hash) VALUES (?, ?, ?, ?, COALESCE(?, ''), ?, ?, ?)"_s,
+                  "confirmed_at, confirmed_offset, written_at, written_offset, hash) "
+                  "VALUES (?, ?, ?, ?, COALESCE(?, ''), ?, ?, ?, ?, ?, ?)"_s,
                   { m_station, reading.seq, runId, reading.number, reading.received, reading.value,
-                    reading.confirmedAt, hash });
+                    reading.confirmedAt, *reading.confirmedOffset, reading.writtenAt,
+                    *reading.writtenOffset, hash });
     if (result.ok())
         head = { reading.seq, hash };
     return result;
@@ -174,88 +228,150 @@ JournalResult Journal::insertReading(ChainHead &head, const QString &runId, Jour
 JournalResult Journal::insertEvent(ChainHead &head, JournalEvent event, const QString &runId,
                                    const QString &detail)
 {
-    const qint64 seq = head.seq + 1;
-    const QString at = JournalNow();
-    const QString kind = EventText(event);
-    const QByteArray hash =
-        HashChain::EventHash(head.hash, m_station, seq, at, runId, kind, detail);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // An event outside any run has no run id: NULL, never an empty text.
+    const JournalEventRow row {
+        head.seq + 1,       JournalTimestamp(now),
+        LocalOffsetAt(now), runId.isEmpty() ? std::nullopt : std::optional(runId),
+        EventText(event),   detail.isNull() ? u""_s : detail
+    };
+    const QByteArray hash = m_chain.eventHash(head.hash, m_station, row);
     QSqlQuery query(m_db.database());
     const JournalResult result =
         m_db.exec(query,
-                  u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash) "
-                  "VALUES (?, ?, ?, ?, ?, COALESCE(?, ''), ?)"_s,
-                  { m_station, seq, at, runId.isEmpty() ? QVariant() : runId, kind, detail, hash });
+                  u"INSERT INTO events (station, seq, at, at_offset, run_id, kind, detail, hash) "
+                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                  { m_station, row.seq, row.at, *row.atOffset,
+                    row.runId ? QVariant(*row.runId) : QVariant(), row.kind, row.detail, hash });
     if (result.ok())
-        head = { seq, hash };
+        head = { row.seq, hash };
+    return result;
+}
+
+JournalResult Journal::heldReadings(const QString &runId, QList<double> &values, RunClosing &held)
+{
+    values.clear();
+    held = {};
+    QSqlQuery query(m_db.database());
+    JournalResult result = m_db.exec(
+        query, u"SELECT status FROM runs WHERE station = ? AND run_id = ?"_s, { m_station, runId });
+    if (result.ok() && (!query.next() || query.value(0).toString() != StatusText(RunStatus::Open)))
+        return Refused(u"run %1 is no longer open in the journal"_s.arg(runId));
+    result = m_db.exec(query,
+                       u"SELECT value, hash FROM readings WHERE station = ? AND run_id = ? "
+                       "ORDER BY seq"_s,
+                       { m_station, runId });
+    while (result.ok() && query.next()) {
+        values << query.value(0).toDouble();
+        held = { int(values.size()), query.value(1).toByteArray() };
+    }
     return result;
 }
 
 JournalResult Journal::closeRun(ChainHead &head, const JournalRun &run, JournalEvent event)
 {
+    QList<double> values;
+    RunClosing held;
+    JournalResult result = heldReadings(run.id, values, held);
+    if (!result.ok())
+        return result;
     QSqlQuery query(m_db.database());
-    JournalResult result =
-        m_db.exec(query,
-                  u"UPDATE runs SET status = ?, ended_at = ?, cause = COALESCE(?, ''), "
-                  "mean = COALESCE(?, ''), deviation = COALESCE(?, '') "
-                  "WHERE station = ? AND run_id = ? AND status = 'open'"_s,
-                  { StatusText(run.status), run.endedAt, run.cause, run.totals.mean,
-                    run.totals.deviation, run.station, run.id });
+    result = m_db.exec(query,
+                       u"UPDATE runs SET status = ?, ended_at = ?, ended_offset = ?, "
+                       "cause = COALESCE(?, ''), mean = COALESCE(?, ''), "
+                       "deviation = COALESCE(?, '') "
+                       "WHERE station = ? AND run_id = ? AND status = 'open'"_s,
+                       { StatusText(run.status), run.endedAt, *run.endedOffset, run.cause,
+                         run.totals.mean, run.totals.deviation, run.station, run.id });
     if (result.ok() && query.numRowsAffected() != 1)
-        return JournalResult::Failure(JournalResult::Error::Other,
-                                      u"run %1 was closed already"_s.arg(run.id));
-    return result.ok() ? insertEvent(head, event, run.id, HashChain::CloseDetail(run)) : result;
-}
-
-JournalResult Journal::recordReading(const ConfirmedReading &confirmed)
-{
-    return recordReadings({ confirmed });
+        return Refused(u"run %1 was closed already"_s.arg(run.id));
+    return result.ok() ? insertEvent(head, event, run.id, HashChain::CloseDetail(run, held))
+                       : result;
 }
 
 JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
 {
+    if (readings.isEmpty())
+        return {};
     if (m_runStored && m_run.status != RunStatus::Open)
-        return JournalResult::Failure(JournalResult::Error::Other,
-                                      u"the run is complete; it takes no more readings"_s);
+        return Refused(u"the run is complete; it takes no more readings"_s);
+    for (qsizetype i = 0; i + 1 < readings.size(); ++i) {
+        if (readings.at(i).totals)
+            return Refused(u"only the last reading of a run completes it"_s);
+    }
     JournalRun run = m_run;
-    const QString now = JournalNow();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const auto confirmedAt = [&now](const ConfirmedReading &reading) {
+        return reading.confirmedAt.isValid() ? reading.confirmedAt : now;
+    };
     const bool newRun = !m_runStored;
+    std::unique_ptr<QLockFile> claim;
     if (newRun) {
         run.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        run.startedAt = now;
+        // The run started with its first Confirm, however late that was written.
+        const QDateTime started = confirmedAt(readings.constFirst());
+        run.startedAt = JournalTimestamp(started);
+        run.startedOffset = LocalOffsetAt(started);
+        // Claimed before it is written, so that no other instance ever sees it unclaimed.
+        if (JournalResult claimed = claimRun(run.id, claim); !claimed.ok())
+            return claimed;
     }
+    QList<double> values;
     const JournalResult result = write([&](ChainHead &head) {
         JournalResult step;
+        RunClosing held;
         if (newRun) {
             step = insertRun(run);
             if (step.ok())
                 step = insertEvent(head, JournalEvent::RunStarted, run.id,
                                    HashChain::StartDetail(run));
+        } else {
+            step = heldReadings(run.id, values, held);
         }
         for (const ConfirmedReading &confirmed : readings) {
             if (!step.ok())
                 break;
-            const QString at =
-                confirmed.confirmedAt.isValid() ? JournalTimestamp(confirmed.confirmedAt) : now;
-            JournalReading reading { 0, confirmed.number, confirmed.received, confirmed.value, at };
+            // The table's row numbers are the journal's: no gap, no repeat.
+            if (confirmed.number != values.size() + 1)
+                return Refused(u"reading %1 is not the next reading of run %2, which holds %3"_s
+                                   .arg(confirmed.number)
+                                   .arg(run.id)
+                                   .arg(values.size()));
+            const QDateTime at = confirmedAt(confirmed);
+            JournalReading reading { 0,
+                                     confirmed.number,
+                                     confirmed.received,
+                                     confirmed.value,
+                                     JournalTimestamp(at),
+                                     LocalOffsetAt(at),
+                                     JournalTimestamp(now),
+                                     LocalOffsetAt(now) };
             step = insertReading(head, run.id, reading);
-            if (step.ok() && confirmed.totals) {
-                run.status = RunStatus::Completed;
-                run.endedAt = now;
-                run.totals = *confirmed.totals;
-                step = closeRun(head, run, JournalEvent::RunCompleted);
-            }
+            values << confirmed.value;
         }
-        return step;
+        const std::optional<RunTotals> &totals = readings.constLast().totals;
+        if (!step.ok() || !totals)
+            return step;
+        if (!TotalsMatch(*totals, values))
+            return Refused(u"the statistics %1 / %2 are not those of the %3 readings of run %4"_s
+                               .arg(totals->mean, totals->deviation)
+                               .arg(values.size())
+                               .arg(run.id));
+        run.status = RunStatus::Completed;
+        run.endedAt = JournalTimestamp(now);
+        run.endedOffset = LocalOffsetAt(now);
+        run.totals = *totals;
+        return closeRun(head, run, JournalEvent::RunCompleted);
     });
-    if (result.ok()) {
-        run.readingCount += int(readings.size());
-        m_run = run;
-        m_runStored = true;
-        if (run.status != RunStatus::Open)
-            m_runLock.reset();
-        else if (newRun)
-            holdRun(run.id);
-    }
+    if (!result.ok())
+        return result;
+    run.readingCount = int(values.size());
+    m_run = run;
+    m_runStored = true;
+    if (newRun)
+        m_runLock = std::move(claim);
+    if (run.status != RunStatus::Open)
+        m_runLock.reset();
     return result;
 }
 
@@ -268,8 +384,10 @@ JournalResult Journal::discardOpenRun(ChainHead &head, DiscardCause cause)
             ? insertEvent(head, JournalEvent::RunDeleted, m_run.id, {})
             : JournalResult {};
     JournalRun run = m_run;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     run.status = RunStatus::Discarded;
-    run.endedAt = JournalNow();
+    run.endedAt = JournalTimestamp(now);
+    run.endedOffset = LocalOffsetAt(now);
     run.cause = CauseText(cause);
     return closeRun(head, run, JournalEvent::RunDiscarded);
 }
@@ -288,8 +406,8 @@ JournalResult Journal::deleteRun()
 JournalResult Journal::changeMode(MeasurementMode mode, const ModeConstants &constants)
 {
     const JournalResult result = write([&](ChainHead &head) {
-        JournalResult step =
-            insertEvent(head, JournalEvent::ModeChanged, eventRunId(), ModeDetail(mode, constants));
+        JournalResult step = insertEvent(head, JournalEvent::ModeChanged, eventRunId(),
+                                         HashChain::ModeDetail(mode, constants));
         return step.ok() ? discardOpenRun(head, DiscardCause::ModeChanged) : step;
     });
     m_header.mode = mode;
@@ -300,8 +418,8 @@ JournalResult Journal::changeMode(MeasurementMode mode, const ModeConstants &con
 
 JournalResult Journal::changeSampleCount(int sampleCount)
 {
-    // A stored run keeps the count it started with (its row is never rewritten) and notes the
-    // change as an event; later runs start with the new count.
+    // A stored run keeps the count it started with in its row and notes the change as an
+    // event; later runs start with the new count.
     m_header.sampleCount = sampleCount;
     if (!m_runStored)
         m_run.header = m_header;
@@ -322,22 +440,30 @@ JournalResult Journal::findRecoverableRun(std::optional<JournalRun> &run,
     run.reset();
     // Few runs are ever open at once: one per instance, and those a crash left.
     constexpr int kOpenRunsLooked = 16;
-    const JournalHistory history(m_db);
+    QSqlQuery query(m_db.database());
+    query.setForwardOnly(true);
+    JournalResult result = m_db.exec(
+        query,
+        u"SELECT "_s + JournalRows::runColumns()
+            + u" FROM runs WHERE station = ? AND status = 'open' AND EXISTS (SELECT 1 FROM "
+              "readings r WHERE r.station = runs.station AND r.run_id = runs.run_id) "
+              "ORDER BY started_at DESC LIMIT ?"_s,
+        { m_station, kOpenRunsLooked });
     QList<JournalRun> open;
-    JournalResult result = history.openRuns(m_station, kOpenRunsLooked, open);
+    while (result.ok() && query.next())
+        open << JournalRows::runFrom(query);
+    query.finish();
     for (const JournalRun &candidate : std::as_const(open)) {
         if (!result.ok() || runInUse(candidate.id))
             continue;
         run = candidate;
-        result = history.readings(run->station, run->id, readings);
-        // The run row keeps the count it started with; a change is an event of the run.
-        QSqlQuery query(m_db.database());
+        result = JournalRows::readings(m_db, m_station, run->id, readings);
+        // The count in force is the last one the run was given.
         if (result.ok())
-            result =
-                m_db.exec(query,
-                          u"SELECT detail FROM events WHERE station = ? AND run_id = ? AND "
-                          "kind = ? ORDER BY seq DESC LIMIT 1"_s,
-                          { run->station, run->id, EventText(JournalEvent::SampleCountChanged) });
+            result = m_db.exec(query,
+                               u"SELECT detail FROM events WHERE station = ? AND run_id = ? AND "
+                               "kind = ? ORDER BY seq DESC LIMIT 1"_s,
+                               { m_station, run->id, EventText(JournalEvent::SampleCountChanged) });
         if (result.ok() && query.next())
             run->header.sampleCount = query.value(0).toInt();
         break;
@@ -347,27 +473,39 @@ JournalResult Journal::findRecoverableRun(std::optional<JournalRun> &run,
 
 JournalResult Journal::continueRun(const JournalRun &run, const QString &restoredBy)
 {
-    holdRun(run.id);
-    if (!m_runLock)
-        return JournalResult::Failure(JournalResult::Error::Claimed,
-                                      u"another instance has taken run %1 over"_s.arg(run.id));
-    const JournalResult result = write([&](ChainHead &head) {
-        return insertEvent(head, JournalEvent::RunRestored, run.id, restoredBy);
+    std::unique_ptr<QLockFile> claim;
+    JournalResult result = claimRun(run.id, claim);
+    if (!result.ok())
+        return result;
+    const QString detail = QString::fromUtf8(
+        QJsonDocument(QJsonObject { { u"by"_s, restoredBy } }).toJson(QJsonDocument::Compact));
+    QList<double> values;
+    result = write([&](ChainHead &head) {
+        RunClosing held;
+        // Another instance may have closed it since it was found.
+        JournalResult step = heldReadings(run.id, values, held);
+        return step.ok() ? insertEvent(head, JournalEvent::RunRestored, run.id, detail) : step;
     });
-    if (result.ok()) {
-        m_run = run;
-        m_runStored = true;
-    } else {
-        m_runLock.reset();
-    }
+    if (!result.ok())
+        return result;
+    m_run = run;
+    m_run.readingCount = int(values.size());
+    m_runStored = true;
+    m_runLock = std::move(claim);
     return result;
 }
 
 JournalResult Journal::abandonRun(const JournalRun &run)
 {
+    std::unique_ptr<QLockFile> claim;
+    JournalResult result = claimRun(run.id, claim);
+    if (!result.ok())
+        return result;
     JournalRun closed = run;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     closed.status = RunStatus::Abandoned;
-    closed.endedAt = JournalNow();
+    closed.endedAt = JournalTimestamp(now);
+    closed.endedOffset = LocalOffsetAt(now);
     return write(
         [&](ChainHead &head) { return closeRun(head, closed, JournalEvent::RunAbandoned); });
 }

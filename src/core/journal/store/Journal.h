@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/store/HashChain.h"
 #include "core/journal/store/JournalTypes.h"
 #include "core/journal/store/SqliteConnection.h"
 
@@ -14,8 +15,8 @@
 // The write side of the results journal, as the main window uses it: one current run whose
 // header is set by beginRun(); its row is written with its first reading. Every operation is one
 // transaction and returns whether it was committed; a failed write leaves the journal as it was
-// and the caller tells the user. Nothing is ever deleted or rewritten: a run is closed once
-// (completed, discarded, abandoned) and everything else is a new event row.
+// and the caller tells the user. Nothing is ever deleted: rows are appended, and a run row's
+// closing fields are written once, when it leaves "open" (completed, discarded, abandoned).
 class Journal
 {
 public:
@@ -30,9 +31,12 @@ public:
 
     static QString DefaultStation();
 
-    // Opens or creates the journal. A damaged file is moved aside under a name no file has and a
-    // new journal is started in its place; a locked, unreadable or newer one is left alone.
-    OpenOutcome open(const QString &path,
+    // Opens or creates the journal, keyed with the station's key at keyPath (created on first
+    // use; empty: beside the journal). A damaged journal of ours is moved aside under a name no
+    // file has and a new journal is started in its place; a locked, unreadable or newer one, a
+    // file that is not a journal of ours, and a journal whose chain another key wrote are left
+    // alone.
+    OpenOutcome open(const QString &path, const QString &keyPath = {},
                      int busyTimeoutMs = SqliteConnection::kDefaultBusyTimeoutMs);
     bool isOpen() const { return m_db.isOpen(); }
     const QString &station() const { return m_station; }
@@ -42,13 +46,16 @@ public:
     // run keeps its own).
     void beginRun(const RunHeader &header);
     const JournalRun &currentRun() const { return m_run; }
-    bool currentRunStored() const { return m_runStored; }
 
-    // Confirm: the reading, and the run's closing when it completes the run, in one transaction.
-    JournalResult recordReading(const ConfirmedReading &reading);
-    // Several readings in order in one transaction: those a failed write left unsaved, then the
-    // new one.
+    // Confirms in order, in one transaction: readings an earlier failed write left unsaved, then
+    // the new one. Each must be the next reading of the run (its number is its row in the
+    // table), or nothing is written. Totals, on the last one only, close the run as completed;
+    // they must be the statistics of every reading the run then holds.
     JournalResult recordReadings(const QList<ConfirmedReading> &readings);
+    JournalResult recordReading(const ConfirmedReading &reading)
+    {
+        return recordReadings({ reading });
+    }
     // Delete: an open run is closed as discarded; the next Confirm starts a new run.
     JournalResult deleteRun();
     // The mode dialog's OK: the change, and the open run discarded by it; new runs use it.
@@ -59,43 +66,44 @@ public:
     JournalResult recordEvent(JournalEvent event, const QString &detail = {});
 
     // Start-up: the newest run that a crash or an exit left open, with its readings to refill the
-    // table; a run that another instance is measuring right now is not offered.
+    // table and the sampling count it had last; a run that another instance is measuring right
+    // now is not offered.
     JournalResult findRecoverableRun(std::optional<JournalRun> &run,
                                      QList<JournalReading> &readings);
-    // Yes to the question: the run goes on as the current run, taken over by restoredBy (the
-    // current login). Error::Claimed when another instance took it first.
+    // Yes to the question: the run is claimed for this process (Error::Claimed, naming the
+    // holder, when another live process has it), and goes on as the current run; restoredBy is
+    // the login that took it over. Later runs keep this session's header.
     JournalResult continueRun(const JournalRun &run, const QString &restoredBy);
-    // No: the run is kept, closed as abandoned.
+    // No: the run is kept, closed as abandoned (unless another process holds it).
     JournalResult abandonRun(const JournalRun &run);
 
 private:
-    struct ChainHead
-    {
-        qint64 seq = 0;
-        QByteArray hash;
-    };
     using Steps = std::function<JournalResult(ChainHead &)>;
 
+    JournalResult openKeyed(const QString &path, const QString &keyPath, int busyTimeoutMs);
+    JournalResult checkKey();
     JournalResult write(const Steps &steps);
-    JournalResult readHead(ChainHead &head);
     JournalResult insertRun(const JournalRun &run);
     JournalResult insertReading(ChainHead &head, const QString &runId, JournalReading &reading);
     JournalResult insertEvent(ChainHead &head, JournalEvent event, const QString &runId,
                               const QString &detail);
+    // The run must still be open; its readings' values, count and last hash.
+    JournalResult heldReadings(const QString &runId, QList<double> &values, RunClosing &held);
     // Writes the run's closing fields and the closing event.
     JournalResult closeRun(ChainHead &head, const JournalRun &run, JournalEvent event);
     JournalResult discardOpenRun(ChainHead &head, DiscardCause cause);
     QString eventRunId() const;
     void resetRun();
     // While a run is open here, a lock file beside the journal names this process, so that
-    // another instance does not offer it back; a crashed process leaves a stale lock that any
-    // later probe takes over.
+    // another instance neither offers nor takes it; a crashed process leaves a stale lock that
+    // the next claim takes over.
     QString runLockPath(const QString &runId) const;
-    void holdRun(const QString &runId);
+    JournalResult claimRun(const QString &runId, std::unique_ptr<QLockFile> &lock) const;
     bool runInUse(const QString &runId) const;
 
     QString m_station;
     SqliteConnection m_db;
+    HashChain m_chain;
     RunHeader m_header; // for runs started from now on
     JournalRun m_run; // the current run
     bool m_runStored = false;

@@ -1,5 +1,7 @@
 #include "core/journal/store/JournalLocation.h"
 
+#include "core/journal/store/ChainKey.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,6 +14,11 @@ QString JournalFilePath(const QString &settingsPath, const QString &configuredPa
     if (configured.isEmpty())
         return settingsDir.filePath(kJournalFileName.toString());
     return QDir::cleanPath(settingsDir.absoluteFilePath(configured));
+}
+
+QString ChainKeyPath(const QString &settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteDir().filePath(ChainKey::kFileName.toString());
 }
 
 QString CorruptAsideName(const QString &journalPath, const QDateTime &nowUtc)

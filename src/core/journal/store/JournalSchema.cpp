@@ -1,5 +1,8 @@
 #include "core/journal/store/JournalSchema.h"
 
+#include "core/journal/store/HashChain.h"
+
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QStringList>
 
@@ -71,34 +74,181 @@ const QStringList kVersion2 {
         BEGIN SELECT RAISE(ABORT, 'a journal has one identity'); END)"_s,
 };
 
+// The offset from UTC of the recording clock beside every stored time, so that a time shows as
+// it was recorded wherever it is read (rows from before have none). A reading also keeps when it
+// was written: after a failed write, the readings the journal missed are written later, with
+// their own Confirm times. The run's header now includes its start offset.
+const QStringList kVersion3 {
+    u"ALTER TABLE runs ADD COLUMN started_offset INTEGER"_s,
+    u"ALTER TABLE runs ADD COLUMN ended_offset INTEGER"_s,
+    u"ALTER TABLE readings ADD COLUMN confirmed_offset INTEGER"_s,
+    u"ALTER TABLE readings ADD COLUMN written_at TEXT"_s,
+    u"ALTER TABLE readings ADD COLUMN written_offset INTEGER"_s,
+    u"ALTER TABLE events ADD COLUMN at_offset INTEGER"_s,
+    u"DROP TRIGGER runs_closed_once"_s,
+    uR"(CREATE TRIGGER runs_closed_once BEFORE UPDATE ON runs
+        WHEN OLD.status <> 'open' OR NEW.status = 'open'
+            OR NEW.station IS NOT OLD.station OR NEW.run_id IS NOT OLD.run_id
+            OR NEW.port IS NOT OLD.port OR NEW.started_at IS NOT OLD.started_at
+            OR NEW.started_offset IS NOT OLD.started_offset
+            OR NEW.unit IS NOT OLD.unit OR NEW.sample IS NOT OLD.sample
+            OR NEW.batch IS NOT OLD.batch OR NEW.inspector IS NOT OLD.inspector
+            OR NEW.sample_count IS NOT OLD.sample_count OR NEW.mode IS NOT OLD.mode
+            OR NEW.const_a IS NOT OLD.const_a OR NEW.const_len_c IS NOT OLD.const_len_c
+            OR NEW.const_c IS NOT OLD.const_c OR NEW.const_len_a IS NOT OLD.const_len_a
+        BEGIN SELECT RAISE(ABORT, 'a run is closed once and its header never changes'); END)"_s,
+    u"PRAGMA application_id = %1"_s.arg(JournalSchema::kApplicationId),
+};
+
 // Migration i takes version i to i + 1.
-const QList<QStringList> kMigrations { kVersion1, kVersion2 };
+const QList<QStringList> kMigrations { kVersion1, kVersion2, kVersion3 };
+
+JournalResult ReadInt(SqliteConnection &db, const QString &sql, int &value)
+{
+    QSqlQuery query(db.database());
+    const JournalResult result = db.exec(query, sql);
+    value = result.ok() && query.next() ? query.value(0).toInt() : 0;
+    return result;
+}
+
+// A chain written before keying goes on keyed: each station's next row says so, keyed itself,
+// and every row after it is keyed. Nobody without the key can move that boundary.
+JournalResult StartKeying(SqliteConnection &db, const QByteArray &stationKey)
+{
+    QSqlQuery query(db.database());
+    QString identity;
+    JournalResult result = JournalSchema::ReadIdentity(db, identity);
+    if (result.ok())
+        result = db.exec(query, u"SELECT DISTINCT station FROM events"_s);
+    QStringList stations;
+    while (result.ok() && query.next())
+        stations << query.value(0).toString();
+    if (result.ok() && !stations.isEmpty() && stationKey.isEmpty())
+        return JournalResult::Failure(JournalResult::Error::Other,
+                                      u"the journal's chain cannot be keyed without the key"_s);
+    const HashChain chain(stationKey, identity);
+    for (const QString &station : std::as_const(stations)) {
+        ChainHead head;
+        if (result = HashChain::ReadHead(db, station, head); !result.ok())
+            break;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const JournalEventRow event { head.seq + 1,
+                                      JournalTimestamp(now),
+                                      LocalOffsetAt(now),
+                                      std::nullopt,
+                                      EventText(JournalEvent::ChainKeyed),
+                                      QString() };
+        result = db.exec(query,
+                         u"INSERT INTO events (station, seq, at, at_offset, run_id, kind, detail, "
+                         "hash) VALUES (?, ?, ?, ?, NULL, ?, '', ?)"_s,
+                         { station, event.seq, event.at, *event.atOffset, event.kind,
+                           chain.eventHash(head.hash, station, event) });
+        if (!result.ok())
+            break;
+    }
+    return result;
+}
 
 } // namespace
 
 JournalResult JournalSchema::Open(SqliteConnection &db, const QString &path,
-                                  SqliteConnection::OpenMode mode, int busyTimeoutMs)
+                                  SqliteConnection::OpenMode mode, int busyTimeoutMs,
+                                  const QByteArray &stationKey)
 {
+    const bool write = mode == SqliteConnection::OpenMode::Write;
+    const QFileInfo file(path);
+    // A writer looks at the file through a read-only connection first: another program's
+    // database is never written, not even by switching it to WAL.
+    const bool existed = file.exists() && file.size() > 0;
+    if (write && existed) {
+        SqliteConnection reader;
+        if (JournalResult result =
+                reader.open(path, SqliteConnection::OpenMode::Read, busyTimeoutMs);
+            !result.ok())
+            return result;
+        if (JournalResult result = CheckOurs(reader); !result.ok())
+            return result;
+    }
     JournalResult result = db.open(path, mode, busyTimeoutMs);
     if (result.ok())
-        result = Prepare(db, mode == SqliteConnection::OpenMode::Write);
+        result = write ? db.enableWriting() : CheckOurs(db);
+    if (result.ok() && write && existed)
+        result = QuickCheck(db);
+    if (result.ok())
+        result = Prepare(db, write, stationKey);
     if (!result.ok())
         db.close();
     return result;
 }
 
-JournalResult JournalSchema::ReadVersion(SqliteConnection &db, int &version)
+JournalResult JournalSchema::CheckOurs(SqliteConnection &db)
+{
+    int application = 0;
+    int version = 0;
+    JournalResult result = ReadInt(db, u"PRAGMA application_id"_s, application);
+    if (result.ok())
+        result = ReadInt(db, u"PRAGMA user_version"_s, version);
+    int tables = 0;
+    int ours = 0;
+    QSqlQuery query(db.database());
+    if (result.ok())
+        result = db.exec(query,
+                         u"SELECT count(*), total(name IN ('runs', 'readings', 'events')) "
+                         "FROM sqlite_master WHERE type = 'table'"_s);
+    if (result.ok() && query.next()) {
+        tables = query.value(0).toInt();
+        ours = query.value(1).toInt();
+    }
+    // Ours by our application id, or, written before there was one, by our tables.
+    const bool marked = application == kApplicationId;
+    const bool older = application == 0 && version >= 1 && version <= 2 && ours == 3;
+    const bool empty = application == 0 && version == 0 && tables == 0;
+    if (result.error == JournalResult::Error::Corrupt && !marked)
+        return JournalResult::Failure(JournalResult::Error::NotJournal,
+                                      result.text
+                                          + u"; nothing shows that it is a journal of this "
+                                            "program, so it is left as it is"_s);
+    if (!result.ok() || marked || older || empty)
+        return result;
+    return JournalResult::Failure(JournalResult::Error::NotJournal,
+                                  u"the file is an SQLite database of another program; it is left "
+                                  "as it is"_s);
+}
+
+JournalResult JournalSchema::QuickCheck(SqliteConnection &db)
 {
     QSqlQuery query(db.database());
-    JournalResult result = db.exec(query, u"PRAGMA user_version"_s);
-    if (result.ok())
-        version = query.next() ? query.value(0).toInt() : 0;
+    JournalResult result = db.exec(query, u"PRAGMA quick_check"_s);
+    QStringList problems;
+    while (result.ok() && query.next()) {
+        if (const QString line = query.value(0).toString(); line != u"ok"_s)
+            problems << line;
+    }
+    if (result.ok() && !problems.isEmpty())
+        result = JournalResult::Failure(JournalResult::Error::Corrupt, problems.join(u"; "_s));
     return result;
 }
 
-JournalResult JournalSchema::Prepare(SqliteConnection &db, bool mayWrite)
+JournalResult JournalSchema::ReadIdentity(JournalConnection &db, QString &identity)
 {
-    static_assert(kVersion == 2, "one migration per version");
+    QSqlQuery query(db.database());
+    JournalResult result = db.exec(query, u"SELECT journal FROM identity"_s);
+    identity = result.ok() && query.next() ? query.value(0).toString() : QString();
+    if (result.ok() && identity.isEmpty())
+        result =
+            JournalResult::Failure(JournalResult::Error::Corrupt, u"the journal has no identity"_s);
+    return result;
+}
+
+JournalResult JournalSchema::ReadVersion(SqliteConnection &db, int &version)
+{
+    return ReadInt(db, u"PRAGMA user_version"_s, version);
+}
+
+JournalResult JournalSchema::Prepare(SqliteConnection &db, bool mayWrite,
+                                     const QByteArray &stationKey)
+{
+    static_assert(kVersion == 3, "one migration per version");
     int version = 0;
     if (JournalResult result = ReadVersion(db, version); !result.ok())
         return result;
@@ -113,40 +263,33 @@ JournalResult JournalSchema::Prepare(SqliteConnection &db, bool mayWrite)
     if (!mayWrite)
         return JournalResult::Failure(
             JournalResult::Error::Other,
-            u"the journal has version %1, older than this program's %2"_s.arg(version).arg(
-                kVersion));
+            u"the journal has version %1, older than this program's %2: velmora brings it up to "
+            "date when it next starts"_s.arg(version)
+                .arg(kVersion));
 
     if (JournalResult result = db.begin(); !result.ok())
         return result;
     QSqlQuery query(db.database());
-    // Another instance may have migrated between our read and our write lock.
-    if (JournalResult result = ReadVersion(db, version); !result.ok() || version >= kVersion) {
+    const auto fail = [&db](const JournalResult &result) {
         db.rollback();
         return result;
-    }
-    if (version == 0) {
-        JournalResult result = db.exec(query, u"SELECT count(*) FROM sqlite_master"_s);
-        if (result.ok() && query.next() && query.value(0).toInt() > 0)
-            result = JournalResult::Failure(JournalResult::Error::CannotOpen,
-                                            u"the file is an SQLite database of another program"_s);
-        if (!result.ok()) {
-            db.rollback();
-            return result;
-        }
-    }
+    };
+    // Another instance may have migrated between our read and our write lock.
+    if (JournalResult result = ReadVersion(db, version); !result.ok() || version >= kVersion)
+        return fail(result);
     for (; version < kVersion; ++version) {
         for (const QString &statement : kMigrations.at(version)) {
-            if (JournalResult result = db.exec(query, statement); !result.ok()) {
-                db.rollback();
-                return result;
-            }
+            if (JournalResult result = db.exec(query, statement); !result.ok())
+                return fail(result);
+        }
+        if (version == 2) {
+            if (JournalResult result = StartKeying(db, stationKey); !result.ok())
+                return fail(result);
         }
     }
     // A pragma takes no bound value; the number is our own constant.
     if (JournalResult result = db.exec(query, u"PRAGMA user_version = %1"_s.arg(kVersion));
-        !result.ok()) {
-        db.rollback();
-        return result;
-    }
+        !result.ok())
+        return fail(result);
     return db.commit();
 }

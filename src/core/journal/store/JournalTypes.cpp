@@ -1,6 +1,9 @@
 #include "core/journal/store/JournalTypes.h"
 
+#include "core/measure/RunStatistics.h"
+
 #include <array>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -13,10 +16,10 @@ constexpr std::array kEventTexts {
     u"run-abandoned", u"run-restored",         u"run-deleted",
     u"zero-sent",     u"retest-plus-sent",     u"retest-minus-sent",
     u"mode-changed",  u"sample-count-changed", u"link-lost",
-    u"link-restored", u"command-refused",
+    u"link-restored", u"command-refused",      u"chain-keyed",
 };
 
-static_assert(kEventTexts.size() == static_cast<std::size_t>(JournalEvent::CommandRefused) + 1);
+static_assert(kEventTexts.size() == static_cast<std::size_t>(JournalEvent::ChainKeyed) + 1);
 static_assert(kStatusTexts.size() == static_cast<std::size_t>(RunStatus::Abandoned) + 1);
 
 } // namespace
@@ -45,6 +48,28 @@ QString EventText(JournalEvent event)
     return QString::fromUtf16(kEventTexts.at(static_cast<std::size_t>(event)));
 }
 
+bool IsClosingEvent(const QString &kind)
+{
+    return kind == EventText(JournalEvent::RunCompleted)
+        || kind == EventText(JournalEvent::RunDiscarded)
+        || kind == EventText(JournalEvent::RunAbandoned);
+}
+
+bool TotalsMatch(const RunTotals &totals, const QList<double> &values)
+{
+    const std::vector<float> samples(values.cbegin(), values.cend());
+    const RunStatistics statistics = ComputeRunStatistics(samples);
+    return totals.mean == FormatRunValue(static_cast<double>(statistics.mean))
+        && (totals.deviation.isEmpty() || totals.deviation == FormatRunValue(statistics.deviation));
+}
+
+bool JournalReading::writtenLate() const
+{
+    constexpr qint64 kLateMs = 1000;
+    return !writtenAt.isEmpty()
+        && FromJournalTimestamp(confirmedAt).msecsTo(FromJournalTimestamp(writtenAt)) > kLateMs;
+}
+
 QString JournalTimestamp(const QDateTime &time)
 {
     return time.toUTC().toString(Qt::ISODateWithMs);
@@ -58,6 +83,17 @@ QString JournalNow()
 QDateTime FromJournalTimestamp(const QString &text)
 {
     return QDateTime::fromString(text, Qt::ISODateWithMs);
+}
+
+QDateTime RecordedTime(const QString &text, std::optional<int> offset)
+{
+    const QDateTime utc = FromJournalTimestamp(text);
+    return offset ? utc.toOffsetFromUtc(*offset) : utc.toLocalTime();
+}
+
+int LocalOffsetAt(const QDateTime &time)
+{
+    return time.toLocalTime().offsetFromUtc();
 }
 
 QString TableValueText(double value)

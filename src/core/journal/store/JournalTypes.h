@@ -25,7 +25,8 @@ struct JournalResult
         Unreachable, // a lab server that cannot be reached, or a connection cut
         Refused, // a lab server that refused the login or the statement
         Mismatch, // a lab server that holds other rows under this station's keys
-        Claimed, // another instance has taken the run over; the text names it
+        NotJournal, // a file that is not a journal of this program; it is left as it is
+        Claimed, // another live process holds the run; the text names its host and process id
         Other,
     };
 
@@ -56,12 +57,17 @@ enum class JournalEvent {
     LinkLost,
     LinkRestored,
     CommandRefused, // a command the line did not take: nothing was sent
+    // The first row of a chain keyed with the station's key; the rows before it (written by an
+    // older program) carry plain hashes only. A chain without it is keyed from its first row.
+    ChainKeyed,
 };
 
 QString StatusText(RunStatus status);
 std::optional<RunStatus> StatusFromText(const QString &text);
 QString CauseText(DiscardCause cause);
 QString EventText(JournalEvent event);
+// The events that close a run: completed, discarded, abandoned.
+bool IsClosingEvent(const QString &kind);
 
 // What a run is measured under, as the login dialog, the sampling count and the mode set it.
 struct RunHeader
@@ -83,6 +89,10 @@ struct RunTotals
     QString deviation;
 };
 
+// Whether the texts are the statistics of these values as the table computes them (over the
+// values in single precision); an empty deviation is one the table does not show.
+bool TotalsMatch(const RunTotals &totals, const QList<double> &values);
+
 // One Confirm: the row number (1-based), the reading text as the instrument sent it (thousandths
 // of a degree, "A", or empty before any reading) and the value entered in the table.
 struct ConfirmedReading
@@ -101,13 +111,16 @@ struct JournalRun
     QString id;
     RunHeader header;
     QString startedAt; // UTC, ISO 8601 with milliseconds, as stored
+    std::optional<int> startedOffset; // seconds east of UTC of the recording clock
     QString endedAt;
+    std::optional<int> endedOffset;
     RunStatus status = RunStatus::Open;
     QString cause;
     RunTotals totals;
     int readingCount = 0;
 };
 
+// Rows written before the offsets were stored have none; their times show in the reader's zone.
 struct JournalReading
 {
     qint64 seq = 0;
@@ -115,6 +128,14 @@ struct JournalReading
     QString received;
     double value = 0.0;
     QString confirmedAt;
+    std::optional<int> confirmedOffset {};
+    QString writtenAt {}; // empty for rows written before it was stored
+    std::optional<int> writtenOffset {};
+
+    // Written more than a second after its Confirm: the journal was unavailable then.
+    bool writtenLate() const;
+
+    friend bool operator==(const JournalReading &, const JournalReading &) = default;
 };
 
 // Timestamps: UTC, ISO 8601 with milliseconds ("2026-12-07T03:15:00.123Z"), so that text order
@@ -122,6 +143,10 @@ struct JournalReading
 QString JournalTimestamp(const QDateTime &time);
 QString JournalNow();
 QDateTime FromJournalTimestamp(const QString &text);
+// A stored time at the offset it was recorded with, or in local time when it has none.
+QDateTime RecordedTime(const QString &text, std::optional<int> offset);
+// The offset from UTC of this computer's clock at that moment, as stored with a time.
+int LocalOffsetAt(const QDateTime &time);
 
 // The value as the result table shows it.
 QString TableValueText(double value);
