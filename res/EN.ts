@@ -105,6 +105,21 @@
     </message>
 </context>
 <context>
+    <name>CLoginDlg</name>
+    <message>
+        <source>密码:</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>方法:</source>
+        <translation>Method:</translation>
+    </message>
+    <message>
+        <source>无方法</source>
+        <translation>No method</translation>
+    </message>
+</context>
+<context>
     <name>CModeSelectDlg</name>
     <message>
         <source>常数不能为 0，也不能超出范围。</source>

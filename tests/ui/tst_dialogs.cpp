@@ -3,6 +3,7 @@
 #include "core/link/CSerialPort.h"
 #include "core/text/Language.h"
 #include "core/text/StringTable.h"
+#include "ui/controls/DlgItem.h"
 #include "ui/dialogs/DialogTemplate.h"
 #include "ui/history/CHistoryDlg.h"
 #include "ui/windows/CAboutDlg.h"
@@ -110,8 +111,8 @@ void tst_Dialogs::everyTextFitsItsField_data()
     QTest::addColumn<bool>("english");
     QTest::addColumn<QString>("window");
     for (const bool english : { false, true }) {
-        for (const char *window :
-             { "login", "main 0", "main 1", "main 2", "main 3", "mode", "sample count", "about" })
+        for (const char *window : { "login", "login with password and method", "main 0", "main 1",
+                                    "main 2", "main 3", "mode", "sample count", "about" })
             QTest::addRow("%s, %s", english ? "English" : "Chinese", window)
                 << english << QString::fromLatin1(window);
     }
@@ -130,9 +131,14 @@ void tst_Dialogs::everyTextFitsItsField()
     WindowFixture fixture;
     QVERIFY(fixture.IsValid());
     std::unique_ptr<QWidget> shown;
-    if (window == u"login") {
+    if (window.startsWith(u"login")) {
         auto login = std::make_unique<CLoginDlg>();
         login->m_nSerialNo = CLoginDlg::kPortCount - 1;
+        if (window != u"login") {
+            login->m_bAskPassword = true;
+            login->m_methodNames = { u"葡萄糖 比旋度"_s, u"Sucrose USP"_s };
+            login->m_strMethod = u"Sucrose USP"_s;
+        }
         shown = std::move(login);
     } else if (window.startsWith(u"main")) {
         shown = fixture.Open("[SYSTEM]\r\nVELMORADLGCOLLECTIONNUM=100\r\nnSelMode="_ba
@@ -149,6 +155,18 @@ void tst_Dialogs::everyTextFitsItsField()
         shown = std::make_unique<CAboutDlg>();
     }
     shown->show();
+    if (window == u"login with password and method") {
+        // The password follows the inspector, the method the port.
+        QStringList chain;
+        for (QWidget *w = GetDlgItem<QWidget>(*shown, CLoginDlg::IDC_INSPECTOR); chain.size() < 4;
+             w = w->nextInFocusChain()) {
+            if (w->focusPolicy() & Qt::TabFocus)
+                chain << QString::number(DlgCtrlId(w));
+        }
+        QCOMPARE(chain.join(u' '), u"1003 1004 1005 1006"_s);
+        QCOMPARE(GetDlgItem<QComboBox>(*shown, CLoginDlg::IDC_METHOD)->currentText(),
+                 u"Sucrose USP"_s);
+    }
     const QStringList clipped = ClippedTexts(*shown);
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u"; "_s)));
 }

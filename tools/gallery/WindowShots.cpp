@@ -63,6 +63,12 @@ bool RenderLanguage(const QString &folder, const QString &suffix)
     login.m_strInspector = session.inspector;
     login.m_nSerialNo = session.serialNo;
     ok &= Save(login, folder, u"window_login"_s + suffix);
+    // With accounts and methods in use: the password and the method beside the original fields.
+    CLoginDlg signIn;
+    signIn.m_strInspector = session.inspector;
+    signIn.m_bAskPassword = true;
+    signIn.m_methodNames = { u"葡萄糖 比旋度"_s, u"Sucrose USP"_s };
+    ok &= Save(signIn, folder, u"window_login_accounts"_s + suffix);
 
     CVelmoraDlg window(session, app.GetSettings());
     window.show();

@@ -1,10 +1,13 @@
 #include "ui/windows/CLoginDlg.h"
 
 #include "core/text/StringTable.h"
+#include "ui/controls/DlgItem.h"
 #include "ui/controls/StyledLabel.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStandardItemModel>
@@ -41,6 +44,13 @@ CLoginDlg::CLoginDlg(QWidget *parent)
 
 bool CLoginDlg::DoDataExchange(bool saveAndValidate)
 {
+    ExchangeText(saveAndValidate, m_editPassword, m_strPassword);
+    if (m_cmbMethod) {
+        if (saveAndValidate)
+            m_strMethod = m_cmbMethod->currentIndex() > 0 ? m_cmbMethod->currentText() : QString();
+        else
+            m_cmbMethod->setCurrentIndex(std::max(0, int(m_methodNames.indexOf(m_strMethod)) + 1));
+    }
     ExchangeText(saveAndValidate, GetDlgItem<QLineEdit>(*this, IDC_INSPECTOR), m_strInspector);
     ExchangeText(saveAndValidate, GetDlgItem<QLineEdit>(*this, IDC_SAMPLE_NAME), m_strSampleName);
     ExchangeText(saveAndValidate, GetDlgItem<QLineEdit>(*this, IDC_BATCH_NO), m_strBatchNo);
@@ -48,8 +58,48 @@ bool CLoginDlg::DoDataExchange(bool saveAndValidate)
     return true;
 }
 
+void CLoginDlg::AddAccountColumn()
+{
+    // Dialog units, beside the rows of the inspector (105) and the port (130).
+    constexpr int kGrowth = 132;
+    constexpr int kLabelLeft = 174;
+    constexpr int kFieldLeft = 216;
+    constexpr int kFieldWidth = 80;
+    const DialogBaseUnits units = BaseUnitsOf(font());
+    setFixedSize(size() + QSize(units.MapX(kGrowth), 0));
+    const auto addLabel = [&](const QString &text, int top) {
+        auto *label = new QLabel(text, this);
+        label->setGeometry(units.MapRect(kLabelLeft, top, kFieldLeft - kLabelLeft - 2, 8));
+    };
+    QWidget *inspector = GetDlgItem<QWidget>(*this, IDC_INSPECTOR);
+    if (m_bAskPassword) {
+        addLabel(tr("密码:"), 107);
+        m_editPassword = new QLineEdit(this);
+        SetDlgCtrlId(m_editPassword, IDC_PASSWORD);
+        m_editPassword->setEchoMode(QLineEdit::Password);
+        m_editPassword->setGeometry(units.MapRect(kFieldLeft, 105, kFieldWidth, 12));
+        setTabOrder(inspector, m_editPassword);
+        setTabOrder(m_editPassword, m_cmbPort);
+    }
+    if (!m_methodNames.isEmpty()) {
+        addLabel(tr("方法:"), 132);
+        m_cmbMethod = new QComboBox(this);
+        SetDlgCtrlId(m_cmbMethod, IDC_METHOD);
+        m_cmbMethod->addItem(tr("无方法"));
+        m_cmbMethod->addItems(m_methodNames);
+        m_cmbMethod->setGeometry(units.MapRect(kFieldLeft, 130, kFieldWidth, 12));
+        // A long name shows whole in the open list, which may be wider than the box.
+        m_cmbMethod->view()->setMinimumWidth(m_cmbMethod->view()->sizeHintForColumn(0)
+                                             + 2 * m_cmbMethod->view()->frameWidth());
+        setTabOrder(m_cmbPort, m_cmbMethod);
+        setTabOrder(m_cmbMethod, GetDlgItem<QWidget>(*this, IDOK));
+    }
+}
+
 void CLoginDlg::OnInitDialog()
 {
+    if (m_bAskPassword || !m_methodNames.isEmpty())
+        AddAccountColumn();
     TemplateDialog::OnInitDialog();
 
     const QString portFormat = LoadString(StringId::PortItem);
@@ -103,5 +153,7 @@ void CLoginDlg::accept()
 {
     UpdateData(true);
     m_nSerialNo = m_cmbPort->currentIndex();
+    if (m_validate && !m_validate(*this))
+        return;
     TemplateDialog::accept();
 }
