@@ -192,16 +192,6 @@ void MeasurementRun::SetSampleCount(int count)
     emit sampleCountChanged(m_nSampleCount);
 }
 
-ReportContent MeasurementRun::Report() const
-{
-    ReportContent content;
-    content.mode = m_mode;
-    content.values = m_valueTexts;
-    content.mean = m_meanText;
-    content.deviation = m_deviationText;
-    return content;
-}
-
 void MeasurementRun::SetLamp(Lamp state)
 {
     m_lamp = state;

@@ -2,7 +2,6 @@
 
 #include "core/link/FrameScanner.h"
 #include "core/measure/Conversions.h"
-#include "core/report/ReportContent.h"
 
 #include <QList>
 #include <QObject>
@@ -93,9 +92,6 @@ public:
     // Empty until the run is complete; the deviation also for any count other than 6.
     const QString &MeanText() const { return m_meanText; }
     const QString &DeviationText() const { return m_deviationText; }
-
-    // Mode, value texts, mean and deviation; title, date and login texts are the caller's.
-    ReportContent Report() const;
 
 signals:
     // A valid frame of the line, before the run acts on it; within the batch, so before the

@@ -297,7 +297,12 @@ bool MeasurementSession::acceptNewDevice()
 
 ReportContent MeasurementSession::reportContent() const
 {
-    ReportContent content = m_run.Report();
+    // What the table shows: its values, mean and deviation as their texts.
+    ReportContent content;
+    content.mode = m_run.Mode();
+    content.values = m_run.ValueTexts();
+    content.mean = m_run.MeanText();
+    content.deviation = m_run.DeviationText();
     content.unit = m_runLogin.unit;
     content.sampleName = m_runLogin.sampleName;
     content.batchNo = m_runLogin.batchNo;
