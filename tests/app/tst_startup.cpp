@@ -25,6 +25,20 @@ bool WriteAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// What the program maps only for a lab server, found in its process.
+QStringList LoadedForLater()
+{
+    QStringList found;
+#ifdef Q_OS_LINUX
+    QFile maps(u"/proc/self/maps"_s);
+    const QByteArray mapped = maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+    for (const QString &name : { u"/libpq.so"_s, u"/libqsqlpsql.so"_s })
+        if (mapped.contains(name.toLatin1()))
+            found << name;
+#endif
+    return found;
+}
+
 const QStringList kEntry { u"药检所"_s, u"葡萄糖"_s, u"B-17"_s, u"李四"_s };
 
 } // namespace
@@ -101,7 +115,8 @@ void TestStartup::startUp()
         auto *login = dynamic_cast<CLoginDlg *>(&dialog);
         if (!login) {
             auto *window = dynamic_cast<CVelmoraDlg *>(&dialog);
-            runs << (window ? u"main "_s + window->GetSession().login().unit : u"other"_s);
+            runs << (window ? u"main "_s + window->GetSession().login().unit : u"other"_s)
+                 << LoadedForLater();
             return int(QDialog::Rejected);
         }
         runs << u"login"_s;
