@@ -116,11 +116,6 @@ void ServerConnection::close()
     JournalConnection::close();
 }
 
-void ServerConnection::setTimeout(std::chrono::milliseconds timeout)
-{
-    m_cutter->setBound(timeout);
-}
-
 std::chrono::milliseconds ServerConnection::timeout() const
 {
     return m_cutter->bound();
