@@ -25,18 +25,12 @@ bool WriteAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// What the program maps only for a lab server, found in its process.
+// libpq is mapped only once a lab server is used (nothing without /proc: then nothing to see).
 QStringList LoadedForLater()
 {
-    QStringList found;
-#ifdef Q_OS_LINUX
     QFile maps(u"/proc/self/maps"_s);
-    const QByteArray mapped = maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
-    for (const QString &name : { u"/libpq.so"_s, u"/libqsqlpsql.so"_s })
-        if (mapped.contains(name.toLatin1()))
-            found << name;
-#endif
-    return found;
+    const bool pq = maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/libpq.so");
+    return pq ? QStringList { u"libpq"_s } : QStringList();
 }
 
 const QStringList kEntry { u"药检所"_s, u"葡萄糖"_s, u"B-17"_s, u"李四"_s };
