@@ -4,8 +4,10 @@
 // Each pair starts, in alternating order, the real start-up (this program with "--child":
 // settings file, language, login dialog confirmed at once, main window with its serial channel
 // on a pseudo-terminal) and the baseline, bench_startup_baseline: the same source built without
-// the application, linking Qt Widgets alone (a login dialog with four edits and a port list,
-// confirmed at once, then a main dialog with a table, labels and buttons). Each child reports
+// the application, linking Qt alone (a login dialog with four edits and the system's serial
+// ports, confirmed at once; an SQLite file in WAL mode with one row written; the serial port
+// opened on a pseudo-terminal of its own; a main dialog with a table, labels and buttons). Each
+// child reports
 // the moment its main window is exposed: its CPU time (user + system of the whole process,
 // getrusage) and its resident memory (VmRSS); the parent takes the wall time from process start.
 // Prints the medians and the ratios real / baseline. The real child then feeds 2000 frames
@@ -23,6 +25,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,13 +36,19 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -70,10 +79,17 @@ bool WaitExposed(QWidget &window)
     return true;
 }
 
-// The same flow as a bare Qt program writes it, with layouts and no application code.
+// The same flow as a bare Qt program writes it, with layouts and no application code. dir: where
+// its database is kept from one run to the next, as the program's journal is.
 int RunBaseline(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    if (argc < 2)
+        return 1;
+    // The instrument's side of the line, as the real child has it.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        return 1;
     {
         QDialog login;
         auto *form = new QFormLayout(&login);
@@ -81,8 +97,8 @@ int RunBaseline(int argc, char *argv[])
         for (const QString &label : { u"供样单位:"_s, u"检品名称:"_s, u"批号:"_s, u"检验者:"_s })
             form->addRow(label, new QLineEdit(u"text"_s));
         auto *ports = new QComboBox;
-        for (int i = 1; i <= 20; ++i)
-            ports->addItem(u"COM%1"_s.arg(i));
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            ports->addItem(info.systemLocation() + u"  "_s + info.description());
         form->addRow(u"串口号:"_s, ports);
         // Plain buttons, as the program has: a button box would look up themed icons for
         // them on X11, work that the program does not do.
@@ -92,6 +108,22 @@ int RunBaseline(int argc, char *argv[])
         login.show();
         login.accept();
     }
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s);
+    db.setDatabaseName(QString::fromLocal8Bit(argv[1]) + u"/baseline.sqlite"_s);
+    QSqlQuery query(db);
+    if (!db.open() || !query.exec(u"PRAGMA journal_mode = WAL"_s)
+        || !query.exec(u"PRAGMA synchronous = FULL"_s)
+        || !query.exec(u"CREATE TABLE IF NOT EXISTS readings (id INTEGER PRIMARY KEY, "
+                       "value REAL NOT NULL, confirmed TEXT NOT NULL)"_s)
+        || !query.prepare(u"INSERT INTO readings (value, confirmed) VALUES (?, ?)"_s))
+        return 1;
+    query.addBindValue(12.345);
+    query.addBindValue(QDateTime::currentDateTime().toString(Qt::ISODate));
+    QSerialPort port(QString::fromLocal8Bit(::ptsname(master)));
+    port.setBaudRate(QSerialPort::Baud9600);
+    if (!query.exec() || !port.open(QIODevice::ReadWrite))
+        return 1;
+    QObject::connect(&port, &QSerialPort::readyRead, &port, [&port] { port.readAll(); });
     QDialog window;
     auto *grid = new QGridLayout(&window);
     const QStringList commands { u"采样"_s,  u"打印"_s, u"保存"_s, u"模式选择"_s, u"+复测"_s,
@@ -112,6 +144,7 @@ int RunBaseline(int argc, char *argv[])
     if (!WaitExposed(window))
         return 1;
     ReportShown();
+    ::close(master);
     return 0;
 }
 #else
@@ -174,6 +207,7 @@ int RunParent(int argc, char *argv[])
     const QString self = QCoreApplication::applicationFilePath();
     const QString baseline = QCoreApplication::applicationDirPath() + u"/bench_startup_baseline"_s;
     QTemporaryDir programDir;
+    QTemporaryDir baselineDir;
     std::vector<Sample> real(pairs), base(pairs), unjournaled(pairs);
     QByteArray rest;
     QByteArray flooded;
@@ -184,7 +218,7 @@ int RunParent(int argc, char *argv[])
             const QStringList child { u"--child"_s, programDir.path() };
             const bool ok = side == 0 ? Measure(self, child, real[i], flooded)
                 : side == 1
-                ? Measure(baseline, {}, base[i], rest)
+                ? Measure(baseline, { baselineDir.path() }, base[i], rest)
                 : Measure(self, child + QStringList { u"--no-journal"_s }, unjournaled[i], rest);
             if (!ok) {
                 std::fprintf(stderr, "bench_startup: the %s child failed\n",

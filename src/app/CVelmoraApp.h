@@ -40,7 +40,6 @@ public:
     using ModalRunner = std::function<int(QDialog &)>;
     void SetModalRunner(ModalRunner runner);
 
-    const QString &ProgramDir() const { return m_programDir; }
     // True when the English catalogue was chosen and could be loaded.
     bool IsEnglish() const { return m_bEnglish; }
     // Valid from LocateSettings() on.

@@ -25,6 +25,14 @@ bool WriteAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// libpq is mapped only once a lab server is used (nothing without /proc: then nothing to see).
+QStringList LoadedForLater()
+{
+    QFile maps(u"/proc/self/maps"_s);
+    const bool pq = maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/libpq.so");
+    return pq ? QStringList { u"libpq"_s } : QStringList();
+}
+
 const QStringList kEntry { u"药检所"_s, u"葡萄糖"_s, u"B-17"_s, u"李四"_s };
 
 } // namespace
@@ -101,7 +109,8 @@ void TestStartup::startUp()
         auto *login = dynamic_cast<CLoginDlg *>(&dialog);
         if (!login) {
             auto *window = dynamic_cast<CVelmoraDlg *>(&dialog);
-            runs << (window ? u"main "_s + window->GetSession().login().unit : u"other"_s);
+            runs << (window ? u"main "_s + window->GetSession().login().unit : u"other"_s)
+                 << LoadedForLater();
             return int(QDialog::Rejected);
         }
         runs << u"login"_s;

@@ -115,7 +115,7 @@ void tst_FrameScanner::scan()
             seen << (kind == 'S' ? u"S"_s
                                  : u"%1:%2:%3"_s.arg(QLatin1Char(kind))
                                        .arg(event.reading)
-                                       .arg(event.DisplayText()));
+                                       .arg(event.displayText()));
         });
     }
     QCOMPARE(seen, events);

@@ -56,15 +56,15 @@ private slots:
         const PortChoices choices(
             20, [&](const QString &key) { return section.value(key); }, listed);
         QStringList seen;
-        for (int i = 0; i < choices.Entries().size(); ++i) {
-            const PortChoices::Entry &entry = choices.Entries()[i];
+        for (int i = 0; i < choices.entries().size(); ++i) {
+            const PortChoices::Entry &entry = choices.entries()[i];
             QCOMPARE(entry.number, i + 1);
             if (!entry.device.isEmpty())
                 seen << u"%1=%2%3"_s.arg(entry.number)
                             .arg(entry.device, entry.needsMapping ? u"*"_s : QString());
         }
         QCOMPARE(seen.join(u' '), shown);
-        QCOMPARE(choices.Entries().size(), count);
+        QCOMPARE(choices.entries().size(), count);
     }
 };
 

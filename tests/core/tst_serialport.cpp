@@ -166,8 +166,8 @@ void tst_SerialPort::openFails()
     QCOMPARE(m_port->Write(BuildCommandFrame(Frame::CMD_ZERO)), -1);
     QCOMPARE(descriptors(), before);
     QCOMPARE(m_port->LastOpenError().kind, kind);
-    QVERIFY2(m_port->LastOpenError().Text().startsWith(device),
-             qPrintable(m_port->LastOpenError().Text()));
+    QVERIFY2(m_port->LastOpenError().text().startsWith(device),
+             qPrintable(m_port->LastOpenError().text()));
     QCOMPARE(failed.size(), 1);
 }
 

@@ -111,7 +111,7 @@ QJsonObject ReadingJson(const JournalReading &reading)
     return {
         { u"number"_s, reading.number },
         { u"received"_s, JsonNumber(reading.received) },
-        { u"value"_s, TableValueText(reading.value).toDouble() },
+        { u"value"_s, FormatRunValue(reading.value).toDouble() },
         { u"confirmed"_s, reading.confirmedAt },
     };
 }

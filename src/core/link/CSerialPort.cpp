@@ -83,7 +83,7 @@ bool CSerialPort::StartSession(bool sameDevice)
 {
     // Resolved at every session: the mapping may have been renewed while the link was lost.
     m_strDevice = ResolvePortDevice(m_strPortName, m_portLookup);
-    m_openError = PortError::Check(m_strDevice);
+    m_openError = PortError::check(m_strDevice);
     if (m_openError)
         return false; // no thread for a device that is not there
     // Looked at before the open: opening alone raises DTR, which resets some instruments.

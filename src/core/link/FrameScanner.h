@@ -23,7 +23,7 @@ struct FrameEvent
     // Seven characters for the reading display: FormatReadingText(r), or " 00.000".
     std::array<char, 7> text {};
 
-    QString DisplayText() const { return QString::fromLatin1(text.data(), text.size()); }
+    QString displayText() const { return QString::fromLatin1(text.data(), text.size()); }
 };
 
 // A reading payload longer than this is ignored: the instrument's text area holds 19 characters.

@@ -67,7 +67,7 @@ void LinkMonitor::onOpened(const QString &device)
 void LinkMonitor::onOpenFailed(const PortError &error)
 {
     m_device = error.device;
-    m_reason = error.Text();
+    m_reason = error.text();
     setState(State::NotConnected);
 }
 
@@ -89,7 +89,7 @@ void LinkMonitor::onOtherDevice(const QString &device)
     if (m_state == State::OtherDevice && m_device == device)
         return;
     m_device = device;
-    m_reason = PortError { PortError::Kind::OtherDevice, device, {} }.Text();
+    m_reason = PortError { PortError::Kind::OtherDevice, device, {} }.text();
     setState(State::OtherDevice);
 }
 

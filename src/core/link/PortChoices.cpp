@@ -79,7 +79,7 @@ PortChoices::PortChoices(int baseCount, const PortLookup &lookup, const QList<Se
     }
 }
 
-QList<SerialDevice> PortChoices::SystemDevices()
+QList<SerialDevice> PortChoices::systemDevices()
 {
     QList<SerialDevice> devices;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {

@@ -37,9 +37,9 @@ public:
     // settings, then the devices that no entry resolves to, filling gaps in the numbering first.
     PortChoices(int baseCount, const PortLookup &lookup, const QList<SerialDevice> &devices);
 
-    const QList<Entry> &Entries() const { return m_entries; }
+    const QList<Entry> &entries() const { return m_entries; }
 
-    static QList<SerialDevice> SystemDevices();
+    static QList<SerialDevice> systemDevices();
 
 private:
     QList<Entry> m_entries;

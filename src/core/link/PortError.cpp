@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #endif
 
-QString PortError::Text() const
+QString PortError::text() const
 {
     switch (kind) {
     case Kind::None:
@@ -31,7 +31,7 @@ QString PortError::Text() const
     return QCoreApplication::translate("PortError", "%1：%2").arg(device, system);
 }
 
-PortError PortError::Check(const QString &device)
+PortError PortError::check(const QString &device)
 {
 #ifdef Q_OS_UNIX
     const QString location = DeviceLocation(device);

@@ -22,12 +22,12 @@ struct PortError
 
     explicit operator bool() const { return kind != Kind::None; }
     // One line for the user: the device and what is wrong with it.
-    QString Text() const;
+    QString text() const;
 
     // Missing or NotSerial for a path that cannot be a serial line, without opening it, so that
     // a FIFO or a directory never reaches an open() that might wait. None where only an open
     // can tell (a character device, or a Windows port name).
-    static PortError Check(const QString &device);
+    static PortError check(const QString &device);
 };
 
 Q_DECLARE_METATYPE(PortError)

@@ -51,8 +51,6 @@ public:
     void abandonRun(const JournalRun &run);
 
     bool isAvailable() const { return m_available; }
-    // Confirmed readings the journal does not hold yet.
-    qsizetype unsavedCount() const { return m_unsaved.size(); }
 
 signals:
     void availabilityChanged(bool available, const JournalResult &result);

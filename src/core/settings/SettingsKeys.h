@@ -93,19 +93,12 @@ struct PortKey
 
 // The sample store of a run holds this many values.
 inline constexpr int kSampleStoreSize = 256;
-inline constexpr int kSelModeCount = 4;
 
 // A stored sampling count is not range-checked by whoever wrote it; bounding it here keeps a run
 // inside the sample store.
 constexpr int BoundedSampleCount(int stored)
 {
     return std::clamp(stored, 1, kSampleStoreSize);
-}
-
-// A stored mode outside 0 to 3 would index past the mode texts; it means optical rotation.
-constexpr int ValidSelMode(int stored)
-{
-    return stored >= 0 && stored < kSelModeCount ? stored : 0;
 }
 
 // Link state, in a section of its own so that older installations see nothing new: a reading

@@ -31,7 +31,6 @@ public:
 
     // Number of cells, at least 1; takes effect at the next paint.
     void SetDigitCount(int count);
-    int DigitCount() const { return m_digitCount; }
 
     QSize sizeHint() const override;
 

@@ -389,7 +389,7 @@ void CHistoryDlg::showRun()
         m_readingsTable->setItem(row, ReadingReceived,
                                  Item(ReceivedText(reading.received), Qt::AlignRight));
         m_readingsTable->setItem(row, ReadingValue,
-                                 Item(TableValueText(reading.value), Qt::AlignRight));
+                                 Item(FormatRunValue(reading.value), Qt::AlignRight));
         auto *time = Item(confirmed.toString(u"HH:mm:ss"_s));
         time->setToolTip(RunHistoryModel::LocalTimeText(reading.confirmedAt));
         m_readingsTable->setItem(row, ReadingTime, time);

@@ -1,5 +1,6 @@
 #include "ui/history/RunHistoryModel.h"
 
+#include "core/journal/read/JournalRunReport.h"
 #include "core/text/StringTable.h"
 
 using namespace Qt::StringLiterals;
@@ -42,21 +43,6 @@ QString RunHistoryModel::LocalTimeText(const QString &journalTime)
     return time.isValid() ? time.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) : journalTime;
 }
 
-QString RunHistoryModel::StatusName(RunStatus status)
-{
-    switch (status) {
-    case RunStatus::Open:
-        return tr("未完成");
-    case RunStatus::Completed:
-        return tr("完成");
-    case RunStatus::Discarded:
-        return tr("已作废");
-    case RunStatus::Abandoned:
-        return tr("已放弃");
-    }
-    return {};
-}
-
 QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_reader.runs().size())
@@ -96,8 +82,8 @@ QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
         return run.station;
     case ColumnStatus:
         return run.cause.isEmpty() || role == Qt::DisplayRole
-            ? StatusName(run.status)
-            : StatusName(run.status) + u" ("_s + run.cause + u')';
+            ? JournalRunReport::statusText(run.status)
+            : JournalRunReport::statusText(run.status) + u" ("_s + run.cause + u')';
     default:
         return {};
     }

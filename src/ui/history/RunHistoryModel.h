@@ -43,7 +43,6 @@ public:
 
     // The stored UTC time in local time, to the second.
     static QString LocalTimeText(const QString &journalTime);
-    static QString StatusName(RunStatus status);
 
 private:
     HistoryReader &m_reader;

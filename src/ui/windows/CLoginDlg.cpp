@@ -104,8 +104,8 @@ void CLoginDlg::OnInitDialog()
 
     const QString portFormat = LoadString(StringId::PortItem);
     m_portEntries = PortChoices(kPortCount, m_portLookup,
-                                m_serialDevices ? *m_serialDevices : PortChoices::SystemDevices())
-                        .Entries();
+                                m_serialDevices ? *m_serialDevices : PortChoices::systemDevices())
+                        .entries();
     // The entry's text stays "串口<k>"; its device shows beside it in a second column of the
     // open list, which may be wider than the box (the box keeps its place and size).
     auto *model = new QStandardItemModel(0, 2, m_cmbPort);

@@ -108,7 +108,7 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
     for (const JournalReading &reading : readings) {
         // The received text is a count of thousandths or the instrument's "A".
         rows += runFields + ',' + QByteArray::number(reading.number) + ','
-            + NumberField(reading.received) + ',' + TableValueText(reading.value).toLatin1() + ','
+            + NumberField(reading.received) + ',' + FormatRunValue(reading.value).toLatin1() + ','
             + LocalTime(reading.confirmedAt, reading.confirmedOffset).toLatin1() + ',' + tail
             + kLineEnd;
     }

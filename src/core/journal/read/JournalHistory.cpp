@@ -141,7 +141,7 @@ ReportContent JournalHistory::ReportContentFor(const JournalRun &run,
     content.inspector = run.header.inspector;
     content.date = FormatReportDate(RecordedTime(run.startedAt, run.startedOffset).date());
     for (const JournalReading &reading : readings)
-        content.values << TableValueText(reading.value);
+        content.values << FormatRunValue(reading.value);
     content.mean = run.totals.mean;
     content.deviation = run.totals.deviation;
     return content;

@@ -61,7 +61,7 @@ JournalResult JournalRunReport::read(JournalConnection &db, const QString &stati
         row.number = reading.number;
         row.confirmed = time(reading.confirmedAt, reading.confirmedOffset);
         row.received = reading.received;
-        row.value = TableValueText(reading.value);
+        row.value = FormatRunValue(reading.value);
     }
     report.summary = RunResultSummary(run, readings);
     report.runId = run.id;

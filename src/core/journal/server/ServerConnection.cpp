@@ -2,6 +2,7 @@
 
 #include "core/journal/server/ConnectionCutter.h"
 
+#include <QLibrary>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -15,6 +16,27 @@ using namespace Qt::StringLiterals;
 const QString ServerConnection::kSearchPath = u"SET search_path TO velmora"_s;
 
 namespace {
+
+// The two calls that Qt's driver does not make for us. libpq is not linked into the program: a
+// station without a lab server would map it, and TLS, Kerberos and LDAP with it, for nothing. Qt's
+// PostgreSQL driver loads it with the first server connection; the functions are looked up there.
+struct LibPq
+{
+    decltype(&PQsocket) socket = nullptr;
+    decltype(&PQregisterEventProc) registerEventProc = nullptr;
+};
+
+const LibPq &ResolvedLibPq()
+{
+    static const LibPq pq = [] {
+        // The same library the driver loaded: "libpq.so.5" here, "libpq.dll" on Windows.
+        QLibrary library(u"libpq"_s, 5);
+        return LibPq { reinterpret_cast<decltype(&PQsocket)>(library.resolve("PQsocket")),
+                       reinterpret_cast<decltype(&PQregisterEventProc)>(
+                           library.resolve("PQregisterEventProc")) };
+    }();
+    return pq;
+}
 
 PGconn *Handle(const QSqlDatabase &db)
 {
@@ -63,12 +85,21 @@ JournalResult ServerConnection::open(const QString &connInfo)
         return result;
     }
     setOpen(connInfo, true);
-    if (PGconn *conn = Handle(db)) {
-        PQregisterEventProc(conn, &OnConnectionEvent, "velmora-watchdog", m_cutter.get());
-        m_cutter->set(PQsocket(conn));
-    }
     QSqlQuery query(db);
-    JournalResult result = exec(query, kSearchPath);
+    JournalResult result;
+    if (PGconn *conn = Handle(db)) {
+        const LibPq &pq = ResolvedLibPq();
+        // Without the watchdog a frozen server would hold this connection's thread for ever.
+        if (!pq.socket || !pq.registerEventProc
+            || !pq.registerEventProc(conn, &OnConnectionEvent, "velmora-watchdog", m_cutter.get()))
+            result = JournalResult::Failure(JournalResult::Error::CannotOpen,
+                                            u"the watchdog of the connection could not be set up "
+                                            "in libpq, which Qt's PostgreSQL driver loaded"_s);
+        else
+            m_cutter->set(pq.socket(conn));
+    }
+    if (result.ok())
+        result = exec(query, kSearchPath);
     if (result.ok())
         result = exec(query, u"SET statement_timeout = %1"_s.arg(timeout().count()));
     if (!result.ok()) {
@@ -83,11 +114,6 @@ void ServerConnection::close()
 {
     m_cutter->clear();
     JournalConnection::close();
-}
-
-void ServerConnection::setTimeout(std::chrono::milliseconds timeout)
-{
-    m_cutter->setBound(timeout);
 }
 
 std::chrono::milliseconds ServerConnection::timeout() const

@@ -31,8 +31,7 @@ public:
     void close();
     bool isServer() const override { return true; }
 
-    // The watchdog's from now on, the server's own from the next connection on.
-    void setTimeout(std::chrono::milliseconds timeout);
+    // The watchdog's bound, also given to the server as its statement timeout.
     std::chrono::milliseconds timeout() const;
     void setIdle(bool idle);
     // Shared with a thread that may have to cut the connection at once (a stop).

@@ -1,7 +1,5 @@
 #include "core/journal/store/JournalTypes.h"
 
-#include "core/measure/RunStatistics.h"
-
 #include <array>
 #include <vector>
 
@@ -75,11 +73,6 @@ QString JournalTimestamp(const QDateTime &time)
     return time.toUTC().toString(Qt::ISODateWithMs);
 }
 
-QString JournalNow()
-{
-    return JournalTimestamp(QDateTime::currentDateTimeUtc());
-}
-
 QDateTime FromJournalTimestamp(const QString &text)
 {
     return QDateTime::fromString(text, Qt::ISODateWithMs);
@@ -94,9 +87,4 @@ QDateTime RecordedTime(const QString &text, std::optional<int> offset)
 int LocalOffsetAt(const QDateTime &time)
 {
     return time.toLocalTime().offsetFromUtc();
-}
-
-QString TableValueText(double value)
-{
-    return QString::asprintf("%.3f", value);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/measure/Conversions.h"
+#include "core/measure/RunStatistics.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -141,12 +142,8 @@ struct JournalReading
 // Timestamps: UTC, ISO 8601 with milliseconds ("2026-12-07T03:15:00.123Z"), so that text order
 // is time order in the database.
 QString JournalTimestamp(const QDateTime &time);
-QString JournalNow();
 QDateTime FromJournalTimestamp(const QString &text);
 // A stored time at the offset it was recorded with, or in local time when it has none.
 QDateTime RecordedTime(const QString &text, std::optional<int> offset);
 // The offset from UTC of this computer's clock at that moment, as stored with a time.
 int LocalOffsetAt(const QDateTime &time);
-
-// The value as the result table shows it.
-QString TableValueText(double value);
