@@ -545,7 +545,8 @@ private slots:
         QTest::newRow("folder is a regular file") << u"below-file"_s << E::CannotOpen << E::NotOpen;
         QTest::newRow("locked by another writer") << u"locked"_s << E::None << E::Locked;
         QTest::newRow("newer version")
-            << u"PRAGMA user_version = 4"_s << E::NewerVersion << E::NotOpen;
+            << u"PRAGMA user_version = %1"_s.arg(JournalSchema::kVersion + 1) << E::NewerVersion
+            << E::NotOpen;
         QTest::newRow("station's key replaced") << u"key"_s << E::Other << E::NotOpen;
         QTest::newRow("a statement fails after BEGIN")
             << u"CREATE TRIGGER planted BEFORE INSERT ON readings WHEN NEW.number = 2 "
@@ -853,8 +854,10 @@ private slots:
         run.endedAt = u"2026-12-07T03:16:00.000Z"_s;
         run.status = RunStatus::Completed;
         run.totals = { u"-66.200"_s, u"1.871"_s };
+        run.header.method = RunMethod { u"=m"_s, 2, 35.5, std::nullopt, 3 };
+        run.verdict = Verdict::Fail;
         const QList<JournalReading> readings {
-            { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s },
+            { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s, {}, {}, {}, true },
             { 2, 2, u"A"_s, 0.0, u"2026-12-07T03:15:59.000Z"_s }
         };
         const QByteArray run1 =
@@ -865,15 +868,20 @@ private slots:
         const QByteArray rows = CsvExport::Rows(run, readings);
         // A run without a mean has no deviation either.
         run.totals = {};
-        QVERIFY(CsvExport::Rows(run, readings).endsWith(",sugar-degree,,\r\n"));
+        run.header.method.reset();
+        run.verdict.reset();
+        QVERIFY(CsvExport::Rows(run, readings).endsWith(",sugar-degree,,,,,,,,\r\n"));
         QCOMPARE(
             CsvExport::Header() + rows,
             "\xEF\xBB\xBFrun_id,station,port,started,ended,status,cause,unit,sample,batch,"
             "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,confirmed,"
-            "mode_name,sd,rsd\r\n"
+            "mode_name,sd,rsd,method,method_version,lower,upper,verdict,auto\r\n"
                 + run1
-                + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00,sugar-degree,8.729,141.42\r\n"
-                + run1 + "2,A,0.000,2026-12-07T11:15:59.000+08:00,sugar-degree,8.729,141.42\r\n");
+                + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00,sugar-degree,8.729,141.42,'=m,2,"
+                  "35.5,,fail,1\r\n"
+                + run1
+                + "2,A,0.000,2026-12-07T11:15:59.000+08:00,sugar-degree,8.729,141.42,'=m,2,35.5,,"
+                  "fail,\r\n");
     }
 
     // A journal that fails while the file is written is told apart from a file that cannot be:

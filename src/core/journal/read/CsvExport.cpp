@@ -4,6 +4,7 @@
 #include "core/journal/read/RunResult.h"
 #include "core/measure/ModeText.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -33,6 +34,21 @@ bool StartsFormula(const QString &text)
     return first != text.cend() && kFormulaStarts.contains(*first);
 }
 
+// A run's method, version, limits and verdict; empty for a run without a method.
+QByteArray MethodFields(const JournalRun &run)
+{
+    const std::optional<RunMethod> &m = run.header.method;
+    const auto limit = [](const std::optional<double> &value) {
+        return value ? QString::number(*value, 'g', QLocale::FloatingPointShortest).toLatin1()
+                     : QByteArray();
+    };
+    return QByteArrayList { m ? CsvExport::TextField(m->name) : QByteArray(),
+                            m ? QByteArray::number(m->version) : QByteArray(),
+                            m ? limit(m->lower) : QByteArray(), m ? limit(m->upper) : QByteArray(),
+                            run.verdict ? VerdictText(*run.verdict).toLatin1() : QByteArray() }
+        .join(',');
+}
+
 } // namespace
 
 QByteArray CsvExport::Header()
@@ -40,7 +56,8 @@ QByteArray CsvExport::Header()
     return QByteArrayLiteral("\xEF\xBB\xBF"
                              "run_id,station,port,started,ended,status,cause,unit,sample,batch,"
                              "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,"
-                             "confirmed,mode_name,sd,rsd")
+                             "confirmed,mode_name,sd,rsd,method,method_version,lower,upper,"
+                             "verdict,auto")
         + kLineEnd;
 }
 
@@ -103,14 +120,14 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
             .join(',');
     const std::optional<RunSummary> summary = RunResultSummary(run, readings);
     const QByteArray tail = ModeName(h.mode).toLatin1() + ',' + NumberField(DeviationText(summary))
-        + ',' + NumberField(RelativeDeviationText(summary));
+        + ',' + NumberField(RelativeDeviationText(summary)) + ',' + MethodFields(run);
     QByteArray rows;
     for (const JournalReading &reading : readings) {
         // The received text is a count of thousandths or the instrument's "A".
         rows += runFields + ',' + QByteArray::number(reading.number) + ','
             + NumberField(reading.received) + ',' + TableValueText(reading.value).toLatin1() + ','
             + LocalTime(reading.confirmedAt, reading.confirmedOffset).toLatin1() + ',' + tail
-            + kLineEnd;
+            + (reading.autoConfirmed ? ",1" : ",") + kLineEnd;
     }
     return rows;
 }

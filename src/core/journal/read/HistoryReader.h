@@ -4,6 +4,7 @@
 #include "core/journal/read/HandOver.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/server/ServerThread.h"
+#include "core/report/RunReport.h"
 
 #include <QObject>
 
@@ -94,6 +95,8 @@ public:
     // Reads the run's readings; none for no run.
     void showRun(const std::optional<JournalRun> &run);
     void exportCsv(const QList<RunKey> &keys, const QString &path);
+    // The content of the run's PDF report, for the file at path; answered by reportRead.
+    void readReport(const RunKey &key, const QString &path);
 
     const HistorySource &source() const { return m_source; }
     const RunFilter &filter() const { return m_filter; }
@@ -114,6 +117,7 @@ signals:
     void loadingChanged(bool loading);
     void readFailed(const JournalResult &result);
     void exported(const QString &path, const JournalResult &result);
+    void reportRead(const QString &path, const JournalResult &result, const RunReport &report);
 
 private:
     friend class HistoryWorker; // answers through the on...() functions
@@ -123,6 +127,8 @@ private:
     void onPageRead(quint64 request, const RunPage &page);
     void onRunRead(quint64 request, const RunDetail &detail);
     void onExported(quint64 request, const QString &path, const JournalResult &result);
+    void onReportRead(quint64 request, const QString &path, const JournalResult &result,
+                      const RunReport &report);
     // A new request of the kind `latest` counts, for call(worker, request) on the worker's
     // thread.
     template<typename Call>
@@ -139,6 +145,7 @@ private:
     quint64 m_listRequest = 0;
     quint64 m_runRequest = 0;
     QList<quint64> m_exportRequests;
+    QList<quint64> m_reportRequests;
 
     HistorySource m_source;
     RunFilter m_filter;

@@ -1,5 +1,6 @@
 #include "core/journal/read/HistoryWorker.h"
 
+#include "core/journal/read/JournalRunReport.h"
 #include "core/journal/server/ServerSchema.h"
 #include "core/journal/store/JournalSchema.h"
 
@@ -47,7 +48,7 @@ void HistoryWorker::openSource(quint64 request)
             source.serverResult = result;
         }
     }
-    m_history.setConnection(m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file);
+    m_history.setConnection(connection());
     source.fromServer = m_fromServer;
     source.result = ready();
     done(source.result);
@@ -72,6 +73,11 @@ JournalResult HistoryWorker::ready()
         return JournalResult::Failure(JournalResult::Error::NotOpen,
                                       u"there is no journal at %1 yet"_s.arg(m_journalPath));
     return JournalSchema::Open(m_file, m_journalPath, SqliteConnection::OpenMode::Read);
+}
+
+JournalConnection &HistoryWorker::connection()
+{
+    return m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file;
 }
 
 void HistoryWorker::done(const JournalResult &result)
@@ -120,8 +126,7 @@ void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const 
 {
     JournalResult result = ready();
     if (result.ok()) {
-        const ExportResult exported = CsvExport::Write(
-            m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file, keys, path);
+        const ExportResult exported = CsvExport::Write(connection(), keys, path);
         result = exported.journal;
         done(result);
         // The journal was read; the file could not be written.
@@ -132,5 +137,17 @@ void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const 
     }
     answer([request, path, result](HistoryReader &reader) {
         reader.onExported(request, path, result);
+    });
+}
+
+void HistoryWorker::readReport(quint64 request, const RunKey &key, const QString &path)
+{
+    RunReport report;
+    JournalResult result = ready();
+    if (result.ok())
+        result = JournalRunReport::read(connection(), key.station, key.id, report);
+    done(result);
+    answer([request, path, result, report](HistoryReader &reader) {
+        reader.onReportRead(request, path, result, report);
     });
 }

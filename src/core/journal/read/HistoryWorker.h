@@ -29,6 +29,7 @@ public:
     void readPage(quint64 request, RunFilter filter, int limit, std::optional<JournalRun> after);
     void readRun(quint64 request, const JournalRun &run);
     void exportCsv(quint64 request, const QList<RunKey> &keys, const QString &path);
+    void readReport(quint64 request, const RunKey &key, const QString &path);
 
 signals:
     // An answer waits for the reader.
@@ -41,6 +42,7 @@ private:
     void answer(std::function<void(HistoryReader &)> call);
     // The source, the server connection opened again after a request lost it.
     JournalResult ready();
+    JournalConnection &connection();
     // After a request: a server that failed it is connected afresh for the next.
     void done(const JournalResult &result);
 

@@ -62,13 +62,28 @@ JournalResult JournalRunReport::read(JournalConnection &db, const QString &stati
         row.confirmed = time(reading.confirmedAt, reading.confirmedOffset);
         row.received = reading.received;
         row.value = TableValueText(reading.value);
+        if (reading.autoConfirmed)
+            row.autoConfirmed = true;
     }
     report.summary = RunResultSummary(run, readings);
+    addMethod(run, report);
     report.runId = run.id;
     if (JournalResult result = LastHash(db, run, report.lastHash); !result.ok())
         return result;
     out = std::move(report);
     return {};
+}
+
+void JournalRunReport::addMethod(const JournalRun &run, RunReport &report)
+{
+    if (const std::optional<RunMethod> &method = run.header.method) {
+        report.method = method->name;
+        report.methodVersion = QString::number(method->version);
+        report.lowerLimit = method->lower;
+        report.upperLimit = method->upper;
+    }
+    if (run.verdict)
+        report.passed = *run.verdict == Verdict::Pass;
 }
 
 QString JournalRunReport::time(const QString &journalTime, std::optional<int> offset)

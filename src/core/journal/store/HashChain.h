@@ -70,6 +70,9 @@ public:
                                const std::optional<RunClosing> &closing = std::nullopt);
     // Parses what CloseDetail wrote: the closing, if it names one.
     static std::optional<RunClosing> ClosingOf(const QString &closeDetail);
+    // Parses what StartDetail wrote of the run's method, and CloseDetail of its verdict.
+    static std::optional<RunMethod> MethodOf(const QString &startDetail);
+    static std::optional<Verdict> VerdictOf(const QString &closeDetail);
     // The detail of a mode change, in the encoding of the run-started event.
     static QString ModeDetail(MeasurementMode mode, const ModeConstants &constants);
 

@@ -64,6 +64,15 @@ public:
     JournalResult changeSampleCount(int sampleCount);
     // Commands sent, link lost or restored; attached to the current run once it is stored.
     JournalResult recordEvent(JournalEvent event, const QString &detail = {});
+    // Mode, constants or N changed under a method: an open run that has its row leaves it (and
+    // gets no verdict), later runs have none. Should the write fail, the event goes with the
+    // run's next write.
+    JournalResult leaveMethod(const QString &detail);
+    // An event outside any run whose detail is made under the journal's write lock, from the
+    // journal as it is then (a method's next version); a failure of makeDetail, or no detail
+    // made (a null text), writes nothing.
+    using DetailMaker = std::function<JournalResult(QString &detail)>;
+    JournalResult appendEvent(JournalEvent event, const DetailMaker &makeDetail);
 
     // Start-up: the newest run that a crash or an exit left open, with its readings to refill the
     // table and the sampling count it had last; a run that another instance is measuring right
@@ -92,6 +101,7 @@ private:
     // Writes the run's closing fields and the closing event.
     JournalResult closeRun(ChainHead &head, const JournalRun &run, JournalEvent event);
     JournalResult discardOpenRun(ChainHead &head, DiscardCause cause);
+    JournalResult writeMethodLeft(ChainHead &head);
     QString eventRunId() const;
     void resetRun();
     // While a run is open here, a lock file beside the journal names this process, so that
@@ -108,4 +118,5 @@ private:
     JournalRun m_run; // the current run
     bool m_runStored = false;
     std::unique_ptr<QLockFile> m_runLock;
+    QString m_methodLeftDetail; // the current run's method-left event, not written yet
 };
