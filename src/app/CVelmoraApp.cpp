@@ -1,6 +1,8 @@
 #include "app/CVelmoraApp.h"
 
+#include "core/journal/methods/MethodStore.h"
 #include "core/journal/store/JournalLocation.h"
+#include "core/journal/store/JournalSchema.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/SettingsLocation.h"
 #include "core/text/Language.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace Keys = SettingsKeys;
@@ -69,8 +72,10 @@ bool CVelmoraApp::RunLoginDialog()
     login.m_portLookup = [this](const QString &portName) {
         return m_settings->Read(Keys::PortKey { portName });
     };
+    OfferMethods(login);
     if (m_runModal(login) == QDialog::Rejected)
         return false;
+    TakeMethod(login);
 
     m_session.inspector = login.m_strInspector;
     m_session.batchNo = login.m_strBatchNo;
@@ -82,6 +87,35 @@ bool CVelmoraApp::RunLoginDialog()
         m_settings->Write(Keys::PortKey { QStringLiteral("COM%1").arg(port->number) },
                           port->device);
     return true;
+}
+
+void CVelmoraApp::OfferMethods(CLoginDlg &login)
+{
+    SqliteConnection db;
+    const QString path = JournalFilePath(m_settings->Path(), m_settings->Read(Keys::kJournalPath));
+    QList<Method> methods;
+    if (QFileInfo::exists(path)
+        && JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok()
+        && MethodStore::List(db, methods).ok()) {
+        for (const Method &method : std::as_const(methods)) {
+            if (!method.retired)
+                m_methods << method;
+        }
+    }
+    for (const Method &method : std::as_const(m_methods))
+        login.m_methodNames << method.name;
+    login.m_strMethod = m_settings->Read(Keys::kMethodLast);
+}
+
+void CVelmoraApp::TakeMethod(const CLoginDlg &login)
+{
+    if (m_methods.isEmpty())
+        return;
+    m_settings->Write(Keys::kMethodLast, login.m_strMethod);
+    for (const Method &method : std::as_const(m_methods)) {
+        if (method.name == login.m_strMethod)
+            m_method = method;
+    }
 }
 
 void CVelmoraApp::OpenJournal()
@@ -105,6 +139,7 @@ void CVelmoraApp::OpenJournal()
 void CVelmoraApp::RunMainWindow()
 {
     CVelmoraDlg window(m_session, *m_settings);
+    window.UseMethod(m_method);
     if (m_journal)
         window.AttachJournal(m_journal.get(), m_journalOutcome.result);
     m_runModal(window);

@@ -9,6 +9,11 @@
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 namespace Keys = SettingsKeys;
 
@@ -49,6 +54,7 @@ MeasurementSession::MeasurementSession(const Session &login, Settings &settings,
     , m_runLogin(LoginHeader(login))
     , m_link(LinkOptions(settings))
     , m_silentMs(LinkOptions(settings).silentMs)
+    , m_stableTolerance(LinkOptions(settings).stableTolerance)
 {
     m_clock.start();
     m_port.SetReconnectInterval(kReconnectIntervalMs);
@@ -78,6 +84,9 @@ MeasurementSession::MeasurementSession(const Session &login, Settings &settings,
     });
     connect(&m_recorder, &RunRecorder::availabilityChanged, this,
             &MeasurementSession::journalAvailabilityChanged);
+    connect(&m_link, &LinkMonitor::changed, this, &MeasurementSession::onStabilityChanged);
+    // A new run may take the reading that settled while the last one was complete.
+    connect(&m_run, &MeasurementRun::cleared, this, &MeasurementSession::tryAutoConfirm);
     m_run.SetSampleCount(m_login.sampleCount);
 }
 
@@ -130,6 +139,33 @@ void MeasurementSession::loadModeSettings()
     if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeLena)))
         constants.lena = *value;
     m_run.ApplyMode(ModeFromInt(m_settings.Read(Keys::kSelMode)), constants);
+    applyMethod();
+}
+
+void MeasurementSession::setMethod(const std::optional<Method> &method)
+{
+    m_method = method;
+    m_leftMethod.reset();
+    m_recorder.setMethod(method ? std::optional(method->forRun()) : std::nullopt);
+}
+
+// The method's values for this session only: the settings keep the inspector's own.
+void MeasurementSession::applyMethod()
+{
+    if (!m_method)
+        return;
+    m_run.ApplyMode(m_method->mode, m_method->constants);
+    m_run.SetSampleCount(m_method->sampleCount);
+}
+
+void MeasurementSession::leaveMethod(const QString &what)
+{
+    const QJsonObject detail { { u"method"_s, m_method->name },
+                               { u"version"_s, m_method->version },
+                               { u"changed"_s, what } };
+    m_recorder.leaveMethod(QString::fromUtf8(QJsonDocument(detail).toJson(QJsonDocument::Compact)));
+    m_leftMethod = std::exchange(m_method, std::nullopt);
+    emit methodChanged();
 }
 
 std::optional<MeasurementSession::RecoveryOffer> MeasurementSession::startRecording()
@@ -157,6 +193,19 @@ JournalResult MeasurementSession::continueRun(const RecoveryOffer &offer)
     m_runLogin = offer.run.header;
     emit runLoginChanged();
     emit stateChanged();
+    // ... and goes on under its own method, as far as it kept to it. Auto-confirm is the login's
+    // choice, for the very method chosen.
+    const RunHeader &h = offer.run.header;
+    const std::optional<Method> chosen = m_method;
+    m_method.reset();
+    if (h.method && !offer.run.leftMethod) {
+        m_method = Method::OfRun(h);
+        m_method->autoConfirm = chosen && chosen->name == h.method->name
+            && chosen->version == h.method->version && chosen->autoConfirm;
+    }
+    m_leftMethod =
+        h.method && offer.run.leftMethod ? std::optional(Method::OfRun(h)) : std::nullopt;
+    emit methodChanged();
     return result;
 }
 
@@ -174,6 +223,7 @@ void MeasurementSession::onLinkOpened()
 
 void MeasurementSession::onFrame(const FrameEvent &event)
 {
+    watchForAutoConfirm(event);
     m_link.noteFrame(event);
     switch (event.kind) {
     case FrameEvent::Kind::Reading:
@@ -219,7 +269,7 @@ void MeasurementSession::setRefusal(const QString &text)
     emit stateChanged();
 }
 
-QString MeasurementSession::confirm()
+QString MeasurementSession::confirm(bool automatic)
 {
     if (m_run.IsComplete())
         return {};
@@ -229,10 +279,41 @@ QString MeasurementSession::confirm()
         setRefusal(refused);
         return refused;
     }
-    m_recorder.confirm(QDateTime::currentDateTime());
+    // Whoever confirmed it, this reading is taken: auto-confirm waits for the next one.
+    m_autoArmed = false;
+    m_confirmedDegrees = m_degrees;
+    m_recorder.confirm(QDateTime::currentDateTime(), automatic);
     if (!m_refusal.isEmpty())
         setRefusal({});
     return {};
+}
+
+void MeasurementSession::watchForAutoConfirm(const FrameEvent &event)
+{
+    if (event.kind != FrameEvent::Kind::Reading && event.kind != FrameEvent::Kind::ZeroReading)
+        return;
+    m_degrees = event.kind == FrameEvent::Kind::Reading ? ReadingDegrees(event.reading) : 0.0;
+    // Before the link hears the frame, so that the unsettled moment it brings counts.
+    constexpr double kRoundingSlack = 1e-9;
+    if (!m_autoArmed
+        && std::abs(m_degrees - m_confirmedDegrees) > m_stableTolerance + kRoundingSlack) {
+        m_autoArmed = true;
+        m_unsettledSinceArmed = false;
+    }
+}
+
+void MeasurementSession::onStabilityChanged()
+{
+    if (!m_link.isStable())
+        m_unsettledSinceArmed = true;
+    tryAutoConfirm();
+}
+
+void MeasurementSession::tryAutoConfirm()
+{
+    if (m_method && m_method->autoConfirm && m_autoArmed && m_unsettledSinceArmed
+        && m_link.isStable() && canConfirm() && readingRefusal().isEmpty())
+        confirm(true);
 }
 
 void MeasurementSession::deleteRun()
@@ -242,6 +323,8 @@ void MeasurementSession::deleteRun()
 
 void MeasurementSession::setSampleCount(int count)
 {
+    if (m_method && count != m_method->sampleCount)
+        leaveMethod(u"n"_s);
     m_run.SetSampleCount(count);
     m_login.sampleCount = m_run.SampleCount();
     if (m_settings.Read(Keys::kIsLock) == 0)
@@ -250,6 +333,12 @@ void MeasurementSession::setSampleCount(int count)
 
 void MeasurementSession::applyMode(const ModeChoice &choice)
 {
+    const ModeConstants &c = choice.constants;
+    const ModeConstants &fixed = m_method ? m_method->constants : c;
+    if (m_method
+        && (ModeFromInt(choice.mode) != m_method->mode || c.a != fixed.a || c.lenC != fixed.lenC
+            || c.C != fixed.C || c.lena != fixed.lena))
+        leaveMethod(u"mode"_s);
     // The texts as typed, also those without a number, then the mode index as checked.
     m_settings.Write({ { Keys::kModeA, choice.a },
                        { Keys::kModeLenC, choice.lenC },

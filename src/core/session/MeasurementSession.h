@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/methods/Method.h"
 #include "core/journal/store/JournalTypes.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/LinkMonitor.h"
@@ -62,7 +63,8 @@ public:
     void abandonRun(const RecoveryOffer &offer);
 
     // Confirm: the current reading becomes the next row; empty when it did, otherwise why not.
-    QString confirm();
+    // automatic: the method confirmed a stable reading by itself.
+    QString confirm(bool automatic = false);
     void deleteRun();
     // The Sample dialog's OK: the new count, stored unless the settings are locked.
     void setSampleCount(int count);
@@ -92,14 +94,34 @@ public:
     ReportContent reportContent() const;
     const Session &login() const { return m_login; }
 
+    // The method chosen at the login, before loadModeSettings(), which then applies its mode,
+    // constants and N; none: the runs are measured as without methods.
+    void setMethod(const std::optional<Method> &method);
+    // The method the runs are under now; none once an input left it.
+    const std::optional<Method> &method() const { return m_method; }
+    // The method an input left; none while none was left.
+    const std::optional<Method> &leftMethod() const { return m_leftMethod; }
+    // Pass or fail once the run in the table is complete under its method.
+    const std::optional<Verdict> &verdict() const { return m_recorder.verdict(); }
+
 signals:
     void runLoginChanged();
     // Link state, refusal or whether Confirm can enter anything changed.
     void stateChanged();
     void journalAvailabilityChanged(bool available, const JournalResult &result);
     void forwardStateChanged(const ForwardState &state);
+    // The session's method was left, or a continued run brought its own.
+    void methodChanged();
 
 private:
+    // Under a method, a change of what it fixes leaves it; `what` says which ("mode", "n").
+    void leaveMethod(const QString &what);
+    void applyMethod();
+    // Auto-confirm: once per stable period, and the next only after the reading moved beyond the
+    // stability tolerance and settled again.
+    void watchForAutoConfirm(const FrameEvent &event);
+    void onStabilityChanged();
+    void tryAutoConfirm();
     void onFrame(const FrameEvent &event);
     void onLinkOpened();
     void setRefusal(const QString &text);
@@ -123,4 +145,12 @@ private:
     QElapsedTimer m_clock;
     qint64 m_liveSinceMs = -1;
     qint64 m_readingAtMs = -1; // -1: none since the link became live, or a zero notice since
+
+    std::optional<Method> m_method;
+    std::optional<Method> m_leftMethod;
+    double m_stableTolerance = 0.0; // degrees, the link's
+    double m_degrees = 0.0; // the latest reading
+    double m_confirmedDegrees = 0.0; // the reading confirmed last
+    bool m_autoArmed = true; // the reading moved since the last Confirm
+    bool m_unsettledSinceArmed = true; // and was not stable at some moment since
 };

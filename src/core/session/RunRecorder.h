@@ -31,8 +31,15 @@ public:
     // outcome of opening the journal; a failure is reported now.
     void start(Journal *journal, const RunHeader &login, const JournalResult &opened = {});
 
-    // The run's next row with its time of Confirm; false once the run is complete.
-    bool confirm(const QDateTime &at);
+    // The run's next row with its time of Confirm; false once the run is complete. automatic: it
+    // was confirmed by itself, once stable.
+    bool confirm(const QDateTime &at, bool automatic = false);
+    // The method the runs from now on are under (none: no method); before start().
+    void setMethod(const std::optional<RunMethod> &method);
+    // Mode, constants or N changed: the run in the table and the later ones leave the method.
+    void leaveMethod(const QString &detail);
+    // The verdict on the run in the table, once it is complete under its method.
+    const std::optional<Verdict> &verdict() const { return m_verdict; }
     // Delete: the table is emptied and the journal's open run marked discarded.
     void deleteRun();
     // The mode dialog's OK.
@@ -75,4 +82,6 @@ private:
     QString m_port; // the device the line was last opened on
     QList<ConfirmedReading> m_unsaved;
     QTimer m_retry;
+    std::optional<RunMethod> m_method;
+    std::optional<Verdict> m_verdict;
 };

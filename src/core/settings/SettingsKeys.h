@@ -85,6 +85,12 @@ inline constexpr QStringView kSectionReport = u"report";
 inline constexpr int kReportLabBufferSize = 260;
 inline constexpr TextKey kReportLab { kSectionReport, u"Lab", u"", kReportLabBufferSize };
 
+// Section "method": the method chosen at the last login, preselected at the next one; empty for
+// none. Written only where the login offers methods.
+inline constexpr QStringView kSectionMethod = u"method";
+inline constexpr int kMethodNameBufferSize = 260;
+inline constexpr TextKey kMethodLast { kSectionMethod, u"Last", u"", kMethodNameBufferSize };
+
 // The device of a port in section "ports", under its name ("COM3"); empty when not set.
 struct PortKey
 {
