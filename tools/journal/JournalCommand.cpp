@@ -1,5 +1,7 @@
 #include "JournalCommand.h"
 
+#include "MethodCommand.h"
+#include "ToolOutput.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalRunReport.h"
@@ -34,21 +36,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void Print(std::FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
-
-void PrintError(std::FILE *err, const QString &text)
-{
-    Print(err, u"velmora-journal: "_s + text + u'\n');
-}
-
 bool IsCommand(const QString &text)
 {
-    static constexpr std::array<QStringView, 5> kCommands { u"list", u"export", u"report",
-                                                            u"verify", u"server-init" };
+    static constexpr std::array<QStringView, 6> kCommands { u"list",   u"export",      u"report",
+                                                            u"verify", u"server-init", u"method" };
     return std::find(kCommands.begin(), kCommands.end(), text) != kCommands.end();
 }
 
@@ -68,35 +59,6 @@ QDateTime ParseSince(const QString &text)
     return {};
 }
 
-// Typed texts go to a terminal: a tab or a line end would shift the columns, an escape sequence
-// would act on the terminal, a direction mark would reorder what is shown. Each is printed as a
-// visible escape, and a backslash as two, so that what is shown reads back as what was typed.
-QString Visible(const QString &text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t code = c.unicode();
-        const bool bidi = (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069)
-            || code == 0x200E || code == 0x200F;
-        if (code == u'\\')
-            shown += u"\\\\"_s;
-        else if (code == u'\t')
-            shown += u"\\t"_s;
-        else if (code == u'\n')
-            shown += u"\\n"_s;
-        else if (code == u'\r')
-            shown += u"\\r"_s;
-        else if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
-                 || c.category() == QChar::Separator_Paragraph || bidi)
-            shown += (code < 0x100 ? u"\\x%1"_s : u"\\u%1"_s)
-                         .arg(code, code < 0x100 ? 2 : 4, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 // A stored number text (a "%.3f" statistic, a received count of thousandths) as a JSON number,
 // null when empty; anything else (the instrument's "A") stays a text.
 QJsonValue JsonNumber(const QString &text)
@@ -113,7 +75,23 @@ QJsonObject ReadingJson(const JournalReading &reading)
         { u"received"_s, JsonNumber(reading.received) },
         { u"value"_s, TableValueText(reading.value).toDouble() },
         { u"confirmed"_s, reading.confirmedAt },
+        { u"auto"_s, reading.autoConfirmed },
     };
+}
+
+// A run's method, version and limits (null without a method), and its verdict (null but for a
+// run completed under its method).
+void AddMethodJson(const JournalRun &run, QJsonObject &object)
+{
+    const std::optional<RunMethod> &m = run.header.method;
+    const auto limit = [](const std::optional<double> &value) {
+        return value ? QJsonValue(*value) : QJsonValue();
+    };
+    object.insert(u"method"_s, m ? QJsonValue(m->name) : QJsonValue());
+    object.insert(u"method_version"_s, m ? QJsonValue(m->version) : QJsonValue());
+    object.insert(u"lower"_s, m ? limit(m->lower) : QJsonValue());
+    object.insert(u"upper"_s, m ? limit(m->upper) : QJsonValue());
+    object.insert(u"verdict"_s, run.verdict ? QJsonValue(VerdictText(*run.verdict)) : QJsonValue());
 }
 
 // With the deviation (sd) and the relative deviation (rsd, %) of a run with a result.
@@ -191,6 +169,17 @@ Commands:
                                      and this station's journal against the server row by row
   server-init                        create the lab server's journal, or bring it to this
                                      program's version (run once by the lab's administrator)
+  method set NAME --mode 0..3 [--a X] [--lenc X] [--c X] [--lena X] --n N [--lower L]
+             [--upper U] [--decimals D] [--auto-confirm]
+                                     a method as its next version (the first is 1; a method
+                                     the same as its last version stays at it): mode and
+                                     constants (default 1, 2, 1, 2), N (1 to 100), the limits
+                                     of the result, either may be left out, each counting as
+                                     met (inclusive), the decimals the result is judged at (0
+                                     to 3, default 3), and whether a stable reading is
+                                     confirmed by itself
+  method list [--json]               every method at its latest version, retired ones so marked
+  method retire NAME                 the method is offered no more; its name is never used again
 
 Options:
   --journal PATH   the journal file; default: VelmoraJournal.sqlite beside Velmora.ini, found as
@@ -206,7 +195,8 @@ Options:
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
   --run ID         one run, by its id; may be repeated, or several ids separated by commas
   --pdf FILE       where report writes the PDF
-  --key FILE       the station's chain key; default: VelmoraChain.key beside Velmora.ini
+  --key FILE       the station's chain key (verify, method); default: VelmoraChain.key beside
+                   Velmora.ini
   --help           this text
 
 Exit status:
@@ -217,6 +207,7 @@ Exit status:
   4  the output file or standard output cannot be written
   5  list or export: the configured lab server cannot be read; the output holds this
      station's local journal only
+  6  refused: a retired method's name, a method retired already; nothing was changed
   7  verify found no break, but the keyed rows could not be checked without the station's key
 )"_s;
 }
@@ -239,6 +230,8 @@ QString JournalCommand::ConfiguredServer()
 
 bool JournalCommand::parse(const QStringList &arguments, QString &error)
 {
+    // After "method", everything but --journal, --key and --help is the method command's.
+    QStringList methodArguments;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         const auto value = [&](QString &into) {
@@ -250,6 +243,11 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
             return true;
         };
         QString text;
+        if (m_command == u"method"_s && argument != u"--journal"_s && argument != u"--key"_s
+            && argument != u"--help"_s && argument != u"-h"_s) {
+            methodArguments << argument;
+            continue;
+        }
         if (argument == u"--help"_s || argument == u"-h"_s) {
             m_help = true;
         } else if (argument == u"--json"_s) {
@@ -308,6 +306,13 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     }
     if (m_help)
         return true;
+    if (m_command == u"method"_s) {
+        if (m_useServer || !m_station.isEmpty() || m_json || m_since.isValid()) {
+            error = u"an option does not belong to the command 'method'"_s;
+            return false;
+        }
+        return m_method.parse(methodArguments, error);
+    }
     if (!IsCommand(m_command)) {
         error =
             m_command.isEmpty() ? u"no command given"_s : u"unknown command '%1'"_s.arg(m_command);
@@ -374,6 +379,8 @@ int JournalCommand::dispatch(std::FILE *out, std::FILE *err) const
         return reportPdf(err);
     if (m_command == u"server-init"_s)
         return serverInit(out, err);
+    if (m_command == u"method"_s)
+        return method(out, err);
     return verify(out, err);
 }
 
@@ -454,6 +461,7 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
                     return unreadable(result);
             }
             QJsonObject object = RunJson(run, RunResultSummary(run, readings));
+            AddMethodJson(run, object);
             if (m_readings) {
                 QJsonArray list;
                 for (const JournalReading &reading : std::as_const(readings))
@@ -485,7 +493,7 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
                                    run.id };
         QStringList shown;
         for (const QString &field : fields)
-            shown << Visible(field);
+            shown << TerminalVisible(field);
         Print(out, shown.join(u'\t') + u'\n');
     }
     return done;
@@ -637,4 +645,20 @@ int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const
                     .arg(from)
                     .arg(ServerSchema::kWriterRole, ServerSchema::kReaderRole));
     return Done;
+}
+
+int JournalCommand::method(std::FILE *out, std::FILE *err) const
+{
+    switch (m_method.run(PathOr(m_journalPath), m_keyPath.isEmpty() ? DefaultKeyPath() : m_keyPath,
+                         out, err)) {
+    case MethodCommand::Outcome::Done:
+        return Done;
+    case MethodCommand::Outcome::Usage:
+        return Usage;
+    case MethodCommand::Outcome::Unreadable:
+        break;
+    case MethodCommand::Outcome::Refused:
+        return Refused;
+    }
+    return JournalUnreadable;
 }

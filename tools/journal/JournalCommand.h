@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MethodCommand.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,7 @@ public:
         // list or export answered from this station's journal only: the configured lab server
         // could not be read. The output is written; a script knows it holds one station.
         LocalOnly = 5,
+        Refused = 6, // not allowed (a retired method's name); nothing was changed
         KeyMissing = 7, // verify found no break, but could not check the keyed rows
     };
 
@@ -49,6 +52,7 @@ private:
     int dispatch(std::FILE *out, std::FILE *err) const;
     int verify(std::FILE *out, std::FILE *err) const;
     int serverInit(std::FILE *out, std::FILE *err) const;
+    int method(std::FILE *out, std::FILE *err) const;
     struct Source
     {
         std::unique_ptr<JournalConnection> db; // null when nothing could be opened
@@ -71,4 +75,5 @@ private:
     bool m_json = false;
     bool m_readings = false;
     bool m_help = false;
+    MethodCommand m_method;
 };
