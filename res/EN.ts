@@ -103,6 +103,50 @@
         <source>正在读取…</source>
         <translation>Reading…</translation>
     </message>
+    <message>
+        <source>PDF…</source>
+        <translation>PDF…</translation>
+    </message>
+    <message>
+        <source>N= %1</source>
+        <translation>N= %1</translation>
+    </message>
+    <message>
+        <source>平均结果 %1</source>
+        <translation>Mean %1</translation>
+    </message>
+    <message>
+        <source>SD %1</source>
+        <translation>SD %1</translation>
+    </message>
+    <message>
+        <source>RSD %1</source>
+        <translation>RSD %1</translation>
+    </message>
+    <message>
+        <source>方法 %1（版本 %2）</source>
+        <translation>Method %1 (version %2)</translation>
+    </message>
+    <message>
+        <source>下限 %1，上限 %2</source>
+        <translation>Lower limit %1, upper limit %2</translation>
+    </message>
+    <message>
+        <source>PDF 报告</source>
+        <translation>PDF Report</translation>
+    </message>
+    <message>
+        <source>PDF 文件 (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>不是普通文件，未改动</source>
+        <translation>not a regular file; left unchanged</translation>
+    </message>
+    <message>
+        <source>无法写入 PDF 报告 %1: %2</source>
+        <translation>Cannot write the PDF report %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>CLoginDlg</name>
@@ -507,6 +551,45 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     </message>
 </context>
 <context>
+    <name>MethodLines</name>
+    <message>
+        <source>版本 %1</source>
+        <translation>version %1</translation>
+    </message>
+    <message>
+        <source>已脱离方法</source>
+        <translation>method left</translation>
+    </message>
+    <message>
+        <source>自动确认</source>
+        <translation>auto-confirm</translation>
+    </message>
+    <message>
+        <source>方法 %1</source>
+        <translation>Method %1</translation>
+    </message>
+    <message>
+        <source>方法: %1（版本 %2）</source>
+        <translation>Method: %1 (version %2)</translation>
+    </message>
+    <message>
+        <source>已脱离方法: %1（版本 %2）；本次测量没有判定</source>
+        <translation>Method left: %1 (version %2); this test gets no verdict</translation>
+    </message>
+    <message>
+        <source>下限 %1，上限 %2</source>
+        <translation>Lower limit %1, upper limit %2</translation>
+    </message>
+    <message>
+        <source>平均结果 %1</source>
+        <translation>Mean %1</translation>
+    </message>
+    <message>
+        <source>方法 %1（版本 %2）的值；改动后本次测量脱离方法</source>
+        <translation>The values of method %1 (version %2); a change makes this test leave the method</translation>
+    </message>
+</context>
+<context>
     <name>OutputFile</name>
     <message>
         <source>不是普通文件（管道、设备或文件夹），未作改动</source>
@@ -626,6 +709,22 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>站点</source>
         <translation>Station</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>方法 %1（版本 %2）</source>
+        <translation>Method %1 (version %2)</translation>
+    </message>
+    <message>
+        <source>判定</source>
+        <translation>Verdict</translation>
     </message>
 </context>
 <context>

@@ -1,11 +1,13 @@
 #include "ui/history/CHistoryDlg.h"
 
+#include "core/journal/read/RunResult.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/StringTable.h"
 #include "ui/dialogs/DialogBuilder.h"
 #include "ui/history/RunChart.h"
 #include "ui/history/RunHistoryModel.h"
+#include "ui/report/PdfReport.h"
 #include "ui/report/PrintJob.h"
 #include "ui/report/ReportSaver.h"
 
@@ -77,6 +79,7 @@ CHistoryDlg::CHistoryDlg(const QString &journalPath, const Settings &settings, Q
     connect(m_reader, &HistoryReader::loadingChanged, this, &CHistoryDlg::showStatus);
     connect(m_reader, &HistoryReader::readFailed, this, &CHistoryDlg::showReadFailure);
     connect(m_reader, &HistoryReader::exported, this, &CHistoryDlg::onExported);
+    connect(m_reader, &HistoryReader::reportRead, this, &CHistoryDlg::onReportRead);
     // A new list clears the view's selection without a word.
     connect(m_model, &QAbstractItemModel::modelReset, this, &CHistoryDlg::onSelectionChanged);
 
@@ -217,9 +220,18 @@ void CHistoryDlg::buildControls()
     detail->addWidget(m_chart);
     detail->setStretchFactor(1, 1);
     detail->setChildrenCollapsible(false);
+    m_summaryLabel = new QLabel(this);
+    m_summaryLabel->setObjectName(u"runSummary"_s);
+    m_summaryLabel->setTextFormat(Qt::PlainText); // a method's name is no markup
+    m_summaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *detailColumn = new QWidget(this);
+    auto *detailLayout = new QVBoxLayout(detailColumn);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->addWidget(m_summaryLabel);
+    detailLayout->addWidget(detail, 1);
     auto *split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_runsView);
-    split->addWidget(detail);
+    split->addWidget(detailColumn);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     split->setChildrenCollapsible(false);
@@ -229,14 +241,17 @@ void CHistoryDlg::buildControls()
     m_saveButton = new QPushButton(tr("保存报告..."), this);
     m_printButton = new QPushButton(tr("打印..."), this);
     m_csvButton = new QPushButton(tr("导出 CSV..."), this);
+    m_pdfButton = new QPushButton(tr("PDF…"), this);
     auto *closeButton = new QPushButton(tr("关闭"), this);
     connect(m_saveButton, &QPushButton::clicked, this, &CHistoryDlg::onSaveButton);
     connect(m_printButton, &QPushButton::clicked, this, &CHistoryDlg::onPrintButton);
     connect(m_csvButton, &QPushButton::clicked, this, &CHistoryDlg::onCsvButton);
+    connect(m_pdfButton, &QPushButton::clicked, this, &CHistoryDlg::onPdfButton);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addWidget(m_statusLabel, 1);
-    for (QPushButton *button : { m_saveButton, m_printButton, m_csvButton, closeButton }) {
+    for (QPushButton *button :
+         { m_saveButton, m_printButton, m_pdfButton, m_csvButton, closeButton }) {
         button->setAutoDefault(false);
         buttonRow->addWidget(button);
     }
@@ -367,6 +382,7 @@ void CHistoryDlg::updateButtons()
     const qsizetype rows = m_runsView->selectionModel()->selectedRows().size();
     m_saveButton->setEnabled(rows == 1 && shownRun().has_value());
     m_printButton->setEnabled(rows == 1 && shownRun().has_value());
+    m_pdfButton->setEnabled(rows == 1 && shownRun().has_value());
     m_csvButton->setEnabled(rows > 0);
 }
 
@@ -375,6 +391,7 @@ void CHistoryDlg::showRun()
     m_readingsTable->setRowCount(0);
     m_chart->clear();
     updateButtons();
+    showSummary();
     const std::optional<RunDetail> &detail = shownRun();
     if (!detail)
         return;
@@ -456,4 +473,75 @@ void CHistoryDlg::onCsvButton()
     dialog.selectFile(u"Velmora.csv"_s);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         exportCsv(dialog.selectedFiles().constFirst());
+}
+
+void CHistoryDlg::showSummary()
+{
+    const std::optional<RunDetail> &detail = shownRun();
+    m_summaryLabel->setVisible(detail.has_value());
+    if (!detail)
+        return;
+    const JournalRun &run = detail->run;
+    const std::optional<RunSummary> summary = RunResultSummary(run, detail->readings);
+    const auto orNone = [](const QString &text) {
+        return text.isEmpty() ? u"—"_s : text;
+    };
+    QStringList parts {
+        tr("N= %1").arg(detail->readings.size()),
+        tr("平均结果 %1").arg(orNone(run.totals.mean)),
+        tr("SD %1").arg(orNone(DeviationText(summary))),
+        tr("RSD %1").arg(summary && summary->relativeDeviation
+                             ? RelativeDeviationText(summary) + u" %"_s
+                             : u"—"_s),
+    };
+    if (const std::optional<RunMethod> &method = run.header.method) {
+        const auto limit = [&orNone](const std::optional<double> &value) {
+            return orNone(value ? FormatRunValue(*value) : QString());
+        };
+        parts << tr("方法 %1（版本 %2）").arg(method->name).arg(method->version)
+              << tr("下限 %1，上限 %2").arg(limit(method->lower), limit(method->upper));
+        if (run.verdict)
+            parts << RunHistoryModel::VerdictName(*run.verdict);
+    }
+    m_summaryLabel->setText(parts.join(u"    "_s));
+}
+
+bool CHistoryDlg::writePdf(const QString &path)
+{
+    if (!shownRun())
+        return false;
+    m_reader->readReport({ shownRun()->run.station, shownRun()->run.id }, path);
+    return true;
+}
+
+void CHistoryDlg::onPdfButton()
+{
+    if (!shownRun())
+        return;
+    QFileDialog dialog(this, tr("PDF 报告"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(tr("PDF 文件 (*.pdf)"));
+    dialog.setDefaultSuffix(u"pdf"_s);
+    dialog.selectFile(u"Velmora.pdf"_s);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        writePdf(dialog.selectedFiles().constFirst());
+}
+
+void CHistoryDlg::onReportRead(const QString &path, const JournalResult &result,
+                               const RunReport &report)
+{
+    QString failure = result.text;
+    if (result.ok()) {
+        RunReport withLab = report;
+        withLab.lab = m_settings.Read(SettingsKeys::kReportLab);
+        const PdfReport::Result written = PdfReport::write(path, withLab);
+        failure = written.failure == OutputFile::Failure::NotRegularFile
+            ? tr("不是普通文件，未改动")
+            : written.text;
+        if (written.ok())
+            return;
+    }
+    QMessageBox::warning(
+        this, ProgramName(),
+        tr("无法写入 PDF 报告 %1: %2").arg(QDir::toNativeSeparators(path), failure));
 }

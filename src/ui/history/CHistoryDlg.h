@@ -53,6 +53,9 @@ public:
     // nothing to export, and the outcome comes with the reader's exported().
     bool saveReport(const QString &path);
     bool exportCsv(const QString &path);
+    // The shown run's PDF report: read on the reader's thread, then written here; false when no
+    // run is shown. A failure is shown when the answer comes.
+    bool writePdf(const QString &path);
     // The run whose readings and chart are shown, with its readings.
     const std::optional<RunDetail> &shownRun() const { return m_reader->shownRun(); }
     ReportContent shownReportContent() const;
@@ -78,6 +81,10 @@ private:
     void onPrintButton();
     void onCsvButton();
     void onExported(const QString &path, const JournalResult &result);
+    void onPdfButton();
+    void onReportRead(const QString &path, const JournalResult &result, const RunReport &report);
+    // N, mean, SD, RSD, and a method run's limits and verdict, above the readings.
+    void showSummary();
     void showStatus();
     void showReadFailure(const JournalResult &result);
     QList<JournalRun> selectedRuns() const;
@@ -106,4 +113,6 @@ private:
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_printButton = nullptr;
     QPushButton *m_csvButton = nullptr;
+    QPushButton *m_pdfButton = nullptr;
+    QLabel *m_summaryLabel = nullptr;
 };

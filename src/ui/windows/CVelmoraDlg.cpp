@@ -138,6 +138,9 @@ CVelmoraDlg::CVelmoraDlg(const Session &session, Settings &settings, QWidget *pa
             &CVelmoraDlg::PaintJournalState);
     connect(&m_session, &MeasurementSession::forwardStateChanged, this,
             [this](const ForwardState &state) { m_stateLines.showServer(state); });
+    connect(&m_session, &MeasurementSession::methodChanged, this, &CVelmoraDlg::PaintMethod);
+    connect(&run, &MeasurementRun::runCompleted, this, &CVelmoraDlg::PaintVerdict);
+    connect(&run, &MeasurementRun::cleared, this, &CVelmoraDlg::PaintVerdict);
     CreateHistoryButton();
 }
 
@@ -162,6 +165,26 @@ void CVelmoraDlg::AttachJournal(Journal *journal, const JournalResult &opened)
     m_session.attachJournal(journal, opened);
     if (const JournalForwarder *forwarder = m_session.forwarder())
         m_stateLines.showServer(forwarder->state());
+}
+
+void CVelmoraDlg::UseMethod(const std::optional<Method> &method)
+{
+    m_session.setMethod(method);
+}
+
+void CVelmoraDlg::PaintMethod()
+{
+    m_methodLines.showMethod(m_session.method(), m_session.leftMethod());
+}
+
+void CVelmoraDlg::PaintVerdict()
+{
+    m_methodLines.showVerdict(m_session.verdict(), m_session.run().MeanText());
+}
+
+QString CVelmoraDlg::MethodNote() const
+{
+    return m_session.method() ? MethodLines::DialogNote(*m_session.method()) : QString();
 }
 
 void CVelmoraDlg::OnInitDialog()
@@ -202,6 +225,7 @@ void CVelmoraDlg::OnInitDialog()
     if (!m_session.openPort())
         QMessageBox::warning(this, ProgramName(), LoadString(StringId::OpenPortFailed));
     m_session.loadModeSettings();
+    PaintMethod();
     PaintLinkState();
     if (const auto offer = m_session.startRecording())
         OfferRecovery(*offer);
@@ -410,6 +434,7 @@ void CVelmoraDlg::OnSampleButton()
 {
     CSampleCountDlg dialog(this);
     dialog.m_nCount = m_session.run().SampleCount();
+    dialog.m_strMethodNote = MethodNote();
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_session.setSampleCount(dialog.m_nCount);
@@ -504,6 +529,7 @@ void CVelmoraDlg::OnModeButton()
 {
     CModeSelectDlg dialog(this);
     dialog.SetChoice(m_session.run().Constants(), static_cast<int>(m_session.run().Mode()));
+    dialog.m_strMethodNote = MethodNote();
     if (dialog.exec() == QDialog::Accepted)
         m_session.applyMode(dialog.Choice());
 }
