@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -57,6 +58,7 @@ struct Station
         Session login = Session::Read(settings, dir.path());
         login.inspector = inspector;
         session = std::make_unique<MeasurementSession>(login, settings);
+        session->setMethod(method);
         if (!journal.open(journalPath(), {}, busyTimeoutMs).result.ok())
             return false;
         session->attachJournal(&journal, {});
@@ -106,6 +108,7 @@ struct Station
     PtyPair pty;
     Settings settings { dir.filePath(u"Velmora.ini"_s) };
     Journal journal { kStation };
+    std::optional<Method> method; // chosen at the login
     std::unique_ptr<MeasurementSession> session;
     std::optional<MeasurementSession::RecoveryOffer> offer;
 };
@@ -121,7 +124,25 @@ private slots:
     void inputsReachRunAndJournal();
     void unsavedReadingsWrittenLateInOrder();
     void recoveredRunKeepsItsCountAndLogin();
+    void methodRunJudged_data();
+    void methodRunJudged();
+    void autoConfirmOncePerStablePeriod();
 };
+
+namespace {
+
+Method ThreeReadings(std::optional<double> lower, std::optional<double> upper)
+{
+    Method method;
+    method.name = u"葡萄糖"_s;
+    method.version = 2;
+    method.sampleCount = 3;
+    method.lower = lower;
+    method.upper = upper;
+    return method;
+}
+
+} // namespace
 
 void TestSession::inputsReachRunAndJournal_data()
 {
@@ -259,6 +280,89 @@ void TestSession::recoveredRunKeepsItsCountAndLogin()
     QCOMPARE(s.session->runLogin().inspector, u"李娜"_s);
     QCOMPARE(Column(s.journalPath(), u"SELECT inspector FROM runs ORDER BY rowid"_s),
              u"张伟 李娜"_s);
+}
+
+void TestSession::methodRunJudged_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("limits"); // lower:upper, either may be empty
+    QTest::addColumn<QString>("runs"); // method:version:verdict, oldest first
+    QTest::addColumn<QString>("events");
+    QTest::newRow("a mean equal to the lower limit passes")
+        << u"r1000 ok ok ok"_s << u"1:2"_s << u"葡萄糖:2:pass"_s << u"run-started run-completed"_s;
+    // 1.6666... is judged as the 1.667 it shows.
+    QTest::newRow("a mean equal to the upper limit passes")
+        << u"r1000 ok r2000 ok ok"_s << u":1.667"_s << u"葡萄糖:2:pass"_s
+        << u"run-started run-completed"_s;
+    QTest::newRow("a mean beyond a limit fails")
+        << u"r1000 ok ok ok"_s << u"1.001:"_s << u"葡萄糖:2:fail"_s
+        << u"run-started run-completed"_s;
+    QTest::newRow("N changed during the run: left, no verdict")
+        << u"r1000 ok n=2 ok"_s << u"1:"_s << u"葡萄糖:2:-"_s
+        << u"run-started method-left sample-count-changed run-completed"_s;
+    QTest::newRow("mode changed before the run: no method")
+        << u"m1 r1000 ok ok ok"_s << u"1:"_s << u"-:-:-"_s
+        << u"method-left mode-changed run-started run-completed"_s;
+}
+
+// A run under a method is judged on its mean as shown, a limit itself inside; a change of what
+// the method fixes leaves it, and such a run has no verdict.
+void TestSession::methodRunJudged()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, limits);
+    QFETCH(QString, runs);
+    QFETCH(QString, events);
+    const auto limit = [&limits](int i) {
+        const QString text = limits.section(u':', i, i);
+        return text.isEmpty() ? std::nullopt : std::optional(text.toDouble());
+    };
+    Station s;
+    s.method = ThreeReadings(limit(0), limit(1));
+    QVERIFY(s.start());
+    for (const QString &step : steps.split(u' '))
+        QVERIFY2(s.play(step), qPrintable(step));
+    QVERIFY(s.session->run().IsComplete());
+    QCOMPARE(Column(s.journalPath(),
+                    u"SELECT ifnull(method, '-') || ':' || ifnull(method_version, '-') || ':' || "
+                    "ifnull(verdict, '-') FROM runs ORDER BY rowid"_s),
+             runs);
+    const std::optional<Verdict> verdict = s.session->verdict();
+    QCOMPARE(verdict ? VerdictText(*verdict) : u"-"_s, runs.section(u':', 2));
+    QCOMPARE(Column(s.journalPath(), u"SELECT kind FROM events ORDER BY seq"_s), events);
+    QCOMPARE(s.session->method().has_value(), !events.contains(u"method-left"_s));
+}
+
+// Under a method with auto-confirm a stable reading is confirmed once; a stable period that
+// comes back after a break of the stream, with the same reading, confirms nothing more; a
+// reading that moved beyond the tolerance and settled is the next.
+void TestSession::autoConfirmOncePerStablePeriod()
+{
+    Station s("StableSeconds=1\r\n");
+    s.method = ThreeReadings(std::nullopt, std::nullopt);
+    s.method->autoConfirm = true;
+    QVERIFY(s.start());
+    long reading = 1000;
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this, [&] { s.pty.Send(ReadingFrame(reading)); });
+    stream.start(100);
+    QTRY_COMPARE_WITH_TIMEOUT(s.session->run().RowCount(), 1, 5000);
+    // Silent past its limit, then the same reading again, stable for two periods.
+    stream.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!s.session->link().isStable(), 5000);
+    stream.start();
+    QTRY_VERIFY_WITH_TIMEOUT(s.session->link().isStable(), 5000);
+    QTest::qWait(1500);
+    QCOMPARE(s.session->run().RowCount(), 1);
+    reading = 1500;
+    QTRY_COMPARE_WITH_TIMEOUT(s.session->run().RowCount(), 2, 5000);
+    QCOMPARE(s.session->run().ValueTexts().join(u' '), u"1.000 1.500"_s);
+    QCOMPARE(Column(s.journalPath(), u"SELECT ifnull(auto_confirmed, 0) FROM readings"_s),
+             u"1 1"_s);
+    // A hand's Confirm is no auto one, and the next auto one waits for a change again.
+    QVERIFY(s.play(u"ok"_s));
+    QCOMPARE(Column(s.journalPath(), u"SELECT ifnull(auto_confirmed, 0) FROM readings"_s),
+             u"1 1 0"_s);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
