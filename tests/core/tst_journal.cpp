@@ -1,5 +1,6 @@
 #include "FileBytes.h"
 #include "FileNodes.h"
+#include "core/journal/methods/MethodStore.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalVerify.h"
@@ -47,14 +48,17 @@ const QList<std::pair<QString, double>> kReadings { { u"34626"_s, 100.0000047497
                                                     { u"-12345"_s, -35.65240162408605 } };
 
 // Confirms the readings; the third completes a run of three.
-void Confirm(Journal &journal, qsizetype count, int first = 1)
+void Confirm(Journal &journal, qsizetype count, int first = 1,
+             std::optional<Verdict> verdict = std::nullopt)
 {
     for (qsizetype i = 0; i < count; ++i) {
         const int number = first + static_cast<int>(i);
         const auto &[received, value] = kReadings.at((number - 1) % 3);
         ConfirmedReading reading { number, received, value, std::nullopt };
-        if (number == 3)
+        if (number == 3) {
             reading.totals = RunTotals { u"21.449"_s, u""_s };
+            reading.verdict = verdict;
+        }
         const JournalResult result = journal.recordReading(reading);
         QVERIFY2(result.ok(), qPrintable(result.text));
     }
@@ -248,6 +252,63 @@ private slots:
         for (const QString &sql : { u"UPDATE readings SET value = 1"_s, u"DELETE FROM events"_s,
                                     u"DELETE FROM runs"_s, u"UPDATE runs SET inspector = 'x'"_s })
             QVERIFY2(!query.exec(sql), qPrintable(sql));
+    }
+
+    // Methods are rows of the chain: each change a version, the same definition none, a retired
+    // name never used again. Verify judges a run under one again from its readings and limits, so
+    // that even the key's holder cannot turn its verdict.
+    void methodsVersionedAndJudgedAgain()
+    {
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        QStringList changes; // change:version
+        {
+            Journal journal(kStation);
+            QVERIFY(journal.open(path).result.ok());
+            Method method = Method::OfRun(Header());
+            method.name = u"蔗糖"_s;
+            method.lower = 21.449; // the mean as shown: inside
+            for (const std::optional<double> upper : { std::optional<double>(), {}, { 30.0 } }) {
+                method.upper = upper;
+                MethodStore::Change change = MethodStore::Change::Unknown;
+                QVERIFY(MethodStore::Set(journal, method, change).ok());
+                changes << u"%1:%2"_s.arg(int(change)).arg(method.version);
+            }
+            RunHeader header = Header();
+            header.method = method.forRun();
+            journal.beginRun(header);
+            Confirm(journal, 3, 1, Verdict::Pass);
+            for (int i = 0; i < 2; ++i) {
+                MethodStore::Change change = MethodStore::Change::Unknown;
+                QVERIFY(MethodStore::Retire(journal, method.name, change).ok());
+                changes << QString::number(int(change));
+            }
+            MethodStore::Change change = MethodStore::Change::Unknown;
+            QVERIFY(MethodStore::Set(journal, method, change).ok());
+            changes << QString::number(int(change));
+        }
+        using C = MethodStore::Change;
+        QCOMPARE(
+            changes,
+            QStringList({ u"%1:1"_s.arg(int(C::Stored)), u"%1:1"_s.arg(int(C::Unchanged)),
+                          u"%1:2"_s.arg(int(C::Stored)), QString::number(int(C::Stored)),
+                          QString::number(int(C::Retired)), QString::number(int(C::Retired)) }));
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+        QList<Method> methods;
+        QVERIFY(MethodStore::List(db, methods).ok() && methods.size() == 1);
+        QVERIFY(methods[0].retired && methods[0].version == 2 && methods[0].upper == 30.0);
+        QVERIFY2(VerifyJournal(db, KeyBeside(path)).intact(),
+                 qPrintable(VerifyJournal(db, KeyBeside(path)).breaks.join(u'\n')));
+        db.close();
+        Edit(path,
+             u"UPDATE runs SET verdict = 'fail'\nUPDATE events SET detail = replace(detail, "
+             "'\"verdict\":\"pass\"', '\"verdict\":\"fail\"') WHERE kind = 'run-completed'"_s);
+        Forge(path, KeyBeside(path));
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+        QCOMPARE(VerifyJournal(db, KeyBeside(path))
+                     .breaks.join(u'\n')
+                     .count(u"verdict fail where its readings and method give pass"_s),
+                 1);
     }
 
     // An editor with the file, one field at a time, then recomputing the hashes as they were
