@@ -1,7 +1,9 @@
 #include "InstrumentFrames.h"
 #include "PtyPair.h"
+#include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/store/JournalSchema.h"
+#include "core/text/Gb18030.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -25,6 +27,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void killedRunOfferedBack();
+    void methodRunJudgedAndReported();
 
 private:
     bool Xdo(const QStringList &arguments, QString *out = nullptr);
@@ -153,6 +156,79 @@ void TestCrashRecovery::killedRunOfferedBack()
     QTRY_COMPARE_WITH_TIMEOUT(Readings(), 4, 10000);
     second.kill();
     second.waitForFinished();
+}
+
+// A method set from the command line, the one the login offers (preselected as the last one
+// chosen), three Confirms under it, the verdict journaled and in the PDF report with the rest.
+void TestCrashRecovery::methodRunJudgedAndReported()
+{
+    QTemporaryDir dir;
+    PtyPair instrument;
+    QVERIFY(dir.isValid() && instrument.IsValid());
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this,
+            [&instrument] { instrument.Send(ReadingFrame(1000)); });
+    stream.start(100);
+    QFile ini(dir.filePath(u"Velmora.ini"_s));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[ports]\r\nCOM1=" + QFile::encodeName(instrument.SlavePath())
+              + "\r\n[method]\r\nLast=" + Gb18030::Encode(u"蔗糖"_s) + "\r\n");
+    ini.close();
+    // Both programs find Velmora.ini, the journal and the key beside themselves.
+    QVERIFY(QFile::copy(QStringLiteral(VELMORA_EXE), dir.filePath(u"velmora"_s)));
+    QVERIFY(QFile::copy(QStringLiteral(VELMORA_JOURNAL_TOOL), dir.filePath(u"velmora-journal"_s)));
+    const auto tool = [&dir](const QStringList &arguments) {
+        QProcess process;
+        process.start(dir.filePath(u"velmora-journal"_s), arguments);
+        process.waitForFinished();
+        return process.exitCode() == 0 ? process.readAllStandardOutput() + '\n' : QByteArray();
+    };
+    QVERIFY(!tool({ u"method"_s, u"set"_s, u"蔗糖"_s, u"--mode"_s, u"0"_s, u"--n"_s, u"3"_s,
+                    u"--lower"_s, u"0.95"_s, u"--upper"_s, u"1"_s })
+                 .isEmpty());
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"DISPLAY"_s, m_displayName);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    QProcess velmora;
+    velmora.setProcessEnvironment(env);
+    velmora.start(dir.filePath(u"velmora"_s));
+    QStringList seen;
+    QVERIFY(Return(NewWindow(velmora, seen))); // the login, its method preselected
+    const QString window = NewWindow(velmora, seen);
+    const QString journal = dir.filePath(u"VelmoraJournal.sqlite"_s);
+    SqliteConnection db;
+    QList<JournalRun> runs;
+    const auto read = [&] {
+        runs.clear();
+        return JournalSchema::Open(db, journal, SqliteConnection::OpenMode::Read).ok()
+            && JournalHistory(db).runs({}, 10, runs).ok() && runs.size() == 1;
+    };
+    for (int i = 1; i <= 3; ++i) {
+        QVERIFY(Return(window));
+        QTRY_VERIFY_WITH_TIMEOUT(read() && runs[0].readingCount == i, 10000);
+    }
+    velmora.kill();
+    velmora.waitForFinished();
+    QCOMPARE(runs[0].status, RunStatus::Completed);
+    QVERIFY(runs[0].header.method && runs[0].header.method->version == 1);
+    QCOMPARE(runs[0].verdict, std::optional(Verdict::Pass)); // the mean on the upper limit
+
+    QList<JournalReading> readings;
+    QVERIFY(JournalHistory(db).readings(runs[0].station, runs[0].id, readings).ok());
+    const QString pdf = dir.filePath(u"run.pdf"_s);
+    QVERIFY(!tool({ u"report"_s, u"--run"_s, runs[0].id, u"--pdf"_s, pdf }).isNull());
+    QProcess pdftotext;
+    pdftotext.start(u"pdftotext"_s, { pdf, u"-"_s });
+    QVERIFY(pdftotext.waitForFinished());
+    // pdftotext drops the blanks around the page marker's numbers.
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QStringList expected { u"1.000"_s,       u"标准偏差"_s,    u"0.000"_s,      u"0.00 %"_s,
+                           u"下限= 0.950"_s, u"上限= 1.000"_s, u"判定: 合格"_s, u"第1页共1页"_s };
+    for (const JournalReading &reading : std::as_const(readings))
+        expected << CsvExport::LocalTime(reading.confirmedAt);
+    for (const QString &part : std::as_const(expected))
+        QVERIFY2(text.contains(part), qPrintable(part + u" not in:\n"_s + text));
 }
 
 QTEST_GUILESS_MAIN(TestCrashRecovery)
