@@ -1030,6 +1030,16 @@ private slots:
                                           << QStringList { u"not a regular file"_s };
         QTest::newRow("report without --pdf")
             << QString() << report.first(3) << 2 << QStringList { u"--pdf"_s };
+        const QStringList method { u"method"_s, u"set"_s, u"蔗糖"_s, u"--mode"_s, u"0"_s };
+        QTest::newRow("method set without N")
+            << QString() << method << 2 << QStringList { u"needs --mode and --n"_s };
+        QTest::newRow("method set, limits crossed")
+            << QString()
+            << method + QStringList { u"--n"_s, u"3"_s, u"--lower"_s, u"2"_s, u"--upper"_s, u"1"_s }
+            << 2 << QStringList { u"lower limit is above"_s };
+        QTest::newRow("method retire, no such method")
+            << QString() << QStringList { u"method"_s, u"retire"_s, u"蔗糖"_s } << 3
+            << QStringList { u"there is no method 蔗糖"_s };
         QTest::newRow("list, lab server away") << u"server"_s << QStringList { u"list"_s } << 5
                                                << QStringList { u"local journal"_s, u"=1+1"_s };
         QTest::newRow("export, lab server away")

@@ -203,7 +203,7 @@ Exit status:
   0  done (verify: the journal is whole)
   1  verify found a break
   2  bad command line
-  3  the journal cannot be opened or read
+  3  the journal cannot be opened or read; an unknown run or method
   4  the output file or standard output cannot be written
   5  list or export: the configured lab server cannot be read; the output holds this
      station's local journal only
