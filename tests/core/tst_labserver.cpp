@@ -1,4 +1,5 @@
 #include "PgServer.h"
+#include "core/journal/methods/MethodStore.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalVerify.h"
 #include "core/journal/server/JournalForwarder.h"
@@ -32,12 +33,13 @@ const RunHeader kHeader {
 };
 
 // Confirms reading number of a run of n; the last one completes it.
-bool Confirm(Journal &journal, int number, int n)
+bool Confirm(Journal &journal, int number, int n, std::optional<Verdict> verdict = std::nullopt)
 {
     ConfirmedReading reading { number, QString::number(34626 + number), 100.00000474974513 + number,
                                std::nullopt };
     if (number == n)
         reading.totals = RunTotals { u"103.000"_s, u"1.581"_s };
+    reading.verdict = verdict;
     return journal.recordReading(reading).ok();
 }
 
@@ -71,13 +73,25 @@ class tst_LabServer : public QObject
         return made ? name : QString();
     }
 
-    std::unique_ptr<Journal> openJournal(const QString &station, const QString &file = {})
+    // underMethod: the run is measured under a method the journal holds, its mean on the limit.
+    std::unique_ptr<Journal> openJournal(const QString &station, const QString &file = {},
+                                         bool underMethod = false)
     {
         auto journal = std::make_unique<Journal>(station);
         if (!journal->open(m_dir.filePath((file.isEmpty() ? station : file) + u".sqlite"_s))
                  .result.ok())
             return {};
-        journal->beginRun(kHeader);
+        RunHeader header = kHeader;
+        if (underMethod) {
+            Method method = Method::OfRun(kHeader);
+            method.name = u"蔗糖"_s;
+            method.lower = 103.0;
+            MethodStore::Change change {};
+            if (!MethodStore::Set(*journal, method, change).ok())
+                return {};
+            header.method = method.forRun();
+        }
+        journal->beginRun(header);
         return journal;
     }
 
@@ -138,7 +152,7 @@ private slots:
     void runReachesServerThroughAnOutage()
     {
         const QString db = newDatabase();
-        auto journal = openJournal(u"station-a"_s);
+        auto journal = openJournal(u"station-a"_s, {}, true);
         QVERIFY(journal);
         auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
         QVERIFY(journal->recordEvent(JournalEvent::ZeroSent).ok());
@@ -156,7 +170,7 @@ private slots:
         QCOMPARE(forward->state().error, JournalResult::Error::Unreachable);
         QVERIFY(m_pg->start());
         restart.dismiss();
-        QVERIFY(Confirm(*journal, 5, 5));
+        QVERIFY(Confirm(*journal, 5, 5, Verdict::Pass));
         forward->notifyCommitted();
         QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
         QTRY_COMPARE(forward->state().status, Status::Synced);
@@ -168,6 +182,10 @@ private slots:
                         "(station, run_id) WHERE written_at = confirmed_at AND "
                         "written_offset = confirmed_offset AND ended_offset = started_offset"_s),
             u"5"_s);
+        QCOMPARE(m_pg->value(db,
+                             u"SELECT method || ':' || method_version || ':' || lower_limit || ':' "
+                             "|| verdict FROM velmora.runs"_s),
+                 u"蔗糖:1:103:pass"_s);
 
         ServerConnection server;
         QVERIFY(server.open(m_pg->connInfo(db, u"station"_s)).ok());
@@ -194,15 +212,15 @@ private slots:
         // The last row cut off the local journal shows only against the server.
         QSqlQuery cut(journal->database().database());
         QVERIFY(cut.exec(u"DROP TRIGGER events_not_deleted"_s)
-                && cut.exec(u"DELETE FROM events WHERE seq = 8"_s));
+                && cut.exec(u"DELETE FROM events WHERE seq = 9"_s));
         QCOMPARE(Tool(verify, &listed), 1);
-        QVERIFY2(listed.contains("row 8 is on the server but not in this journal"), listed);
+        QVERIFY2(listed.contains("row 9 is on the server but not in this journal"), listed);
         // A server row changed under the same number differs from the local one.
         QVERIFY(m_pg->sql(db,
                           u"ALTER TABLE velmora.readings DISABLE TRIGGER USER; "
-                          "UPDATE velmora.readings SET value = 1 WHERE seq = 3"_s));
+                          "UPDATE velmora.readings SET value = 1 WHERE seq = 4"_s));
         QCOMPARE(Tool(verify, &listed), 1);
-        QVERIFY2(listed.contains("row 3 differs between this journal and the server"), listed);
+        QVERIFY2(listed.contains("row 4 differs between this journal and the server"), listed);
     }
 
     // Two stations at once, a second instance forwarding the same journal as the first, and a
