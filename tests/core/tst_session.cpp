@@ -127,6 +127,7 @@ private slots:
     void methodRunJudged_data();
     void methodRunJudged();
     void autoConfirmOncePerStablePeriod();
+    void recoveredRunKeepsItsMethod();
 };
 
 namespace {
@@ -363,6 +364,29 @@ void TestSession::autoConfirmOncePerStablePeriod()
     QVERIFY(s.play(u"ok"_s));
     QCOMPARE(Column(s.journalPath(), u"SELECT ifnull(auto_confirmed, 0) FROM readings"_s),
              u"1 1 0"_s);
+}
+
+// A run killed under a method goes on under it when continued, and is judged at its end.
+void TestSession::recoveredRunKeepsItsMethod()
+{
+    Station s;
+    s.method = ThreeReadings(1.0, std::nullopt);
+    {
+        Journal killed(kStation);
+        QVERIFY(killed.open(s.journalPath()).result.ok());
+        RunHeader header { {}, {}, {}, {}, u"张伟"_s, 3, MeasurementMode::OpticalRotation, {} };
+        header.method = s.method->forRun();
+        killed.beginRun(header);
+        for (int n = 1; n <= 2; ++n)
+            QVERIFY(killed.recordReading({ n, u"1000"_s, 1.0, std::nullopt }).ok());
+    }
+    s.method.reset(); // this login chose none
+    QVERIFY(s.start() && s.offer);
+    QVERIFY(s.session->continueRun(*s.offer).ok());
+    QCOMPARE(s.session->method() ? s.session->method()->name : QString(), u"葡萄糖"_s);
+    QVERIFY(s.play(u"r1000"_s) && s.play(u"ok"_s) && s.session->run().IsComplete());
+    QCOMPARE(Column(s.journalPath(), u"SELECT method || ':' || verdict FROM runs"_s),
+             u"葡萄糖:pass"_s);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
