@@ -371,8 +371,8 @@ private slots:
         QTest::addColumn<JournalResult::Error>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("newer schema")
-            << u"INSERT INTO velmora.schema_version VALUES (3)"_s << u"station"_s
-            << JournalResult::Error::NewerVersion << u"newer than this program"_s;
+            << u"INSERT INTO velmora.schema_version VALUES (%1)"_s.arg(ServerSchema::kVersion + 1)
+            << u"station"_s << JournalResult::Error::NewerVersion << u"newer than this program"_s;
         // A copy of this journal went its own way under the same identity.
         QTest::newRow("copy") << u"INSERT INTO velmora.events VALUES ('station-copy', 1, '', "
                                  "NULL, 'zero-sent', '', '\\x00', '%1')"_s

@@ -1,5 +1,7 @@
 #include "JournalCommand.h"
 
+#include "core/journal/accounts/AccountJournal.h"
+#include "core/journal/accounts/RunAudit.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalRunReport.h"
@@ -8,6 +10,7 @@
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
 #include "core/journal/store/ChainKey.h"
+#include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/journal/store/SqliteConnection.h"
@@ -47,8 +50,9 @@ void PrintError(std::FILE *err, const QString &text)
 
 bool IsCommand(const QString &text)
 {
-    static constexpr std::array<QStringView, 5> kCommands { u"list", u"export", u"report",
-                                                            u"verify", u"server-init" };
+    static constexpr std::array<QStringView, 8> kCommands { u"list",   u"export",      u"report",
+                                                            u"verify", u"server-init", u"user",
+                                                            u"sign",   u"exclude" };
     return std::find(kCommands.begin(), kCommands.end(), text) != kCommands.end();
 }
 
@@ -113,7 +117,46 @@ QJsonObject ReadingJson(const JournalReading &reading)
         { u"received"_s, JsonNumber(reading.received) },
         { u"value"_s, TableValueText(reading.value).toDouble() },
         { u"confirmed"_s, reading.confirmedAt },
+        { u"account"_s, reading.account ? QJsonValue(*reading.account) : QJsonValue() },
     };
+}
+
+// A run's signatures and excluded readings.
+void AddAuditJson(const RunAudit &audit, QJsonObject &run)
+{
+    QJsonArray signatures;
+    for (const RunSignature &signature : audit.signatures)
+        signatures.append(QJsonObject { { u"account"_s, signature.by },
+                                        { u"fullName"_s, signature.fullName },
+                                        { u"meaning"_s, MeaningText(signature.meaning) },
+                                        { u"at"_s, signature.at },
+                                        { u"comment"_s, signature.comment },
+                                        { u"changedAfterSignature"_s, !signature.current } });
+    QJsonArray excluded;
+    for (const ReadingExclusion &exclusion : audit.exclusions)
+        excluded.append(QJsonObject { { u"reading"_s, exclusion.reading },
+                                      { u"reason"_s, exclusion.reason },
+                                      { u"by"_s, exclusion.by },
+                                      { u"at"_s, exclusion.at } });
+    run.insert(u"signatures"_s, signatures);
+    run.insert(u"excluded"_s, excluded);
+}
+
+// One line of standard input without its line end; none at the input's end. The bytes read are
+// wiped: a password in clear lives no longer than needed.
+std::optional<QString> ReadLine(std::FILE *in)
+{
+    QByteArray line;
+    int c = 0;
+    while ((c = std::fgetc(in)) != EOF && c != '\n')
+        line.append(static_cast<char>(c));
+    if (c == EOF && line.isEmpty())
+        return std::nullopt;
+    if (line.endsWith('\r'))
+        line.chop(1);
+    const QString text = QString::fromUtf8(line);
+    line.fill('\0');
+    return text;
 }
 
 // With the deviation (sd) and the relative deviation (rsd, %) of a run with a result.
@@ -191,6 +234,23 @@ Commands:
                                      and this station's journal against the server row by row
   server-init                        create the lab server's journal, or bring it to this
                                      program's version (run once by the lab's administrator)
+  user add NAME --role operator|reviewer|admin [--full-name TEXT] [--as ADMIN]
+                                     add an account; standard input: ADMIN's password, then the
+                                     new account's. The journal's first account is an admin,
+                                     added without --as: standard input holds its password only
+  user list [--json]                 the accounts with their role and state
+  user disable|enable NAME --as ADMIN
+                                     disable an account, or enable (and unlock) it; standard
+                                     input: ADMIN's password
+  user role NAME --role ROLE --as ADMIN
+                                     give an account another role
+  user password NAME [--as ADMIN]    a new password; standard input: the old one, then the new
+                                     one (with --as: ADMIN's password, then the new one)
+  sign --run ID --meaning performed|reviewed|approved --user NAME [--comment TEXT]
+                                     sign a completed run; standard input: NAME's password
+  exclude --run ID --reading K --reason TEXT --user NAME
+                                     exclude reading K of a completed run before its review;
+                                     standard input: NAME's password
 
 Options:
   --journal PATH   the journal file; default: VelmoraJournal.sqlite beside Velmora.ini, found as
@@ -206,7 +266,8 @@ Options:
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
   --run ID         one run, by its id; may be repeated, or several ids separated by commas
   --pdf FILE       where report writes the PDF
-  --key FILE       the station's chain key; default: VelmoraChain.key beside Velmora.ini
+  --key FILE       the station's chain key; default: VelmoraChain.key beside Velmora.ini (for
+                   user, sign and exclude on a journal given by --journal: beside that journal)
   --help           this text
 
 Exit status:
@@ -217,6 +278,8 @@ Exit status:
   4  the output file or standard output cannot be written
   5  list or export: the configured lab server cannot be read; the output holds this
      station's local journal only
+  6  refused: a wrong password, a locked or disabled account, or a role or rule that does not
+     allow it; said on standard error and recorded in the journal, nothing else changes
   7  verify found no break, but the keyed rows could not be checked without the station's key
 )"_s;
 }
@@ -296,11 +359,16 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
                         "2026-12-01T08:30Z)"_s.arg(text);
                 return false;
             }
+        } else if (QString *option = accountOption(argument)) {
+            if (!value(*option))
+                return false;
         } else if (argument.startsWith(u'-')) {
             error = u"unknown option %1"_s.arg(argument);
             return false;
         } else if (m_command.isEmpty()) {
             m_command = argument;
+        } else if (m_command == u"user"_s && m_words.size() < 2) {
+            m_words << argument;
         } else {
             error = u"unexpected argument '%1'"_s.arg(argument);
             return false;
@@ -313,6 +381,8 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
             m_command.isEmpty() ? u"no command given"_s : u"unknown command '%1'"_s.arg(m_command);
         return false;
     }
+    if (m_command == u"user"_s || m_command == u"sign"_s || m_command == u"exclude"_s)
+        return parseAccounts(error);
     const bool listOnly = m_json || m_readings;
     const bool exportOnly = !m_csvPath.isEmpty();
     const bool runs = !m_runIds.isEmpty();
@@ -344,9 +414,73 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     return true;
 }
 
-int JournalCommand::run(std::FILE *out, std::FILE *err) const
+QString *JournalCommand::accountOption(const QString &option)
 {
-    const int status = dispatch(out, err);
+    const std::array<std::pair<QStringView, QString *>, 8> options { {
+        { u"--role", &m_role },
+        { u"--full-name", &m_fullName },
+        { u"--as", &m_as },
+        { u"--meaning", &m_meaning },
+        { u"--user", &m_user },
+        { u"--comment", &m_comment },
+        { u"--reading", &m_reading },
+        { u"--reason", &m_reason },
+    } };
+    for (const auto &[name, into] : options) {
+        if (option == name)
+            return into;
+    }
+    return nullptr;
+}
+
+bool JournalCommand::parseAccounts(QString &error) const
+{
+    const QString what = m_words.value(0);
+    const bool user = m_command == u"user"_s;
+    const bool add = user && what == u"add"_s;
+    const bool role = user && what == u"role"_s;
+    // Each option given, and whether the command takes it.
+    const QList<std::pair<bool, bool>> options {
+        { !m_role.isNull(), add || role },
+        { !m_fullName.isNull(), add },
+        { !m_as.isNull(), user && what != u"list"_s },
+        { m_json, user && what == u"list"_s },
+        { !m_meaning.isNull() || !m_comment.isNull(), m_command == u"sign"_s },
+        { !m_reading.isNull() || !m_reason.isNull(), m_command == u"exclude"_s },
+        { !m_user.isNull() || !m_runIds.isEmpty(), !user },
+        { m_readings || !m_csvPath.isEmpty() || !m_pdfPath.isEmpty() || m_since.isValid()
+              || !m_station.isEmpty() || m_useServer,
+          false },
+    };
+    for (const auto &[given, taken] : options) {
+        if (given && !taken) {
+            error = u"an option does not belong to the command '%1'"_s.arg(
+                QString(m_command + u' ' + what).trimmed());
+            return false;
+        }
+    }
+    static const QStringList kUserCommands { u"add"_s,    u"list"_s,     u"disable"_s,
+                                             u"enable"_s, u"password"_s, u"role"_s };
+    if (user && !kUserCommands.contains(what))
+        error = u"user needs one of: %1"_s.arg(kUserCommands.join(u", "_s));
+    else if (user && what != u"list"_s && m_words.size() < 2)
+        error = u"user %1 needs the account's name"_s.arg(what);
+    else if ((add || role) && !RoleFromText(m_role))
+        error = u"%1 needs --role operator, reviewer or admin"_s.arg(m_command + u' ' + what);
+    else if (user && (what == u"disable"_s || what == u"enable"_s || role) && m_as.isNull())
+        error = u"user %1 needs --as ADMIN"_s.arg(what);
+    else if (!user && (m_runIds.size() != 1 || m_user.isNull()))
+        error = u"%1 needs one --run ID and --user NAME"_s.arg(m_command);
+    else if (m_command == u"sign"_s && !MeaningFromText(m_meaning))
+        error = u"sign needs --meaning performed, reviewed or approved"_s;
+    else if (m_command == u"exclude"_s && (m_reading.toInt() < 1 || m_reason.isNull()))
+        error = u"exclude needs --reading K (1, 2, ...) and --reason TEXT"_s;
+    return error.isEmpty();
+}
+
+int JournalCommand::run(std::FILE *out, std::FILE *err, std::FILE *in) const
+{
+    const int status = dispatch(out, err, in);
     // A full disk or a closed descriptor shows at the latest when the buffer is flushed; output
     // that did not arrive is never reported as done.
     const int flushError = std::fflush(out) == 0 ? 0 : errno;
@@ -360,12 +494,14 @@ int JournalCommand::run(std::FILE *out, std::FILE *err) const
     return status == Done || status == LocalOnly ? OutputFailed : status;
 }
 
-int JournalCommand::dispatch(std::FILE *out, std::FILE *err) const
+int JournalCommand::dispatch(std::FILE *out, std::FILE *err, std::FILE *in) const
 {
     if (m_help) {
         Print(out, HelpText());
         return Done;
     }
+    if (m_command == u"user"_s || m_command == u"sign"_s || m_command == u"exclude"_s)
+        return accounts(out, err, in);
     if (m_command == u"list"_s)
         return list(out, err);
     if (m_command == u"export"_s)
@@ -454,6 +590,11 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
                     return unreadable(result);
             }
             QJsonObject object = RunJson(run, RunResultSummary(run, readings));
+            RunAudit audit;
+            if (const JournalResult result = RunAudit::Read(db, run.station, run.id, audit);
+                !result.ok())
+                return unreadable(result);
+            AddAuditJson(audit, object);
             if (m_readings) {
                 QJsonArray list;
                 for (const JournalReading &reading : std::as_const(readings))
@@ -636,5 +777,111 @@ int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const
                     .arg(ServerSchema::kVersion)
                     .arg(from)
                     .arg(ServerSchema::kWriterRole, ServerSchema::kReaderRole));
+    return Done;
+}
+
+int JournalCommand::accounts(std::FILE *out, std::FILE *err, std::FILE *in) const
+{
+    // Refusals are said in velmora's language, as velmora would say them.
+    const std::unique_ptr<Settings> settings = ProgramSettings();
+    InstallTranslators(
+        WantsEnglish(QLocale::system().language(), settings->Read(SettingsKeys::kLang)),
+        QCoreApplication::applicationDirPath());
+    const QString what = m_words.value(0);
+    const QString name = m_words.value(1);
+    if (m_command == u"user"_s && what == u"list"_s)
+        return userList(out, err);
+    const bool first = what == u"add"_s && m_as.isNull();
+    const bool twoPasswords = (what == u"add"_s && !first) || what == u"password"_s;
+    QStringList passwords;
+    while (passwords.size() < (twoPasswords ? 2 : 1)) {
+        const std::optional<QString> line = ReadLine(in);
+        if (!line) {
+            PrintError(
+                err, u"%1 password line(s) expected on standard input"_s.arg(twoPasswords ? 2 : 1));
+            return Usage;
+        }
+        passwords << *line;
+    }
+    // A journal named on the command line has its key beside it, velmora's own beside
+    // Velmora.ini.
+    const QString keyPath = !m_keyPath.isEmpty() ? m_keyPath
+        : m_journalPath.isEmpty()                ? DefaultKeyPath()
+                                                 : QString();
+    Journal journal;
+    if (const JournalResult opened = journal.open(PathOr(m_journalPath), keyPath).result;
+        !opened.ok()) {
+        PrintError(err,
+                   u"cannot write the journal %1: %2"_s.arg(PathOr(m_journalPath), opened.text));
+        return JournalUnreadable;
+    }
+    AccountJournal accounts(journal, AccountPolicy::FromSettings(*settings));
+    const Credentials given { m_command == u"user"_s ? m_as : m_user, passwords.constFirst() };
+    const std::optional<Role> role = RoleFromText(m_role);
+    AccountOutcome outcome;
+    if (m_command == u"sign"_s)
+        outcome =
+            accounts.sign(given, m_runIds.constFirst(), *MeaningFromText(m_meaning), m_comment);
+    else if (m_command == u"exclude"_s)
+        outcome = accounts.exclude(given, m_runIds.constFirst(), m_reading.toInt(), m_reason);
+    else if (what == u"add"_s)
+        outcome = accounts.addAccount(first ? Credentials {} : given, { name, m_fullName, *role },
+                                      passwords.constLast());
+    else if (what == u"role"_s)
+        outcome = accounts.changeRole(given, name, *role);
+    else if (what == u"password"_s && m_as.isNull())
+        outcome = accounts.changePassword({ name, passwords.constFirst() }, passwords.constLast());
+    else if (what == u"password"_s)
+        outcome = accounts.setPassword(given, name, passwords.constLast());
+    else
+        outcome = accounts.setEnabled(given, name, what == u"enable"_s);
+    if (outcome.status == AccountOutcome::Status::Failed) {
+        PrintError(
+            err, u"cannot write the journal %1: %2"_s.arg(journal.database().path(), outcome.text));
+        return JournalUnreadable;
+    }
+    if (!outcome.ok()) {
+        PrintError(err, u"refused: "_s + outcome.text);
+        return Refused;
+    }
+    return Done;
+}
+
+int JournalCommand::userList(std::FILE *out, std::FILE *err) const
+{
+    const std::unique_ptr<JournalConnection> db = OpenJournal(PathOr(m_journalPath), err);
+    AccountBook book;
+    const JournalResult result =
+        db ? AccountBook::Read(*db, Journal::DefaultStation(), book) : JournalResult();
+    if (!db || !result.ok()) {
+        if (db)
+            PrintError(err, u"cannot read the journal %1: %2"_s.arg(db->path(), result.text));
+        return JournalUnreadable;
+    }
+    const AccountPolicy policy = AccountPolicy::FromSettings(*ProgramSettings());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QJsonArray array;
+    if (!m_json)
+        Print(out, u"name\trole\tstate\tpassword set\tfull name\n"_s);
+    for (const Account &account : book.accounts()) {
+        const QString state = account.disabled ? u"disabled"_s
+            : account.isLocked(now)            ? u"locked"_s
+                                               : u"active"_s;
+        const QString set = CsvExport::LocalTime(JournalTimestamp(account.passwordSetAt));
+        if (!m_json)
+            Print(out,
+                  QStringList { Visible(account.name), RoleText(account.role), state, set,
+                                Visible(account.fullName) }
+                          .join(u'\t')
+                      + u'\n');
+        array.append(QJsonObject { { u"name"_s, account.name },
+                                   { u"fullName"_s, account.fullName },
+                                   { u"role"_s, RoleText(account.role) },
+                                   { u"state"_s, state },
+                                   { u"passwordSet"_s, JournalTimestamp(account.passwordSetAt) },
+                                   { u"passwordExpired"_s, policy.expired(account, now) } });
+    }
+    if (m_json)
+        Print(out, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
     return Done;
 }

@@ -79,7 +79,7 @@ bool RunRecorder::confirm(const QDateTime &at)
         return false;
     if (recording()) {
         ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt,
-                                   at };
+                                   at,           m_login.account };
         if (next->completes)
             reading.totals = RunTotals { next->mean, next->deviation };
         QList<ConfirmedReading> readings = m_unsaved;
@@ -99,16 +99,24 @@ bool RunRecorder::confirm(const QDateTime &at)
     return m_run.Confirm();
 }
 
-void RunRecorder::deleteRun()
+void RunRecorder::deleteRun(const QString &reason, const QString &by)
 {
     if (recording()) {
         // The discarded run keeps every reading it had, then it is closed.
         writeUnsaved();
         m_unsaved.clear();
         m_retry.stop();
-        wrote(m_journal->deleteRun());
+        wrote(m_journal->deleteRun(reason, by));
     }
     m_run.Clear();
+}
+
+void RunRecorder::setAccount(const QString &account)
+{
+    m_login.account = account;
+    m_login.inspector = account;
+    if (recording())
+        m_journal->setNextRunHeader(headerForNewRuns());
 }
 
 void RunRecorder::applyMode(MeasurementMode mode, const ModeConstants &constants)

@@ -1,6 +1,7 @@
 #include "core/journal/read/HistoryWorker.h"
 
 #include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalSchema.h"
 
 #include <QFileInfo>
@@ -102,17 +103,26 @@ void HistoryWorker::readPage(quint64 request, RunFilter filter, int limit,
     answer([request, page](HistoryReader &reader) { reader.onPageRead(request, page); });
 }
 
+JournalConnection &HistoryWorker::source()
+{
+    return m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file;
+}
+
 void HistoryWorker::readRun(quint64 request, const JournalRun &run)
 {
     if (request < m_requests->run.load())
         return;
     QList<JournalReading> readings;
+    RunAudit audit;
     JournalResult result = ready();
     if (result.ok())
         result = m_history.readings(run.station, run.id, readings);
+    if (result.ok())
+        result = RunAudit::Read(source(), run.station, run.id, audit);
     done(result);
     RunDetail detail = RunDetail::Of(run, readings);
     detail.result = result;
+    detail.audit = audit;
     answer([request, detail](HistoryReader &reader) { reader.onRunRead(request, detail); });
 }
 
@@ -120,8 +130,7 @@ void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const 
 {
     JournalResult result = ready();
     if (result.ok()) {
-        const ExportResult exported = CsvExport::Write(
-            m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file, keys, path);
+        const ExportResult exported = CsvExport::Write(source(), keys, path);
         result = exported.journal;
         done(result);
         // The journal was read; the file could not be written.
@@ -133,4 +142,24 @@ void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const 
     answer([request, path, result](HistoryReader &reader) {
         reader.onExported(request, path, result);
     });
+}
+
+void HistoryWorker::writeAccount(quint64 request, const AccountRequest &what,
+                                 const QString &keyPath, const AccountPolicy &policy)
+{
+    // The main window writes the same journal: this writer holds the lock for one short
+    // transaction, and waits little for it.
+    constexpr int kBusyTimeoutMs = 1000;
+    Journal journal;
+    AccountOutcome outcome;
+    const JournalResult opened = journal.open(m_journalPath, keyPath, kBusyTimeoutMs).result;
+    if (!opened.ok()) {
+        outcome = { AccountOutcome::Status::Failed, opened.text, opened };
+    } else {
+        AccountJournal accounts(journal, policy);
+        outcome = what.meaning ? accounts.sign(what.who, what.run.id, *what.meaning, what.comment)
+                               : accounts.exclude(what.who, what.run.id, what.reading, what.reason);
+    }
+    answer(
+        [request, outcome](HistoryReader &reader) { reader.onAccountWritten(request, outcome); });
 }

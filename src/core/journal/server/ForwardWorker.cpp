@@ -311,7 +311,7 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
     const bool prepared =
         reading.prepare(u"INSERT INTO readings (station, seq, run_id, number, received, value, "
                         "confirmed_at, hash, journal, confirmed_offset, written_at, "
-                        "written_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                        "written_offset, account) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
                         "ON CONFLICT DO NOTHING"_s)
         && event.prepare(u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash, "
                          "journal, at_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
@@ -319,8 +319,8 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
         && start.prepare(
             u"INSERT INTO run_starts (station, run_id, port, started_at, unit, sample, "
             "batch, inspector, sample_count, mode, const_a, const_len_c, const_c, "
-            "const_len_a, started_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT DO NOTHING"_s)
+            "const_len_a, started_offset, account) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
         && end.prepare(u"INSERT INTO run_ends (station, run_id, status, ended_at, cause, mean, "
                        "deviation, ended_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
                        "ON CONFLICT DO NOTHING"_s)
@@ -361,6 +361,7 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
                 detail[u"C"].toString().toDouble(),
                 detail[u"lena"].toString().toDouble(),
                 optional(detail[u"startedOffset"]),
+                detail.contains(u"account") ? QVariant(detail[u"account"].toString()) : QVariant(),
             };
             for (const QVariant &value : values)
                 start.addBindValue(value);
@@ -383,7 +384,8 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
                              m_journalId,
                              r.confirmedOffset ? QVariant(*r.confirmedOffset) : noOffset,
                              r.writtenAt.isEmpty() ? QVariant() : QVariant(r.writtenAt),
-                             r.writtenOffset ? QVariant(*r.writtenOffset) : noOffset }
+                             r.writtenOffset ? QVariant(*r.writtenOffset) : noOffset,
+                             r.account ? QVariant(*r.account) : QVariant() }
             : QVariantList { station,  e.seq,       e.at,
                              runId,    e.kind,      e.detail,
                              row.hash, m_journalId, e.atOffset ? QVariant(*e.atOffset) : noOffset };

@@ -75,7 +75,21 @@ const QStringList kVersion2 {
     "LEFT JOIN run_ends e ON e.station = s.station AND e.run_id = s.run_id"_s,
 };
 
-const QList<QStringList> kMigrations { kVersion1, kVersion2 };
+// Accounts: who confirmed each reading and who started each run, as the station's journal holds
+// them since its version 4. The accounts themselves come as events; their password hashes stay
+// at the station.
+const QStringList kVersion3 {
+    u"ALTER TABLE run_starts ADD COLUMN account text"_s,
+    u"ALTER TABLE readings ADD COLUMN account text"_s,
+    u"CREATE OR REPLACE VIEW runs AS SELECT s.rowid, s.station, s.run_id, s.port, s.started_at, "
+    "s.unit, s.sample, s.batch, s.inspector, s.sample_count, s.mode, s.const_a, s.const_len_c, "
+    "s.const_c, s.const_len_a, COALESCE(e.status, 'open') AS status, e.ended_at, e.cause, "
+    "e.mean, e.deviation, s.started_offset, e.ended_offset, s.account FROM run_starts s "
+    "LEFT JOIN run_ends e ON e.station = s.station AND e.run_id = s.run_id"_s,
+    u"CREATE INDEX events_by_run ON events (station, run_id, seq)"_s,
+};
+
+const QList<QStringList> kMigrations { kVersion1, kVersion2, kVersion3 };
 
 JournalResult ReadVersion(ServerConnection &db, int &version)
 {
@@ -121,7 +135,7 @@ JournalResult ServerSchema::Check(ServerConnection &db)
 
 JournalResult ServerSchema::Init(ServerConnection &db, int &fromVersion)
 {
-    static_assert(kVersion == 2, "one migration per version");
+    static_assert(kVersion == 3, "one migration per version");
     QSqlQuery query(db.database());
     const auto fail = [&](const JournalResult &result) {
         db.rollback();

@@ -17,7 +17,7 @@ using Field = std::optional<QString>;
 // Each field is written with its length in front, so that no two different rows give the same
 // bytes (no separator can be forged inside a typed text); a NULL field is a bare '-', which no
 // text gives.
-QByteArray Canonical(QLatin1StringView table, std::initializer_list<Field> fields)
+QByteArray Canonical(QLatin1StringView table, const QList<Field> &fields)
 {
     QByteArray bytes = table.toString().toUtf8();
     for (const Field &field : fields) {
@@ -89,11 +89,21 @@ QByteArray HashChain::readingHash(const QByteArray &previous, const QString &sta
                     Canonical("reading"_L1,
                               { station, seq, runId, number, reading.received, Exact(reading.value),
                                 reading.confirmedAt }));
-    return Link(m_key, previous,
-                Canonical("reading"_L1,
-                          { station, seq, runId, number, reading.received, Exact(reading.value),
-                            reading.confirmedAt, Offset(reading.confirmedOffset), reading.writtenAt,
-                            Offset(reading.writtenOffset) }));
+    QList<Field> fields { station,
+                          seq,
+                          runId,
+                          number,
+                          reading.received,
+                          Exact(reading.value),
+                          reading.confirmedAt,
+                          Offset(reading.confirmedOffset),
+                          reading.writtenAt,
+                          Offset(reading.writtenOffset) };
+    // Who confirmed it is one more field where it is known; a row without it keeps the bytes
+    // (and the hash) it had before accounts existed.
+    if (reading.account)
+        fields << reading.account;
+    return Link(m_key, previous, Canonical("reading"_L1, fields));
 }
 
 QByteArray HashChain::eventHash(const QByteArray &previous, const QString &station,
@@ -144,6 +154,8 @@ QString HashChain::StartDetail(const JournalRun &run)
     object.insert(u"n"_s, h.sampleCount);
     if (run.startedOffset)
         object.insert(u"startedOffset"_s, *run.startedOffset);
+    if (!h.account.isEmpty())
+        object.insert(u"account"_s, h.account);
     return Compact(object);
 }
 
@@ -161,6 +173,10 @@ QString HashChain::CloseDetail(const JournalRun &run, const std::optional<RunClo
     if (closing) {
         object.insert(u"count"_s, closing->readings);
         object.insert(u"last"_s, QString::fromLatin1(closing->lastHash.toHex()));
+        if (!closing->by.isEmpty()) {
+            object.insert(u"reason"_s, closing->reason);
+            object.insert(u"by"_s, closing->by);
+        }
     }
     return Compact(object);
 }
@@ -171,5 +187,6 @@ std::optional<RunClosing> HashChain::ClosingOf(const QString &closeDetail)
     if (!object.contains(u"count"_s))
         return std::nullopt;
     return RunClosing { object.value(u"count"_s).toInt(),
-                        QByteArray::fromHex(object.value(u"last"_s).toString().toLatin1()) };
+                        QByteArray::fromHex(object.value(u"last"_s).toString().toLatin1()),
+                        object.value(u"reason"_s).toString(), object.value(u"by"_s).toString() };
 }

@@ -13,12 +13,18 @@ std::optional<int> OptionalInt(const QVariant &value)
     return value.isNull() ? std::nullopt : std::optional<int>(value.toInt());
 }
 
+std::optional<QString> OptionalText(const QVariant &value)
+{
+    return value.isNull() ? std::nullopt : std::optional<QString>(value.toString());
+}
+
 JournalReading ReadingFrom(const QSqlQuery &q, int first)
 {
-    return { q.value(first).toLongLong(),   q.value(first + 1).toInt(),
-             q.value(first + 2).toString(), q.value(first + 3).toDouble(),
-             q.value(first + 4).toString(), OptionalInt(q.value(first + 5)),
-             q.value(first + 6).toString(), OptionalInt(q.value(first + 7)) };
+    return { q.value(first).toLongLong(),     q.value(first + 1).toInt(),
+             q.value(first + 2).toString(),   q.value(first + 3).toDouble(),
+             q.value(first + 4).toString(),   OptionalInt(q.value(first + 5)),
+             q.value(first + 6).toString(),   OptionalInt(q.value(first + 7)),
+             OptionalText(q.value(first + 8)) };
 }
 
 } // namespace
@@ -28,7 +34,7 @@ QString JournalRows::runColumns()
     return u"rowid, station, run_id, port, started_at, unit, sample, batch, inspector, "
            "sample_count, mode, const_a, const_len_c, const_c, const_len_a, status, ended_at, "
            "cause, mean, deviation, (SELECT count(*) FROM readings r WHERE r.station = "
-           "runs.station AND r.run_id = runs.run_id), started_offset, ended_offset"_s;
+           "runs.station AND r.run_id = runs.run_id), started_offset, ended_offset, account"_s;
 }
 
 JournalRun JournalRows::runFrom(const QSqlQuery &q)
@@ -54,6 +60,7 @@ JournalRun JournalRows::runFrom(const QSqlQuery &q)
     run.readingCount = q.value(20).toInt();
     run.startedOffset = OptionalInt(q.value(21));
     run.endedOffset = OptionalInt(q.value(22));
+    run.header.account = q.value(23).toString();
     return run;
 }
 
@@ -66,7 +73,8 @@ JournalResult JournalRows::readings(JournalConnection &db, const QString &statio
     const JournalResult result =
         db.exec(query,
                 u"SELECT seq, number, received, value, confirmed_at, confirmed_offset, written_at, "
-                "written_offset FROM readings WHERE station = ? AND run_id = ? ORDER BY number"_s,
+                "written_offset, account FROM readings WHERE station = ? AND run_id = ? "
+                "ORDER BY number"_s,
                 { station, runId });
     while (result.ok() && query.next())
         out.append(ReadingFrom(query, 0));
@@ -78,9 +86,9 @@ QString JournalRows::chainQuery(bool server, const QString &where)
     const QString journal = server ? u"journal"_s : u"''"_s;
     const QString filter = where.isEmpty() ? QString() : u" WHERE "_s + where;
     return u"SELECT station, %1, run_id, hash, NULL, seq, number, received, value, confirmed_at, "
-           "confirmed_offset, written_at, written_offset FROM readings%2 UNION ALL "
+           "confirmed_offset, written_at, written_offset, account FROM readings%2 UNION ALL "
            "SELECT station, %1, run_id, hash, kind, seq, NULL, at, at_offset, detail, NULL, NULL, "
-           "NULL FROM events%2 ORDER BY 1, 2, 6"_s.arg(journal, filter);
+           "NULL, NULL FROM events%2 ORDER BY 1, 2, 6"_s.arg(journal, filter);
 }
 
 ChainRow JournalRows::chainRowFrom(const QSqlQuery &q)
@@ -94,8 +102,8 @@ ChainRow JournalRows::chainRowFrom(const QSqlQuery &q)
     row.isReading = q.value(4).isNull();
     if (row.isReading) {
         row.reading = ReadingFrom(q, 5);
-        row.hasLaterColumns =
-            !q.value(10).isNull() || !q.value(11).isNull() || !q.value(12).isNull();
+        row.hasLaterColumns = !q.value(10).isNull() || !q.value(11).isNull()
+            || !q.value(12).isNull() || !q.value(13).isNull();
     } else {
         row.event = { q.value(5).toLongLong(), q.value(7).toString(),
                       OptionalInt(q.value(8)), row.runId,

@@ -80,6 +80,7 @@ struct RunHeader
     int sampleCount = 12;
     MeasurementMode mode = MeasurementMode::OpticalRotation;
     ModeConstants constants;
+    QString account {}; // the account signed in as the run started; empty without accounts
 };
 
 // The statistics texts of a completed run, exactly as the table shows them.
@@ -102,6 +103,7 @@ struct ConfirmedReading
     double value = 0.0;
     std::optional<RunTotals> totals; // on the Confirm that completes the run
     QDateTime confirmedAt {}; // when Confirm was pressed; invalid: when it is written
+    QString account {}; // who confirmed it; empty without accounts
 };
 
 struct JournalRun
@@ -131,6 +133,7 @@ struct JournalReading
     std::optional<int> confirmedOffset {};
     QString writtenAt {}; // empty for rows written before it was stored
     std::optional<int> writtenOffset {};
+    std::optional<QString> account {}; // who confirmed it, where accounts are in use
 
     // Written more than a second after its Confirm: the journal was unavailable then.
     bool writtenLate() const;
