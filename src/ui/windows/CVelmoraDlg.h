@@ -90,6 +90,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     // A click on the state line while another device stands at the port asks again about it.
     void mousePressEvent(QMouseEvent *event) override;
+    // Where accounts are required, every key and click of the program is input that keeps the
+    // window from locking; while it is locked, it brings the password dialog back.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 #endif
@@ -114,6 +117,8 @@ private:
     // A run that a crash or an exit left open is offered back.
     void OfferRecovery(const MeasurementSession::RecoveryOffer &offer);
     void PaintJournalState(bool available, const JournalResult &result);
+    // The session locked itself: the password of its account, or another account's, opens it.
+    void ShowLockDialog();
 
     MeasurementSession m_session;
     Settings &m_settings;
@@ -138,6 +143,7 @@ private:
     StateLines m_stateLines { *this };
     QPushButton *m_btnHistory = nullptr;
     QPointer<QMessageBox> m_otherDeviceQuestion;
+    QPointer<QDialog> m_lockDialog;
     bool m_otherDeviceAsked = false; // for the device standing at the port now
     QIcon m_hIcon;
     QColor m_ledColor;
