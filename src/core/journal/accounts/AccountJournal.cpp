@@ -373,14 +373,14 @@ JournalResult RunStatusOf(Journal &journal, const QString &runId, std::optional<
 
 } // namespace
 
-AccountOutcome AccountJournal::sign(const Credentials &who, const QString &runId, Meaning meaning,
-                                    const QString &comment)
+AccountOutcome AccountJournal::runChange(const Credentials &who, const QString &runId,
+                                         const QString &action, const QString &notCompleted,
+                                         const RunRules &rules)
 {
     Account checked;
     if (AccountOutcome outcome = authenticate(who, false, checked); !outcome.ok())
         return outcome;
     return write(&checked, [&](const AccountBook &, const Append &append) {
-        const QString action = u"sign "_s + MeaningText(meaning);
         std::optional<RunStatus> status;
         int readings = 0;
         RunAudit audit;
@@ -392,100 +392,96 @@ AccountOutcome AccountJournal::sign(const Credentials &who, const QString &runId
         if (!status)
             return refuse(append, who.name, action + u' ' + runId,
                           tr("本站的结果日志中没有测量 %1").arg(runId));
-        const auto no = [&](const QString &text) {
+        const Refuse no = [&](const QString &text) {
             return refuse(append, who.name, action, text, runId);
         };
         if (*status != RunStatus::Completed)
-            return no(tr("测量没有完成，不能签名"));
-        const RunSignature *performed = audit.currentSignature(Meaning::Performed);
-        const RunSignature *reviewed = audit.currentSignature(Meaning::Reviewed);
-        // Whoever measured the run or signed it at an earlier step signs no later one.
-        const bool took = audit.confirmedBy.contains(who.name)
-            || (performed && performed->by == who.name) || (reviewed && reviewed->by == who.name);
-        if (audit.hasSignature(Meaning::Reviewed) && meaning != Meaning::Approved)
-            return no(tr("测量已审核，不能再更改"));
-        switch (meaning) {
-        case Meaning::Performed:
-            if (!audit.confirmedBy.contains(who.name))
-                return no(tr("只有确认了这次测量读数的人才能签名执行"));
-            if (performed)
-                return no(tr("这次测量已签名执行"));
-            break;
-        case Meaning::Reviewed:
-            if (checked.role != Role::Reviewer)
-                return no(tr("只有审核员才能审核"));
-            if (!performed)
-                return no(tr("测量要先签名执行，才能审核"));
-            if (took)
-                return no(tr("审核人不能是执行人"));
-            break;
-        case Meaning::Approved:
-            if (!m_policy.approval)
-                return no(tr("没有启用批准"));
-            if (checked.role != Role::Reviewer)
-                return no(tr("只有审核员才能批准"));
-            if (!reviewed)
-                return no(tr("测量要先审核，才能批准"));
-            if (audit.hasSignature(Meaning::Approved))
-                return no(tr("这次测量已批准"));
-            if (took)
-                return no(tr("批准人不能是执行人或审核人"));
-            break;
-        }
-        QJsonObject detail { { u"by"_s, who.name },
-                             { u"fullName"_s, checked.fullName },
-                             { u"meaning"_s, MeaningText(meaning) },
-                             { u"last"_s, Hex(audit.recordHash) } };
-        if (!comment.isEmpty())
-            detail.insert(u"comment"_s, comment);
-        qint64 seq = 0;
-        result = append(Kind::kRunSigned.toString(), runId, Compact(detail), seq);
-        return result.ok() ? AccountOutcome {} : Failed(result);
+            return no(notCompleted);
+        return rules(checked, audit, readings, no, append);
     });
+}
+
+AccountOutcome AccountJournal::sign(const Credentials &who, const QString &runId, Meaning meaning,
+                                    const QString &comment)
+{
+    return runChange(who, runId, u"sign "_s + MeaningText(meaning), tr("测量没有完成，不能签名"),
+                     [&](const Account &checked, const RunAudit &audit, int, const Refuse &no,
+                         const Append &append) {
+                         const RunSignature *performed = audit.currentSignature(Meaning::Performed);
+                         const RunSignature *reviewed = audit.currentSignature(Meaning::Reviewed);
+                         // Whoever measured the run or signed it at an earlier step signs no later
+                         // one.
+                         const bool took = audit.confirmedBy.contains(who.name)
+                             || (performed && performed->by == who.name)
+                             || (reviewed && reviewed->by == who.name);
+                         if (audit.hasSignature(Meaning::Reviewed) && meaning != Meaning::Approved)
+                             return no(tr("测量已审核，不能再更改"));
+                         switch (meaning) {
+                         case Meaning::Performed:
+                             if (!audit.confirmedBy.contains(who.name))
+                                 return no(tr("只有确认了这次测量读数的人才能签名执行"));
+                             if (performed)
+                                 return no(tr("这次测量已签名执行"));
+                             break;
+                         case Meaning::Reviewed:
+                             if (checked.role != Role::Reviewer)
+                                 return no(tr("只有审核员才能审核"));
+                             if (!performed)
+                                 return no(tr("测量要先签名执行，才能审核"));
+                             if (took)
+                                 return no(tr("审核人不能是执行人"));
+                             break;
+                         case Meaning::Approved:
+                             if (!m_policy.approval)
+                                 return no(tr("没有启用批准"));
+                             if (checked.role != Role::Reviewer)
+                                 return no(tr("只有审核员才能批准"));
+                             if (!reviewed)
+                                 return no(tr("测量要先审核，才能批准"));
+                             if (audit.hasSignature(Meaning::Approved))
+                                 return no(tr("这次测量已批准"));
+                             if (took)
+                                 return no(tr("批准人不能是执行人或审核人"));
+                             break;
+                         }
+                         QJsonObject detail { { u"by"_s, who.name },
+                                              { u"fullName"_s, checked.fullName },
+                                              { u"meaning"_s, MeaningText(meaning) },
+                                              { u"last"_s, Hex(audit.recordHash) } };
+                         if (!comment.isEmpty())
+                             detail.insert(u"comment"_s, comment);
+                         qint64 seq = 0;
+                         const JournalResult result =
+                             append(Kind::kRunSigned.toString(), runId, Compact(detail), seq);
+                         return result.ok() ? AccountOutcome {} : Failed(result);
+                     });
 }
 
 AccountOutcome AccountJournal::exclude(const Credentials &who, const QString &runId, int reading,
                                        const QString &reason)
 {
-    Account checked;
-    if (AccountOutcome outcome = authenticate(who, false, checked); !outcome.ok())
-        return outcome;
-    return write(&checked, [&](const AccountBook &, const Append &append) {
-        const QString action = u"exclude %1"_s.arg(reading);
-        std::optional<RunStatus> status;
-        int readings = 0;
-        RunAudit audit;
-        JournalResult result = RunStatusOf(m_journal, runId, status, readings);
-        if (result.ok() && status)
-            result = RunAudit::Read(m_journal.database(), m_journal.station(), runId, audit);
-        if (!result.ok())
-            return Failed(result);
-        if (!status)
-            return refuse(append, who.name, action + u' ' + runId,
-                          tr("本站的结果日志中没有测量 %1").arg(runId));
-        const auto no = [&](const QString &text) {
-            return refuse(append, who.name, action, text, runId);
-        };
-        if (*status != RunStatus::Completed)
-            return no(tr("测量没有完成，不能剔除读数"));
-        if (audit.hasSignature(Meaning::Reviewed))
-            return no(tr("测量已审核，不能再更改"));
-        if (!audit.confirmedBy.contains(who.name) && checked.role != Role::Reviewer)
-            return no(tr("只有这次测量的执行人或审核员才能剔除读数"));
-        if (reason.trimmed().isEmpty())
-            return no(tr("剔除读数必须说明原因"));
-        if (reading < 1 || reading > readings)
-            return no(tr("这次测量没有第 %1 个读数").arg(reading));
-        if (audit.exclusionOf(reading))
-            return no(tr("第 %1 个读数已剔除").arg(reading));
-        if (audit.exclusions.size() + 1 >= readings)
-            return no(tr("至少要保留一个读数"));
-        qint64 seq = 0;
-        result = append(Kind::kReadingExcluded.toString(), runId,
-                        Compact({ { u"by"_s, who.name },
-                                  { u"reading"_s, reading },
-                                  { u"reason"_s, reason.trimmed() } }),
-                        seq);
-        return result.ok() ? AccountOutcome {} : Failed(result);
-    });
+    return runChange(
+        who, runId, u"exclude %1"_s.arg(reading), tr("测量没有完成，不能剔除读数"),
+        [&](const Account &checked, const RunAudit &audit, int readings, const Refuse &no,
+            const Append &append) {
+            if (audit.hasSignature(Meaning::Reviewed))
+                return no(tr("测量已审核，不能再更改"));
+            if (!audit.confirmedBy.contains(who.name) && checked.role != Role::Reviewer)
+                return no(tr("只有这次测量的执行人或审核员才能剔除读数"));
+            if (reason.trimmed().isEmpty())
+                return no(tr("剔除读数必须说明原因"));
+            if (reading < 1 || reading > readings)
+                return no(tr("这次测量没有第 %1 个读数").arg(reading));
+            if (audit.exclusionOf(reading))
+                return no(tr("第 %1 个读数已剔除").arg(reading));
+            if (audit.exclusions.size() + 1 >= readings)
+                return no(tr("至少要保留一个读数"));
+            qint64 seq = 0;
+            const JournalResult result = append(Kind::kReadingExcluded.toString(), runId,
+                                                Compact({ { u"by"_s, who.name },
+                                                          { u"reading"_s, reading },
+                                                          { u"reason"_s, reason.trimmed() } }),
+                                                seq);
+            return result.ok() ? AccountOutcome {} : Failed(result);
+        });
 }

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+struct RunAudit;
+
 struct Credentials
 {
     QString name;
@@ -89,6 +91,13 @@ private:
                           const QString &text, const QString &runId = {});
     JournalResult insertPassword(const Append &append, const QString &kind, QJsonObject detail,
                                  const QString &hash);
+    // A signature or an exclusion: the signer's password, then in the write the run, which must
+    // be this station's and completed, read with its audit before the rules decide.
+    using Refuse = std::function<AccountOutcome(const QString &text)>;
+    using RunRules = std::function<AccountOutcome(const Account &, const RunAudit &, int readings,
+                                                  const Refuse &, const Append &)>;
+    AccountOutcome runChange(const Credentials &who, const QString &runId, const QString &action,
+                             const QString &notCompleted, const RunRules &rules);
     // Why a new password is not taken; empty when it is.
     QString passwordProblem(const QString &password) const;
     // An administrator's operation on an existing account.
