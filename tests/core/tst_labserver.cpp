@@ -213,7 +213,7 @@ private slots:
     void accountsReachServerWithoutPasswords()
     {
         const QString db = newDatabase();
-        auto journal = openJournal(u"station-a"_s);
+        auto journal = openJournal(u"station-a"_s, u"accounts"_s);
         QVERIFY(journal);
         AccountJournal accounts(*journal, AccountPolicy {});
         QVERIFY(accounts.addAccount({}, { u"root"_s, {}, Role::Admin }, u"root-secret"_s).ok());
