@@ -1,11 +1,13 @@
 #include "app/CVelmoraApp.h"
 
+#include "core/journal/accounts/AccountJournal.h"
 #include "core/journal/methods/MethodStore.h"
 #include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/SettingsLocation.h"
 #include "core/text/Language.h"
+#include "ui/dialogs/AccountDialog.h"
 #include "ui/dialogs/DialogBuilder.h"
 #include "ui/windows/CLoginDlg.h"
 #include "ui/windows/CVelmoraDlg.h"
@@ -30,9 +32,14 @@ int CVelmoraApp::InitInstance()
     LocateSettings();
     LoadSettings();
     ChooseLanguage();
+    // Accounts live in the journal: where they are required, it is opened for the sign-in.
+    const bool accounts = AccountPolicy::FromSettings(*m_settings).required;
+    if (accounts)
+        OpenJournal();
     if (!RunLoginDialog())
         return 0;
-    OpenJournal();
+    if (!accounts)
+        OpenJournal();
     RunMainWindow();
     return 0;
 }
@@ -73,6 +80,12 @@ bool CVelmoraApp::RunLoginDialog()
         return m_settings->Read(Keys::PortKey { portName });
     };
     OfferMethods(login);
+    if (AccountPolicy::FromSettings(*m_settings).required) {
+        login.m_bAskPassword = true;
+        login.m_validate = [this](CLoginDlg &dialog) {
+            return SignIn(dialog);
+        };
+    }
     if (m_runModal(login) == QDialog::Rejected)
         return false;
     TakeMethod(login);
@@ -134,6 +147,51 @@ void CVelmoraApp::OpenJournal()
                              QDir::toNativeSeparators(m_journalOutcome.movedAsideTo)),
                     QMessageBox::Ok, QApplication::activeModalWidget());
     m_runModal(box);
+}
+
+void CVelmoraApp::ShowWarning(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, ProgramName(), text, QMessageBox::Ok,
+                    QApplication::activeModalWidget());
+    m_runModal(box);
+}
+
+bool CVelmoraApp::SignIn(CLoginDlg &login)
+{
+    if (!m_journal || !m_journal->isOpen()) {
+        ShowWarning(QCoreApplication::translate("CVelmoraApp", "结果日志无法打开，账户无法登录：%1")
+                        .arg(m_journalOutcome.result.text));
+        return false;
+    }
+    const QString name = login.m_strInspector.trimmed();
+    AccountJournal accounts(*m_journal, AccountPolicy::FromSettings(*m_settings));
+    AccountOutcome outcome =
+        accounts.signIn({ name, login.m_strPassword }, AccountJournal::Place::Login);
+    if (outcome.status == AccountOutcome::Status::Expired) {
+        AccountDialog change(QCoreApplication::translate("CVelmoraApp", "更改密码"), outcome.text,
+                             AccountDialog::NewPasswordField, &login);
+        change.setCheck([&](AccountDialog &dialog) {
+            const AccountOutcome changed =
+                accounts.changePassword({ name, login.m_strPassword }, dialog.newPassword());
+            if (!changed.ok())
+                return changed.text;
+            outcome = accounts.signIn({ name, dialog.newPassword() }, AccountJournal::Place::Login);
+            return QString();
+        });
+        if (m_runModal(change) == QDialog::Rejected)
+            outcome.text.clear();
+    }
+    if (!outcome.ok()) {
+        if (!outcome.text.isEmpty())
+            ShowWarning(outcome.text);
+        login.ClearPassword();
+        return false;
+    }
+    // The run's inspector is the account.
+    login.m_strInspector = name;
+    login.m_strPassword.clear();
+    m_session.account = name;
+    return true;
 }
 
 void CVelmoraApp::RunMainWindow()

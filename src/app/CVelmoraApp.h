@@ -33,7 +33,9 @@ public:
     void LocateSettings();
     void LoadSettings(); // the one read of the settings file
     void ChooseLanguage();
-    bool RunLoginDialog(); // false on Cancel; on confirmation the five login keys are written
+    // false on Cancel; on confirmation the five login keys are written. Where accounts are
+    // required, OK signs the inspector's account in with its password first.
+    bool RunLoginDialog();
     // The results journal beside the settings file; a damaged one is moved aside and told.
     void OpenJournal();
     void RunMainWindow();
@@ -59,6 +61,10 @@ private:
     // before the journal is opened for writing, so a journal that cannot be read offers none.
     void OfferMethods(CLoginDlg &login);
     void TakeMethod(const CLoginDlg &login);
+    // The login's OK where accounts are required: false keeps the login open (a message says
+    // why). An expired password is changed here, then the account signs in.
+    bool SignIn(CLoginDlg &login);
+    void ShowWarning(const QString &text);
     // A message box, once, with the settings file's path and the reason.
     void ShowSettingsProblem(Settings::Problem problem, const QString &reason);
 

@@ -6,8 +6,10 @@
 #include "core/text/Gb18030.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,9 +29,14 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void killedRunOfferedBack();
+    void accountsSignAndReview();
     void methodRunJudgedAndReported();
 
 private:
+    // velmora-journal on a journal, with its standard input; its exit status, -1 if it hangs.
+    int Tool(const QString &journal, const QString &arguments, const QByteArray &input,
+             QString *said = nullptr);
+    bool Type(const QString &window, const QStringList &keys, const QString &text = {});
     bool Xdo(const QStringList &arguments, QString *out = nullptr);
     // The program's visible window that is none of those seen before, once it is shown.
     QString NewWindow(const QProcess &program, QStringList &seen);
@@ -156,6 +163,113 @@ void TestCrashRecovery::killedRunOfferedBack()
     QTRY_COMPARE_WITH_TIMEOUT(Readings(), 4, 10000);
     second.kill();
     second.waitForFinished();
+}
+
+int TestCrashRecovery::Tool(const QString &journal, const QString &arguments,
+                            const QByteArray &input, QString *said)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(VELMORA_JOURNAL_TOOL),
+               QStringList { u"--journal"_s, journal } + arguments.split(u' '));
+    tool.write(input);
+    tool.closeWriteChannel();
+    if (!tool.waitForFinished(20000))
+        return -1;
+    if (said)
+        *said = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    return tool.exitCode();
+}
+
+bool TestCrashRecovery::Type(const QString &window, const QStringList &keys, const QString &text)
+{
+    return !window.isEmpty() && Xdo({ u"windowfocus"_s, u"--sync"_s, window })
+        && (keys.isEmpty() || Xdo(QStringList { u"key"_s } + keys))
+        && (text.isEmpty() || Xdo({ u"type"_s, text })) && Xdo({ u"key"_s, u"Return"_s });
+}
+
+// Where accounts are required: an administrator made on the command line adds an operator and
+// a reviewer; the operator is refused at the login with a wrong password, signs in with the
+// right one and confirms a run, which is recorded under the account; the run is signed
+// performed, then reviewed by the reviewer, and no reading of it can be excluded any more.
+void TestCrashRecovery::accountsSignAndReview()
+{
+    PtyPair instrument;
+    QVERIFY(instrument.IsValid());
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this,
+            [&instrument] { instrument.Send(ReadingFrame(1000)); });
+    stream.start(100);
+    QVERIFY(QDir(m_dir.path()).mkdir(u"accounts"_s));
+    const QString dir = m_dir.filePath(u"accounts"_s);
+    QVERIFY(QFile::copy(QStringLiteral(VELMORA_EXE), dir + u"/velmora"_s));
+    QFile ini(dir + u"/Velmora.ini"_s);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[SYSTEM]\r\nLOGINDLGNAME=op\r\nVELMORADLGCOLLECTIONNUM=1\r\n[ports]\r\nCOM1="
+              + QFile::encodeName(instrument.SlavePath()) + "\r\n[accounts]\r\nRequired=1\r\n");
+    ini.close();
+    const QString journal = dir + u"/VelmoraJournal.sqlite"_s;
+    QCOMPARE(Tool(journal, u"user add root --role admin"_s, "root-secret\n"), 0);
+    QCOMPARE(Tool(journal, u"user add op --role operator --as root"_s, "root-secret\nop-secret\n"),
+             0);
+    QCOMPARE(Tool(journal, u"user add rv --role reviewer --as root"_s, "root-secret\nrv-secret\n"),
+             0);
+    // Methods change by an administrator's hand only, the password given as for the accounts.
+    const QString method = u"method set m --mode 0 --n 1"_s;
+    QCOMPARE(Tool(journal, method, {}), 2);
+    QCOMPARE(Tool(journal, method + u" --as op"_s, "op-secret\n"), 6);
+    QCOMPARE(Tool(journal, method + u" --as root"_s, "root-secret\n"), 0);
+    QCOMPARE(Tool(journal, u"method retire m --as root"_s, "root-secret\n"), 0);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"DISPLAY"_s, m_displayName);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    QProcess velmora;
+    velmora.setProcessEnvironment(env);
+    velmora.start(dir + u"/velmora"_s);
+    QStringList seen;
+    const QString login = NewWindow(velmora, seen);
+    const QStringList toPassword { u"Tab"_s, u"Tab"_s, u"Tab"_s, u"Tab"_s };
+    QVERIFY(Type(login, toPassword, u"op-secret-x"_s));
+    QVERIFY(Return(NewWindow(velmora, seen))); // the refusal's message
+    QVERIFY(Type(login, {}, u"op-secret"_s)); // the password edit keeps the focus
+    QVERIFY(Return(NewWindow(velmora, seen))); // Confirm in the main window completes the run
+    const auto column = [&journal](const QString &sql) {
+        SqliteConnection db;
+        QSqlQuery query;
+        QStringList values;
+        if (JournalSchema::Open(db, journal, SqliteConnection::OpenMode::Read).ok()) {
+            query = QSqlQuery(db.database());
+            if (db.exec(query, sql).ok())
+                while (query.next())
+                    values << query.value(0).toString();
+        }
+        return values.join(u' ');
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(column(u"SELECT status || ':' || account FROM runs"_s),
+                              u"completed:op"_s, 10000);
+    QCOMPARE(column(u"SELECT account FROM readings"_s), u"op"_s);
+    QCOMPARE(column(u"SELECT kind FROM events WHERE kind IN ('sign-in-failed', 'signed-in') "
+                    "ORDER BY seq"_s),
+             u"sign-in-failed signed-in"_s);
+    velmora.kill();
+    velmora.waitForFinished();
+
+    const QString run = column(u"SELECT run_id FROM runs"_s);
+    QString said;
+    QCOMPARE(Tool(journal, u"sign --meaning reviewed --user rv --run "_s + run, "rv-secret\n"), 6);
+    QCOMPARE(Tool(journal, u"sign --meaning performed --user op --run "_s + run, "op-secret\n"), 0);
+    QCOMPARE(Tool(journal, u"sign --meaning reviewed --user rv --run "_s + run, "rv-secret\n"), 0);
+    QCOMPARE(Tool(journal, u"exclude --reading 1 --reason x --user rv --run "_s + run,
+                  "rv-secret\n", &said),
+             6);
+    QVERIFY2(said.contains(u"refused"_s), qPrintable(said));
+    QCOMPARE(Tool(journal, u"verify --key "_s + dir + u"/VelmoraChain.key"_s, {}), 0);
+    // No password anywhere: journal, key, settings.
+    for (const QString &file : QDir(dir).entryList(QDir::Files)) {
+        QFile bytes(dir + u'/' + file);
+        QVERIFY(bytes.open(QIODevice::ReadOnly));
+        QVERIFY2(!bytes.readAll().contains("-secret"), qPrintable(file));
+    }
 }
 
 // A method set from the command line, the one the login offers (preselected as the last one

@@ -1,5 +1,6 @@
 #include "FileBytes.h"
 #include "FileNodes.h"
+#include "JournalEdit.h"
 #include "core/journal/methods/MethodStore.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
@@ -78,56 +79,6 @@ void MakeJournal(const QString &path, const QString &inspector = u"张三"_s, bo
         journal.beginRun(Header(inspector));
         Confirm(journal, 1);
     }
-}
-
-// One statement a line.
-void Exec(const QString &path, const QString &statements)
-{
-    SqliteConnection db;
-    QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok());
-    QSqlQuery query(db.database());
-    for (const QString &sql : statements.split(u'\n', Qt::SkipEmptyParts))
-        QVERIFY2(query.exec(sql), qPrintable(sql + u": "_s + query.lastError().text()));
-}
-
-// An editor with the file: triggers and foreign keys out of the way first.
-void Edit(const QString &path, const QString &statements)
-{
-    QStringList drops { u"PRAGMA foreign_keys = OFF"_s };
-    for (const QString &trigger :
-         { u"readings_kept"_s, u"readings_not_deleted"_s, u"events_kept"_s, u"events_not_deleted"_s,
-           u"runs_not_deleted"_s, u"runs_closed_once"_s, u"identity_kept"_s })
-        drops << u"DROP TRIGGER "_s + trigger;
-    Exec(path, drops.join(u'\n') + u'\n' + statements);
-}
-
-// The editor's last step: every hash recomputed, plain or, with the station's key, keyed.
-void Forge(const QString &path, const QByteArray &key)
-{
-    SqliteConnection db;
-    QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok());
-    QString identity;
-    QVERIFY(JournalSchema::ReadIdentity(db, identity).ok());
-    const HashChain chain = key.isEmpty() ? HashChain() : HashChain(key, identity);
-    QSqlQuery rows(db.database()), update(db.database());
-    QVERIFY(rows.exec(JournalRows::chainQuery(false)));
-    QByteArray previous;
-    while (rows.next()) {
-        const ChainRow row = JournalRows::chainRowFrom(rows);
-        previous = row.isReading ? chain.readingHash(previous, row.station, *row.runId, row.reading)
-                                 : chain.eventHash(previous, row.station, row.event);
-        QVERIFY(update.exec(u"UPDATE %1 SET hash = x'%2' WHERE seq = %3"_s
-                                .arg(row.isReading ? u"readings"_s : u"events"_s,
-                                     QString::fromLatin1(previous.toHex()))
-                                .arg(row.seq())));
-    }
-}
-
-QByteArray KeyBeside(const QString &path)
-{
-    QByteArray key;
-    ChainKey::load(ChainKeyPath(path), key);
-    return key;
 }
 
 // The first value of a query on a reader's connection; -1 when the journal cannot be read.
@@ -918,7 +869,7 @@ private slots:
         run.header.method = RunMethod { u"=m"_s, 2, 35.5, std::nullopt, 3 };
         run.verdict = Verdict::Fail;
         const QList<JournalReading> readings {
-            { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s, {}, {}, {}, true },
+            { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s, {}, {}, {}, {}, true },
             { 2, 2, u"A"_s, 0.0, u"2026-12-07T03:15:59.000Z"_s }
         };
         const QByteArray run1 =

@@ -1,4 +1,5 @@
 #include "PgServer.h"
+#include "core/journal/accounts/AccountJournal.h"
 #include "core/journal/methods/MethodStore.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalVerify.h"
@@ -223,6 +224,42 @@ private slots:
         QVERIFY2(listed.contains("row 4 differs between this journal and the server"), listed);
     }
 
+    // Accounts and signatures reach the server as events, with who confirmed each reading;
+    // neither a password nor its hash does.
+    void accountsReachServerWithoutPasswords()
+    {
+        const QString db = newDatabase();
+        auto journal = openJournal(u"station-a"_s, u"accounts"_s);
+        QVERIFY(journal);
+        AccountJournal accounts(*journal, AccountPolicy {});
+        QVERIFY(accounts.addAccount({}, { u"root"_s, {}, Role::Admin }, u"root-secret"_s).ok());
+        QVERIFY(accounts
+                    .addAccount({ u"root"_s, u"root-secret"_s }, { u"op"_s, {}, Role::Operator },
+                                u"op-secret-1"_s)
+                    .ok());
+        journal->beginRun({ {}, {}, {}, {}, u"op"_s, 1, {}, {}, u"op"_s });
+        QVERIFY(
+            journal->recordReading({ 1, u"1"_s, 0.001, RunTotals { u"0.001"_s, {} }, {}, u"op"_s })
+                .ok());
+        QSqlQuery query(journal->database().database());
+        QVERIFY(query.exec(u"SELECT run_id FROM runs"_s) && query.next());
+        QVERIFY(accounts
+                    .sign({ u"op"_s, u"op-secret-1"_s }, query.value(0).toString(),
+                          Meaning::Performed, {})
+                    .ok());
+        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+        QCOMPARE(m_pg->value(db, u"SELECT account FROM velmora.readings"_s), u"op"_s);
+        QCOMPARE(m_pg->value(db, u"SELECT account FROM velmora.runs"_s), u"op"_s);
+        QCOMPARE(
+            m_pg->value(db, u"SELECT count(*) FROM velmora.events WHERE kind = 'run-signed'"_s),
+            u"1"_s);
+        QCOMPARE(m_pg->value(db,
+                             u"SELECT count(*) FROM velmora.events WHERE detail LIKE "
+                             "'%secret%' OR detail LIKE '%argon2%'"_s),
+                 u"0"_s);
+    }
+
     // Two stations at once, a second instance forwarding the same journal as the first, and a
     // journal started afresh at the first station (as after damage), numbered from 1 again.
     void twoStationsAtOnce()
@@ -389,7 +426,7 @@ private slots:
         QTest::addColumn<JournalResult::Error>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("newer schema")
-            << u"INSERT INTO velmora.schema_version VALUES (%2)"_s.arg(ServerSchema::kVersion + 1)
+            << u"INSERT INTO velmora.schema_version VALUES (%1)"_s.arg(ServerSchema::kVersion + 1)
             << u"station"_s << JournalResult::Error::NewerVersion << u"newer than this program"_s;
         // A copy of this journal went its own way under the same identity.
         QTest::newRow("copy") << u"INSERT INTO velmora.events VALUES ('station-copy', 1, '', "

@@ -1,5 +1,6 @@
 #include "InstrumentFrames.h"
 #include "PtyPair.h"
+#include "core/journal/accounts/AccountJournal.h"
 #include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/link/Frame.h"
@@ -7,6 +8,7 @@
 #include "core/session/MeasurementSession.h"
 #include "core/settings/Settings.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -57,6 +59,7 @@ struct Station
     {
         Session login = Session::Read(settings, dir.path());
         login.inspector = inspector;
+        login.account = account;
         session = std::make_unique<MeasurementSession>(login, settings);
         session->setMethod(method);
         if (!journal.open(journalPath(), {}, busyTimeoutMs).result.ok())
@@ -104,6 +107,7 @@ struct Station
         return true;
     }
 
+    QString account; // signed in, where accounts are required
     QTemporaryDir dir;
     PtyPair pty;
     Settings settings { dir.filePath(u"Velmora.ini"_s) };
@@ -128,6 +132,7 @@ private slots:
     void methodRunJudged();
     void autoConfirmOncePerStablePeriod();
     void recoveredRunKeepsItsMethod();
+    void idleLockHoldsInputs();
 };
 
 namespace {
@@ -391,3 +396,53 @@ void TestSession::recoveredRunKeepsItsMethod()
 
 QTEST_GUILESS_MAIN(TestSession)
 #include "tst_session.moc"
+
+// Where accounts are required, the session locks after its idle time: readings go on being
+// shown, Confirm, the commands, Delete and the mode wait; another account may open it, and the
+// readings from then on are its own. Delete names a reason.
+void TestSession::idleLockHoldsInputs()
+{
+    Station s("[accounts]\r\nRequired=1\r\n");
+    {
+        Journal journal(kStation);
+        QVERIFY(journal.open(s.journalPath()).result.ok());
+        AccountJournal accounts(journal, AccountPolicy::FromSettings(s.settings));
+        QVERIFY(accounts.addAccount({}, { u"root"_s, {}, Role::Admin }, u"root-secret"_s).ok());
+        for (const QString &name : { u"op"_s, u"rv"_s })
+            QVERIFY(accounts
+                        .addAccount({ u"root"_s, u"root-secret"_s }, { name, {}, Role::Operator },
+                                    name + u"-secret"_s)
+                        .ok());
+    }
+    s.account = u"op"_s;
+    QVERIFY(s.start(u"op"_s));
+    AccountSession *lock = s.session->accounts();
+    QVERIFY(lock && !lock->isLocked());
+    QVERIFY(s.play(u"r1000"_s) && s.play(u"ok"_s));
+    QElapsedTimer idle;
+    idle.start();
+    lock->setIdleTime(std::chrono::milliseconds(400));
+    QTRY_VERIFY(lock->isLocked());
+    QVERIFY(idle.elapsed() >= 350);
+    for (const QString &step : { u"r2000"_s, u"ok"_s, u"zero"_s, u"del"_s, u"m1"_s })
+        QVERIFY(s.play(step));
+    QCOMPARE(s.session->run().ReceivedText(), u"2000"_s);
+    QCOMPARE(s.session->run().ValueTexts().join(u' '), u"1.000"_s);
+    QCOMPARE(s.session->refusal(), s.session->lockRefusal());
+    QVERIFY(!s.session->canConfirm());
+    QCOMPARE(lock->unlock({ u"op"_s, u"rv-secret"_s }).status, AccountOutcome::Status::Refused);
+    QVERIFY(lock->isLocked());
+    QVERIFY(lock->unlock({ u"rv"_s, u"rv-secret"_s }).ok());
+    QVERIFY(!lock->isLocked() && lock->account() == u"rv"_s);
+    QVERIFY(s.play(u"ok"_s));
+    QVERIFY(!s.session->deleteRun(u" "_s).isEmpty());
+    QVERIFY(s.session->deleteRun(u"bubble"_s).isEmpty());
+    QCOMPARE(Column(s.journalPath(), u"SELECT account FROM readings ORDER BY seq"_s), u"op rv"_s);
+    QCOMPARE(Column(s.journalPath(),
+                    u"SELECT kind FROM events WHERE kind IN ('session-locked', 'signed-in', "
+                    "'run-discarded', 'zero-sent', 'mode-changed') ORDER BY seq"_s),
+             u"session-locked signed-in run-discarded"_s);
+    QVERIFY(Column(s.journalPath(), u"SELECT detail FROM events WHERE kind = 'run-discarded'"_s)
+                .contains(u"\"reason\":\"bubble\""_s));
+    QCOMPARE(s.pty.Received(), QByteArray());
+}

@@ -169,27 +169,26 @@ bool MethodCommand::parse(const QStringList &arguments, QString &error)
 }
 
 MethodCommand::Outcome MethodCommand::run(const QString &journalPath, const QString &keyPath,
-                                          std::FILE *out, std::FILE *err) const
+                                          std::FILE *out, std::FILE *err,
+                                          const Authorize &authorize) const
 {
     if (m_action == u"list"_s)
         return list(journalPath, out, err);
-    if (!authorize(err))
-        return Outcome::Refused;
-    return m_action == u"set"_s ? set(journalPath, keyPath, out, err)
-                                : retire(journalPath, keyPath, out, err);
-}
-
-bool MethodCommand::authorize(std::FILE *) const
-{
-    return true;
+    return m_action == u"set"_s ? set(journalPath, keyPath, out, err, authorize)
+                                : retire(journalPath, keyPath, out, err, authorize);
 }
 
 MethodCommand::Outcome MethodCommand::set(const QString &journalPath, const QString &keyPath,
-                                          std::FILE *out, std::FILE *err) const
+                                          std::FILE *out, std::FILE *err,
+                                          const Authorize &authorize) const
 {
     Journal journal;
     if (!OpenWriter(journal, journalPath, keyPath, err))
         return Outcome::Unreadable;
+    if (const Outcome allowed =
+            authorize ? authorize(journal, u"method set "_s + m_method.name, err) : Outcome::Done;
+        allowed != Outcome::Done)
+        return allowed;
     Method method = m_method;
     MethodStore::Change change = MethodStore::Change::Unknown;
     if (const JournalResult result = MethodStore::Set(journal, method, change); !result.ok()) {
@@ -210,11 +209,17 @@ MethodCommand::Outcome MethodCommand::set(const QString &journalPath, const QStr
 }
 
 MethodCommand::Outcome MethodCommand::retire(const QString &journalPath, const QString &keyPath,
-                                             std::FILE *out, std::FILE *err) const
+                                             std::FILE *out, std::FILE *err,
+                                             const Authorize &authorize) const
 {
     Journal journal;
     if (!OpenWriter(journal, journalPath, keyPath, err))
         return Outcome::Unreadable;
+    if (const Outcome allowed = authorize
+            ? authorize(journal, u"method retire "_s + m_method.name, err)
+            : Outcome::Done;
+        allowed != Outcome::Done)
+        return allowed;
     MethodStore::Change change = MethodStore::Change::Unknown;
     const JournalResult result = MethodStore::Retire(journal, m_method.name, change);
     const QString name = TerminalVisible(m_method.name);

@@ -42,6 +42,7 @@ RunHeader LoginHeader(const Session &login)
     header.sampleName = login.sampleName;
     header.batchNo = login.batchNo;
     header.inspector = login.inspector;
+    header.account = login.account;
     return header;
 }
 
@@ -88,6 +89,16 @@ MeasurementSession::MeasurementSession(const Session &login, Settings &settings,
     // A new run may take the reading that settled while the last one was complete.
     connect(&m_run, &MeasurementRun::cleared, this, &MeasurementSession::tryAutoConfirm);
     m_run.SetSampleCount(m_login.sampleCount);
+    if (const AccountPolicy policy = AccountPolicy::FromSettings(settings); policy.required) {
+        m_accounts = std::make_unique<AccountSession>(policy);
+        connect(m_accounts.get(), &AccountSession::lockedChanged, this, [this](bool locked) {
+            if (!locked)
+                m_refusal.clear();
+            emit stateChanged();
+        });
+        connect(m_accounts.get(), &AccountSession::accountChanged, this,
+                &MeasurementSession::onAccountChanged);
+    }
 }
 
 MeasurementSession::~MeasurementSession()
@@ -173,6 +184,8 @@ std::optional<MeasurementSession::RecoveryOffer> MeasurementSession::startRecord
     m_recorder.start(m_journal, LoginHeader(m_login), m_journalOpened);
     if (m_forwarder)
         m_forwarder->start();
+    if (m_accounts)
+        m_accounts->start(m_journal, m_login.account);
     if (!m_recorder.isAvailable())
         return std::nullopt;
     RecoveryOffer offer;
@@ -253,11 +266,38 @@ QString MeasurementSession::readingRefusal() const
 
 bool MeasurementSession::canConfirm() const
 {
-    return !m_run.IsComplete() && m_link.isLive();
+    return !m_run.IsComplete() && m_link.isLive() && !isLocked();
+}
+
+QString MeasurementSession::lockRefusal() const
+{
+    return isLocked() ? tr("窗口已锁定：输入密码后才能继续") : QString();
+}
+
+bool MeasurementSession::refusedWhileLocked()
+{
+    if (!isLocked())
+        return false;
+    setRefusal(lockRefusal());
+    return true;
+}
+
+void MeasurementSession::onAccountChanged(const QString &account)
+{
+    // The readings from now on, and the runs after this one, are the new account's.
+    m_login.account = account;
+    m_login.inspector = account;
+    m_recorder.setAccount(account);
+    if (m_run.RowCount() == 0) {
+        m_runLogin = LoginHeader(m_login);
+        emit runLoginChanged();
+    }
 }
 
 QString MeasurementSession::confirmBlockedReason() const
 {
+    if (isLocked())
+        return lockRefusal();
     if (m_run.IsComplete())
         return tr("本次测量已完成；按“删除”开始新的测量");
     return m_link.isLive() ? QString() : m_link.confirmRefusal();
@@ -273,6 +313,8 @@ QString MeasurementSession::confirm(bool automatic)
 {
     if (m_run.IsComplete())
         return {};
+    if (refusedWhileLocked())
+        return m_refusal;
     // Without a live link or a fresh reading the held value may be minutes old or none at all:
     // entering it would look like a real sample. Said on the state line, never in a box.
     if (const QString refused = readingRefusal(); !refused.isEmpty()) {
@@ -316,13 +358,22 @@ void MeasurementSession::tryAutoConfirm()
         confirm(true);
 }
 
-void MeasurementSession::deleteRun()
+QString MeasurementSession::deleteRun(const QString &reason)
 {
-    m_recorder.deleteRun();
+    if (refusedWhileLocked())
+        return m_refusal;
+    if (m_accounts && reason.trimmed().isEmpty() && m_run.RowCount() > 0) {
+        setRefusal(tr("删除要说明原因"));
+        return m_refusal;
+    }
+    m_recorder.deleteRun(reason.trimmed(), m_accounts ? m_accounts->account() : QString());
+    return {};
 }
 
 void MeasurementSession::setSampleCount(int count)
 {
+    if (refusedWhileLocked())
+        return;
     if (m_method && count != m_method->sampleCount)
         leaveMethod(u"n"_s);
     m_run.SetSampleCount(count);
@@ -333,6 +384,8 @@ void MeasurementSession::setSampleCount(int count)
 
 void MeasurementSession::applyMode(const ModeChoice &choice)
 {
+    if (refusedWhileLocked())
+        return;
     const ModeConstants &c = choice.constants;
     const ModeConstants &fixed = m_method ? m_method->constants : c;
     if (m_method
@@ -350,6 +403,8 @@ void MeasurementSession::applyMode(const ModeChoice &choice)
 
 QString MeasurementSession::sendCommand(Command command)
 {
+    if (refusedWhileLocked())
+        return m_refusal;
     std::uint8_t type = Frame::CMD_ZERO;
     JournalEvent sent = JournalEvent::ZeroSent;
     QString name = u"zero"_s;

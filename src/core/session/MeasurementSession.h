@@ -6,6 +6,7 @@
 #include "core/link/LinkMonitor.h"
 #include "core/measure/MeasurementRun.h"
 #include "core/report/ReportContent.h"
+#include "core/session/AccountSession.h"
 #include "core/session/RunRecorder.h"
 #include "core/settings/Session.h"
 
@@ -65,7 +66,9 @@ public:
     // Confirm: the current reading becomes the next row; empty when it did, otherwise why not.
     // automatic: the method confirmed a stable reading by itself.
     QString confirm(bool automatic = false);
-    void deleteRun();
+    // Empty when the table was emptied, otherwise why not. Where accounts are required, a Delete
+    // names its reason.
+    QString deleteRun(const QString &reason = {});
     // The Sample dialog's OK: the new count, stored unless the settings are locked.
     void setSampleCount(int count);
     // The mode dialog's OK: stored as typed, applied to a new run.
@@ -103,6 +106,12 @@ public:
     const std::optional<Method> &leftMethod() const { return m_leftMethod; }
     // Pass or fail once the run in the table is complete under its method.
     const std::optional<Verdict> &verdict() const { return m_recorder.verdict(); }
+    // Where accounts are required: the session's account and its idle lock (null otherwise).
+    // While locked, Confirm, the commands, Delete and the mode and count wait; readings go on.
+    AccountSession *accounts() const { return m_accounts.get(); }
+    bool isLocked() const { return m_accounts && m_accounts->isLocked(); }
+    // Why an input waits, or empty.
+    QString lockRefusal() const;
 
 signals:
     void runLoginChanged();
@@ -123,6 +132,9 @@ private:
     void onStabilityChanged();
     void tryAutoConfirm();
     void onFrame(const FrameEvent &event);
+    void onAccountChanged(const QString &account);
+    // True when the session is locked; the refusal is said.
+    bool refusedWhileLocked();
     void onLinkOpened();
     void setRefusal(const QString &text);
     // Why the held reading may not be entered; empty when it may.
@@ -137,6 +149,7 @@ private:
     CSerialPort m_port;
     RunRecorder m_recorder { m_run };
     std::unique_ptr<JournalForwarder> m_forwarder;
+    std::unique_ptr<AccountSession> m_accounts;
     Journal *m_journal = nullptr;
     JournalResult m_journalOpened;
     QString m_refusal;

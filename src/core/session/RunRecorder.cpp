@@ -99,9 +99,8 @@ bool RunRecorder::confirm(const QDateTime &at, bool automatic)
         m_verdict = JudgeRun(*m_method, values);
     }
     if (recording()) {
-        ConfirmedReading reading { next->number, m_run.ReceivedText(),
-                                   next->value,  std::nullopt,
-                                   at,           automatic };
+        ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt,
+                                   at,           m_login.account,      automatic };
         if (next->completes) {
             reading.totals = RunTotals { next->mean, next->deviation };
             reading.verdict = m_verdict;
@@ -123,16 +122,24 @@ bool RunRecorder::confirm(const QDateTime &at, bool automatic)
     return m_run.Confirm();
 }
 
-void RunRecorder::deleteRun()
+void RunRecorder::deleteRun(const QString &reason, const QString &by)
 {
     if (recording()) {
         // The discarded run keeps every reading it had, then it is closed.
         writeUnsaved();
         m_unsaved.clear();
         m_retry.stop();
-        wrote(m_journal->deleteRun());
+        wrote(m_journal->deleteRun(reason, by));
     }
     m_run.Clear();
+}
+
+void RunRecorder::setAccount(const QString &account)
+{
+    m_login.account = account;
+    m_login.inspector = account;
+    if (recording())
+        m_journal->setNextRunHeader(headerForNewRuns());
 }
 
 void RunRecorder::applyMode(MeasurementMode mode, const ModeConstants &constants)

@@ -40,8 +40,12 @@ public:
     void leaveMethod(const QString &detail);
     // The verdict on the run in the table, once it is complete under its method.
     const std::optional<Verdict> &verdict() const { return m_verdict; }
-    // Delete: the table is emptied and the journal's open run marked discarded.
-    void deleteRun();
+    // Delete: the table is emptied and the journal's open run marked discarded, with the reason
+    // and the account that gave it where accounts are in use.
+    void deleteRun(const QString &reason = {}, const QString &by = {});
+    // The account that confirms from now on, and starts the runs after the current one (as their
+    // inspector too).
+    void setAccount(const QString &account);
     // The mode dialog's OK.
     void applyMode(MeasurementMode mode, const ModeConstants &constants);
     void noteEvent(JournalEvent event, const QString &detail = {});

@@ -13,6 +13,7 @@
 #include "ui/controls/ResourceImages.h"
 #include "ui/controls/StateImageButton.h"
 #include "ui/controls/StyledLabel.h"
+#include "ui/dialogs/AccountDialog.h"
 #include "ui/history/CHistoryDlg.h"
 #include "ui/report/HelpLauncher.h"
 #include "ui/report/PrintJob.h"
@@ -22,6 +23,7 @@
 #include "ui/windows/CSampleCountDlg.h"
 #include "ui/windows/StateLines.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDate>
 #include <QDir>
@@ -142,6 +144,13 @@ CVelmoraDlg::CVelmoraDlg(const Session &session, Settings &settings, QWidget *pa
     connect(&run, &MeasurementRun::runCompleted, this, &CVelmoraDlg::PaintVerdict);
     connect(&run, &MeasurementRun::cleared, this, &CVelmoraDlg::PaintVerdict);
     CreateHistoryButton();
+    if (AccountSession *accounts = m_session.accounts()) {
+        qApp->installEventFilter(this);
+        connect(accounts, &AccountSession::lockedChanged, this, [this](bool locked) {
+            if (locked)
+                ShowLockDialog();
+        });
+    }
 }
 
 // The session, its line included, ends before the controls go, so no burst reaches a
@@ -362,6 +371,47 @@ void CVelmoraDlg::mousePressEvent(QMouseEvent *event)
     TemplateDialog::mousePressEvent(event);
 }
 
+bool CVelmoraDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+        if (m_session.isLocked() && !m_lockDialog)
+            ShowLockDialog();
+        else if (AccountSession *accounts = m_session.accounts())
+            accounts->noteInput();
+        break;
+    default:
+        break;
+    }
+    return TemplateDialog::eventFilter(watched, event);
+}
+
+void CVelmoraDlg::ShowLockDialog()
+{
+    AccountSession *accounts = m_session.accounts();
+    if (!accounts || m_lockDialog)
+        return;
+    const auto minutes =
+        std::chrono::duration_cast<std::chrono::minutes>(accounts->policy().idleTime).count();
+    auto *dialog = new AccountDialog(
+        tr("窗口已锁定"),
+        tr("%n 分钟没有操作，窗口已锁定。读数照常显示；输入密码继续，或者由另一个账户登录，"
+           "此后的读数记在该账户名下。",
+           nullptr, int(minutes)),
+        AccountDialog::AccountField | AccountDialog::PasswordField, this);
+    dialog->setAccount(accounts->account());
+    dialog->setCheck([accounts](AccountDialog &entered) {
+        const AccountOutcome outcome = accounts->unlock({ entered.account(), entered.password() });
+        return outcome.ok() ? QString() : outcome.text;
+    });
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_lockDialog = dialog;
+    // Window-modal without a loop of its own: the readings go on behind it.
+    dialog->open();
+}
+
 void CVelmoraDlg::AskAboutOtherDevice()
 {
     if (m_otherDeviceQuestion) {
@@ -414,10 +464,18 @@ void CVelmoraDlg::PaintCompletion()
 void CVelmoraDlg::OnDeleteButton()
 {
     // The journal keeps a discarded run, but the table's rows are gone from the window.
-    if (const int rows = m_session.run().RowCount(); rows > 0) {
+    const int rows = m_session.run().RowCount();
+    const QString question = tr("删除表中的 %n 个读数并开始新的测量？", nullptr, rows);
+    if (rows > 0 && m_session.accounts() && !m_session.isLocked()) {
+        // Where accounts are required, the discard names its reason.
+        AccountDialog dialog(tr("删除"), question, AccountDialog::ReasonField, this);
+        if (dialog.exec() == QDialog::Accepted)
+            m_session.deleteRun(dialog.reason());
+        return;
+    }
+    if (rows > 0 && !m_session.isLocked()) {
         const auto answer = QMessageBox::question(
-            this, ProgramName(), tr("删除表中的 %n 个读数并开始新的测量？", nullptr, rows),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            this, ProgramName(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
     }

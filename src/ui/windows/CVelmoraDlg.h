@@ -93,6 +93,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     // A click on the state line while another device stands at the port asks again about it.
     void mousePressEvent(QMouseEvent *event) override;
+    // Where accounts are required, every key and click of the program is input that keeps the
+    // window from locking; while it is locked, it brings the password dialog back.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 #endif
@@ -121,6 +124,8 @@ private:
     void PaintVerdict();
     // Under a method, the mode and sampling-count dialogs say that a change leaves it.
     QString MethodNote() const;
+    // The session locked itself: the password of its account, or another account's, opens it.
+    void ShowLockDialog();
 
     MeasurementSession m_session;
     Settings &m_settings;
@@ -146,6 +151,7 @@ private:
     MethodLines m_methodLines { *this, m_stateLines.smallFont() };
     QPushButton *m_btnHistory = nullptr;
     QPointer<QMessageBox> m_otherDeviceQuestion;
+    QPointer<QDialog> m_lockDialog;
     bool m_otherDeviceAsked = false; // for the device standing at the port now
     QIcon m_hIcon;
     QColor m_ledColor;

@@ -30,6 +30,8 @@ public:
     void readRun(quint64 request, const JournalRun &run);
     void exportCsv(quint64 request, const QList<RunKey> &keys, const QString &path);
     void readReport(quint64 request, const RunKey &key, const QString &path);
+    void writeAccount(quint64 request, const AccountRequest &what, const QString &keyPath,
+                      const AccountPolicy &policy);
 
 signals:
     // An answer waits for the reader.
@@ -42,9 +44,9 @@ private:
     void answer(std::function<void(HistoryReader &)> call);
     // The source, the server connection opened again after a request lost it.
     JournalResult ready();
-    JournalConnection &connection();
     // After a request: a server that failed it is connected afresh for the next.
     void done(const JournalResult &result);
+    JournalConnection &source();
 
     QString m_journalPath;
     QString m_connInfo;

@@ -1,5 +1,8 @@
 #include "core/journal/read/JournalVerify.h"
 
+#include "core/journal/accounts/AccountTypes.h"
+#include "core/journal/accounts/PasswordHash.h"
+#include "core/journal/accounts/RunAudit.h"
 #include "core/journal/methods/Method.h"
 #include "core/journal/methods/MethodVerdict.h"
 #include "core/journal/read/JournalHistory.h"
@@ -29,6 +32,7 @@ struct RunTrace
     QByteArray lastHash;
     bool closed = false;
     bool leftMethod = false; // before its closing
+    QByteArray recordHash; // of the last row of its record, which a signature names
 };
 
 QString Key(const QString &a, const QString &b)
@@ -124,6 +128,36 @@ void CheckRunMethod(const QString &where, const QString &runId, const QString &s
         breaks << u"%1: run %2 differs from its method %3 version %4"_s
                       .arg(where, runId, recorded->name)
                       .arg(recorded->version);
+}
+
+// Every password hash of the station's table is the one its chained event names a digest of,
+// for the account it names; and every event that sets a password has its row.
+void CheckPasswords(JournalConnection &db, QStringList &breaks)
+{
+    const QString kinds = u"'%1', '%2', '%3'"_s.arg(
+        AccountEvent::kAdded, AccountEvent::kPasswordSet, AccountEvent::kPasswordChanged);
+    QSqlQuery query(db.database());
+    JournalResult result = db.exec(
+        query,
+        u"SELECT e.station, e.seq, e.detail, p.account, p.hash FROM events e LEFT JOIN passwords "
+        "p ON p.station = e.station AND p.seq = e.seq WHERE e.kind IN (%1) UNION ALL "
+        "SELECT p.station, p.seq, NULL, p.account, p.hash FROM passwords p LEFT JOIN events e ON "
+        "e.station = p.station AND e.seq = p.seq WHERE e.kind IS NULL OR e.kind NOT IN (%1)"_s.arg(
+            kinds));
+    while (result.ok() && query.next()) {
+        const QJsonObject detail =
+            QJsonDocument::fromJson(query.value(2).toString().toUtf8()).object();
+        const QString hash = query.value(4).toString();
+        if (query.value(2).isNull() || query.value(4).isNull()
+            || detail.value(u"name"_s).toString() != query.value(3).toString()
+            || detail.value(u"password"_s).toString()
+                != QString::fromLatin1(PasswordHash::digest(hash).toHex()))
+            breaks << u"station %1, row %2: the password hash the journal holds is not the one "
+                      "its event names"_s.arg(query.value(0).toString())
+                          .arg(query.value(1).toLongLong());
+    }
+    if (!result.ok())
+        breaks << u"the password hashes cannot be read: "_s + result.text;
 }
 
 QString Rows(qint64 first, qint64 last)
@@ -226,6 +260,14 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
             ++trace.readings;
             trace.values << row.reading.value;
             trace.lastHash = row.hash;
+            trace.recordHash = row.hash;
+        } else if (row.event.kind == AccountEvent::kRunSigned) {
+            // A signature seals the record as it stood: a signature naming any other row was
+            // not made by this program, or the record was rewritten under it.
+            const QJsonObject detail = QJsonDocument::fromJson(row.event.detail.toUtf8()).object();
+            if (detail.value(u"last"_s).toString() != QString::fromLatin1(trace.recordHash.toHex()))
+                report.breaks << u"%1: a signature of run %2 is not tied to the run's last row "
+                                 "as it stood"_s.arg(where, runId);
         } else if (row.event.kind == EventText(JournalEvent::RunStarted) && trace.start.isNull()) {
             trace.start = row.event.detail;
             CheckRunMethod(where, runId, trace.start, methods, chainKey, report.breaks);
@@ -242,10 +284,15 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
             CheckClosing(runId, trace, report.breaks);
             trace.values.clear();
         }
+        if (!row.isReading && RunAudit::IsRecordKind(row.event.kind))
+            trace.recordHash = row.hash;
     }
     endChain();
     if (!report.result.ok())
         return report;
+
+    if (!db.isServer())
+        CheckPasswords(db, report.breaks);
 
     // Every run row as its events describe it, and every started run with its row.
     QList<JournalRun> rows;

@@ -311,17 +311,17 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
     const bool prepared =
         reading.prepare(u"INSERT INTO readings (station, seq, run_id, number, received, value, "
                         "confirmed_at, hash, journal, confirmed_offset, written_at, "
-                        "written_offset, auto_confirmed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                        "?, ?) ON CONFLICT DO NOTHING"_s)
+                        "written_offset, account, auto_confirmed) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                        "?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
         && event.prepare(u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash, "
                          "journal, at_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
                          "ON CONFLICT DO NOTHING"_s)
         && start.prepare(
             u"INSERT INTO run_starts (station, run_id, port, started_at, unit, sample, "
             "batch, inspector, sample_count, mode, const_a, const_len_c, const_c, "
-            "const_len_a, started_offset, method, method_version, lower_limit, upper_limit, "
-            "result_decimals) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-            "?) ON CONFLICT DO NOTHING"_s)
+            "const_len_a, started_offset, account, method, method_version, lower_limit, "
+            "upper_limit, result_decimals) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
         && end.prepare(u"INSERT INTO run_ends (station, run_id, status, ended_at, cause, mean, "
                        "deviation, ended_offset, verdict) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
                        "ON CONFLICT DO NOTHING"_s)
@@ -368,6 +368,7 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
                 detail[u"C"].toString().toDouble(),
                 detail[u"lena"].toString().toDouble(),
                 optional(detail[u"startedOffset"]),
+                detail.contains(u"account") ? QVariant(detail[u"account"].toString()) : QVariant(),
                 text(detail[u"method"]),
                 optional(detail[u"methodVersion"]),
                 number(detail[u"lower"]),
@@ -396,6 +397,7 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
                              r.confirmedOffset ? QVariant(*r.confirmedOffset) : noOffset,
                              r.writtenAt.isEmpty() ? QVariant() : QVariant(r.writtenAt),
                              r.writtenOffset ? QVariant(*r.writtenOffset) : noOffset,
+                             r.account ? QVariant(*r.account) : QVariant(),
                              r.autoConfirmed ? QVariant(1) : QVariant() }
             : QVariantList { station,  e.seq,       e.at,
                              runId,    e.kind,      e.detail,

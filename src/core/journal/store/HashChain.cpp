@@ -17,21 +17,17 @@ using Field = std::optional<QString>;
 // Each field is written with its length in front, so that no two different rows give the same
 // bytes (no separator can be forged inside a typed text); a NULL field is a bare '-', which no
 // text gives.
-void Append(QByteArray &bytes, const Field &field)
-{
-    if (!field) {
-        bytes.append("|-");
-        return;
-    }
-    const QByteArray utf8 = field->toUtf8();
-    bytes.append('|').append(QByteArray::number(utf8.size())).append(':').append(utf8);
-}
-
-QByteArray Canonical(QLatin1StringView table, std::initializer_list<Field> fields)
+QByteArray Canonical(QLatin1StringView table, const QList<Field> &fields)
 {
     QByteArray bytes = table.toString().toUtf8();
-    for (const Field &field : fields)
-        Append(bytes, field);
+    for (const Field &field : fields) {
+        if (!field) {
+            bytes.append("|-");
+            continue;
+        }
+        const QByteArray utf8 = field->toUtf8();
+        bytes.append('|').append(QByteArray::number(utf8.size())).append(':').append(utf8);
+    }
     return bytes;
 }
 
@@ -93,14 +89,25 @@ QByteArray HashChain::readingHash(const QByteArray &previous, const QString &sta
                     Canonical("reading"_L1,
                               { station, seq, runId, number, reading.received, Exact(reading.value),
                                 reading.confirmedAt }));
-    QByteArray content = Canonical(
-        "reading"_L1,
-        { station, seq, runId, number, reading.received, Exact(reading.value), reading.confirmedAt,
-          Offset(reading.confirmedOffset), reading.writtenAt, Offset(reading.writtenOffset) });
-    // A field only where it is set, so that the rows written before it keep their hashes.
+    QList<Field> fields { station,
+                          seq,
+                          runId,
+                          number,
+                          reading.received,
+                          Exact(reading.value),
+                          reading.confirmedAt,
+                          Offset(reading.confirmedOffset),
+                          reading.writtenAt,
+                          Offset(reading.writtenOffset) };
+    // Who confirmed it is one more field where it is known; a row without it keeps the bytes
+    // (and the hash) it had before accounts existed.
+    // A reading confirmed by itself says so in one more field after that one, which is then
+    // always there (NULL without an account), so that no account's name reads as the mark.
+    if (reading.account || reading.autoConfirmed)
+        fields << reading.account;
     if (reading.autoConfirmed)
-        Append(content, u"auto"_s);
-    return Link(m_key, previous, content);
+        fields << u"auto"_s;
+    return Link(m_key, previous, Canonical("reading"_L1, fields));
 }
 
 QByteArray HashChain::eventHash(const QByteArray &previous, const QString &station,
@@ -161,6 +168,8 @@ QString HashChain::StartDetail(const JournalRun &run)
             object.insert(u"upper"_s, Exact(*method->upper));
         object.insert(u"decimals"_s, method->decimals);
     }
+    if (!h.account.isEmpty())
+        object.insert(u"account"_s, h.account);
     return Compact(object);
 }
 
@@ -180,6 +189,10 @@ QString HashChain::CloseDetail(const JournalRun &run, const std::optional<RunClo
     if (closing) {
         object.insert(u"count"_s, closing->readings);
         object.insert(u"last"_s, QString::fromLatin1(closing->lastHash.toHex()));
+        if (!closing->by.isEmpty()) {
+            object.insert(u"reason"_s, closing->reason);
+            object.insert(u"by"_s, closing->by);
+        }
     }
     return Compact(object);
 }
@@ -190,7 +203,8 @@ std::optional<RunClosing> HashChain::ClosingOf(const QString &closeDetail)
     if (!object.contains(u"count"_s))
         return std::nullopt;
     return RunClosing { object.value(u"count"_s).toInt(),
-                        QByteArray::fromHex(object.value(u"last"_s).toString().toLatin1()) };
+                        QByteArray::fromHex(object.value(u"last"_s).toString().toLatin1()),
+                        object.value(u"reason"_s).toString(), object.value(u"by"_s).toString() };
 }
 
 std::optional<RunMethod> HashChain::MethodOf(const QString &startDetail)

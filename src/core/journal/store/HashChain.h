@@ -35,6 +35,9 @@ struct RunClosing
 {
     int readings = 0;
     QByteArray lastHash; // of the run's last reading
+    // Where accounts are in use, a Delete names its reason and who gave it.
+    QString reason {};
+    QString by {};
 };
 
 // The tamper evidence of the journal: every reading and event row stores a hash of its canonical

@@ -204,10 +204,10 @@ JournalResult Journal::insertRun(const JournalRun &run)
     return m_db.exec(query,
                      u"INSERT INTO runs (station, run_id, port, started_at, started_offset, unit, "
                      "sample, batch, inspector, sample_count, mode, const_a, const_len_c, "
-                     "const_c, const_len_a, method, method_version, lower_limit, upper_limit, "
-                     "result_decimals) VALUES (?, ?, COALESCE(?, ''), ?, ?, "
+                     "const_c, const_len_a, account, method, method_version, lower_limit, "
+                     "upper_limit, result_decimals) VALUES (?, ?, COALESCE(?, ''), ?, ?, "
                      "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), "
-                     "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                     "?, ?, ?, ?, ?, ?, NULLIF(?, ''), ?, ?, ?, ?, ?)"_s,
                      { run.station,
                        run.id,
                        h.port,
@@ -223,6 +223,7 @@ JournalResult Journal::insertRun(const JournalRun &run)
                        double(h.constants.lenC),
                        double(h.constants.C),
                        double(h.constants.lena),
+                       h.account,
                        m ? QVariant(m->name) : QVariant(),
                        m ? QVariant(m->version) : QVariant(),
                        m ? optional(m->lower) : QVariant(),
@@ -238,26 +239,28 @@ JournalResult Journal::insertReading(ChainHead &head, const QString &runId, Jour
     const JournalResult result = m_db.exec(
         query,
         u"INSERT INTO readings (station, seq, run_id, number, received, value, "
-        "confirmed_at, confirmed_offset, written_at, written_offset, hash, "
-        "auto_confirmed) VALUES (?, ?, ?, ?, COALESCE(?, ''), ?, ?, ?, ?, ?, ?, ?)"_s,
+        "confirmed_at, confirmed_offset, written_at, written_offset, account, hash, "
+        "auto_confirmed) VALUES (?, ?, ?, ?, COALESCE(?, ''), ?, ?, ?, ?, ?, ?, ?, ?)"_s,
         { m_station, reading.seq, runId, reading.number, reading.received, reading.value,
           reading.confirmedAt, *reading.confirmedOffset, reading.writtenAt, *reading.writtenOffset,
-          hash, reading.autoConfirmed ? QVariant(1) : QVariant() });
+          reading.account ? QVariant(*reading.account) : QVariant(), hash,
+          reading.autoConfirmed ? QVariant(1) : QVariant() });
     if (result.ok())
         head = { reading.seq, hash };
     return result;
 }
 
-JournalResult Journal::insertEvent(ChainHead &head, JournalEvent event, const QString &runId,
+JournalResult Journal::insertEvent(ChainHead &head, const QString &kind, const QString &runId,
                                    const QString &detail)
 {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     // An event outside any run has no run id: NULL, never an empty text.
-    const JournalEventRow row {
-        head.seq + 1,       JournalTimestamp(now),
-        LocalOffsetAt(now), runId.isEmpty() ? std::nullopt : std::optional(runId),
-        EventText(event),   detail.isNull() ? u""_s : detail
-    };
+    const JournalEventRow row { head.seq + 1,
+                                JournalTimestamp(now),
+                                LocalOffsetAt(now),
+                                runId.isEmpty() ? std::nullopt : std::optional(runId),
+                                kind,
+                                detail.isNull() ? u""_s : detail };
     const QByteArray hash = m_chain.eventHash(head.hash, m_station, row);
     QSqlQuery query(m_db.database());
     const JournalResult result =
@@ -291,11 +294,14 @@ JournalResult Journal::heldReadings(const QString &runId, QList<double> &values,
     return result;
 }
 
-JournalResult Journal::closeRun(ChainHead &head, const JournalRun &run, JournalEvent event)
+JournalResult Journal::closeRun(ChainHead &head, const JournalRun &run, JournalEvent event,
+                                const RunClosing &given)
 {
     QList<double> values;
     RunClosing held;
     JournalResult result = heldReadings(run.id, values, held);
+    held.reason = given.reason;
+    held.by = given.by;
     if (!result.ok())
         return result;
     QSqlQuery query(m_db.database());
@@ -375,6 +381,8 @@ JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
                                      LocalOffsetAt(at),
                                      JournalTimestamp(now),
                                      LocalOffsetAt(now),
+                                     confirmed.account.isEmpty() ? std::nullopt
+                                                                 : std::optional(confirmed.account),
                                      confirmed.autoConfirmed };
             step = insertReading(head, run.id, reading);
             values << confirmed.value;
@@ -407,32 +415,58 @@ JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
     return result;
 }
 
-JournalResult Journal::discardOpenRun(ChainHead &head, DiscardCause cause)
+JournalResult Journal::discardOpenRun(ChainHead &head, DiscardCause cause, const RunClosing &given)
 {
     if (!m_runStored)
         return {};
-    if (m_run.status != RunStatus::Open)
-        return cause == DiscardCause::Deleted
-            ? insertEvent(head, JournalEvent::RunDeleted, m_run.id, {})
-            : JournalResult {};
+    if (m_run.status != RunStatus::Open) {
+        if (cause != DiscardCause::Deleted)
+            return {};
+        const QString detail = given.by.isEmpty()
+            ? QString()
+            : QString::fromUtf8(
+                QJsonDocument(QJsonObject { { u"reason"_s, given.reason }, { u"by"_s, given.by } })
+                    .toJson(QJsonDocument::Compact));
+        return insertEvent(head, JournalEvent::RunDeleted, m_run.id, detail);
+    }
     JournalRun run = m_run;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     run.status = RunStatus::Discarded;
     run.endedAt = JournalTimestamp(now);
     run.endedOffset = LocalOffsetAt(now);
     run.cause = CauseText(cause);
-    return closeRun(head, run, JournalEvent::RunDiscarded);
+    return closeRun(head, run, JournalEvent::RunDiscarded, given);
 }
 
-JournalResult Journal::deleteRun()
+JournalResult Journal::deleteRun(const QString &reason, const QString &by)
 {
     // The table is empty whatever the journal says: a run left open by a failed write is offered
     // back at the next start rather than lost.
+    const RunClosing given { 0, {}, reason, by };
     const JournalResult result = m_runStored
-        ? write([&](ChainHead &head) { return discardOpenRun(head, DiscardCause::Deleted); })
+        ? write([&](ChainHead &head) { return discardOpenRun(head, DiscardCause::Deleted, given); })
         : JournalResult {};
     resetRun();
     return result;
+}
+
+void Journal::setNextRunHeader(const RunHeader &header)
+{
+    m_header = header;
+    if (!m_runStored)
+        m_run.header = m_header;
+}
+
+JournalResult Journal::appendEvents(const std::function<JournalResult(const AppendEvent &)> &steps)
+{
+    return write([&](ChainHead &head) {
+        return steps(
+            [&](const QString &kind, const QString &runId, const QString &detail, qint64 &seq) {
+                const JournalResult result = insertEvent(head, kind, runId, detail);
+                seq = result.ok() ? head.seq : 0;
+                return result;
+            });
+    });
 }
 
 JournalResult Journal::changeMode(MeasurementMode mode, const ModeConstants &constants)

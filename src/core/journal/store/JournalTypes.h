@@ -103,6 +103,7 @@ struct RunHeader
     int sampleCount = 12;
     MeasurementMode mode = MeasurementMode::OpticalRotation;
     ModeConstants constants;
+    QString account {}; // the account signed in as the run started; empty without accounts
     std::optional<RunMethod> method {}; // none: measured without a method
 };
 
@@ -126,6 +127,7 @@ struct ConfirmedReading
     double value = 0.0;
     std::optional<RunTotals> totals; // on the Confirm that completes the run
     QDateTime confirmedAt {}; // when Confirm was pressed; invalid: when it is written
+    QString account {}; // who confirmed it; empty without accounts
     bool autoConfirmed = false; // confirmed by itself once the reading was stable
     std::optional<Verdict> verdict {}; // with the totals of a run under its method
 };
@@ -159,6 +161,7 @@ struct JournalReading
     std::optional<int> confirmedOffset {};
     QString writtenAt {}; // empty for rows written before it was stored
     std::optional<int> writtenOffset {};
+    std::optional<QString> account {}; // who confirmed it, where accounts are in use
     bool autoConfirmed = false;
 
     // Written more than a second after its Confirm: the journal was unavailable then.
