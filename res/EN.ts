@@ -2,6 +2,216 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>AccountDialog</name>
+    <message>
+        <source>账户:</source>
+        <translation>Account:</translation>
+    </message>
+    <message>
+        <source>密码:</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>签名含义:</source>
+        <translation>Meaning:</translation>
+    </message>
+    <message>
+        <source>备注:</source>
+        <translation>Comment:</translation>
+    </message>
+    <message>
+        <source>原因:</source>
+        <translation>Reason:</translation>
+    </message>
+    <message>
+        <source>新密码:</source>
+        <translation>New password:</translation>
+    </message>
+    <message>
+        <source>再输入一次:</source>
+        <translation>Repeat it:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>AccountJournal</name>
+    <message>
+        <source>密码至少要有 %1 个字符</source>
+        <translation>A password has at least %1 characters</translation>
+    </message>
+    <message>
+        <source>连续 %1 次密码错误，账户已锁定到 %2</source>
+        <translation>%1 wrong passwords in a row: the account is locked until %2</translation>
+    </message>
+    <message>
+        <source>没有账户“%1”</source>
+        <translation>There is no account &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>账户“%1”已停用</source>
+        <translation>The account &quot;%1&quot; is disabled</translation>
+    </message>
+    <message>
+        <source>账户“%1”已锁定，到 %2 为止</source>
+        <translation>The account &quot;%1&quot; is locked until %2</translation>
+    </message>
+    <message>
+        <source>账户“%1”的密码记录与结果日志不符，请管理员重新设置密码</source>
+        <translation>The password record of the account &quot;%1&quot; does not match the journal; an administrator must set its password again</translation>
+    </message>
+    <message>
+        <source>密码不正确</source>
+        <translation>Wrong password</translation>
+    </message>
+    <message>
+        <source>账户“%1”的密码已过期，请设置新密码</source>
+        <translation>The password of the account &quot;%1&quot; has expired; set a new one</translation>
+    </message>
+    <message>
+        <source>账户“%1”刚被更改，请再试一次</source>
+        <translation>The account &quot;%1&quot; has just been changed; try again</translation>
+    </message>
+    <message>
+        <source>没有足够的内存计算密码的散列值</source>
+        <translation>Not enough memory to hash the password</translation>
+    </message>
+    <message>
+        <source>已有账户：新账户要由管理员添加</source>
+        <translation>There are accounts already: an administrator adds new ones</translation>
+    </message>
+    <message>
+        <source>第一个账户必须是管理员</source>
+        <translation>The first account must be an administrator</translation>
+    </message>
+    <message>
+        <source>只有管理员才能添加账户</source>
+        <translation>Only an administrator adds accounts</translation>
+    </message>
+    <message>
+        <source>账户名不能为空，也不能以空格开头或结尾</source>
+        <translation>An account name is not empty and neither starts nor ends with a blank</translation>
+    </message>
+    <message>
+        <source>账户“%1”已经存在</source>
+        <translation>The account &quot;%1&quot; exists already</translation>
+    </message>
+    <message>
+        <source>只有管理员才能更改账户</source>
+        <translation>Only an administrator changes accounts</translation>
+    </message>
+    <message>
+        <source>只有管理员才能更改方法</source>
+        <translation>Only an administrator may change methods</translation>
+    </message>
+    <message>
+        <source>账户“%1”已是这个角色</source>
+        <translation>The account &quot;%1&quot; has this role already</translation>
+    </message>
+    <message>
+        <source>不能去掉最后一个管理员</source>
+        <translation>The last administrator cannot be removed</translation>
+    </message>
+    <message>
+        <source>不能停用最后一个管理员</source>
+        <translation>The last administrator cannot be disabled</translation>
+    </message>
+    <message>
+        <source>账户“%1”没有停用，也没有锁定</source>
+        <translation>The account &quot;%1&quot; is neither disabled nor locked</translation>
+    </message>
+    <message>
+        <source>账户“%1”已经停用</source>
+        <translation>The account &quot;%1&quot; is disabled already</translation>
+    </message>
+    <message>
+        <source>新密码不能与原密码相同</source>
+        <translation>The new password must differ from the old one</translation>
+    </message>
+    <message>
+        <source>本站的结果日志中没有测量 %1</source>
+        <translation>This station&apos;s journal has no test %1</translation>
+    </message>
+    <message>
+        <source>测量没有完成，不能签名</source>
+        <translation>The test is not completed: it cannot be signed</translation>
+    </message>
+    <message>
+        <source>测量已审核，不能再更改</source>
+        <translation>The test has been reviewed: it cannot change any more</translation>
+    </message>
+    <message>
+        <source>只有确认了这次测量读数的人才能签名执行</source>
+        <translation>Only who confirmed the test&apos;s readings signs it performed</translation>
+    </message>
+    <message>
+        <source>这次测量已签名执行</source>
+        <translation>The test is signed performed already</translation>
+    </message>
+    <message>
+        <source>只有审核员才能审核</source>
+        <translation>Only a reviewer reviews</translation>
+    </message>
+    <message>
+        <source>测量要先签名执行，才能审核</source>
+        <translation>The test must be signed performed before review</translation>
+    </message>
+    <message>
+        <source>审核人不能是执行人</source>
+        <translation>The reviewer cannot be the performer</translation>
+    </message>
+    <message>
+        <source>没有启用批准</source>
+        <translation>Approval is not in use</translation>
+    </message>
+    <message>
+        <source>只有审核员才能批准</source>
+        <translation>Only a reviewer approves</translation>
+    </message>
+    <message>
+        <source>测量要先审核，才能批准</source>
+        <translation>The test must be reviewed before approval</translation>
+    </message>
+    <message>
+        <source>这次测量已批准</source>
+        <translation>The test is approved already</translation>
+    </message>
+    <message>
+        <source>批准人不能是执行人或审核人</source>
+        <translation>The approver can be neither the performer nor the reviewer</translation>
+    </message>
+    <message>
+        <source>测量没有完成，不能剔除读数</source>
+        <translation>The test is not completed: no reading can be excluded</translation>
+    </message>
+    <message>
+        <source>只有这次测量的执行人或审核员才能剔除读数</source>
+        <translation>Only the test&apos;s performer or a reviewer excludes readings</translation>
+    </message>
+    <message>
+        <source>剔除读数必须说明原因</source>
+        <translation>An exclusion needs a reason</translation>
+    </message>
+    <message>
+        <source>这次测量没有第 %1 个读数</source>
+        <translation>The test has no reading %1</translation>
+    </message>
+    <message>
+        <source>第 %1 个读数已剔除</source>
+        <translation>Reading %1 is excluded already</translation>
+    </message>
+    <message>
+        <source>至少要保留一个读数</source>
+        <translation>At least one reading is kept</translation>
+    </message>
+</context>
+<context>
     <name>CHistoryDlg</name>
     <message>
         <source>历史记录</source>
@@ -103,6 +313,142 @@
         <source>正在读取…</source>
         <translation>Reading…</translation>
     </message>
+    <message>
+        <source>PDF…</source>
+        <translation>PDF…</translation>
+    </message>
+    <message>
+        <source>N= %1</source>
+        <translation>N= %1</translation>
+    </message>
+    <message>
+        <source>平均结果 %1</source>
+        <translation>Mean %1</translation>
+    </message>
+    <message>
+        <source>SD %1</source>
+        <translation>SD %1</translation>
+    </message>
+    <message>
+        <source>RSD %1</source>
+        <translation>RSD %1</translation>
+    </message>
+    <message>
+        <source>方法 %1（版本 %2）</source>
+        <translation>Method %1 (version %2)</translation>
+    </message>
+    <message>
+        <source>下限 %1，上限 %2</source>
+        <translation>Lower limit %1, upper limit %2</translation>
+    </message>
+    <message>
+        <source>PDF 报告</source>
+        <translation>PDF Report</translation>
+    </message>
+    <message>
+        <source>PDF 文件 (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>不是普通文件，未改动</source>
+        <translation>not a regular file; left unchanged</translation>
+    </message>
+    <message>
+        <source>无法写入 PDF 报告 %1: %2</source>
+        <translation>Cannot write the PDF report %1: %2</translation>
+    </message>
+    <message>
+        <source>结果日志无法写入：%1</source>
+        <translation>The journal cannot be written: %1</translation>
+    </message>
+    <message>
+        <source>剔除</source>
+        <translation>Excluded</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>账户</source>
+        <translation>Account</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>原值 → 新值</source>
+        <translation>Old → new</translation>
+    </message>
+    <message>
+        <source>原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>导出审计追踪 CSV...</source>
+        <translation>Export Audit Trail CSV...</translation>
+    </message>
+    <message>
+        <source>读数</source>
+        <translation>Readings</translation>
+    </message>
+    <message>
+        <source>审计追踪</source>
+        <translation>Audit Trail</translation>
+    </message>
+    <message>
+        <source>签名…</source>
+        <translation>Sign…</translation>
+    </message>
+    <message>
+        <source>剔除读数…</source>
+        <translation>Exclude Reading…</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>已剔除：%1（%2，%3）</source>
+        <translation>Excluded: %1 (%2, %3)</translation>
+    </message>
+    <message>
+        <source>%1：%2（%3），%4%5</source>
+        <translation>%1: %2 (%3), %4%5</translation>
+    </message>
+    <message>
+        <source>，签名后已更改</source>
+        <translation>, changed after signature</translation>
+    </message>
+    <message>
+        <source>平均值 %1，标准偏差 %2</source>
+        <translation>mean %1, standard deviation %2</translation>
+    </message>
+    <message>
+        <source>全部 %1 个读数：%2；保留的 %3 个读数：%4</source>
+        <translation>All %1 readings: %2; the %3 kept: %4</translation>
+    </message>
+    <message>
+        <source>签名</source>
+        <translation>Sign</translation>
+    </message>
+    <message>
+        <source>签名测量：%1，批号 %2，开始于 %3。签名与此刻的记录相连，之后的任何更改都会显示出来。</source>
+        <translation>Sign the test: %1, batch %2, started %3. The signature is tied to the record as it stands now; any later change shows.</translation>
+    </message>
+    <message>
+        <source>剔除读数</source>
+        <translation>Exclude Reading</translation>
+    </message>
+    <message>
+        <source>剔除第 %1 个读数（%2）。读数不会删除：它仍然显示，划掉并注明原因，统计同时给出全部读数的和保留读数的结果。</source>
+        <translation>Exclude reading %1 (%2). Nothing is deleted: the reading stays, struck through with its reason, and the statistics are given over all readings and over those kept.</translation>
+    </message>
+    <message>
+        <source>导出审计追踪</source>
+        <translation>Export Audit Trail</translation>
+    </message>
 </context>
 <context>
     <name>CLoginDlg</name>
@@ -153,6 +499,14 @@ Changes last only until the program ends.</translation>
         <translation>The results journal %1 is damaged (%2).
 It was moved to %3; a new journal is started in its place and measuring goes on.</translation>
     </message>
+    <message>
+        <source>结果日志无法打开，账户无法登录：%1</source>
+        <translation>The journal cannot be opened, so no account can sign in: %1</translation>
+    </message>
+    <message>
+        <source>更改密码</source>
+        <translation>Change Password</translation>
+    </message>
 </context>
 <context>
     <name>CVelmoraDlg</name>
@@ -198,6 +552,21 @@ Measuring goes on. Confirmed readings are kept in the program and written to the
 只有原来那台仪器会自动重新连接。改用这台设备吗？</source>
         <translation>%1
 Only the instrument first opened is reconnected by itself. Use this device instead?</translation>
+    </message>
+    <message>
+        <source>窗口已锁定</source>
+        <translation>Window Locked</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 分钟没有操作，窗口已锁定。读数照常显示；输入密码继续，或者由另一个账户登录，此后的读数记在该账户名下。</source>
+        <translation>
+            <numerusform>No input for %n minute: the window is locked. Readings go on being shown; enter the password to go on, or another account signs in, and the readings from then on are recorded under it.</numerusform>
+            <numerusform>No input for %n minutes: the window is locked. Readings go on being shown; enter the password to go on, or another account signs in, and the readings from then on are recorded under it.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
     </message>
 </context>
 <context>
@@ -505,6 +874,53 @@ Only the instrument first opened is reconnected by itself. Use this device inste
         <source>仪器未连接，命令未发送</source>
         <translation>No instrument connected; the command was not sent</translation>
     </message>
+    <message>
+        <source>窗口已锁定：输入密码后才能继续</source>
+        <translation>The window is locked: enter the password to go on</translation>
+    </message>
+    <message>
+        <source>删除要说明原因</source>
+        <translation>Delete needs a reason</translation>
+    </message>
+</context>
+<context>
+    <name>MethodLines</name>
+    <message>
+        <source>版本 %1</source>
+        <translation>version %1</translation>
+    </message>
+    <message>
+        <source>已脱离方法</source>
+        <translation>method left</translation>
+    </message>
+    <message>
+        <source>自动确认</source>
+        <translation>auto-confirm</translation>
+    </message>
+    <message>
+        <source>方法 %1</source>
+        <translation>Method %1</translation>
+    </message>
+    <message>
+        <source>方法: %1（版本 %2）</source>
+        <translation>Method: %1 (version %2)</translation>
+    </message>
+    <message>
+        <source>已脱离方法: %1（版本 %2）；本次测量没有判定</source>
+        <translation>Method left: %1 (version %2); this test gets no verdict</translation>
+    </message>
+    <message>
+        <source>下限 %1，上限 %2</source>
+        <translation>Lower limit %1, upper limit %2</translation>
+    </message>
+    <message>
+        <source>平均结果 %1</source>
+        <translation>Mean %1</translation>
+    </message>
+    <message>
+        <source>方法 %1（版本 %2）的值；改动后本次测量脱离方法</source>
+        <translation>The values of method %1 (version %2); a change makes this test leave the method</translation>
+    </message>
 </context>
 <context>
     <name>OutputFile</name>
@@ -551,6 +967,93 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     </message>
 </context>
 <context>
+    <name>RunAudit</name>
+    <message>
+        <source>确认读数</source>
+        <translation>reading confirmed</translation>
+    </message>
+    <message>
+        <source>开始测量</source>
+        <translation>test started</translation>
+    </message>
+    <message>
+        <source>测量完成</source>
+        <translation>test completed</translation>
+    </message>
+    <message>
+        <source>测量作废</source>
+        <translation>test discarded</translation>
+    </message>
+    <message>
+        <source>测量放弃</source>
+        <translation>test abandoned</translation>
+    </message>
+    <message>
+        <source>测量恢复</source>
+        <translation>test continued</translation>
+    </message>
+    <message>
+        <source>清空表格</source>
+        <translation>table cleared</translation>
+    </message>
+    <message>
+        <source>发送归零</source>
+        <translation>zero sent</translation>
+    </message>
+    <message>
+        <source>发送复测+</source>
+        <translation>retest+ sent</translation>
+    </message>
+    <message>
+        <source>发送复测-</source>
+        <translation>retest- sent</translation>
+    </message>
+    <message>
+        <source>更改模式</source>
+        <translation>mode changed</translation>
+    </message>
+    <message>
+        <source>更改采样次数</source>
+        <translation>count changed</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>link lost</translation>
+    </message>
+    <message>
+        <source>连接恢复</source>
+        <translation>link restored</translation>
+    </message>
+    <message>
+        <source>命令未发送</source>
+        <translation>command not sent</translation>
+    </message>
+    <message>
+        <source>签名</source>
+        <translation>Sign</translation>
+    </message>
+    <message>
+        <source>剔除读数</source>
+        <translation>Exclude Reading</translation>
+    </message>
+    <message>
+        <source>操作被拒绝</source>
+        <translation>refused</translation>
+    </message>
+    <message>
+        <source>第 %1 个: %2</source>
+        <translation>no. %1: %2</translation>
+    </message>
+    <message>
+        <source>平均值 %1</source>
+        <translation>mean %1</translation>
+    </message>
+    <message>
+        <source>第 %1 个 → 剔除</source>
+        <translation>no. %1 → excluded</translation>
+    </message>
+</context>
+<context>
     <name>RunChart</name>
     <message>
         <source>没有读数</source>
@@ -567,22 +1070,6 @@ Only the instrument first opened is reconnected by itself. Use this device inste
 </context>
 <context>
     <name>RunHistoryModel</name>
-    <message>
-        <source>未完成</source>
-        <translation>Unfinished</translation>
-    </message>
-    <message>
-        <source>完成</source>
-        <translation>Completed</translation>
-    </message>
-    <message>
-        <source>已作废</source>
-        <translation>Discarded</translation>
-    </message>
-    <message>
-        <source>已放弃</source>
-        <translation>Abandoned</translation>
-    </message>
     <message>
         <source>开始时间</source>
         <translation>Started</translation>
@@ -626,6 +1113,22 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>站点</source>
         <translation>Station</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>方法 %1（版本 %2）</source>
+        <translation>Method %1 (version %2)</translation>
+    </message>
+    <message>
+        <source>判定</source>
+        <translation>Verdict</translation>
     </message>
 </context>
 <context>
@@ -777,6 +1280,10 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>执行</source>
         <translation>Performed</translation>
+    </message>
+    <message>
+        <source>签名后已更改</source>
+        <translation>changed after signature</translation>
     </message>
 </context>
 <context>

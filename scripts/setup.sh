@@ -11,6 +11,8 @@ packages=(
     # under root), so the package's own cluster, running or not, is never in their way. libpq's
     # headers give the forwarder its connection's socket, to cut it from a server that hangs.
     libqt6sql6-psql postgresql libpq-dev
+    # Argon2id for the accounts' password hashes.
+    libsodium-dev
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
     libgl-dev
     fonts-wqy-zenhei

@@ -1,15 +1,20 @@
 #include "app/CVelmoraApp.h"
 
+#include "core/journal/accounts/AccountJournal.h"
+#include "core/journal/methods/MethodStore.h"
 #include "core/journal/store/JournalLocation.h"
+#include "core/journal/store/JournalSchema.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/SettingsLocation.h"
 #include "core/text/Language.h"
+#include "ui/dialogs/AccountDialog.h"
 #include "ui/dialogs/DialogBuilder.h"
 #include "ui/windows/CLoginDlg.h"
 #include "ui/windows/CVelmoraDlg.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace Keys = SettingsKeys;
@@ -27,9 +32,14 @@ int CVelmoraApp::InitInstance()
     LocateSettings();
     LoadSettings();
     ChooseLanguage();
+    // Accounts live in the journal: where they are required, it is opened for the sign-in.
+    const bool accounts = AccountPolicy::FromSettings(*m_settings).required;
+    if (accounts)
+        OpenJournal();
     if (!RunLoginDialog())
         return 0;
-    OpenJournal();
+    if (!accounts)
+        OpenJournal();
     RunMainWindow();
     return 0;
 }
@@ -69,8 +79,16 @@ bool CVelmoraApp::RunLoginDialog()
     login.m_portLookup = [this](const QString &portName) {
         return m_settings->Read(Keys::PortKey { portName });
     };
+    OfferMethods(login);
+    if (AccountPolicy::FromSettings(*m_settings).required) {
+        login.m_bAskPassword = true;
+        login.m_validate = [this](CLoginDlg &dialog) {
+            return SignIn(dialog);
+        };
+    }
     if (m_runModal(login) == QDialog::Rejected)
         return false;
+    TakeMethod(login);
 
     m_session.inspector = login.m_strInspector;
     m_session.batchNo = login.m_strBatchNo;
@@ -82,6 +100,35 @@ bool CVelmoraApp::RunLoginDialog()
         m_settings->Write(Keys::PortKey { QStringLiteral("COM%1").arg(port->number) },
                           port->device);
     return true;
+}
+
+void CVelmoraApp::OfferMethods(CLoginDlg &login)
+{
+    SqliteConnection db;
+    const QString path = JournalFilePath(m_settings->Path(), m_settings->Read(Keys::kJournalPath));
+    QList<Method> methods;
+    if (QFileInfo::exists(path)
+        && JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok()
+        && MethodStore::List(db, methods).ok()) {
+        for (const Method &method : std::as_const(methods)) {
+            if (!method.retired)
+                m_methods << method;
+        }
+    }
+    for (const Method &method : std::as_const(m_methods))
+        login.m_methodNames << method.name;
+    login.m_strMethod = m_settings->Read(Keys::kMethodLast);
+}
+
+void CVelmoraApp::TakeMethod(const CLoginDlg &login)
+{
+    if (m_methods.isEmpty())
+        return;
+    m_settings->Write(Keys::kMethodLast, login.m_strMethod);
+    for (const Method &method : std::as_const(m_methods)) {
+        if (method.name == login.m_strMethod)
+            m_method = method;
+    }
 }
 
 void CVelmoraApp::OpenJournal()
@@ -102,9 +149,55 @@ void CVelmoraApp::OpenJournal()
     m_runModal(box);
 }
 
+void CVelmoraApp::ShowWarning(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, ProgramName(), text, QMessageBox::Ok,
+                    QApplication::activeModalWidget());
+    m_runModal(box);
+}
+
+bool CVelmoraApp::SignIn(CLoginDlg &login)
+{
+    if (!m_journal || !m_journal->isOpen()) {
+        ShowWarning(QCoreApplication::translate("CVelmoraApp", "结果日志无法打开，账户无法登录：%1")
+                        .arg(m_journalOutcome.result.text));
+        return false;
+    }
+    const QString name = login.m_strInspector.trimmed();
+    AccountJournal accounts(*m_journal, AccountPolicy::FromSettings(*m_settings));
+    AccountOutcome outcome =
+        accounts.signIn({ name, login.m_strPassword }, AccountJournal::Place::Login);
+    if (outcome.status == AccountOutcome::Status::Expired) {
+        AccountDialog change(QCoreApplication::translate("CVelmoraApp", "更改密码"), outcome.text,
+                             AccountDialog::NewPasswordField, &login);
+        change.setCheck([&](AccountDialog &dialog) {
+            const AccountOutcome changed =
+                accounts.changePassword({ name, login.m_strPassword }, dialog.newPassword());
+            if (!changed.ok())
+                return changed.text;
+            outcome = accounts.signIn({ name, dialog.newPassword() }, AccountJournal::Place::Login);
+            return QString();
+        });
+        if (m_runModal(change) == QDialog::Rejected)
+            outcome.text.clear();
+    }
+    if (!outcome.ok()) {
+        if (!outcome.text.isEmpty())
+            ShowWarning(outcome.text);
+        login.ClearPassword();
+        return false;
+    }
+    // The run's inspector is the account.
+    login.m_strInspector = name;
+    login.m_strPassword.clear();
+    m_session.account = name;
+    return true;
+}
+
 void CVelmoraApp::RunMainWindow()
 {
     CVelmoraDlg window(m_session, *m_settings);
+    window.UseMethod(m_method);
     if (m_journal)
         window.AttachJournal(m_journal.get(), m_journalOutcome.result);
     m_runModal(window);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/methods/Method.h"
 #include "core/journal/store/Journal.h"
 #include "core/settings/Session.h"
 #include "core/settings/Settings.h"
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class CLoginDlg;
 class QDialog;
 
 // The application object: owns the start-up sequence, the settings and the session that the main
@@ -31,7 +33,9 @@ public:
     void LocateSettings();
     void LoadSettings(); // the one read of the settings file
     void ChooseLanguage();
-    bool RunLoginDialog(); // false on Cancel; on confirmation the five login keys are written
+    // false on Cancel; on confirmation the five login keys are written. Where accounts are
+    // required, OK signs the inspector's account in with its password first.
+    bool RunLoginDialog();
     // The results journal beside the settings file; a damaged one is moved aside and told.
     void OpenJournal();
     void RunMainWindow();
@@ -48,8 +52,18 @@ public:
     // Valid from OpenJournal() on; open or not, as the outcome says.
     Journal *GetJournal() { return m_journal.get(); }
     const Journal::OpenOutcome &JournalOutcome() const { return m_journalOutcome; }
+    // The method chosen at the login; none without one.
+    const std::optional<Method> &ChosenMethod() const { return m_method; }
 
 private:
+    // The login offers the journal's methods in use, the last one chosen preselected; read
+    // before the journal is opened for writing, so a journal that cannot be read offers none.
+    void OfferMethods(CLoginDlg &login);
+    void TakeMethod(const CLoginDlg &login);
+    // The login's OK where accounts are required: false keeps the login open (a message says
+    // why). An expired password is changed here, then the account signs in.
+    bool SignIn(CLoginDlg &login);
+    void ShowWarning(const QString &text);
     // A message box, once, with the settings file's path and the reason.
     void ShowSettingsProblem(Settings::Problem problem, const QString &reason);
 
@@ -60,4 +74,6 @@ private:
     std::unique_ptr<Journal> m_journal;
     Journal::OpenOutcome m_journalOutcome;
     bool m_bEnglish = false;
+    QList<Method> m_methods; // offered at the login
+    std::optional<Method> m_method;
 };

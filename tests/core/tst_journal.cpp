@@ -1,5 +1,7 @@
 #include "FileBytes.h"
 #include "FileNodes.h"
+#include "JournalEdit.h"
+#include "core/journal/methods/MethodStore.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalVerify.h"
@@ -47,14 +49,17 @@ const QList<std::pair<QString, double>> kReadings { { u"34626"_s, 100.0000047497
                                                     { u"-12345"_s, -35.65240162408605 } };
 
 // Confirms the readings; the third completes a run of three.
-void Confirm(Journal &journal, qsizetype count, int first = 1)
+void Confirm(Journal &journal, qsizetype count, int first = 1,
+             std::optional<Verdict> verdict = std::nullopt)
 {
     for (qsizetype i = 0; i < count; ++i) {
         const int number = first + static_cast<int>(i);
         const auto &[received, value] = kReadings.at((number - 1) % 3);
         ConfirmedReading reading { number, received, value, std::nullopt };
-        if (number == 3)
+        if (number == 3) {
             reading.totals = RunTotals { u"21.449"_s, u""_s };
+            reading.verdict = verdict;
+        }
         const JournalResult result = journal.recordReading(reading);
         QVERIFY2(result.ok(), qPrintable(result.text));
     }
@@ -74,56 +79,6 @@ void MakeJournal(const QString &path, const QString &inspector = u"张三"_s, bo
         journal.beginRun(Header(inspector));
         Confirm(journal, 1);
     }
-}
-
-// One statement a line.
-void Exec(const QString &path, const QString &statements)
-{
-    SqliteConnection db;
-    QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok());
-    QSqlQuery query(db.database());
-    for (const QString &sql : statements.split(u'\n', Qt::SkipEmptyParts))
-        QVERIFY2(query.exec(sql), qPrintable(sql + u": "_s + query.lastError().text()));
-}
-
-// An editor with the file: triggers and foreign keys out of the way first.
-void Edit(const QString &path, const QString &statements)
-{
-    QStringList drops { u"PRAGMA foreign_keys = OFF"_s };
-    for (const QString &trigger :
-         { u"readings_kept"_s, u"readings_not_deleted"_s, u"events_kept"_s, u"events_not_deleted"_s,
-           u"runs_not_deleted"_s, u"runs_closed_once"_s, u"identity_kept"_s })
-        drops << u"DROP TRIGGER "_s + trigger;
-    Exec(path, drops.join(u'\n') + u'\n' + statements);
-}
-
-// The editor's last step: every hash recomputed, plain or, with the station's key, keyed.
-void Forge(const QString &path, const QByteArray &key)
-{
-    SqliteConnection db;
-    QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Write).ok());
-    QString identity;
-    QVERIFY(JournalSchema::ReadIdentity(db, identity).ok());
-    const HashChain chain = key.isEmpty() ? HashChain() : HashChain(key, identity);
-    QSqlQuery rows(db.database()), update(db.database());
-    QVERIFY(rows.exec(JournalRows::chainQuery(false)));
-    QByteArray previous;
-    while (rows.next()) {
-        const ChainRow row = JournalRows::chainRowFrom(rows);
-        previous = row.isReading ? chain.readingHash(previous, row.station, *row.runId, row.reading)
-                                 : chain.eventHash(previous, row.station, row.event);
-        QVERIFY(update.exec(u"UPDATE %1 SET hash = x'%2' WHERE seq = %3"_s
-                                .arg(row.isReading ? u"readings"_s : u"events"_s,
-                                     QString::fromLatin1(previous.toHex()))
-                                .arg(row.seq())));
-    }
-}
-
-QByteArray KeyBeside(const QString &path)
-{
-    QByteArray key;
-    ChainKey::load(ChainKeyPath(path), key);
-    return key;
 }
 
 // The first value of a query on a reader's connection; -1 when the journal cannot be read.
@@ -248,6 +203,63 @@ private slots:
         for (const QString &sql : { u"UPDATE readings SET value = 1"_s, u"DELETE FROM events"_s,
                                     u"DELETE FROM runs"_s, u"UPDATE runs SET inspector = 'x'"_s })
             QVERIFY2(!query.exec(sql), qPrintable(sql));
+    }
+
+    // Methods are rows of the chain: each change a version, the same definition none, a retired
+    // name never used again. Verify judges a run under one again from its readings and limits, so
+    // that even the key's holder cannot turn its verdict.
+    void methodsVersionedAndJudgedAgain()
+    {
+        const QString path = m_dir->filePath(u"j.sqlite"_s);
+        QStringList changes; // change:version
+        {
+            Journal journal(kStation);
+            QVERIFY(journal.open(path).result.ok());
+            Method method = Method::OfRun(Header());
+            method.name = u"蔗糖"_s;
+            method.lower = 21.449; // the mean as shown: inside
+            for (const std::optional<double> upper : { std::optional<double>(), {}, { 30.0 } }) {
+                method.upper = upper;
+                MethodStore::Change change = MethodStore::Change::Unknown;
+                QVERIFY(MethodStore::Set(journal, method, change).ok());
+                changes << u"%1:%2"_s.arg(int(change)).arg(method.version);
+            }
+            RunHeader header = Header();
+            header.method = method.forRun();
+            journal.beginRun(header);
+            Confirm(journal, 3, 1, Verdict::Pass);
+            for (int i = 0; i < 2; ++i) {
+                MethodStore::Change change = MethodStore::Change::Unknown;
+                QVERIFY(MethodStore::Retire(journal, method.name, change).ok());
+                changes << QString::number(int(change));
+            }
+            MethodStore::Change change = MethodStore::Change::Unknown;
+            QVERIFY(MethodStore::Set(journal, method, change).ok());
+            changes << QString::number(int(change));
+        }
+        using C = MethodStore::Change;
+        QCOMPARE(
+            changes,
+            QStringList({ u"%1:1"_s.arg(int(C::Stored)), u"%1:1"_s.arg(int(C::Unchanged)),
+                          u"%1:2"_s.arg(int(C::Stored)), QString::number(int(C::Stored)),
+                          QString::number(int(C::Retired)), QString::number(int(C::Retired)) }));
+        SqliteConnection db;
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+        QList<Method> methods;
+        QVERIFY(MethodStore::List(db, methods).ok() && methods.size() == 1);
+        QVERIFY(methods[0].retired && methods[0].version == 2 && methods[0].upper == 30.0);
+        QVERIFY2(VerifyJournal(db, KeyBeside(path)).intact(),
+                 qPrintable(VerifyJournal(db, KeyBeside(path)).breaks.join(u'\n')));
+        db.close();
+        Edit(path,
+             u"UPDATE runs SET verdict = 'fail'\nUPDATE events SET detail = replace(detail, "
+             "'\"verdict\":\"pass\"', '\"verdict\":\"fail\"') WHERE kind = 'run-completed'"_s);
+        Forge(path, KeyBeside(path));
+        QVERIFY(JournalSchema::Open(db, path, SqliteConnection::OpenMode::Read).ok());
+        QCOMPARE(VerifyJournal(db, KeyBeside(path))
+                     .breaks.join(u'\n')
+                     .count(u"verdict fail where its readings and method give pass"_s),
+                 1);
     }
 
     // An editor with the file, one field at a time, then recomputing the hashes as they were
@@ -545,7 +557,8 @@ private slots:
         QTest::newRow("folder is a regular file") << u"below-file"_s << E::CannotOpen << E::NotOpen;
         QTest::newRow("locked by another writer") << u"locked"_s << E::None << E::Locked;
         QTest::newRow("newer version")
-            << u"PRAGMA user_version = 4"_s << E::NewerVersion << E::NotOpen;
+            << u"PRAGMA user_version = %1"_s.arg(JournalSchema::kVersion + 1) << E::NewerVersion
+            << E::NotOpen;
         QTest::newRow("station's key replaced") << u"key"_s << E::Other << E::NotOpen;
         QTest::newRow("a statement fails after BEGIN")
             << u"CREATE TRIGGER planted BEFORE INSERT ON readings WHEN NEW.number = 2 "
@@ -853,8 +866,10 @@ private slots:
         run.endedAt = u"2026-12-07T03:16:00.000Z"_s;
         run.status = RunStatus::Completed;
         run.totals = { u"-66.200"_s, u"1.871"_s };
+        run.header.method = RunMethod { u"=m"_s, 2, 35.5, std::nullopt, 3 };
+        run.verdict = Verdict::Fail;
         const QList<JournalReading> readings {
-            { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s },
+            { 1, 1, u"-12345"_s, -12.345, u"2026-12-06T23:59:59.999Z"_s, {}, {}, {}, {}, true },
             { 2, 2, u"A"_s, 0.0, u"2026-12-07T03:15:59.000Z"_s }
         };
         const QByteArray run1 =
@@ -865,15 +880,20 @@ private slots:
         const QByteArray rows = CsvExport::Rows(run, readings);
         // A run without a mean has no deviation either.
         run.totals = {};
-        QVERIFY(CsvExport::Rows(run, readings).endsWith(",sugar-degree,,\r\n"));
+        run.header.method.reset();
+        run.verdict.reset();
+        QVERIFY(CsvExport::Rows(run, readings).endsWith(",sugar-degree,,,,,,,,\r\n"));
         QCOMPARE(
             CsvExport::Header() + rows,
             "\xEF\xBB\xBFrun_id,station,port,started,ended,status,cause,unit,sample,batch,"
             "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,confirmed,"
-            "mode_name,sd,rsd\r\n"
+            "mode_name,sd,rsd,method,method_version,lower,upper,verdict,auto\r\n"
                 + run1
-                + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00,sugar-degree,8.729,141.42\r\n"
-                + run1 + "2,A,0.000,2026-12-07T11:15:59.000+08:00,sugar-degree,8.729,141.42\r\n");
+                + "1,-12345,-12.345,2026-12-07T07:59:59.999+08:00,sugar-degree,8.729,141.42,'=m,2,"
+                  "35.5,,fail,1\r\n"
+                + run1
+                + "2,A,0.000,2026-12-07T11:15:59.000+08:00,sugar-degree,8.729,141.42,'=m,2,35.5,,"
+                  "fail,\r\n");
     }
 
     // A journal that fails while the file is written is told apart from a file that cannot be:
@@ -961,6 +981,16 @@ private slots:
                                           << QStringList { u"not a regular file"_s };
         QTest::newRow("report without --pdf")
             << QString() << report.first(3) << 2 << QStringList { u"--pdf"_s };
+        const QStringList method { u"method"_s, u"set"_s, u"蔗糖"_s, u"--mode"_s, u"0"_s };
+        QTest::newRow("method set without N")
+            << QString() << method << 2 << QStringList { u"needs --mode and --n"_s };
+        QTest::newRow("method set, limits crossed")
+            << QString()
+            << method + QStringList { u"--n"_s, u"3"_s, u"--lower"_s, u"2"_s, u"--upper"_s, u"1"_s }
+            << 2 << QStringList { u"lower limit is above"_s };
+        QTest::newRow("method retire, no such method")
+            << QString() << QStringList { u"method"_s, u"retire"_s, u"蔗糖"_s } << 3
+            << QStringList { u"there is no method 蔗糖"_s };
         QTest::newRow("list, lab server away") << u"server"_s << QStringList { u"list"_s } << 5
                                                << QStringList { u"local journal"_s, u"=1+1"_s };
         QTest::newRow("export, lab server away")

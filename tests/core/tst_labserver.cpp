@@ -1,4 +1,6 @@
 #include "PgServer.h"
+#include "core/journal/accounts/AccountJournal.h"
+#include "core/journal/methods/MethodStore.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalVerify.h"
 #include "core/journal/server/JournalForwarder.h"
@@ -32,12 +34,13 @@ const RunHeader kHeader {
 };
 
 // Confirms reading number of a run of n; the last one completes it.
-bool Confirm(Journal &journal, int number, int n)
+bool Confirm(Journal &journal, int number, int n, std::optional<Verdict> verdict = std::nullopt)
 {
     ConfirmedReading reading { number, QString::number(34626 + number), 100.00000474974513 + number,
                                std::nullopt };
     if (number == n)
         reading.totals = RunTotals { u"103.000"_s, u"1.581"_s };
+    reading.verdict = verdict;
     return journal.recordReading(reading).ok();
 }
 
@@ -71,13 +74,25 @@ class tst_LabServer : public QObject
         return made ? name : QString();
     }
 
-    std::unique_ptr<Journal> openJournal(const QString &station, const QString &file = {})
+    // underMethod: the run is measured under a method the journal holds, its mean on the limit.
+    std::unique_ptr<Journal> openJournal(const QString &station, const QString &file = {},
+                                         bool underMethod = false)
     {
         auto journal = std::make_unique<Journal>(station);
         if (!journal->open(m_dir.filePath((file.isEmpty() ? station : file) + u".sqlite"_s))
                  .result.ok())
             return {};
-        journal->beginRun(kHeader);
+        RunHeader header = kHeader;
+        if (underMethod) {
+            Method method = Method::OfRun(kHeader);
+            method.name = u"蔗糖"_s;
+            method.lower = 103.0;
+            MethodStore::Change change {};
+            if (!MethodStore::Set(*journal, method, change).ok())
+                return {};
+            header.method = method.forRun();
+        }
+        journal->beginRun(header);
         return journal;
     }
 
@@ -138,7 +153,7 @@ private slots:
     void runReachesServerThroughAnOutage()
     {
         const QString db = newDatabase();
-        auto journal = openJournal(u"station-a"_s);
+        auto journal = openJournal(u"station-a"_s, {}, true);
         QVERIFY(journal);
         auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
         QVERIFY(journal->recordEvent(JournalEvent::ZeroSent).ok());
@@ -156,7 +171,7 @@ private slots:
         QCOMPARE(forward->state().error, JournalResult::Error::Unreachable);
         QVERIFY(m_pg->start());
         restart.dismiss();
-        QVERIFY(Confirm(*journal, 5, 5));
+        QVERIFY(Confirm(*journal, 5, 5, Verdict::Pass));
         forward->notifyCommitted();
         QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
         QTRY_COMPARE(forward->state().status, Status::Synced);
@@ -168,6 +183,10 @@ private slots:
                         "(station, run_id) WHERE written_at = confirmed_at AND "
                         "written_offset = confirmed_offset AND ended_offset = started_offset"_s),
             u"5"_s);
+        QCOMPARE(m_pg->value(db,
+                             u"SELECT method || ':' || method_version || ':' || lower_limit || ':' "
+                             "|| verdict FROM velmora.runs"_s),
+                 u"蔗糖:1:103:pass"_s);
 
         ServerConnection server;
         QVERIFY(server.open(m_pg->connInfo(db, u"station"_s)).ok());
@@ -194,15 +213,51 @@ private slots:
         // The last row cut off the local journal shows only against the server.
         QSqlQuery cut(journal->database().database());
         QVERIFY(cut.exec(u"DROP TRIGGER events_not_deleted"_s)
-                && cut.exec(u"DELETE FROM events WHERE seq = 8"_s));
+                && cut.exec(u"DELETE FROM events WHERE seq = 9"_s));
         QCOMPARE(Tool(verify, &listed), 1);
-        QVERIFY2(listed.contains("row 8 is on the server but not in this journal"), listed);
+        QVERIFY2(listed.contains("row 9 is on the server but not in this journal"), listed);
         // A server row changed under the same number differs from the local one.
         QVERIFY(m_pg->sql(db,
                           u"ALTER TABLE velmora.readings DISABLE TRIGGER USER; "
-                          "UPDATE velmora.readings SET value = 1 WHERE seq = 3"_s));
+                          "UPDATE velmora.readings SET value = 1 WHERE seq = 4"_s));
         QCOMPARE(Tool(verify, &listed), 1);
-        QVERIFY2(listed.contains("row 3 differs between this journal and the server"), listed);
+        QVERIFY2(listed.contains("row 4 differs between this journal and the server"), listed);
+    }
+
+    // Accounts and signatures reach the server as events, with who confirmed each reading;
+    // neither a password nor its hash does.
+    void accountsReachServerWithoutPasswords()
+    {
+        const QString db = newDatabase();
+        auto journal = openJournal(u"station-a"_s, u"accounts"_s);
+        QVERIFY(journal);
+        AccountJournal accounts(*journal, AccountPolicy {});
+        QVERIFY(accounts.addAccount({}, { u"root"_s, {}, Role::Admin }, u"root-secret"_s).ok());
+        QVERIFY(accounts
+                    .addAccount({ u"root"_s, u"root-secret"_s }, { u"op"_s, {}, Role::Operator },
+                                u"op-secret-1"_s)
+                    .ok());
+        journal->beginRun({ {}, {}, {}, {}, u"op"_s, 1, {}, {}, u"op"_s });
+        QVERIFY(
+            journal->recordReading({ 1, u"1"_s, 0.001, RunTotals { u"0.001"_s, {} }, {}, u"op"_s })
+                .ok());
+        QSqlQuery query(journal->database().database());
+        QVERIFY(query.exec(u"SELECT run_id FROM runs"_s) && query.next());
+        QVERIFY(accounts
+                    .sign({ u"op"_s, u"op-secret-1"_s }, query.value(0).toString(),
+                          Meaning::Performed, {})
+                    .ok());
+        auto forward = forwarder(*journal, m_pg->connInfo(db, u"station"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(verifiedServerRows(db), localRows(*journal), kWait);
+        QCOMPARE(m_pg->value(db, u"SELECT account FROM velmora.readings"_s), u"op"_s);
+        QCOMPARE(m_pg->value(db, u"SELECT account FROM velmora.runs"_s), u"op"_s);
+        QCOMPARE(
+            m_pg->value(db, u"SELECT count(*) FROM velmora.events WHERE kind = 'run-signed'"_s),
+            u"1"_s);
+        QCOMPARE(m_pg->value(db,
+                             u"SELECT count(*) FROM velmora.events WHERE detail LIKE "
+                             "'%secret%' OR detail LIKE '%argon2%'"_s),
+                 u"0"_s);
     }
 
     // Two stations at once, a second instance forwarding the same journal as the first, and a
@@ -371,8 +426,8 @@ private slots:
         QTest::addColumn<JournalResult::Error>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("newer schema")
-            << u"INSERT INTO velmora.schema_version VALUES (3)"_s << u"station"_s
-            << JournalResult::Error::NewerVersion << u"newer than this program"_s;
+            << u"INSERT INTO velmora.schema_version VALUES (%1)"_s.arg(ServerSchema::kVersion + 1)
+            << u"station"_s << JournalResult::Error::NewerVersion << u"newer than this program"_s;
         // A copy of this journal went its own way under the same identity.
         QTest::newRow("copy") << u"INSERT INTO velmora.events VALUES ('station-copy', 1, '', "
                                  "NULL, 'zero-sent', '', '\\x00', '%1')"_s

@@ -1,5 +1,6 @@
 #include "InstrumentFrames.h"
 #include "PtyPair.h"
+#include "core/journal/accounts/AccountJournal.h"
 #include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/link/Frame.h"
@@ -7,10 +8,12 @@
 #include "core/session/MeasurementSession.h"
 #include "core/settings/Settings.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -56,7 +59,9 @@ struct Station
     {
         Session login = Session::Read(settings, dir.path());
         login.inspector = inspector;
+        login.account = account;
         session = std::make_unique<MeasurementSession>(login, settings);
+        session->setMethod(method);
         if (!journal.open(journalPath(), {}, busyTimeoutMs).result.ok())
             return false;
         session->attachJournal(&journal, {});
@@ -102,10 +107,12 @@ struct Station
         return true;
     }
 
+    QString account; // signed in, where accounts are required
     QTemporaryDir dir;
     PtyPair pty;
     Settings settings { dir.filePath(u"Velmora.ini"_s) };
     Journal journal { kStation };
+    std::optional<Method> method; // chosen at the login
     std::unique_ptr<MeasurementSession> session;
     std::optional<MeasurementSession::RecoveryOffer> offer;
 };
@@ -121,7 +128,27 @@ private slots:
     void inputsReachRunAndJournal();
     void unsavedReadingsWrittenLateInOrder();
     void recoveredRunKeepsItsCountAndLogin();
+    void methodRunJudged_data();
+    void methodRunJudged();
+    void autoConfirmOncePerStablePeriod();
+    void recoveredRunKeepsItsMethod();
+    void idleLockHoldsInputs();
 };
+
+namespace {
+
+Method ThreeReadings(std::optional<double> lower, std::optional<double> upper)
+{
+    Method method;
+    method.name = u"葡萄糖"_s;
+    method.version = 2;
+    method.sampleCount = 3;
+    method.lower = lower;
+    method.upper = upper;
+    return method;
+}
+
+} // namespace
 
 void TestSession::inputsReachRunAndJournal_data()
 {
@@ -261,5 +288,161 @@ void TestSession::recoveredRunKeepsItsCountAndLogin()
              u"张伟 李娜"_s);
 }
 
+void TestSession::methodRunJudged_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("limits"); // lower:upper, either may be empty
+    QTest::addColumn<QString>("runs"); // method:version:verdict, oldest first
+    QTest::addColumn<QString>("events");
+    QTest::newRow("a mean equal to the lower limit passes")
+        << u"r1000 ok ok ok"_s << u"1:2"_s << u"葡萄糖:2:pass"_s << u"run-started run-completed"_s;
+    // 1.6666... is judged as the 1.667 it shows.
+    QTest::newRow("a mean equal to the upper limit passes")
+        << u"r1000 ok r2000 ok ok"_s << u":1.667"_s << u"葡萄糖:2:pass"_s
+        << u"run-started run-completed"_s;
+    QTest::newRow("a mean beyond a limit fails")
+        << u"r1000 ok ok ok"_s << u"1.001:"_s << u"葡萄糖:2:fail"_s
+        << u"run-started run-completed"_s;
+    QTest::newRow("N changed during the run: left, no verdict")
+        << u"r1000 ok n=2 ok"_s << u"1:"_s << u"葡萄糖:2:-"_s
+        << u"run-started method-left sample-count-changed run-completed"_s;
+    QTest::newRow("mode changed before the run: no method")
+        << u"m1 r1000 ok ok ok"_s << u"1:"_s << u"-:-:-"_s
+        << u"method-left mode-changed run-started run-completed"_s;
+}
+
+// A run under a method is judged on its mean as shown, a limit itself inside; a change of what
+// the method fixes leaves it, and such a run has no verdict.
+void TestSession::methodRunJudged()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, limits);
+    QFETCH(QString, runs);
+    QFETCH(QString, events);
+    const auto limit = [&limits](int i) {
+        const QString text = limits.section(u':', i, i);
+        return text.isEmpty() ? std::nullopt : std::optional(text.toDouble());
+    };
+    Station s;
+    s.method = ThreeReadings(limit(0), limit(1));
+    QVERIFY(s.start());
+    for (const QString &step : steps.split(u' '))
+        QVERIFY2(s.play(step), qPrintable(step));
+    QVERIFY(s.session->run().IsComplete());
+    QCOMPARE(Column(s.journalPath(),
+                    u"SELECT ifnull(method, '-') || ':' || ifnull(method_version, '-') || ':' || "
+                    "ifnull(verdict, '-') FROM runs ORDER BY rowid"_s),
+             runs);
+    const std::optional<Verdict> verdict = s.session->verdict();
+    QCOMPARE(verdict ? VerdictText(*verdict) : u"-"_s, runs.section(u':', 2));
+    QCOMPARE(Column(s.journalPath(), u"SELECT kind FROM events ORDER BY seq"_s), events);
+    QCOMPARE(s.session->method().has_value(), !events.contains(u"method-left"_s));
+}
+
+// Under a method with auto-confirm a stable reading is confirmed once; a stable period that
+// comes back after a break of the stream, with the same reading, confirms nothing more; a
+// reading that moved beyond the tolerance and settled is the next.
+void TestSession::autoConfirmOncePerStablePeriod()
+{
+    Station s("StableSeconds=1\r\n");
+    s.method = ThreeReadings(std::nullopt, std::nullopt);
+    s.method->autoConfirm = true;
+    QVERIFY(s.start());
+    long reading = 1000;
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this, [&] { s.pty.Send(ReadingFrame(reading)); });
+    stream.start(100);
+    QTRY_COMPARE_WITH_TIMEOUT(s.session->run().RowCount(), 1, 5000);
+    // Silent past its limit, then the same reading again, stable for two periods.
+    stream.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!s.session->link().isStable(), 5000);
+    stream.start();
+    QTRY_VERIFY_WITH_TIMEOUT(s.session->link().isStable(), 5000);
+    QTest::qWait(1500);
+    QCOMPARE(s.session->run().RowCount(), 1);
+    reading = 1500;
+    QTRY_COMPARE_WITH_TIMEOUT(s.session->run().RowCount(), 2, 5000);
+    QCOMPARE(s.session->run().ValueTexts().join(u' '), u"1.000 1.500"_s);
+    QCOMPARE(Column(s.journalPath(), u"SELECT ifnull(auto_confirmed, 0) FROM readings"_s),
+             u"1 1"_s);
+    // A hand's Confirm is no auto one, and the next auto one waits for a change again.
+    QVERIFY(s.play(u"ok"_s));
+    QCOMPARE(Column(s.journalPath(), u"SELECT ifnull(auto_confirmed, 0) FROM readings"_s),
+             u"1 1 0"_s);
+}
+
+// A run killed under a method goes on under it when continued, and is judged at its end.
+void TestSession::recoveredRunKeepsItsMethod()
+{
+    Station s;
+    s.method = ThreeReadings(1.0, std::nullopt);
+    {
+        Journal killed(kStation);
+        QVERIFY(killed.open(s.journalPath()).result.ok());
+        RunHeader header { {}, {}, {}, {}, u"张伟"_s, 3, MeasurementMode::OpticalRotation, {} };
+        header.method = s.method->forRun();
+        killed.beginRun(header);
+        for (int n = 1; n <= 2; ++n)
+            QVERIFY(killed.recordReading({ n, u"1000"_s, 1.0, std::nullopt }).ok());
+    }
+    s.method.reset(); // this login chose none
+    QVERIFY(s.start() && s.offer);
+    QVERIFY(s.session->continueRun(*s.offer).ok());
+    QCOMPARE(s.session->method() ? s.session->method()->name : QString(), u"葡萄糖"_s);
+    QVERIFY(s.play(u"r1000"_s) && s.play(u"ok"_s) && s.session->run().IsComplete());
+    QCOMPARE(Column(s.journalPath(), u"SELECT method || ':' || verdict FROM runs"_s),
+             u"葡萄糖:pass"_s);
+}
+
 QTEST_GUILESS_MAIN(TestSession)
 #include "tst_session.moc"
+
+// Where accounts are required, the session locks after its idle time: readings go on being
+// shown, Confirm, the commands, Delete and the mode wait; another account may open it, and the
+// readings from then on are its own. Delete names a reason.
+void TestSession::idleLockHoldsInputs()
+{
+    Station s("[accounts]\r\nRequired=1\r\n");
+    {
+        Journal journal(kStation);
+        QVERIFY(journal.open(s.journalPath()).result.ok());
+        AccountJournal accounts(journal, AccountPolicy::FromSettings(s.settings));
+        QVERIFY(accounts.addAccount({}, { u"root"_s, {}, Role::Admin }, u"root-secret"_s).ok());
+        for (const QString &name : { u"op"_s, u"rv"_s })
+            QVERIFY(accounts
+                        .addAccount({ u"root"_s, u"root-secret"_s }, { name, {}, Role::Operator },
+                                    name + u"-secret"_s)
+                        .ok());
+    }
+    s.account = u"op"_s;
+    QVERIFY(s.start(u"op"_s));
+    AccountSession *lock = s.session->accounts();
+    QVERIFY(lock && !lock->isLocked());
+    QVERIFY(s.play(u"r1000"_s) && s.play(u"ok"_s));
+    QElapsedTimer idle;
+    idle.start();
+    lock->setIdleTime(std::chrono::milliseconds(400));
+    QTRY_VERIFY(lock->isLocked());
+    QVERIFY(idle.elapsed() >= 350);
+    for (const QString &step : { u"r2000"_s, u"ok"_s, u"zero"_s, u"del"_s, u"m1"_s })
+        QVERIFY(s.play(step));
+    QCOMPARE(s.session->run().ReceivedText(), u"2000"_s);
+    QCOMPARE(s.session->run().ValueTexts().join(u' '), u"1.000"_s);
+    QCOMPARE(s.session->refusal(), s.session->lockRefusal());
+    QVERIFY(!s.session->canConfirm());
+    QCOMPARE(lock->unlock({ u"op"_s, u"rv-secret"_s }).status, AccountOutcome::Status::Refused);
+    QVERIFY(lock->isLocked());
+    QVERIFY(lock->unlock({ u"rv"_s, u"rv-secret"_s }).ok());
+    QVERIFY(!lock->isLocked() && lock->account() == u"rv"_s);
+    QVERIFY(s.play(u"ok"_s));
+    QVERIFY(!s.session->deleteRun(u" "_s).isEmpty());
+    QVERIFY(s.session->deleteRun(u"bubble"_s).isEmpty());
+    QCOMPARE(Column(s.journalPath(), u"SELECT account FROM readings ORDER BY seq"_s), u"op rv"_s);
+    QCOMPARE(Column(s.journalPath(),
+                    u"SELECT kind FROM events WHERE kind IN ('session-locked', 'signed-in', "
+                    "'run-discarded', 'zero-sent', 'mode-changed') ORDER BY seq"_s),
+             u"session-locked signed-in run-discarded"_s);
+    QVERIFY(Column(s.journalPath(), u"SELECT detail FROM events WHERE kind = 'run-discarded'"_s)
+                .contains(u"\"reason\":\"bubble\""_s));
+    QCOMPARE(s.pty.Received(), QByteArray());
+}

@@ -193,6 +193,12 @@ private slots:
         QTRY_VERIFY(window.shownRun());
         QCOMPARE(window.chart()->values().size(), 3);
         QCOMPARE(window.chart()->mean(), -45.217);
+        // SD and RSD above the readings; the PDF read on the reader's thread, written here.
+        QCOMPARE(window.findChild<QLabel *>(u"runSummary"_s)->text(),
+                 u"N= 3    平均结果 -45.217    SD 50.682    RSD 112.08 %"_s);
+        const QString pdf = m_dir.filePath(u"history.pdf"_s);
+        QVERIFY(window.writePdf(pdf));
+        QTRY_VERIFY(ReadAll(pdf).startsWith("%PDF"));
         const QString fromHistory = m_dir.filePath(u"history.Txt"_s);
         QVERIFY(window.saveReport(fromHistory));
 

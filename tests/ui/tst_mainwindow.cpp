@@ -67,6 +67,7 @@ private slots:
     void journalOfTheWindow_data();
     void journalOfTheWindow();
     void unplugDuringARunAndReplug();
+    void methodRunShowsItsVerdict();
 };
 
 void TestMainWindow::windowPaintsTheRun_data()
@@ -417,6 +418,42 @@ void TestMainWindow::unplugDuringARunAndReplug()
     w.confirm->click();
     QCOMPARE(QStringList({ w.cell(0, 1), w.cell(1, 1), w.cell(2, 1) }),
              QStringList({ u"1.000"_s, u"2.000"_s, u"3.003"_s }));
+}
+
+// Under a method the window names it, takes its N, and shows the verdict in green beside the
+// mean; the sampling dialog says whose values it shows, and changing N leaves the method.
+void TestMainWindow::methodRunShowsItsVerdict()
+{
+    WindowFixture f;
+    QVERIFY(f.IsValid());
+    f.WriteSettings({});
+    Method method;
+    method.name = u"蔗糖"_s;
+    method.version = 4;
+    method.sampleCount = 2;
+    method.upper = 1.0;
+    CVelmoraDlg window(f.app->GetSession(), f.app->GetSettings());
+    window.UseMethod(method);
+    window.show();
+    const auto label = [&window](const QString &name) {
+        const auto *shown = window.findChild<QLabel *>(name);
+        return shown && shown->isVisible() ? shown->text() : QString();
+    };
+    QCOMPARE(label(u"methodState"_s), u"方法 蔗糖\n版本 4"_s);
+    QVERIFY(f.Confirm(window, 1000) && f.Confirm(window, 1000));
+    QCOMPARE(label(u"verdict"_s), u"合格"_s);
+    QCOMPARE(window.findChild<QLabel *>(u"verdict"_s)->palette().color(QPalette::WindowText),
+             RunHistoryModel::VerdictColor(Verdict::Pass));
+
+    QStringList seen;
+    QString note;
+    QVERIFY(f.Click(window, CVelmoraDlg::IDC_SAMPLE, { [&](QWidget *modal) {
+                        note = modal->findChild<QLabel *>(u"methodNote"_s)->text();
+                        GetDlgItem<QLineEdit>(*modal, CSampleCountDlg::IDC_COUNT)->setText(u"3"_s);
+                        GetDlgItem<QAbstractButton>(*modal, IDOK)->click();
+                    } }));
+    QVERIFY(note.contains(u"蔗糖"_s));
+    QVERIFY(label(u"methodState"_s).endsWith(u"已脱离方法"_s));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,5 +1,9 @@
 #include "JournalCommand.h"
 
+#include "MethodCommand.h"
+#include "ToolOutput.h"
+#include "core/journal/accounts/AccountJournal.h"
+#include "core/journal/accounts/RunAudit.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/JournalRunReport.h"
@@ -8,6 +12,7 @@
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
 #include "core/journal/store/ChainKey.h"
+#include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalLocation.h"
 #include "core/journal/store/JournalSchema.h"
 #include "core/journal/store/SqliteConnection.h"
@@ -34,21 +39,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void Print(std::FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
-
-void PrintError(std::FILE *err, const QString &text)
-{
-    Print(err, u"velmora-journal: "_s + text + u'\n');
-}
-
 bool IsCommand(const QString &text)
 {
-    static constexpr std::array<QStringView, 5> kCommands { u"list", u"export", u"report",
-                                                            u"verify", u"server-init" };
+    static constexpr std::array<QStringView, 9> kCommands { u"list",   u"export",      u"report",
+                                                            u"verify", u"server-init", u"user",
+                                                            u"sign",   u"exclude",     u"method" };
     return std::find(kCommands.begin(), kCommands.end(), text) != kCommands.end();
 }
 
@@ -68,35 +63,6 @@ QDateTime ParseSince(const QString &text)
     return {};
 }
 
-// Typed texts go to a terminal: a tab or a line end would shift the columns, an escape sequence
-// would act on the terminal, a direction mark would reorder what is shown. Each is printed as a
-// visible escape, and a backslash as two, so that what is shown reads back as what was typed.
-QString Visible(const QString &text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t code = c.unicode();
-        const bool bidi = (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069)
-            || code == 0x200E || code == 0x200F;
-        if (code == u'\\')
-            shown += u"\\\\"_s;
-        else if (code == u'\t')
-            shown += u"\\t"_s;
-        else if (code == u'\n')
-            shown += u"\\n"_s;
-        else if (code == u'\r')
-            shown += u"\\r"_s;
-        else if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
-                 || c.category() == QChar::Separator_Paragraph || bidi)
-            shown += (code < 0x100 ? u"\\x%1"_s : u"\\u%1"_s)
-                         .arg(code, code < 0x100 ? 2 : 4, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 // A stored number text (a "%.3f" statistic, a received count of thousandths) as a JSON number,
 // null when empty; anything else (the instrument's "A") stays a text.
 QJsonValue JsonNumber(const QString &text)
@@ -113,7 +79,62 @@ QJsonObject ReadingJson(const JournalReading &reading)
         { u"received"_s, JsonNumber(reading.received) },
         { u"value"_s, FormatRunValue(reading.value).toDouble() },
         { u"confirmed"_s, reading.confirmedAt },
+        { u"auto"_s, reading.autoConfirmed },
+        { u"account"_s, reading.account ? QJsonValue(*reading.account) : QJsonValue() },
     };
+}
+
+// A run's method, version and limits (null without a method), and its verdict (null but for a
+// run completed under its method).
+void AddMethodJson(const JournalRun &run, QJsonObject &object)
+{
+    const std::optional<RunMethod> &m = run.header.method;
+    const auto limit = [](const std::optional<double> &value) {
+        return value ? QJsonValue(*value) : QJsonValue();
+    };
+    object.insert(u"method"_s, m ? QJsonValue(m->name) : QJsonValue());
+    object.insert(u"method_version"_s, m ? QJsonValue(m->version) : QJsonValue());
+    object.insert(u"lower"_s, m ? limit(m->lower) : QJsonValue());
+    object.insert(u"upper"_s, m ? limit(m->upper) : QJsonValue());
+    object.insert(u"verdict"_s, run.verdict ? QJsonValue(VerdictText(*run.verdict)) : QJsonValue());
+}
+
+// A run's signatures and excluded readings.
+void AddAuditJson(const RunAudit &audit, QJsonObject &run)
+{
+    QJsonArray signatures;
+    for (const RunSignature &signature : audit.signatures)
+        signatures.append(QJsonObject { { u"account"_s, signature.by },
+                                        { u"fullName"_s, signature.fullName },
+                                        { u"meaning"_s, MeaningText(signature.meaning) },
+                                        { u"at"_s, signature.at },
+                                        { u"comment"_s, signature.comment },
+                                        { u"changedAfterSignature"_s, !signature.current } });
+    QJsonArray excluded;
+    for (const ReadingExclusion &exclusion : audit.exclusions)
+        excluded.append(QJsonObject { { u"reading"_s, exclusion.reading },
+                                      { u"reason"_s, exclusion.reason },
+                                      { u"by"_s, exclusion.by },
+                                      { u"at"_s, exclusion.at } });
+    run.insert(u"signatures"_s, signatures);
+    run.insert(u"excluded"_s, excluded);
+}
+
+// One line of standard input without its line end; none at the input's end. The bytes read are
+// wiped: a password in clear lives no longer than needed.
+std::optional<QString> ReadLine(std::FILE *in)
+{
+    QByteArray line;
+    int c = 0;
+    while ((c = std::fgetc(in)) != EOF && c != '\n')
+        line.append(static_cast<char>(c));
+    if (c == EOF && line.isEmpty())
+        return std::nullopt;
+    if (line.endsWith('\r'))
+        line.chop(1);
+    const QString text = QString::fromUtf8(line);
+    line.fill('\0');
+    return text;
 }
 
 // With the deviation (sd) and the relative deviation (rsd, %) of a run with a result.
@@ -191,6 +212,36 @@ Commands:
                                      and this station's journal against the server row by row
   server-init                        create the lab server's journal, or bring it to this
                                      program's version (run once by the lab's administrator)
+  method set NAME --mode 0..3 [--a X] [--lenc X] [--c X] [--lena X] --n N [--lower L]
+             [--upper U] [--decimals D] [--auto-confirm] [--as ADMIN]
+                                     a method as its next version (the first is 1; a method
+                                     the same as its last version stays at it): mode and
+                                     constants (default 1, 2, 1, 2), N (1 to 100), the limits
+                                     of the result, either may be left out, each counting as
+                                     met (inclusive), the decimals the result is judged at (0
+                                     to 3, default 3), and whether a stable reading is
+                                     confirmed by itself
+  method list [--json]               every method at its latest version, retired ones so marked
+  method retire NAME [--as ADMIN]    the method is offered no more; its name is never used again
+                                     (set and retire: where accounts are in use, --as ADMIN with
+                                     ADMIN's password on standard input)
+  user add NAME --role operator|reviewer|admin [--full-name TEXT] [--as ADMIN]
+                                     add an account; standard input: ADMIN's password, then the
+                                     new account's. The journal's first account is an admin,
+                                     added without --as: standard input holds its password only
+  user list [--json]                 the accounts with their role and state
+  user disable|enable NAME --as ADMIN
+                                     disable an account, or enable (and unlock) it; standard
+                                     input: ADMIN's password
+  user role NAME --role ROLE --as ADMIN
+                                     give an account another role
+  user password NAME [--as ADMIN]    a new password; standard input: the old one, then the new
+                                     one (with --as: ADMIN's password, then the new one)
+  sign --run ID --meaning performed|reviewed|approved --user NAME [--comment TEXT]
+                                     sign a completed run; standard input: NAME's password
+  exclude --run ID --reading K --reason TEXT --user NAME
+                                     exclude reading K of a completed run before its review;
+                                     standard input: NAME's password
 
 Options:
   --journal PATH   the journal file; default: VelmoraJournal.sqlite beside Velmora.ini, found as
@@ -206,17 +257,22 @@ Options:
                    2026-12-01T08:30 (local) or 2026-12-01T08:30Z
   --run ID         one run, by its id; may be repeated, or several ids separated by commas
   --pdf FILE       where report writes the PDF
-  --key FILE       the station's chain key; default: VelmoraChain.key beside Velmora.ini
+  --key FILE       the station's chain key; default: VelmoraChain.key beside Velmora.ini (for
+                   user, sign, exclude and method on a journal given by --journal: beside that
+                   journal)
   --help           this text
 
 Exit status:
   0  done (verify: the journal is whole)
   1  verify found a break
   2  bad command line
-  3  the journal cannot be opened or read
+  3  the journal cannot be opened or read; an unknown run or method
   4  the output file or standard output cannot be written
   5  list or export: the configured lab server cannot be read; the output holds this
      station's local journal only
+  6  refused: a wrong password, a locked or disabled account, or a role or rule that does not
+     allow it (said on standard error and recorded in the journal); a retired method's name, a
+     method retired already; nothing else changes
   7  verify found no break, but the keyed rows could not be checked without the station's key
 )"_s;
 }
@@ -239,6 +295,8 @@ QString JournalCommand::ConfiguredServer()
 
 bool JournalCommand::parse(const QStringList &arguments, QString &error)
 {
+    // After "method", everything but --journal, --key, --as and --help is the method command's.
+    QStringList methodArguments;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         const auto value = [&](QString &into) {
@@ -250,6 +308,11 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
             return true;
         };
         QString text;
+        if (m_command == u"method"_s && argument != u"--journal"_s && argument != u"--key"_s
+            && argument != u"--as"_s && argument != u"--help"_s && argument != u"-h"_s) {
+            methodArguments << argument;
+            continue;
+        }
         if (argument == u"--help"_s || argument == u"-h"_s) {
             m_help = true;
         } else if (argument == u"--json"_s) {
@@ -296,11 +359,16 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
                         "2026-12-01T08:30Z)"_s.arg(text);
                 return false;
             }
+        } else if (QString *option = accountOption(argument)) {
+            if (!value(*option))
+                return false;
         } else if (argument.startsWith(u'-')) {
             error = u"unknown option %1"_s.arg(argument);
             return false;
         } else if (m_command.isEmpty()) {
             m_command = argument;
+        } else if (m_command == u"user"_s && m_words.size() < 2) {
+            m_words << argument;
         } else {
             error = u"unexpected argument '%1'"_s.arg(argument);
             return false;
@@ -308,11 +376,20 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     }
     if (m_help)
         return true;
+    if (m_command == u"method"_s) {
+        if (m_useServer || !m_station.isEmpty() || m_json || m_since.isValid()) {
+            error = u"an option does not belong to the command 'method'"_s;
+            return false;
+        }
+        return m_method.parse(methodArguments, error);
+    }
     if (!IsCommand(m_command)) {
         error =
             m_command.isEmpty() ? u"no command given"_s : u"unknown command '%1'"_s.arg(m_command);
         return false;
     }
+    if (m_command == u"user"_s || m_command == u"sign"_s || m_command == u"exclude"_s)
+        return parseAccounts(error);
     const bool listOnly = m_json || m_readings;
     const bool exportOnly = !m_csvPath.isEmpty();
     const bool runs = !m_runIds.isEmpty();
@@ -344,9 +421,73 @@ bool JournalCommand::parse(const QStringList &arguments, QString &error)
     return true;
 }
 
-int JournalCommand::run(std::FILE *out, std::FILE *err) const
+QString *JournalCommand::accountOption(const QString &option)
 {
-    const int status = dispatch(out, err);
+    const std::array<std::pair<QStringView, QString *>, 8> options { {
+        { u"--role", &m_role },
+        { u"--full-name", &m_fullName },
+        { u"--as", &m_as },
+        { u"--meaning", &m_meaning },
+        { u"--user", &m_user },
+        { u"--comment", &m_comment },
+        { u"--reading", &m_reading },
+        { u"--reason", &m_reason },
+    } };
+    for (const auto &[name, into] : options) {
+        if (option == name)
+            return into;
+    }
+    return nullptr;
+}
+
+bool JournalCommand::parseAccounts(QString &error) const
+{
+    const QString what = m_words.value(0);
+    const bool user = m_command == u"user"_s;
+    const bool add = user && what == u"add"_s;
+    const bool role = user && what == u"role"_s;
+    // Each option given, and whether the command takes it.
+    const QList<std::pair<bool, bool>> options {
+        { !m_role.isNull(), add || role },
+        { !m_fullName.isNull(), add },
+        { !m_as.isNull(), user && what != u"list"_s },
+        { m_json, user && what == u"list"_s },
+        { !m_meaning.isNull() || !m_comment.isNull(), m_command == u"sign"_s },
+        { !m_reading.isNull() || !m_reason.isNull(), m_command == u"exclude"_s },
+        { !m_user.isNull() || !m_runIds.isEmpty(), !user },
+        { m_readings || !m_csvPath.isEmpty() || !m_pdfPath.isEmpty() || m_since.isValid()
+              || !m_station.isEmpty() || m_useServer,
+          false },
+    };
+    for (const auto &[given, taken] : options) {
+        if (given && !taken) {
+            error = u"an option does not belong to the command '%1'"_s.arg(
+                QString(m_command + u' ' + what).trimmed());
+            return false;
+        }
+    }
+    static const QStringList kUserCommands { u"add"_s,    u"list"_s,     u"disable"_s,
+                                             u"enable"_s, u"password"_s, u"role"_s };
+    if (user && !kUserCommands.contains(what))
+        error = u"user needs one of: %1"_s.arg(kUserCommands.join(u", "_s));
+    else if (user && what != u"list"_s && m_words.size() < 2)
+        error = u"user %1 needs the account's name"_s.arg(what);
+    else if ((add || role) && !RoleFromText(m_role))
+        error = u"%1 needs --role operator, reviewer or admin"_s.arg(m_command + u' ' + what);
+    else if (user && (what == u"disable"_s || what == u"enable"_s || role) && m_as.isNull())
+        error = u"user %1 needs --as ADMIN"_s.arg(what);
+    else if (!user && (m_runIds.size() != 1 || m_user.isNull()))
+        error = u"%1 needs one --run ID and --user NAME"_s.arg(m_command);
+    else if (m_command == u"sign"_s && !MeaningFromText(m_meaning))
+        error = u"sign needs --meaning performed, reviewed or approved"_s;
+    else if (m_command == u"exclude"_s && (m_reading.toInt() < 1 || m_reason.isNull()))
+        error = u"exclude needs --reading K (1, 2, ...) and --reason TEXT"_s;
+    return error.isEmpty();
+}
+
+int JournalCommand::run(std::FILE *out, std::FILE *err, std::FILE *in) const
+{
+    const int status = dispatch(out, err, in);
     // A full disk or a closed descriptor shows at the latest when the buffer is flushed; output
     // that did not arrive is never reported as done.
     const int flushError = std::fflush(out) == 0 ? 0 : errno;
@@ -360,12 +501,14 @@ int JournalCommand::run(std::FILE *out, std::FILE *err) const
     return status == Done || status == LocalOnly ? OutputFailed : status;
 }
 
-int JournalCommand::dispatch(std::FILE *out, std::FILE *err) const
+int JournalCommand::dispatch(std::FILE *out, std::FILE *err, std::FILE *in) const
 {
     if (m_help) {
         Print(out, HelpText());
         return Done;
     }
+    if (m_command == u"user"_s || m_command == u"sign"_s || m_command == u"exclude"_s)
+        return accounts(out, err, in);
     if (m_command == u"list"_s)
         return list(out, err);
     if (m_command == u"export"_s)
@@ -374,6 +517,8 @@ int JournalCommand::dispatch(std::FILE *out, std::FILE *err) const
         return reportPdf(err);
     if (m_command == u"server-init"_s)
         return serverInit(out, err);
+    if (m_command == u"method"_s)
+        return method(out, err, in);
     return verify(out, err);
 }
 
@@ -454,6 +599,12 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
                     return unreadable(result);
             }
             QJsonObject object = RunJson(run, RunResultSummary(run, readings));
+            AddMethodJson(run, object);
+            RunAudit audit;
+            if (const JournalResult result = RunAudit::Read(db, run.station, run.id, audit);
+                !result.ok())
+                return unreadable(result);
+            AddAuditJson(audit, object);
             if (m_readings) {
                 QJsonArray list;
                 for (const JournalReading &reading : std::as_const(readings))
@@ -485,7 +636,7 @@ int JournalCommand::list(std::FILE *out, std::FILE *err) const
                                    run.id };
         QStringList shown;
         for (const QString &field : fields)
-            shown << Visible(field);
+            shown << TerminalVisible(field);
         Print(out, shown.join(u'\t') + u'\n');
     }
     return done;
@@ -636,5 +787,167 @@ int JournalCommand::serverInit(std::FILE *out, std::FILE *err) const
                     .arg(ServerSchema::kVersion)
                     .arg(from)
                     .arg(ServerSchema::kWriterRole, ServerSchema::kReaderRole));
+    return Done;
+}
+
+int JournalCommand::method(std::FILE *out, std::FILE *err, std::FILE *in) const
+{
+    // Where accounts are in use (required here, or the journal holds any), only an administrator
+    // changes methods: --as ADMIN with the password on standard input, checked and a refusal
+    // recorded as for the accounts. A copy of this tool beside other settings changes nothing.
+    using Outcome = MethodCommand::Outcome;
+    const AccountPolicy policy = AccountPolicy::FromSettings(*ProgramSettings());
+    const auto authorize = [&](Journal &journal, const QString &change, std::FILE *error) {
+        AccountBook book;
+        if (const JournalResult read = AccountJournal(journal, policy).read(book); !read.ok()) {
+            PrintError(
+                error,
+                u"cannot read the journal %1: %2"_s.arg(journal.database().path(), read.text));
+            return Outcome::Unreadable;
+        }
+        if (!policy.required && book.accounts().isEmpty())
+            return Outcome::Done;
+        const std::optional<QString> password = m_as.isNull() ? std::nullopt : ReadLine(in);
+        if (!password) {
+            PrintError(error,
+                       u"accounts are required: %1 needs --as ADMIN and the password on standard "
+                       "input"_s.arg(change.section(u' ', 0, 1)));
+            return Outcome::Usage;
+        }
+        const AccountOutcome outcome =
+            AccountJournal(journal, policy).authorizeAdmin({ m_as, *password }, change);
+        if (outcome.status == AccountOutcome::Status::Failed) {
+            PrintError(
+                error,
+                u"cannot write the journal %1: %2"_s.arg(journal.database().path(), outcome.text));
+            return Outcome::Unreadable;
+        }
+        if (!outcome.ok()) {
+            PrintError(error, u"refused: "_s + outcome.text);
+            return Outcome::Refused;
+        }
+        return Outcome::Done;
+    };
+    switch (m_method.run(PathOr(m_journalPath), writerKeyPath(), out, err, authorize)) {
+    case Outcome::Done:
+        return Done;
+    case Outcome::Usage:
+        return Usage;
+    case Outcome::Unreadable:
+        break;
+    case Outcome::Refused:
+        return Refused;
+    }
+    return JournalUnreadable;
+}
+
+QString JournalCommand::writerKeyPath() const
+{
+    // A journal named on the command line has its key beside it, velmora's own beside
+    // Velmora.ini.
+    return !m_keyPath.isEmpty()   ? m_keyPath
+        : m_journalPath.isEmpty() ? DefaultKeyPath()
+                                  : QString();
+}
+
+int JournalCommand::accounts(std::FILE *out, std::FILE *err, std::FILE *in) const
+{
+    // Refusals are said in velmora's language, as velmora would say them.
+    const std::unique_ptr<Settings> settings = ProgramSettings();
+    InstallTranslators(
+        WantsEnglish(QLocale::system().language(), settings->Read(SettingsKeys::kLang)),
+        QCoreApplication::applicationDirPath());
+    const QString what = m_words.value(0);
+    const QString name = m_words.value(1);
+    if (m_command == u"user"_s && what == u"list"_s)
+        return userList(out, err);
+    const bool first = what == u"add"_s && m_as.isNull();
+    const bool twoPasswords = (what == u"add"_s && !first) || what == u"password"_s;
+    QStringList passwords;
+    while (passwords.size() < (twoPasswords ? 2 : 1)) {
+        const std::optional<QString> line = ReadLine(in);
+        if (!line) {
+            PrintError(
+                err, u"%1 password line(s) expected on standard input"_s.arg(twoPasswords ? 2 : 1));
+            return Usage;
+        }
+        passwords << *line;
+    }
+    const QString keyPath = writerKeyPath();
+    Journal journal;
+    if (const JournalResult opened = journal.open(PathOr(m_journalPath), keyPath).result;
+        !opened.ok()) {
+        PrintError(err,
+                   u"cannot write the journal %1: %2"_s.arg(PathOr(m_journalPath), opened.text));
+        return JournalUnreadable;
+    }
+    AccountJournal accounts(journal, AccountPolicy::FromSettings(*settings));
+    const Credentials given { m_command == u"user"_s ? m_as : m_user, passwords.constFirst() };
+    const std::optional<Role> role = RoleFromText(m_role);
+    AccountOutcome outcome;
+    if (m_command == u"sign"_s)
+        outcome =
+            accounts.sign(given, m_runIds.constFirst(), *MeaningFromText(m_meaning), m_comment);
+    else if (m_command == u"exclude"_s)
+        outcome = accounts.exclude(given, m_runIds.constFirst(), m_reading.toInt(), m_reason);
+    else if (what == u"add"_s)
+        outcome = accounts.addAccount(first ? Credentials {} : given, { name, m_fullName, *role },
+                                      passwords.constLast());
+    else if (what == u"role"_s)
+        outcome = accounts.changeRole(given, name, *role);
+    else if (what == u"password"_s && m_as.isNull())
+        outcome = accounts.changePassword({ name, passwords.constFirst() }, passwords.constLast());
+    else if (what == u"password"_s)
+        outcome = accounts.setPassword(given, name, passwords.constLast());
+    else
+        outcome = accounts.setEnabled(given, name, what == u"enable"_s);
+    if (outcome.status == AccountOutcome::Status::Failed) {
+        PrintError(
+            err, u"cannot write the journal %1: %2"_s.arg(journal.database().path(), outcome.text));
+        return JournalUnreadable;
+    }
+    if (!outcome.ok()) {
+        PrintError(err, u"refused: "_s + outcome.text);
+        return Refused;
+    }
+    return Done;
+}
+
+int JournalCommand::userList(std::FILE *out, std::FILE *err) const
+{
+    const std::unique_ptr<JournalConnection> db = OpenJournal(PathOr(m_journalPath), err);
+    AccountBook book;
+    const JournalResult result =
+        db ? AccountBook::Read(*db, Journal::DefaultStation(), book) : JournalResult();
+    if (!db || !result.ok()) {
+        if (db)
+            PrintError(err, u"cannot read the journal %1: %2"_s.arg(db->path(), result.text));
+        return JournalUnreadable;
+    }
+    const AccountPolicy policy = AccountPolicy::FromSettings(*ProgramSettings());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QJsonArray array;
+    if (!m_json)
+        Print(out, u"name\trole\tstate\tpassword set\tfull name\n"_s);
+    for (const Account &account : book.accounts()) {
+        const QString state = account.disabled ? u"disabled"_s
+            : account.isLocked(now)            ? u"locked"_s
+                                               : u"active"_s;
+        const QString set = CsvExport::LocalTime(JournalTimestamp(account.passwordSetAt));
+        if (!m_json)
+            Print(out,
+                  QStringList { TerminalVisible(account.name), RoleText(account.role), state, set,
+                                TerminalVisible(account.fullName) }
+                          .join(u'\t')
+                      + u'\n');
+        array.append(QJsonObject { { u"name"_s, account.name },
+                                   { u"fullName"_s, account.fullName },
+                                   { u"role"_s, RoleText(account.role) },
+                                   { u"state"_s, state },
+                                   { u"passwordSet"_s, JournalTimestamp(account.passwordSetAt) },
+                                   { u"passwordExpired"_s, policy.expired(account, now) } });
+    }
+    if (m_json)
+        Print(out, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
     return Done;
 }

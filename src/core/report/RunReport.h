@@ -42,6 +42,7 @@ struct RunReport
         Meaning meaning = Meaning::Performed;
         QString at;
         QString comment;
+        bool changedAfter = false; // the run changed after it was signed
     };
 
     QString lab; // settings [report] Lab

@@ -278,7 +278,10 @@ void Signatures(Pages &pages, const RunReport &report)
     for (const RunReport::Signature &signature : report.signatures) {
         const QList<Cell> row {
             pages.cell(kSignatureColumns[0], signature.fullName, ReportStyle::Body),
-            pages.cell(kSignatureColumns[1], RunReportLayout::meaningText(signature.meaning),
+            pages.cell(kSignatureColumns[1],
+                       RunReportLayout::meaningText(signature.meaning)
+                           + (signature.changedAfter ? u"\n"_s + RunReportLayout::tr("签名后已更改")
+                                                     : QString()),
                        ReportStyle::Body),
             pages.cell(kSignatureColumns[2], signature.at, ReportStyle::Body),
             pages.cell(kSignatureColumns[3], signature.comment, ReportStyle::Body),

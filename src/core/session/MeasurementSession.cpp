@@ -9,6 +9,11 @@
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 namespace Keys = SettingsKeys;
 
@@ -37,6 +42,7 @@ RunHeader LoginHeader(const Session &login)
     header.sampleName = login.sampleName;
     header.batchNo = login.batchNo;
     header.inspector = login.inspector;
+    header.account = login.account;
     return header;
 }
 
@@ -49,6 +55,7 @@ MeasurementSession::MeasurementSession(const Session &login, Settings &settings,
     , m_runLogin(LoginHeader(login))
     , m_link(LinkOptions(settings))
     , m_silentMs(LinkOptions(settings).silentMs)
+    , m_stableTolerance(LinkOptions(settings).stableTolerance)
 {
     m_clock.start();
     m_port.SetReconnectInterval(kReconnectIntervalMs);
@@ -78,7 +85,20 @@ MeasurementSession::MeasurementSession(const Session &login, Settings &settings,
     });
     connect(&m_recorder, &RunRecorder::availabilityChanged, this,
             &MeasurementSession::journalAvailabilityChanged);
+    connect(&m_link, &LinkMonitor::changed, this, &MeasurementSession::onStabilityChanged);
+    // A new run may take the reading that settled while the last one was complete.
+    connect(&m_run, &MeasurementRun::cleared, this, &MeasurementSession::tryAutoConfirm);
     m_run.SetSampleCount(m_login.sampleCount);
+    if (const AccountPolicy policy = AccountPolicy::FromSettings(settings); policy.required) {
+        m_accounts = std::make_unique<AccountSession>(policy);
+        connect(m_accounts.get(), &AccountSession::lockedChanged, this, [this](bool locked) {
+            if (!locked)
+                m_refusal.clear();
+            emit stateChanged();
+        });
+        connect(m_accounts.get(), &AccountSession::accountChanged, this,
+                &MeasurementSession::onAccountChanged);
+    }
 }
 
 MeasurementSession::~MeasurementSession()
@@ -130,6 +150,33 @@ void MeasurementSession::loadModeSettings()
     if (const auto value = ParseModeConstant(m_settings.Read(Keys::kModeLena)))
         constants.lena = *value;
     m_run.ApplyMode(ModeFromInt(m_settings.Read(Keys::kSelMode)), constants);
+    applyMethod();
+}
+
+void MeasurementSession::setMethod(const std::optional<Method> &method)
+{
+    m_method = method;
+    m_leftMethod.reset();
+    m_recorder.setMethod(method ? std::optional(method->forRun()) : std::nullopt);
+}
+
+// The method's values for this session only: the settings keep the inspector's own.
+void MeasurementSession::applyMethod()
+{
+    if (!m_method)
+        return;
+    m_run.ApplyMode(m_method->mode, m_method->constants);
+    m_run.SetSampleCount(m_method->sampleCount);
+}
+
+void MeasurementSession::leaveMethod(const QString &what)
+{
+    const QJsonObject detail { { u"method"_s, m_method->name },
+                               { u"version"_s, m_method->version },
+                               { u"changed"_s, what } };
+    m_recorder.leaveMethod(QString::fromUtf8(QJsonDocument(detail).toJson(QJsonDocument::Compact)));
+    m_leftMethod = std::exchange(m_method, std::nullopt);
+    emit methodChanged();
 }
 
 std::optional<MeasurementSession::RecoveryOffer> MeasurementSession::startRecording()
@@ -137,6 +184,8 @@ std::optional<MeasurementSession::RecoveryOffer> MeasurementSession::startRecord
     m_recorder.start(m_journal, LoginHeader(m_login), m_journalOpened);
     if (m_forwarder)
         m_forwarder->start();
+    if (m_accounts)
+        m_accounts->start(m_journal, m_login.account);
     if (!m_recorder.isAvailable())
         return std::nullopt;
     RecoveryOffer offer;
@@ -157,6 +206,19 @@ JournalResult MeasurementSession::continueRun(const RecoveryOffer &offer)
     m_runLogin = offer.run.header;
     emit runLoginChanged();
     emit stateChanged();
+    // ... and goes on under its own method, as far as it kept to it. Auto-confirm is the login's
+    // choice, for the very method chosen.
+    const RunHeader &h = offer.run.header;
+    const std::optional<Method> chosen = m_method;
+    m_method.reset();
+    if (h.method && !offer.run.leftMethod) {
+        m_method = Method::OfRun(h);
+        m_method->autoConfirm = chosen && chosen->name == h.method->name
+            && chosen->version == h.method->version && chosen->autoConfirm;
+    }
+    m_leftMethod =
+        h.method && offer.run.leftMethod ? std::optional(Method::OfRun(h)) : std::nullopt;
+    emit methodChanged();
     return result;
 }
 
@@ -174,6 +236,7 @@ void MeasurementSession::onLinkOpened()
 
 void MeasurementSession::onFrame(const FrameEvent &event)
 {
+    watchForAutoConfirm(event);
     m_link.noteFrame(event);
     switch (event.kind) {
     case FrameEvent::Kind::Reading:
@@ -203,11 +266,38 @@ QString MeasurementSession::readingRefusal() const
 
 bool MeasurementSession::canConfirm() const
 {
-    return !m_run.IsComplete() && m_link.isLive();
+    return !m_run.IsComplete() && m_link.isLive() && !isLocked();
+}
+
+QString MeasurementSession::lockRefusal() const
+{
+    return isLocked() ? tr("窗口已锁定：输入密码后才能继续") : QString();
+}
+
+bool MeasurementSession::refusedWhileLocked()
+{
+    if (!isLocked())
+        return false;
+    setRefusal(lockRefusal());
+    return true;
+}
+
+void MeasurementSession::onAccountChanged(const QString &account)
+{
+    // The readings from now on, and the runs after this one, are the new account's.
+    m_login.account = account;
+    m_login.inspector = account;
+    m_recorder.setAccount(account);
+    if (m_run.RowCount() == 0) {
+        m_runLogin = LoginHeader(m_login);
+        emit runLoginChanged();
+    }
 }
 
 QString MeasurementSession::confirmBlockedReason() const
 {
+    if (isLocked())
+        return lockRefusal();
     if (m_run.IsComplete())
         return tr("本次测量已完成；按“删除”开始新的测量");
     return m_link.isLive() ? QString() : m_link.confirmRefusal();
@@ -219,29 +309,73 @@ void MeasurementSession::setRefusal(const QString &text)
     emit stateChanged();
 }
 
-QString MeasurementSession::confirm()
+QString MeasurementSession::confirm(bool automatic)
 {
     if (m_run.IsComplete())
         return {};
+    if (refusedWhileLocked())
+        return m_refusal;
     // Without a live link or a fresh reading the held value may be minutes old or none at all:
     // entering it would look like a real sample. Said on the state line, never in a box.
     if (const QString refused = readingRefusal(); !refused.isEmpty()) {
         setRefusal(refused);
         return refused;
     }
-    m_recorder.confirm(QDateTime::currentDateTime());
+    // Whoever confirmed it, this reading is taken: auto-confirm waits for the next one.
+    m_autoArmed = false;
+    m_confirmedDegrees = m_degrees;
+    m_recorder.confirm(QDateTime::currentDateTime(), automatic);
     if (!m_refusal.isEmpty())
         setRefusal({});
     return {};
 }
 
-void MeasurementSession::deleteRun()
+void MeasurementSession::watchForAutoConfirm(const FrameEvent &event)
 {
-    m_recorder.deleteRun();
+    if (event.kind != FrameEvent::Kind::Reading && event.kind != FrameEvent::Kind::ZeroReading)
+        return;
+    m_degrees = event.kind == FrameEvent::Kind::Reading ? ReadingDegrees(event.reading) : 0.0;
+    // Before the link hears the frame, so that the unsettled moment it brings counts.
+    constexpr double kRoundingSlack = 1e-9;
+    if (!m_autoArmed
+        && std::abs(m_degrees - m_confirmedDegrees) > m_stableTolerance + kRoundingSlack) {
+        m_autoArmed = true;
+        m_unsettledSinceArmed = false;
+    }
+}
+
+void MeasurementSession::onStabilityChanged()
+{
+    if (!m_link.isStable())
+        m_unsettledSinceArmed = true;
+    tryAutoConfirm();
+}
+
+void MeasurementSession::tryAutoConfirm()
+{
+    if (m_method && m_method->autoConfirm && m_autoArmed && m_unsettledSinceArmed
+        && m_link.isStable() && canConfirm() && readingRefusal().isEmpty())
+        confirm(true);
+}
+
+QString MeasurementSession::deleteRun(const QString &reason)
+{
+    if (refusedWhileLocked())
+        return m_refusal;
+    if (m_accounts && reason.trimmed().isEmpty() && m_run.RowCount() > 0) {
+        setRefusal(tr("删除要说明原因"));
+        return m_refusal;
+    }
+    m_recorder.deleteRun(reason.trimmed(), m_accounts ? m_accounts->account() : QString());
+    return {};
 }
 
 void MeasurementSession::setSampleCount(int count)
 {
+    if (refusedWhileLocked())
+        return;
+    if (m_method && count != m_method->sampleCount)
+        leaveMethod(u"n"_s);
     m_run.SetSampleCount(count);
     m_login.sampleCount = m_run.SampleCount();
     if (m_settings.Read(Keys::kIsLock) == 0)
@@ -250,6 +384,14 @@ void MeasurementSession::setSampleCount(int count)
 
 void MeasurementSession::applyMode(const ModeChoice &choice)
 {
+    if (refusedWhileLocked())
+        return;
+    const ModeConstants &c = choice.constants;
+    const ModeConstants &fixed = m_method ? m_method->constants : c;
+    if (m_method
+        && (ModeFromInt(choice.mode) != m_method->mode || c.a != fixed.a || c.lenC != fixed.lenC
+            || c.C != fixed.C || c.lena != fixed.lena))
+        leaveMethod(u"mode"_s);
     // The texts as typed, also those without a number, then the mode index as checked.
     m_settings.Write({ { Keys::kModeA, choice.a },
                        { Keys::kModeLenC, choice.lenC },
@@ -261,6 +403,8 @@ void MeasurementSession::applyMode(const ModeChoice &choice)
 
 QString MeasurementSession::sendCommand(Command command)
 {
+    if (refusedWhileLocked())
+        return m_refusal;
     std::uint8_t type = Frame::CMD_ZERO;
     JournalEvent sent = JournalEvent::ZeroSent;
     QString name = u"zero"_s;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/journal/methods/Method.h"
 #include "core/journal/store/JournalTypes.h"
 #include "core/link/CSerialPort.h"
 #include "core/link/LinkMonitor.h"
 #include "core/measure/MeasurementRun.h"
 #include "core/report/ReportContent.h"
+#include "core/session/AccountSession.h"
 #include "core/session/RunRecorder.h"
 #include "core/settings/Session.h"
 
@@ -62,8 +64,11 @@ public:
     void abandonRun(const RecoveryOffer &offer);
 
     // Confirm: the current reading becomes the next row; empty when it did, otherwise why not.
-    QString confirm();
-    void deleteRun();
+    // automatic: the method confirmed a stable reading by itself.
+    QString confirm(bool automatic = false);
+    // Empty when the table was emptied, otherwise why not. Where accounts are required, a Delete
+    // names its reason.
+    QString deleteRun(const QString &reason = {});
     // The Sample dialog's OK: the new count, stored unless the settings are locked.
     void setSampleCount(int count);
     // The mode dialog's OK: stored as typed, applied to a new run.
@@ -92,15 +97,44 @@ public:
     ReportContent reportContent() const;
     const Session &login() const { return m_login; }
 
+    // The method chosen at the login, before loadModeSettings(), which then applies its mode,
+    // constants and N; none: the runs are measured as without methods.
+    void setMethod(const std::optional<Method> &method);
+    // The method the runs are under now; none once an input left it.
+    const std::optional<Method> &method() const { return m_method; }
+    // The method an input left; none while none was left.
+    const std::optional<Method> &leftMethod() const { return m_leftMethod; }
+    // Pass or fail once the run in the table is complete under its method.
+    const std::optional<Verdict> &verdict() const { return m_recorder.verdict(); }
+    // Where accounts are required: the session's account and its idle lock (null otherwise).
+    // While locked, Confirm, the commands, Delete and the mode and count wait; readings go on.
+    AccountSession *accounts() const { return m_accounts.get(); }
+    bool isLocked() const { return m_accounts && m_accounts->isLocked(); }
+    // Why an input waits, or empty.
+    QString lockRefusal() const;
+
 signals:
     void runLoginChanged();
     // Link state, refusal or whether Confirm can enter anything changed.
     void stateChanged();
     void journalAvailabilityChanged(bool available, const JournalResult &result);
     void forwardStateChanged(const ForwardState &state);
+    // The session's method was left, or a continued run brought its own.
+    void methodChanged();
 
 private:
+    // Under a method, a change of what it fixes leaves it; `what` says which ("mode", "n").
+    void leaveMethod(const QString &what);
+    void applyMethod();
+    // Auto-confirm: once per stable period, and the next only after the reading moved beyond the
+    // stability tolerance and settled again.
+    void watchForAutoConfirm(const FrameEvent &event);
+    void onStabilityChanged();
+    void tryAutoConfirm();
     void onFrame(const FrameEvent &event);
+    void onAccountChanged(const QString &account);
+    // True when the session is locked; the refusal is said.
+    bool refusedWhileLocked();
     void onLinkOpened();
     void setRefusal(const QString &text);
     // Why the held reading may not be entered; empty when it may.
@@ -115,6 +149,7 @@ private:
     CSerialPort m_port;
     RunRecorder m_recorder { m_run };
     std::unique_ptr<JournalForwarder> m_forwarder;
+    std::unique_ptr<AccountSession> m_accounts;
     Journal *m_journal = nullptr;
     JournalResult m_journalOpened;
     QString m_refusal;
@@ -123,4 +158,12 @@ private:
     QElapsedTimer m_clock;
     qint64 m_liveSinceMs = -1;
     qint64 m_readingAtMs = -1; // -1: none since the link became live, or a zero notice since
+
+    std::optional<Method> m_method;
+    std::optional<Method> m_leftMethod;
+    double m_stableTolerance = 0.0; // degrees, the link's
+    double m_degrees = 0.0; // the latest reading
+    double m_confirmedDegrees = 0.0; // the reading confirmed last
+    bool m_autoArmed = true; // the reading moved since the last Confirm
+    bool m_unsettledSinceArmed = true; // and was not stable at some moment since
 };

@@ -1,5 +1,6 @@
 #include "core/session/RunRecorder.h"
 
+#include "core/journal/methods/MethodVerdict.h"
 #include "core/measure/MeasurementRun.h"
 
 #include <QScopedValueRollback>
@@ -14,6 +15,7 @@ RunRecorder::RunRecorder(MeasurementRun &run, QObject *parent)
     });
     m_retry.setInterval(kRetryMs);
     connect(&m_retry, &QTimer::timeout, this, &RunRecorder::writeUnsaved);
+    connect(&m_run, &MeasurementRun::cleared, this, [this] { m_verdict.reset(); });
 }
 
 void RunRecorder::start(Journal *journal, const RunHeader &login, const JournalResult &opened)
@@ -35,7 +37,20 @@ RunHeader RunRecorder::headerForNewRuns() const
     header.mode = m_run.Mode();
     header.constants = m_run.Constants();
     header.sampleCount = m_run.SampleCount();
+    header.method = m_method;
     return header;
+}
+
+void RunRecorder::setMethod(const std::optional<RunMethod> &method)
+{
+    m_method = method;
+}
+
+void RunRecorder::leaveMethod(const QString &detail)
+{
+    m_method.reset();
+    if (recording())
+        wrote(m_journal->leaveMethod(detail));
 }
 
 void RunRecorder::wrote(const JournalResult &result)
@@ -72,16 +87,24 @@ void RunRecorder::writeUnsaved()
     emit committed();
 }
 
-bool RunRecorder::confirm(const QDateTime &at)
+bool RunRecorder::confirm(const QDateTime &at, bool automatic)
 {
     const std::optional<MeasurementRun::NextRow> next = m_run.NextConfirm();
     if (!next)
         return false;
+    // Judged before the run takes the value, so that the window shows it with the mean.
+    if (next->completes && m_method) {
+        QList<double> values = m_run.Values();
+        values.append(next->value);
+        m_verdict = JudgeRun(*m_method, values);
+    }
     if (recording()) {
         ConfirmedReading reading { next->number, m_run.ReceivedText(), next->value, std::nullopt,
-                                   at };
-        if (next->completes)
+                                   at,           m_login.account,      automatic };
+        if (next->completes) {
             reading.totals = RunTotals { next->mean, next->deviation };
+            reading.verdict = m_verdict;
+        }
         QList<ConfirmedReading> readings = m_unsaved;
         readings.append(reading);
         const JournalResult result = m_journal->recordReadings(readings);
@@ -99,16 +122,24 @@ bool RunRecorder::confirm(const QDateTime &at)
     return m_run.Confirm();
 }
 
-void RunRecorder::deleteRun()
+void RunRecorder::deleteRun(const QString &reason, const QString &by)
 {
     if (recording()) {
         // The discarded run keeps every reading it had, then it is closed.
         writeUnsaved();
         m_unsaved.clear();
         m_retry.stop();
-        wrote(m_journal->deleteRun());
+        wrote(m_journal->deleteRun(reason, by));
     }
     m_run.Clear();
+}
+
+void RunRecorder::setAccount(const QString &account)
+{
+    m_login.account = account;
+    m_login.inspector = account;
+    if (recording())
+        m_journal->setNextRunHeader(headerForNewRuns());
 }
 
 void RunRecorder::applyMode(MeasurementMode mode, const ModeConstants &constants)
@@ -160,6 +191,7 @@ JournalResult RunRecorder::continueRun(const JournalRun &run, const QList<Journa
         header.mode = run.header.mode;
         header.constants = run.header.constants;
         header.sampleCount = run.header.sampleCount;
+        header.method = run.leftMethod ? std::nullopt : run.header.method;
         m_journal->beginRun(header);
         const JournalResult result = m_journal->continueRun(run, restoredBy);
         if (result.error == JournalResult::Error::Claimed) {
@@ -168,6 +200,7 @@ JournalResult RunRecorder::continueRun(const JournalRun &run, const QList<Journa
         }
         wrote(result);
     }
+    m_method = run.leftMethod ? std::nullopt : run.header.method;
     // The run's own mode and count are its state, not changes of it.
     const QScopedValueRollback refilling(m_refilling, true);
     m_run.ApplyMode(run.header.mode, run.header.constants);

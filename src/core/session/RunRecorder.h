@@ -31,10 +31,21 @@ public:
     // outcome of opening the journal; a failure is reported now.
     void start(Journal *journal, const RunHeader &login, const JournalResult &opened = {});
 
-    // The run's next row with its time of Confirm; false once the run is complete.
-    bool confirm(const QDateTime &at);
-    // Delete: the table is emptied and the journal's open run marked discarded.
-    void deleteRun();
+    // The run's next row with its time of Confirm; false once the run is complete. automatic: it
+    // was confirmed by itself, once stable.
+    bool confirm(const QDateTime &at, bool automatic = false);
+    // The method the runs from now on are under (none: no method); before start().
+    void setMethod(const std::optional<RunMethod> &method);
+    // Mode, constants or N changed: the run in the table and the later ones leave the method.
+    void leaveMethod(const QString &detail);
+    // The verdict on the run in the table, once it is complete under its method.
+    const std::optional<Verdict> &verdict() const { return m_verdict; }
+    // Delete: the table is emptied and the journal's open run marked discarded, with the reason
+    // and the account that gave it where accounts are in use.
+    void deleteRun(const QString &reason = {}, const QString &by = {});
+    // The account that confirms from now on, and starts the runs after the current one (as their
+    // inspector too).
+    void setAccount(const QString &account);
     // The mode dialog's OK.
     void applyMode(MeasurementMode mode, const ModeConstants &constants);
     void noteEvent(JournalEvent event, const QString &detail = {});
@@ -73,4 +84,6 @@ private:
     QString m_port; // the device the line was last opened on
     QList<ConfirmedReading> m_unsaved;
     QTimer m_retry;
+    std::optional<RunMethod> m_method;
+    std::optional<Verdict> m_verdict;
 };

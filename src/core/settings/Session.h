@@ -16,6 +16,7 @@ struct Session
     int serialNo = 0; // 0-based: port "COM<serialNo + 1>"; -1 when no port was chosen
     int sampleCount = 12; // N, bounded to the sample store
     QString programDir; // where the help text lives
+    QString account; // signed in at the login, where accounts are required; never stored
 
     static Session Read(const Settings &settings, const QString &programDir);
     // The five login keys, in the order the start-up writes them, in one save.

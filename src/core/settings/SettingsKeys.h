@@ -85,6 +85,12 @@ inline constexpr QStringView kSectionReport = u"report";
 inline constexpr int kReportLabBufferSize = 260;
 inline constexpr TextKey kReportLab { kSectionReport, u"Lab", u"", kReportLabBufferSize };
 
+// Section "method": the method chosen at the last login, preselected at the next one; empty for
+// none. Written only where the login offers methods.
+inline constexpr QStringView kSectionMethod = u"method";
+inline constexpr int kMethodNameBufferSize = 260;
+inline constexpr TextKey kMethodLast { kSectionMethod, u"Last", u"", kMethodNameBufferSize };
+
 // The device of a port in section "ports", under its name ("COM3"); empty when not set.
 struct PortKey
 {
@@ -112,5 +118,20 @@ inline constexpr IntKey kLinkStableSeconds { kSectionLink, u"StableSeconds", 3 }
 // Without a valid frame for this long the link counts as silent, and a reading this old is no
 // longer entered by Confirm.
 inline constexpr IntKey kLinkSilentSeconds { kSectionLink, u"SilentSeconds", 5 };
+
+// Section "accounts", set by hand, never written: sign-in with a password, the idle lock,
+// electronic signatures and exclusions. Required=0 (or no section) keeps the program as it is
+// without accounts.
+inline constexpr QStringView kSectionAccounts = u"accounts";
+inline constexpr IntKey kAccountsRequired { kSectionAccounts, u"Required", 0 };
+inline constexpr IntKey kAccountsMinLength { kSectionAccounts, u"MinLength", 8 };
+// 0: a password never expires.
+inline constexpr IntKey kAccountsPasswordDays { kSectionAccounts, u"PasswordDays", 90 };
+// After this many failed sign-ins in a row the account is locked for LockMinutes.
+inline constexpr IntKey kAccountsMaxFailures { kSectionAccounts, u"MaxFailures", 5 };
+inline constexpr IntKey kAccountsLockMinutes { kSectionAccounts, u"LockMinutes", 15 };
+inline constexpr IntKey kAccountsIdleMinutes { kSectionAccounts, u"IdleMinutes", 15 };
+// 1: a reviewed run is approved as well, by a third person.
+inline constexpr IntKey kAccountsApproval { kSectionAccounts, u"Approval", 0 };
 
 } // namespace SettingsKeys

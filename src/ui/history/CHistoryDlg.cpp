@@ -1,11 +1,17 @@
 #include "ui/history/CHistoryDlg.h"
 
+#include "core/journal/read/RunResult.h"
+#include "core/journal/store/JournalLocation.h"
+#include "core/measure/RunStatistics.h"
+#include "core/report/RunReportLayout.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/StringTable.h"
+#include "ui/dialogs/AccountDialog.h"
 #include "ui/dialogs/DialogBuilder.h"
 #include "ui/history/RunChart.h"
 #include "ui/history/RunHistoryModel.h"
+#include "ui/report/PdfReport.h"
 #include "ui/report/PrintJob.h"
 #include "ui/report/ReportSaver.h"
 
@@ -22,6 +28,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -34,7 +41,14 @@ namespace {
 
 constexpr int kFilterPauseMs = 300;
 
-enum ReadingColumn { ReadingNumber, ReadingReceived, ReadingValue, ReadingTime, ReadingColumns };
+enum ReadingColumn {
+    ReadingNumber,
+    ReadingReceived,
+    ReadingValue,
+    ReadingTime,
+    ReadingExcluded,
+    ReadingColumns
+};
 
 // The instrument's count of thousandths as degrees; "A" and anything else as received.
 QString ReceivedText(const QString &received)
@@ -77,6 +91,14 @@ CHistoryDlg::CHistoryDlg(const QString &journalPath, const Settings &settings, Q
     connect(m_reader, &HistoryReader::loadingChanged, this, &CHistoryDlg::showStatus);
     connect(m_reader, &HistoryReader::readFailed, this, &CHistoryDlg::showReadFailure);
     connect(m_reader, &HistoryReader::exported, this, &CHistoryDlg::onExported);
+    connect(m_reader, &HistoryReader::reportRead, this, &CHistoryDlg::onReportRead);
+    connect(m_reader, &HistoryReader::accountWritten, this, [this](const AccountOutcome &outcome) {
+        if (outcome.status == AccountOutcome::Status::Failed)
+            QMessageBox::warning(this, ProgramName(),
+                                 tr("结果日志无法写入：%1").arg(outcome.journal.text));
+        else if (!outcome.ok())
+            QMessageBox::warning(this, ProgramName(), outcome.text);
+    });
     // A new list clears the view's selection without a word.
     connect(m_model, &QAbstractItemModel::modelReset, this, &CHistoryDlg::onSelectionChanged);
 
@@ -192,13 +214,14 @@ void CHistoryDlg::buildControls()
 
     m_readingsTable = new QTableWidget(0, ReadingColumns, this);
     m_readingsTable->setHorizontalHeaderLabels(
-        { tr("序号"), tr("读数(°)"), tr("测量值"), tr("确认时间") });
+        { tr("序号"), tr("读数(°)"), tr("测量值"), tr("确认时间"), tr("剔除") });
     m_readingsTable->verticalHeader()->hide();
     m_readingsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_readingsTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_readingsTable->horizontalHeader()->setStretchLastSection(true);
     m_readingsTable->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
-    const QStringList readingSamples { u"000"_s, u"-000.000"_s, u"-000.000"_s, u"00:00:00"_s };
+    const QStringList readingSamples { u"000"_s, u"-000.000"_s, u"-000.000"_s, u"00:00:00"_s,
+                                       u"气泡（王五）"_s };
     int tableWidth = 2 * m_readingsTable->frameWidth()
         + m_readingsTable->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     for (int column = 0; column < readingSamples.size(); ++column) {
@@ -217,9 +240,43 @@ void CHistoryDlg::buildControls()
     detail->addWidget(m_chart);
     detail->setStretchFactor(1, 1);
     detail->setChildrenCollapsible(false);
+    m_summaryLabel = new QLabel(this);
+    m_summaryLabel->setObjectName(u"runSummary"_s);
+    m_summaryLabel->setTextFormat(Qt::PlainText); // a method's name is no markup
+    m_summaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The audit trail of the run beside its readings: every row of the run, exportable.
+    m_trailTable = new QTableWidget(0, 5, this);
+    m_trailTable->setHorizontalHeaderLabels(
+        { tr("时间"), tr("账户"), tr("操作"), tr("原值 → 新值"), tr("原因") });
+    m_trailTable->verticalHeader()->hide();
+    m_trailTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_trailTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_trailTable->horizontalHeader()->setStretchLastSection(true);
+    m_trailTable->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+    m_trailTable->setColumnWidth(0, widthOf(u"0000-00-00 00:00:00 +00:00"_s));
+    m_auditCsvButton = new QPushButton(tr("导出审计追踪 CSV..."), this);
+    connect(m_auditCsvButton, &QPushButton::clicked, this, &CHistoryDlg::onAuditCsvButton);
+    auto *trail = new QWidget(this);
+    auto *trailLayout = new QVBoxLayout(trail);
+    trailLayout->setContentsMargins(0, 0, 0, 0);
+    trailLayout->addWidget(m_trailTable, 1);
+    trailLayout->addWidget(m_auditCsvButton, 0, Qt::AlignRight);
+    m_detailTabs = new QTabWidget(this);
+    m_detailTabs->addTab(detail, tr("读数"));
+    m_detailTabs->addTab(trail, tr("审计追踪"));
+    m_auditLabel = new QLabel(this);
+    m_auditLabel->setWordWrap(true);
+    m_auditLabel->setTextFormat(Qt::PlainText);
+    m_auditLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *lower = new QWidget(this);
+    auto *lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addWidget(m_summaryLabel);
+    lowerLayout->addWidget(m_detailTabs, 1);
+    lowerLayout->addWidget(m_auditLabel);
     auto *split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_runsView);
-    split->addWidget(detail);
+    split->addWidget(lower);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     split->setChildrenCollapsible(false);
@@ -229,14 +286,25 @@ void CHistoryDlg::buildControls()
     m_saveButton = new QPushButton(tr("保存报告..."), this);
     m_printButton = new QPushButton(tr("打印..."), this);
     m_csvButton = new QPushButton(tr("导出 CSV..."), this);
+    m_pdfButton = new QPushButton(tr("PDF…"), this);
+    m_signButton = new QPushButton(tr("签名…"), this);
+    m_signButton->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
+    m_excludeButton = new QPushButton(tr("剔除读数…"), this);
+    m_excludeButton->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    connect(m_signButton, &QPushButton::clicked, this, &CHistoryDlg::onSignButton);
+    connect(m_excludeButton, &QPushButton::clicked, this, &CHistoryDlg::onExcludeButton);
+    connect(m_readingsTable, &QTableWidget::itemSelectionChanged, this,
+            &CHistoryDlg::updateButtons);
     auto *closeButton = new QPushButton(tr("关闭"), this);
     connect(m_saveButton, &QPushButton::clicked, this, &CHistoryDlg::onSaveButton);
     connect(m_printButton, &QPushButton::clicked, this, &CHistoryDlg::onPrintButton);
     connect(m_csvButton, &QPushButton::clicked, this, &CHistoryDlg::onCsvButton);
+    connect(m_pdfButton, &QPushButton::clicked, this, &CHistoryDlg::onPdfButton);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addWidget(m_statusLabel, 1);
-    for (QPushButton *button : { m_saveButton, m_printButton, m_csvButton, closeButton }) {
+    for (QPushButton *button : { m_signButton, m_excludeButton, m_saveButton, m_printButton,
+                                 m_pdfButton, m_csvButton, closeButton }) {
         button->setAutoDefault(false);
         buttonRow->addWidget(button);
     }
@@ -253,6 +321,8 @@ void CHistoryDlg::buildControls()
     layout->addLayout(buttonRow);
     resize(1060, 640);
     onSelectionChanged();
+    // The keyboard starts in the list of runs.
+    m_runsView->setFocus();
 }
 
 RunFilter CHistoryDlg::currentFilter() const
@@ -367,7 +437,13 @@ void CHistoryDlg::updateButtons()
     const qsizetype rows = m_runsView->selectionModel()->selectedRows().size();
     m_saveButton->setEnabled(rows == 1 && shownRun().has_value());
     m_printButton->setEnabled(rows == 1 && shownRun().has_value());
+    m_pdfButton->setEnabled(rows == 1 && shownRun().has_value());
     m_csvButton->setEnabled(rows > 0);
+    const bool completed =
+        rows == 1 && shownRun() && shownRun()->run.status == RunStatus::Completed;
+    m_signButton->setEnabled(completed);
+    m_excludeButton->setEnabled(completed && selectedReading().has_value());
+    m_auditCsvButton->setEnabled(shownRun().has_value());
 }
 
 void CHistoryDlg::showRun()
@@ -375,6 +451,7 @@ void CHistoryDlg::showRun()
     m_readingsTable->setRowCount(0);
     m_chart->clear();
     updateButtons();
+    showSummary();
     const std::optional<RunDetail> &detail = shownRun();
     if (!detail)
         return;
@@ -393,8 +470,159 @@ void CHistoryDlg::showRun()
         auto *time = Item(confirmed.toString(u"HH:mm:ss"_s));
         time->setToolTip(RunHistoryModel::LocalTimeText(reading.confirmedAt));
         m_readingsTable->setItem(row, ReadingTime, time);
+        // An excluded reading stays, struck through, with its reason and who excluded it.
+        const ReadingExclusion *excluded = detail->audit.exclusionOf(reading.number);
+        m_readingsTable->setItem(
+            row, ReadingExcluded,
+            Item(excluded ? tr("%1（%2）").arg(excluded->reason, excluded->by) : QString()));
+        for (int column = 0; excluded && column < ReadingColumns; ++column) {
+            QTableWidgetItem *item = m_readingsTable->item(row, column);
+            QFont font = item->font();
+            font.setStrikeOut(column != ReadingExcluded);
+            item->setFont(font);
+            item->setToolTip(tr("已剔除：%1（%2，%3）")
+                                 .arg(excluded->reason, excluded->by,
+                                      RunHistoryModel::LocalTimeText(excluded->at)));
+        }
     }
     m_chart->setRun(values, detail->mean, detail->deviation);
+    showAudit(*detail);
+}
+
+void CHistoryDlg::showAudit(const RunDetail &detail)
+{
+    const RunAudit &audit = detail.audit;
+    m_trailTable->setRowCount(int(audit.trail.size()));
+    for (int row = 0; row < audit.trail.size(); ++row) {
+        const AuditEntry &entry = audit.trail.at(row);
+        const QStringList texts {
+            CsvExport::LocalTime(entry.at, entry.atOffset).replace(u'T', u' '), entry.by,
+            entry.action, entry.change, entry.reason
+        };
+        for (int column = 0; column < texts.size(); ++column)
+            m_trailTable->setItem(row, column, Item(texts.at(column)));
+    }
+    QStringList lines;
+    for (const RunSignature &signature : audit.signatures)
+        lines << tr("%1：%2（%3），%4%5")
+                     .arg(
+                         RunReportLayout::meaningText(signature.meaning), signature.fullName,
+                         signature.by,
+                         CsvExport::LocalTime(signature.at, signature.atOffset).replace(u'T', u' '),
+                         signature.current ? QString() : tr("，签名后已更改"));
+    // The statistics as the table computes them, over all readings and over those kept.
+    const auto statistics = [](const QList<float> &values) {
+        const RunStatistics figures = ComputeRunStatistics(values);
+        return tr("平均值 %1，标准偏差 %2")
+            .arg(FormatRunValue(static_cast<double>(figures.mean)),
+                 values.size() > 1 ? FormatRunValue(figures.deviation) : u"-"_s);
+    };
+    QList<float> all;
+    QList<float> kept;
+    for (const JournalReading &reading : detail.readings) {
+        all << static_cast<float>(reading.value);
+        if (!audit.exclusionOf(reading.number))
+            kept << static_cast<float>(reading.value);
+    }
+    if (!audit.exclusions.isEmpty())
+        lines << tr("全部 %1 个读数：%2；保留的 %3 个读数：%4")
+                     .arg(all.size())
+                     .arg(statistics(all))
+                     .arg(kept.size())
+                     .arg(statistics(kept));
+    m_auditLabel->setText(lines.join(u'\n'));
+    m_auditLabel->setStyleSheet(audit.changedAfterSignature() ? u"color: #c00000;"_s : QString());
+    m_auditLabel->setVisible(!lines.isEmpty());
+}
+
+std::optional<JournalReading> CHistoryDlg::selectedReading() const
+{
+    const QList<QTableWidgetItem *> items = m_readingsTable->selectedItems();
+    if (!shownRun() || items.isEmpty())
+        return std::nullopt;
+    const int row = items.constFirst()->row();
+    if (row < 0 || row >= shownRun()->readings.size()
+        || shownRun()->audit.exclusionOf(shownRun()->readings.at(row).number))
+        return std::nullopt;
+    return shownRun()->readings.at(row);
+}
+
+void CHistoryDlg::writeAccount(const AccountRequest &request)
+{
+    m_reader->writeAccount(request, ChainKeyPath(m_settings.Path()),
+                           AccountPolicy::FromSettings(m_settings));
+}
+
+void CHistoryDlg::onSignButton()
+{
+    if (!shownRun())
+        return;
+    const JournalRun run = shownRun()->run;
+    AccountDialog dialog(tr("签名"),
+                         tr("签名测量：%1，批号 %2，开始于 %3。签名与此刻的记录相连，之后的任何"
+                            "更改都会显示出来。")
+                             .arg(run.header.sampleName, run.header.batchNo,
+                                  RunHistoryModel::LocalTimeText(run.startedAt)),
+                         AccountDialog::AccountField | AccountDialog::PasswordField
+                             | AccountDialog::MeaningField | AccountDialog::CommentField,
+                         this);
+    QList<Meaning> meanings { Meaning::Performed, Meaning::Reviewed };
+    if (AccountPolicy::FromSettings(m_settings).approval)
+        meanings << Meaning::Approved;
+    dialog.setMeanings(meanings);
+    if (dialog.exec() == QDialog::Accepted)
+        writeAccount({ run,
+                       { dialog.account(), dialog.password() },
+                       dialog.meaning(),
+                       dialog.comment(),
+                       0,
+                       {} });
+}
+
+void CHistoryDlg::onExcludeButton()
+{
+    const std::optional<JournalReading> reading = selectedReading();
+    if (!reading)
+        return;
+    AccountDialog dialog(tr("剔除读数"),
+                         tr("剔除第 %1 个读数（%2）。读数不会删除：它仍然显示，划掉并注明原因，"
+                            "统计同时给出全部读数的和保留读数的结果。")
+                             .arg(reading->number)
+                             .arg(FormatRunValue(reading->value)),
+                         AccountDialog::AccountField | AccountDialog::PasswordField
+                             | AccountDialog::ReasonField,
+                         this);
+    if (dialog.exec() == QDialog::Accepted)
+        writeAccount({ shownRun()->run,
+                       { dialog.account(), dialog.password() },
+                       std::nullopt,
+                       {},
+                       reading->number,
+                       dialog.reason() });
+}
+
+bool CHistoryDlg::exportAuditTrail(const QString &path)
+{
+    if (!shownRun())
+        return false;
+    OutputFile file(path);
+    if (file.open() && file.write(CsvExport::AuditTrail(shownRun()->audit.trail)) && file.commit())
+        return true;
+    QMessageBox::warning(
+        this, ProgramName(),
+        tr("无法导出到 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    return false;
+}
+
+void CHistoryDlg::onAuditCsvButton()
+{
+    QFileDialog dialog(this, tr("导出审计追踪"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(tr("CSV 文件 (*.csv)"));
+    dialog.setDefaultSuffix(u"csv"_s);
+    dialog.selectFile(u"Velmora-audit.csv"_s);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        exportAuditTrail(dialog.selectedFiles().constFirst());
 }
 
 ReportContent CHistoryDlg::shownReportContent() const
@@ -456,4 +684,75 @@ void CHistoryDlg::onCsvButton()
     dialog.selectFile(u"Velmora.csv"_s);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         exportCsv(dialog.selectedFiles().constFirst());
+}
+
+void CHistoryDlg::showSummary()
+{
+    const std::optional<RunDetail> &detail = shownRun();
+    m_summaryLabel->setVisible(detail.has_value());
+    if (!detail)
+        return;
+    const JournalRun &run = detail->run;
+    const std::optional<RunSummary> summary = RunResultSummary(run, detail->readings);
+    const auto orNone = [](const QString &text) {
+        return text.isEmpty() ? u"—"_s : text;
+    };
+    QStringList parts {
+        tr("N= %1").arg(detail->readings.size()),
+        tr("平均结果 %1").arg(orNone(run.totals.mean)),
+        tr("SD %1").arg(orNone(DeviationText(summary))),
+        tr("RSD %1").arg(summary && summary->relativeDeviation
+                             ? RelativeDeviationText(summary) + u" %"_s
+                             : u"—"_s),
+    };
+    if (const std::optional<RunMethod> &method = run.header.method) {
+        const auto limit = [&orNone](const std::optional<double> &value) {
+            return orNone(value ? FormatRunValue(*value) : QString());
+        };
+        parts << tr("方法 %1（版本 %2）").arg(method->name).arg(method->version)
+              << tr("下限 %1，上限 %2").arg(limit(method->lower), limit(method->upper));
+        if (run.verdict)
+            parts << RunHistoryModel::VerdictName(*run.verdict);
+    }
+    m_summaryLabel->setText(parts.join(u"    "_s));
+}
+
+bool CHistoryDlg::writePdf(const QString &path)
+{
+    if (!shownRun())
+        return false;
+    m_reader->readReport({ shownRun()->run.station, shownRun()->run.id }, path);
+    return true;
+}
+
+void CHistoryDlg::onPdfButton()
+{
+    if (!shownRun())
+        return;
+    QFileDialog dialog(this, tr("PDF 报告"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(tr("PDF 文件 (*.pdf)"));
+    dialog.setDefaultSuffix(u"pdf"_s);
+    dialog.selectFile(u"Velmora.pdf"_s);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        writePdf(dialog.selectedFiles().constFirst());
+}
+
+void CHistoryDlg::onReportRead(const QString &path, const JournalResult &result,
+                               const RunReport &report)
+{
+    QString failure = result.text;
+    if (result.ok()) {
+        RunReport withLab = report;
+        withLab.lab = m_settings.Read(SettingsKeys::kReportLab);
+        const PdfReport::Result written = PdfReport::write(path, withLab);
+        failure = written.failure == OutputFile::Failure::NotRegularFile
+            ? tr("不是普通文件，未改动")
+            : written.text;
+        if (written.ok())
+            return;
+    }
+    QMessageBox::warning(
+        this, ProgramName(),
+        tr("无法写入 PDF 报告 %1: %2").arg(QDir::toNativeSeparators(path), failure));
 }

@@ -11,6 +11,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTabWidget;
 class QTableView;
 class QTableWidget;
 class RunChart;
@@ -53,6 +54,14 @@ public:
     // nothing to export, and the outcome comes with the reader's exported().
     bool saveReport(const QString &path);
     bool exportCsv(const QString &path);
+    // The shown run's PDF report: read on the reader's thread, then written here; false when no
+    // run is shown. A failure is shown when the answer comes.
+    bool writePdf(const QString &path);
+    // The shown run's audit trail as CSV, written at once.
+    bool exportAuditTrail(const QString &path);
+    // Signs the shown run, or excludes one of its readings (meaning unset), on the reader's
+    // thread; a refusal is said in a message box.
+    void writeAccount(const AccountRequest &request);
     // The run whose readings and chart are shown, with its readings.
     const std::optional<RunDetail> &shownRun() const { return m_reader->shownRun(); }
     ReportContent shownReportContent() const;
@@ -67,6 +76,10 @@ public:
     QDateEdit *toEdit() const { return m_toEdit; }
     QComboBox *stationBox() const { return m_stationBox; }
     QLabel *sourceLabel() const { return m_sourceLabel; }
+    QTableWidget *readingsTable() const { return m_readingsTable; }
+    QTableWidget *trailTable() const { return m_trailTable; }
+    // The signatures of the shown run, and its statistics over all and over the kept readings.
+    QLabel *auditLabel() const { return m_auditLabel; }
 
 private:
     void buildControls();
@@ -78,6 +91,16 @@ private:
     void onPrintButton();
     void onCsvButton();
     void onExported(const QString &path, const JournalResult &result);
+    void onPdfButton();
+    void onReportRead(const QString &path, const JournalResult &result, const RunReport &report);
+    // N, mean, SD, RSD, and a method run's limits and verdict, above the readings.
+    void showSummary();
+    void onSignButton();
+    void onExcludeButton();
+    void onAuditCsvButton();
+    void showAudit(const RunDetail &detail);
+    // The reading selected in the readings table, if the shown run has it and it is kept.
+    std::optional<JournalReading> selectedReading() const;
     void showStatus();
     void showReadFailure(const JournalResult &result);
     QList<JournalRun> selectedRuns() const;
@@ -106,4 +129,12 @@ private:
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_printButton = nullptr;
     QPushButton *m_csvButton = nullptr;
+    QPushButton *m_pdfButton = nullptr;
+    QLabel *m_summaryLabel = nullptr;
+    QTabWidget *m_detailTabs = nullptr;
+    QTableWidget *m_trailTable = nullptr;
+    QLabel *m_auditLabel = nullptr;
+    QPushButton *m_signButton = nullptr;
+    QPushButton *m_excludeButton = nullptr;
+    QPushButton *m_auditCsvButton = nullptr;
 };

@@ -43,12 +43,24 @@ QString RunHistoryModel::LocalTimeText(const QString &journalTime)
     return time.isValid() ? time.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) : journalTime;
 }
 
+QString RunHistoryModel::VerdictName(Verdict verdict)
+{
+    return verdict == Verdict::Pass ? tr("合格") : tr("不合格");
+}
+
+QColor RunHistoryModel::VerdictColor(Verdict verdict)
+{
+    return verdict == Verdict::Pass ? QColor(0, 150, 0) : QColor(214, 0, 0);
+}
+
 QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_reader.runs().size())
         return {};
     const JournalRun &run = m_reader.runs().at(index.row());
     const RunHeader &h = run.header;
+    if (index.column() == ColumnVerdict && role == Qt::ForegroundRole && run.verdict)
+        return VerdictColor(*run.verdict);
     if (role == Qt::TextAlignmentRole) {
         const bool number = index.column() == ColumnCount || index.column() == ColumnMean
             || index.column() == ColumnDeviation;
@@ -84,6 +96,12 @@ QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
         return run.cause.isEmpty() || role == Qt::DisplayRole
             ? JournalRunReport::statusText(run.status)
             : JournalRunReport::statusText(run.status) + u" ("_s + run.cause + u')';
+    case ColumnVerdict:
+        if (!h.method)
+            return {};
+        if (role == Qt::ToolTipRole)
+            return tr("方法 %1（版本 %2）").arg(h.method->name).arg(h.method->version);
+        return run.verdict ? VerdictName(*run.verdict) : QString();
     default:
         return {};
     }
@@ -116,6 +134,8 @@ QVariant RunHistoryModel::headerData(int section, Qt::Orientation orientation, i
         return tr("站点");
     case ColumnStatus:
         return tr("状态");
+    case ColumnVerdict:
+        return tr("判定");
     default:
         return {};
     }

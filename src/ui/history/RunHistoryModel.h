@@ -3,6 +3,7 @@
 #include "core/journal/read/HistoryReader.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 // The runs the history reader holds, newest first, for a table view, in the user's language.
 // A further page is asked for only when the view scrolls near the end (canFetchMore/fetchMore),
@@ -24,6 +25,7 @@ public:
         ColumnDeviation,
         ColumnStation, // the lab server's; one station only in a local journal
         ColumnStatus,
+        ColumnVerdict, // of a run completed under its method
         ColumnTotal
     };
 
@@ -43,6 +45,10 @@ public:
 
     // The stored UTC time in local time, to the second.
     static QString LocalTimeText(const QString &journalTime);
+    static QString VerdictName(Verdict verdict);
+    // Green or red, as the main window shows it too: apart from the link's green and the
+    // journal's red, so that a verdict reads as a verdict.
+    static QColor VerdictColor(Verdict verdict);
 
 private:
     HistoryReader &m_reader;

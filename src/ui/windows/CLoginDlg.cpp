@@ -149,6 +149,15 @@ std::optional<PortChoices::Entry> CLoginDlg::ChosenPortMapping() const
     return m_portEntries[m_nSerialNo];
 }
 
+void CLoginDlg::ClearPassword()
+{
+    m_strPassword.clear();
+    if (m_editPassword) {
+        m_editPassword->clear();
+        m_editPassword->setFocus();
+    }
+}
+
 void CLoginDlg::accept()
 {
     UpdateData(true);

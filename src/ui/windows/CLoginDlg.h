@@ -60,6 +60,9 @@ public:
     // (it has said why). Unset: every entry is taken.
     std::function<bool(CLoginDlg &)> m_validate;
 
+    // After a refused sign-in: the password typed goes, and the focus waits in its edit.
+    void ClearPassword();
+
     // After OK: the entry to store as `COM<number>=device` when it is a device that no port
     // resolved to, so that the next start finds it again.
     std::optional<PortChoices::Entry> ChosenPortMapping() const;

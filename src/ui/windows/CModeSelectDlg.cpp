@@ -1,5 +1,7 @@
 #include "ui/windows/CModeSelectDlg.h"
 
+#include "ui/windows/MethodLines.h"
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QLineEdit>
@@ -43,6 +45,14 @@ ModeChoice CModeSelectDlg::Choice() const
              m_strLenC,
              m_strC,
              m_strLena };
+}
+
+void CModeSelectDlg::OnInitDialog()
+{
+    // Dialog units: left of the buttons, below the boxes.
+    if (!m_strMethodNote.isEmpty())
+        MethodLines::AddNote(*this, m_strMethodNote, QRect(8, 128, 160, 20));
+    TemplateDialog::OnInitDialog();
 }
 
 bool CModeSelectDlg::DoDataExchange(bool saveAndValidate)

@@ -30,8 +30,11 @@ public:
     QString m_strLenC; // edit 1032, tube length of the concentration mode
     QString m_strLena; // edit 1034, tube length of the specific-rotation mode
     int m_nSelMode = -1; // -1: no button checked
+    // Set before the dialog runs: shown left of the buttons while a method run is on.
+    QString m_strMethodNote;
 
 protected:
+    void OnInitDialog() override;
     bool DoDataExchange(bool saveAndValidate) override;
 
 private:

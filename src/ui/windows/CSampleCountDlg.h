@@ -16,7 +16,10 @@ public:
     explicit CSampleCountDlg(QWidget *parent = nullptr);
 
     int m_nCount = 0;
+    // Set before the dialog runs: while a method run is on, the dialog grows to say so below.
+    QString m_strMethodNote;
 
 protected:
+    void OnInitDialog() override;
     bool DoDataExchange(bool saveAndValidate) override;
 };

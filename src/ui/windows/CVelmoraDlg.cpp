@@ -13,6 +13,7 @@
 #include "ui/controls/ResourceImages.h"
 #include "ui/controls/StateImageButton.h"
 #include "ui/controls/StyledLabel.h"
+#include "ui/dialogs/AccountDialog.h"
 #include "ui/history/CHistoryDlg.h"
 #include "ui/report/HelpLauncher.h"
 #include "ui/report/PrintJob.h"
@@ -22,6 +23,7 @@
 #include "ui/windows/CSampleCountDlg.h"
 #include "ui/windows/StateLines.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDate>
 #include <QDir>
@@ -138,7 +140,17 @@ CVelmoraDlg::CVelmoraDlg(const Session &session, Settings &settings, QWidget *pa
             &CVelmoraDlg::PaintJournalState);
     connect(&m_session, &MeasurementSession::forwardStateChanged, this,
             [this](const ForwardState &state) { m_stateLines.showServer(state); });
+    connect(&m_session, &MeasurementSession::methodChanged, this, &CVelmoraDlg::PaintMethod);
+    connect(&run, &MeasurementRun::runCompleted, this, &CVelmoraDlg::PaintVerdict);
+    connect(&run, &MeasurementRun::cleared, this, &CVelmoraDlg::PaintVerdict);
     CreateHistoryButton();
+    if (AccountSession *accounts = m_session.accounts()) {
+        qApp->installEventFilter(this);
+        connect(accounts, &AccountSession::lockedChanged, this, [this](bool locked) {
+            if (locked)
+                ShowLockDialog();
+        });
+    }
 }
 
 // The session, its line included, ends before the controls go, so no burst reaches a
@@ -162,6 +174,26 @@ void CVelmoraDlg::AttachJournal(Journal *journal, const JournalResult &opened)
     m_session.attachJournal(journal, opened);
     if (const JournalForwarder *forwarder = m_session.forwarder())
         m_stateLines.showServer(forwarder->state());
+}
+
+void CVelmoraDlg::UseMethod(const std::optional<Method> &method)
+{
+    m_session.setMethod(method);
+}
+
+void CVelmoraDlg::PaintMethod()
+{
+    m_methodLines.showMethod(m_session.method(), m_session.leftMethod());
+}
+
+void CVelmoraDlg::PaintVerdict()
+{
+    m_methodLines.showVerdict(m_session.verdict(), m_session.run().MeanText());
+}
+
+QString CVelmoraDlg::MethodNote() const
+{
+    return m_session.method() ? MethodLines::DialogNote(*m_session.method()) : QString();
 }
 
 void CVelmoraDlg::OnInitDialog()
@@ -202,6 +234,7 @@ void CVelmoraDlg::OnInitDialog()
     if (!m_session.openPort())
         QMessageBox::warning(this, ProgramName(), LoadString(StringId::OpenPortFailed));
     m_session.loadModeSettings();
+    PaintMethod();
     PaintLinkState();
     if (const auto offer = m_session.startRecording())
         OfferRecovery(*offer);
@@ -338,6 +371,47 @@ void CVelmoraDlg::mousePressEvent(QMouseEvent *event)
     TemplateDialog::mousePressEvent(event);
 }
 
+bool CVelmoraDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+        if (m_session.isLocked() && !m_lockDialog)
+            ShowLockDialog();
+        else if (AccountSession *accounts = m_session.accounts())
+            accounts->noteInput();
+        break;
+    default:
+        break;
+    }
+    return TemplateDialog::eventFilter(watched, event);
+}
+
+void CVelmoraDlg::ShowLockDialog()
+{
+    AccountSession *accounts = m_session.accounts();
+    if (!accounts || m_lockDialog)
+        return;
+    const auto minutes =
+        std::chrono::duration_cast<std::chrono::minutes>(accounts->policy().idleTime).count();
+    auto *dialog = new AccountDialog(
+        tr("窗口已锁定"),
+        tr("%n 分钟没有操作，窗口已锁定。读数照常显示；输入密码继续，或者由另一个账户登录，"
+           "此后的读数记在该账户名下。",
+           nullptr, int(minutes)),
+        AccountDialog::AccountField | AccountDialog::PasswordField, this);
+    dialog->setAccount(accounts->account());
+    dialog->setCheck([accounts](AccountDialog &entered) {
+        const AccountOutcome outcome = accounts->unlock({ entered.account(), entered.password() });
+        return outcome.ok() ? QString() : outcome.text;
+    });
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_lockDialog = dialog;
+    // Window-modal without a loop of its own: the readings go on behind it.
+    dialog->open();
+}
+
 void CVelmoraDlg::AskAboutOtherDevice()
 {
     if (m_otherDeviceQuestion) {
@@ -390,10 +464,18 @@ void CVelmoraDlg::PaintCompletion()
 void CVelmoraDlg::OnDeleteButton()
 {
     // The journal keeps a discarded run, but the table's rows are gone from the window.
-    if (const int rows = m_session.run().RowCount(); rows > 0) {
+    const int rows = m_session.run().RowCount();
+    const QString question = tr("删除表中的 %n 个读数并开始新的测量？", nullptr, rows);
+    if (rows > 0 && m_session.accounts() && !m_session.isLocked()) {
+        // Where accounts are required, the discard names its reason.
+        AccountDialog dialog(tr("删除"), question, AccountDialog::ReasonField, this);
+        if (dialog.exec() == QDialog::Accepted)
+            m_session.deleteRun(dialog.reason());
+        return;
+    }
+    if (rows > 0 && !m_session.isLocked()) {
         const auto answer = QMessageBox::question(
-            this, ProgramName(), tr("删除表中的 %n 个读数并开始新的测量？", nullptr, rows),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            this, ProgramName(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
     }
@@ -410,6 +492,7 @@ void CVelmoraDlg::OnSampleButton()
 {
     CSampleCountDlg dialog(this);
     dialog.m_nCount = m_session.run().SampleCount();
+    dialog.m_strMethodNote = MethodNote();
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_session.setSampleCount(dialog.m_nCount);
@@ -504,6 +587,7 @@ void CVelmoraDlg::OnModeButton()
 {
     CModeSelectDlg dialog(this);
     dialog.SetChoice(m_session.run().Constants(), static_cast<int>(m_session.run().Mode()));
+    dialog.m_strMethodNote = MethodNote();
     if (dialog.exec() == QDialog::Accepted)
         m_session.applyMode(dialog.Choice());
 }

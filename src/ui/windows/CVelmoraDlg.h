@@ -3,6 +3,7 @@
 #include "core/session/MeasurementSession.h"
 #include "core/settings/Session.h"
 #include "ui/dialogs/TemplateDialog.h"
+#include "ui/windows/MethodLines.h"
 #include "ui/windows/StateLines.h"
 
 #include <QIcon>
@@ -60,6 +61,8 @@ public:
     // The results journal that the window's runs go to, and how opening it went; set before the
     // window is shown. Without one the window only measures.
     void AttachJournal(Journal *journal, const JournalResult &opened);
+    // The method chosen at the login, set before the window is shown; none: no method.
+    void UseMethod(const std::optional<Method> &method);
     const MeasurementSession &GetSession() const { return m_session; }
 
     // Confirm ("确认", the Enter key): the current reading becomes the next row of the table.
@@ -90,6 +93,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     // A click on the state line while another device stands at the port asks again about it.
     void mousePressEvent(QMouseEvent *event) override;
+    // Where accounts are required, every key and click of the program is input that keeps the
+    // window from locking; while it is locked, it brings the password dialog back.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 #endif
@@ -114,6 +120,12 @@ private:
     // A run that a crash or an exit left open is offered back.
     void OfferRecovery(const MeasurementSession::RecoveryOffer &offer);
     void PaintJournalState(bool available, const JournalResult &result);
+    void PaintMethod();
+    void PaintVerdict();
+    // Under a method, the mode and sampling-count dialogs say that a change leaves it.
+    QString MethodNote() const;
+    // The session locked itself: the password of its account, or another account's, opens it.
+    void ShowLockDialog();
 
     MeasurementSession m_session;
     Settings &m_settings;
@@ -136,8 +148,10 @@ private:
     // Beyond the original window, in its free space: the link, journal and server states, and
     // left of Exit the history.
     StateLines m_stateLines { *this };
+    MethodLines m_methodLines { *this, m_stateLines.smallFont() };
     QPushButton *m_btnHistory = nullptr;
     QPointer<QMessageBox> m_otherDeviceQuestion;
+    QPointer<QDialog> m_lockDialog;
     bool m_otherDeviceAsked = false; // for the device standing at the port now
     QIcon m_hIcon;
     QColor m_ledColor;

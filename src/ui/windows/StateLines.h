@@ -21,6 +21,9 @@ public:
     // The labels become children of window, placed in its dialog units.
     explicit StateLines(QWidget &window);
 
+    // The state line's font, smaller than the window's so that two lines fit.
+    const QFont &smallFont() const { return m_small; }
+
     // The state and its detail; then the refusal of the last input or the reading's stability
     // and time.
     void showLink(const LinkMonitor &link, const QString &refusal);

@@ -1,9 +1,11 @@
 #include "core/journal/read/CsvExport.h"
 
+#include "core/journal/accounts/AccountBook.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/RunResult.h"
 #include "core/measure/ModeText.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -33,14 +35,32 @@ bool StartsFormula(const QString &text)
     return first != text.cend() && kFormulaStarts.contains(*first);
 }
 
+// A run's method, version, limits and verdict; empty for a run without a method.
+QByteArray MethodFields(const JournalRun &run)
+{
+    const std::optional<RunMethod> &m = run.header.method;
+    const auto limit = [](const std::optional<double> &value) {
+        return value ? QString::number(*value, 'g', QLocale::FloatingPointShortest).toLatin1()
+                     : QByteArray();
+    };
+    return QByteArrayList { m ? CsvExport::TextField(m->name) : QByteArray(),
+                            m ? QByteArray::number(m->version) : QByteArray(),
+                            m ? limit(m->lower) : QByteArray(), m ? limit(m->upper) : QByteArray(),
+                            run.verdict ? VerdictText(*run.verdict).toLatin1() : QByteArray() }
+        .join(',');
+}
+
 } // namespace
 
-QByteArray CsvExport::Header()
+QByteArray CsvExport::Header(bool accounts)
 {
     return QByteArrayLiteral("\xEF\xBB\xBF"
                              "run_id,station,port,started,ended,status,cause,unit,sample,batch,"
                              "inspector,mode,n,a,lenC,C,lena,mean,deviation,number,received,value,"
-                             "confirmed,mode_name,sd,rsd")
+                             "confirmed,mode_name,sd,rsd,method,method_version,lower,upper,"
+                             "verdict,auto")
+        + (accounts ? QByteArrayLiteral(",account,excluded_reason,excluded_by,signatures")
+                    : QByteArray())
         + kLineEnd;
 }
 
@@ -74,7 +94,18 @@ QString CsvExport::LocalTime(const QString &journalTime, std::optional<int> offs
               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
-QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &readings)
+QByteArray CsvExport::AuditTrail(const QList<AuditEntry> &trail)
+{
+    QByteArray csv = QByteArrayLiteral("\xEF\xBB\xBFtime,account,action,change,reason") + kLineEnd;
+    for (const AuditEntry &entry : trail)
+        csv += LocalTime(entry.at, entry.atOffset).toLatin1() + ',' + TextField(entry.by) + ','
+            + TextField(entry.action) + ',' + TextField(entry.change) + ','
+            + TextField(entry.reason) + kLineEnd;
+    return csv;
+}
+
+QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &readings,
+                           const RunAudit *audit)
 {
     const RunHeader &h = run.header;
     const QByteArray runFields =
@@ -103,14 +134,31 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
             .join(',');
     const std::optional<RunSummary> summary = RunResultSummary(run, readings);
     const QByteArray tail = ModeName(h.mode).toLatin1() + ',' + NumberField(DeviationText(summary))
-        + ',' + NumberField(RelativeDeviationText(summary));
+        + ',' + NumberField(RelativeDeviationText(summary)) + ',' + MethodFields(run);
+    QStringList signatures;
+    for (const RunSignature &signature : audit ? audit->signatures : QList<RunSignature> {})
+        signatures << QStringList { MeaningText(signature.meaning), signature.by,
+                                    LocalTime(signature.at, signature.atOffset),
+                                    signature.current ? QString() : u"changed after signature"_s }
+                          .join(u' ')
+                          .trimmed();
+    const QByteArray signedText = TextField(signatures.join(u"; "_s));
     QByteArray rows;
     for (const JournalReading &reading : readings) {
         // The received text is a count of thousandths or the instrument's "A".
         rows += runFields + ',' + QByteArray::number(reading.number) + ','
             + NumberField(reading.received) + ',' + FormatRunValue(reading.value).toLatin1() + ','
             + LocalTime(reading.confirmedAt, reading.confirmedOffset).toLatin1() + ',' + tail
-            + kLineEnd;
+            + (reading.autoConfirmed ? ",1" : ",");
+        if (audit) {
+            const ReadingExclusion *excluded = audit->exclusionOf(reading.number);
+            rows += ',' + TextField(reading.account.value_or(QString())) + ','
+                + (excluded
+                       ? QByteArray(TextField(excluded->reason) + ',' + TextField(excluded->by))
+                       : QByteArray(","))
+                + ',' + signedText;
+        }
+        rows += kLineEnd;
     }
     return rows;
 }
@@ -135,17 +183,26 @@ ExportResult CsvExport::Write(JournalConnection &db, const QList<RunKey> &keys, 
         return a.startedAt < b.startedAt;
     });
 
+    // The columns of accounts only where a journal has them: without, the file is as it was.
+    bool accounts = false;
+    if (JournalResult result = AccountBook::Exists(db, accounts); !result.ok())
+        return journalFailed(result);
+
     OutputFile file(path);
     const auto outputFailed = [&file] {
         return ExportResult { {}, file.failure(), file.errorString() };
     };
-    if (!file.open() || !file.write(Header()))
+    if (!file.open() || !file.write(Header(accounts)))
         return outputFailed();
     for (const JournalRun &run : std::as_const(runs)) {
         QList<JournalReading> readings;
-        if (JournalResult result = history.readings(run.station, run.id, readings); !result.ok())
+        RunAudit audit;
+        JournalResult result = history.readings(run.station, run.id, readings);
+        if (result.ok() && accounts)
+            result = RunAudit::Read(db, run.station, run.id, audit);
+        if (!result.ok())
             return journalFailed(result);
-        if (!file.write(Rows(run, readings)))
+        if (!file.write(Rows(run, readings, accounts ? &audit : nullptr)))
             return outputFailed();
     }
     return file.commit() ? ExportResult {} : outputFailed();

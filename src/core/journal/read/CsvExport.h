@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/journal/accounts/RunAudit.h"
 #include "core/journal/store/JournalTypes.h"
 #include "core/report/OutputFile.h"
 
@@ -35,8 +36,14 @@ struct ExportResult
 class CsvExport
 {
 public:
-    static QByteArray Header(); // byte-order mark and the column names
-    static QByteArray Rows(const JournalRun &run, const QList<JournalReading> &readings);
+    // Byte-order mark and the column names; with those of accounts where the journal has them.
+    static QByteArray Header(bool accounts = false);
+    // With who confirmed each reading, its exclusion and the run's signatures, where accounts
+    // are in use (audit given).
+    static QByteArray Rows(const JournalRun &run, const QList<JournalReading> &readings,
+                           const RunAudit *audit = nullptr);
+    // A run's audit trail: time, account, action, change, reason.
+    static QByteArray AuditTrail(const QList<AuditEntry> &trail);
 
     // A stored number text as the exports write it, a plain number ("-66.200", "34626").
     static bool IsPlainNumber(const QString &text);

@@ -146,6 +146,38 @@ void HistoryReader::exportCsv(const QList<RunKey> &keys, const QString &path)
     });
 }
 
+void HistoryReader::readReport(const RunKey &key, const QString &path)
+{
+    m_reportRequests << ask(nullptr, [key, path](HistoryWorker &worker, quint64 request) {
+        worker.readReport(request, key, path);
+    });
+}
+
+void HistoryReader::onReportRead(quint64 request, const QString &path, const JournalResult &result,
+                                 const RunReport &report)
+{
+    if (m_reportRequests.removeOne(request))
+        emit reportRead(path, result, report);
+}
+
+void HistoryReader::writeAccount(const AccountRequest &request, const QString &keyPath,
+                                 const AccountPolicy &policy)
+{
+    m_accountRequests << ask(nullptr,
+                             [request, keyPath, policy](HistoryWorker &worker, quint64 number) {
+                                 worker.writeAccount(number, request, keyPath, policy);
+                             });
+}
+
+void HistoryReader::onAccountWritten(quint64 request, const AccountOutcome &outcome)
+{
+    if (!m_accountRequests.removeOne(request))
+        return;
+    emit accountWritten(outcome);
+    if (m_shown)
+        showRun(m_shown->run);
+}
+
 void HistoryReader::onSourceOpened(quint64 request, const HistorySource &source)
 {
     if (request != m_sourceRequest)

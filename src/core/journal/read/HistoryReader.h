@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/journal/accounts/AccountJournal.h"
+#include "core/journal/accounts/RunAudit.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/HandOver.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/server/ServerThread.h"
+#include "core/report/RunReport.h"
 
 #include <QObject>
 
@@ -46,8 +49,21 @@ struct RunDetail
     QList<JournalReading> readings;
     std::optional<double> mean;
     std::optional<double> deviation;
+    RunAudit audit {}; // signatures, exclusions, trail
 
     static RunDetail Of(const JournalRun &run, const QList<JournalReading> &readings);
+};
+
+// A signature of a run, or an exclusion of one of its readings (meaning unset), with the
+// signer's password.
+struct AccountRequest
+{
+    JournalRun run;
+    Credentials who;
+    std::optional<Meaning> meaning;
+    QString comment;
+    int reading = 0;
+    QString reason;
 };
 
 // What the reader and its worker hand each other, each way in order; the newest request of each
@@ -94,6 +110,12 @@ public:
     // Reads the run's readings; none for no run.
     void showRun(const std::optional<JournalRun> &run);
     void exportCsv(const QList<RunKey> &keys, const QString &path);
+    // The content of the run's PDF report, for the file at path; answered by reportRead.
+    void readReport(const RunKey &key, const QString &path);
+    // Written through a short-lived writer of this station's journal (keyed with the key at
+    // keyPath) on the reader's thread; the run shown is read again after it.
+    void writeAccount(const AccountRequest &request, const QString &keyPath,
+                      const AccountPolicy &policy);
 
     const HistorySource &source() const { return m_source; }
     const RunFilter &filter() const { return m_filter; }
@@ -114,6 +136,8 @@ signals:
     void loadingChanged(bool loading);
     void readFailed(const JournalResult &result);
     void exported(const QString &path, const JournalResult &result);
+    void reportRead(const QString &path, const JournalResult &result, const RunReport &report);
+    void accountWritten(const AccountOutcome &outcome);
 
 private:
     friend class HistoryWorker; // answers through the on...() functions
@@ -123,6 +147,9 @@ private:
     void onPageRead(quint64 request, const RunPage &page);
     void onRunRead(quint64 request, const RunDetail &detail);
     void onExported(quint64 request, const QString &path, const JournalResult &result);
+    void onReportRead(quint64 request, const QString &path, const JournalResult &result,
+                      const RunReport &report);
+    void onAccountWritten(quint64 request, const AccountOutcome &outcome);
     // A new request of the kind `latest` counts, for call(worker, request) on the worker's
     // thread.
     template<typename Call>
@@ -139,6 +166,8 @@ private:
     quint64 m_listRequest = 0;
     quint64 m_runRequest = 0;
     QList<quint64> m_exportRequests;
+    QList<quint64> m_reportRequests;
+    QList<quint64> m_accountRequests;
 
     HistorySource m_source;
     RunFilter m_filter;

@@ -1,6 +1,8 @@
 #include "core/journal/read/HistoryWorker.h"
 
+#include "core/journal/read/JournalRunReport.h"
 #include "core/journal/server/ServerSchema.h"
+#include "core/journal/store/Journal.h"
 #include "core/journal/store/JournalSchema.h"
 
 #include <QFileInfo>
@@ -102,17 +104,26 @@ void HistoryWorker::readPage(quint64 request, RunFilter filter, int limit,
     answer([request, page](HistoryReader &reader) { reader.onPageRead(request, page); });
 }
 
+JournalConnection &HistoryWorker::source()
+{
+    return m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file;
+}
+
 void HistoryWorker::readRun(quint64 request, const JournalRun &run)
 {
     if (request < m_requests->run.load())
         return;
     QList<JournalReading> readings;
+    RunAudit audit;
     JournalResult result = ready();
     if (result.ok())
         result = m_history.readings(run.station, run.id, readings);
+    if (result.ok())
+        result = RunAudit::Read(source(), run.station, run.id, audit);
     done(result);
     RunDetail detail = RunDetail::Of(run, readings);
     detail.result = result;
+    detail.audit = audit;
     answer([request, detail](HistoryReader &reader) { reader.onRunRead(request, detail); });
 }
 
@@ -120,8 +131,7 @@ void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const 
 {
     JournalResult result = ready();
     if (result.ok()) {
-        const ExportResult exported = CsvExport::Write(
-            m_fromServer ? static_cast<JournalConnection &>(m_server) : m_file, keys, path);
+        const ExportResult exported = CsvExport::Write(source(), keys, path);
         result = exported.journal;
         done(result);
         // The journal was read; the file could not be written.
@@ -133,4 +143,36 @@ void HistoryWorker::exportCsv(quint64 request, const QList<RunKey> &keys, const 
     answer([request, path, result](HistoryReader &reader) {
         reader.onExported(request, path, result);
     });
+}
+
+void HistoryWorker::readReport(quint64 request, const RunKey &key, const QString &path)
+{
+    RunReport report;
+    JournalResult result = ready();
+    if (result.ok())
+        result = JournalRunReport::read(source(), key.station, key.id, report);
+    done(result);
+    answer([request, path, result, report](HistoryReader &reader) {
+        reader.onReportRead(request, path, result, report);
+    });
+}
+
+void HistoryWorker::writeAccount(quint64 request, const AccountRequest &what,
+                                 const QString &keyPath, const AccountPolicy &policy)
+{
+    // The main window writes the same journal: this writer holds the lock for one short
+    // transaction, and waits little for it.
+    constexpr int kBusyTimeoutMs = 1000;
+    Journal journal;
+    AccountOutcome outcome;
+    const JournalResult opened = journal.open(m_journalPath, keyPath, kBusyTimeoutMs).result;
+    if (!opened.ok()) {
+        outcome = { AccountOutcome::Status::Failed, opened.text, opened };
+    } else {
+        AccountJournal accounts(journal, policy);
+        outcome = what.meaning ? accounts.sign(what.who, what.run.id, *what.meaning, what.comment)
+                               : accounts.exclude(what.who, what.run.id, what.reading, what.reason);
+    }
+    answer(
+        [request, outcome](HistoryReader &reader) { reader.onAccountWritten(request, outcome); });
 }

@@ -29,6 +29,9 @@ public:
     void readPage(quint64 request, RunFilter filter, int limit, std::optional<JournalRun> after);
     void readRun(quint64 request, const JournalRun &run);
     void exportCsv(quint64 request, const QList<RunKey> &keys, const QString &path);
+    void readReport(quint64 request, const RunKey &key, const QString &path);
+    void writeAccount(quint64 request, const AccountRequest &what, const QString &keyPath,
+                      const AccountPolicy &policy);
 
 signals:
     // An answer waits for the reader.
@@ -43,6 +46,7 @@ private:
     JournalResult ready();
     // After a request: a server that failed it is connected afresh for the next.
     void done(const JournalResult &result);
+    JournalConnection &source();
 
     QString m_journalPath;
     QString m_connInfo;

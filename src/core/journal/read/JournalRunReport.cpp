@@ -1,5 +1,6 @@
 #include "core/journal/read/JournalRunReport.h"
 
+#include "core/journal/accounts/RunAudit.h"
 #include "core/journal/read/CsvExport.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/read/RunResult.h"
@@ -8,25 +9,6 @@
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The hash of the run's last row, reading or event (they share the station's sequence): it seals
-// everything the run holds, and a signature made later names the same one.
-JournalResult LastHash(JournalConnection &db, const JournalRun &run, QByteArray &out)
-{
-    QSqlQuery query(db.database());
-    const JournalResult result = db.exec(
-        query,
-        u"SELECT hash FROM (SELECT seq, hash FROM readings WHERE station = ? AND run_id = ? "
-        "UNION ALL SELECT seq, hash FROM events WHERE station = ? AND run_id = ?) AS rows "
-        "ORDER BY seq DESC LIMIT 1"_s,
-        { run.station, run.id, run.station, run.id });
-    out = result.ok() && query.next() ? query.value(0).toByteArray() : QByteArray();
-    return result;
-}
-
-} // namespace
 
 JournalResult JournalRunReport::read(JournalConnection &db, const QString &station,
                                      const QString &runId, RunReport &out)
@@ -41,6 +23,12 @@ JournalResult JournalRunReport::read(JournalConnection &db, const QString &stati
     const JournalRun &run = *found;
     QList<JournalReading> readings;
     if (JournalResult result = history.readings(run.station, run.id, readings); !result.ok())
+        return result;
+
+    // Its signatures and exclusions; the hash of its record seals everything the run holds, and
+    // a signature names the same one.
+    RunAudit audit;
+    if (JournalResult result = RunAudit::Read(db, run.station, run.id, audit); !result.ok())
         return result;
 
     RunReport report;
@@ -62,13 +50,34 @@ JournalResult JournalRunReport::read(JournalConnection &db, const QString &stati
         row.confirmed = time(reading.confirmedAt, reading.confirmedOffset);
         row.received = reading.received;
         row.value = FormatRunValue(reading.value);
+        if (reading.autoConfirmed)
+            row.autoConfirmed = true;
+        if (const ReadingExclusion *excluded = audit.exclusionOf(reading.number))
+            row.exclusion = RunReport::Exclusion { excluded->reason, excluded->by,
+                                                   time(excluded->at, excluded->atOffset) };
     }
+    for (const RunSignature &signature : std::as_const(audit.signatures))
+        report.signatures << RunReport::Signature { signature.fullName, signature.meaning,
+                                                    time(signature.at, signature.atOffset),
+                                                    signature.comment, !signature.current };
     report.summary = RunResultSummary(run, readings);
+    addMethod(run, report);
     report.runId = run.id;
-    if (JournalResult result = LastHash(db, run, report.lastHash); !result.ok())
-        return result;
+    report.lastHash = audit.recordHash;
     out = std::move(report);
     return {};
+}
+
+void JournalRunReport::addMethod(const JournalRun &run, RunReport &report)
+{
+    if (const std::optional<RunMethod> &method = run.header.method) {
+        report.method = method->name;
+        report.methodVersion = QString::number(method->version);
+        report.lowerLimit = method->lower;
+        report.upperLimit = method->upper;
+    }
+    if (run.verdict)
+        report.passed = *run.verdict == Verdict::Pass;
 }
 
 QString JournalRunReport::time(const QString &journalTime, std::optional<int> offset)

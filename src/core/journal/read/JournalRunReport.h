@@ -24,4 +24,8 @@ public:
     // recorded with.
     static QString time(const QString &journalTime, std::optional<int> offset);
     static QString statusText(RunStatus status);
+
+private:
+    // The method, version and limits of a run under one, and its verdict.
+    static void addMethod(const JournalRun &run, RunReport &report);
 };

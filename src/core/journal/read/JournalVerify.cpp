@@ -1,5 +1,10 @@
 #include "core/journal/read/JournalVerify.h"
 
+#include "core/journal/accounts/AccountTypes.h"
+#include "core/journal/accounts/PasswordHash.h"
+#include "core/journal/accounts/RunAudit.h"
+#include "core/journal/methods/Method.h"
+#include "core/journal/methods/MethodVerdict.h"
 #include "core/journal/read/JournalHistory.h"
 #include "core/journal/store/HashChain.h"
 #include "core/journal/store/JournalRows.h"
@@ -26,6 +31,8 @@ struct RunTrace
     int readings = 0;
     QByteArray lastHash;
     bool closed = false;
+    bool leftMethod = false; // before its closing
+    QByteArray recordHash; // of the last row of its record, which a signature names
 };
 
 QString Key(const QString &a, const QString &b)
@@ -74,11 +81,83 @@ void CheckClosing(const QString &runId, const RunTrace &trace, QStringList &brea
     }
     const RunTotals totals { detail.value(u"mean"_s).toString(),
                              detail.value(u"deviation"_s).toString() };
-    if (detail.value(u"status"_s).toString() == StatusText(RunStatus::Completed)
-        && !TotalsMatch(totals, trace.values))
+    const bool completed = detail.value(u"status"_s).toString() == StatusText(RunStatus::Completed);
+    if (completed && !TotalsMatch(totals, trace.values))
         breaks << u"run %1: mean %2 and deviation '%3' are not those of its %4 readings"_s
                       .arg(runId, totals.mean, totals.deviation)
                       .arg(trace.values.size());
+    // Only a run completed under its method has a verdict, the one its readings and limits give.
+    const auto text = [](const std::optional<Verdict> &verdict) {
+        return verdict ? VerdictText(*verdict) : u"none"_s;
+    };
+    const std::optional<RunMethod> method = HashChain::MethodOf(trace.start);
+    const QString expected = completed && method && !trace.leftMethod
+        ? text(JudgeRun(*method, trace.values))
+        : text(std::nullopt);
+    if (const QString verdict = text(HashChain::VerdictOf(trace.close)); verdict != expected)
+        breaks << u"run %1: verdict %2 where its readings and method give %3"_s.arg(runId, verdict,
+                                                                                    expected);
+}
+
+// A run under a method starts with that method's definition, as a version the chain holds before
+// it: mode, constants, N, limits and decimals.
+void CheckRunMethod(const QString &where, const QString &runId, const QString &start,
+                    const QHash<QString, QString> &methods, const QString &chainKey,
+                    QStringList &breaks)
+{
+    const std::optional<RunMethod> recorded = HashChain::MethodOf(start);
+    if (!recorded)
+        return;
+    const std::optional<Method> method = Method::FromDetail(
+        methods.value(Key(chainKey, recorded->name + u'\n' + QString::number(recorded->version))));
+    if (!method) {
+        breaks << u"%1: run %2 is under method %3 version %4, which the journal does not hold "
+                  "before it"_s.arg(where, runId, recorded->name)
+                      .arg(recorded->version);
+        return;
+    }
+    const QJsonObject header = QJsonDocument::fromJson(start.toUtf8()).object();
+    const QJsonObject mode =
+        QJsonDocument::fromJson(HashChain::ModeDetail(method->mode, method->constants).toUtf8())
+            .object();
+    bool same =
+        method->forRun() == *recorded && header.value(u"n"_s).toInt() == method->sampleCount;
+    for (auto it = mode.constBegin(); it != mode.constEnd(); ++it)
+        same = same && header.value(it.key()) == it.value();
+    if (!same)
+        breaks << u"%1: run %2 differs from its method %3 version %4"_s
+                      .arg(where, runId, recorded->name)
+                      .arg(recorded->version);
+}
+
+// Every password hash of the station's table is the one its chained event names a digest of,
+// for the account it names; and every event that sets a password has its row.
+void CheckPasswords(JournalConnection &db, QStringList &breaks)
+{
+    const QString kinds = u"'%1', '%2', '%3'"_s.arg(
+        AccountEvent::kAdded, AccountEvent::kPasswordSet, AccountEvent::kPasswordChanged);
+    QSqlQuery query(db.database());
+    JournalResult result = db.exec(
+        query,
+        u"SELECT e.station, e.seq, e.detail, p.account, p.hash FROM events e LEFT JOIN passwords "
+        "p ON p.station = e.station AND p.seq = e.seq WHERE e.kind IN (%1) UNION ALL "
+        "SELECT p.station, p.seq, NULL, p.account, p.hash FROM passwords p LEFT JOIN events e ON "
+        "e.station = p.station AND e.seq = p.seq WHERE e.kind IS NULL OR e.kind NOT IN (%1)"_s.arg(
+            kinds));
+    while (result.ok() && query.next()) {
+        const QJsonObject detail =
+            QJsonDocument::fromJson(query.value(2).toString().toUtf8()).object();
+        const QString hash = query.value(4).toString();
+        if (query.value(2).isNull() || query.value(4).isNull()
+            || detail.value(u"name"_s).toString() != query.value(3).toString()
+            || detail.value(u"password"_s).toString()
+                != QString::fromLatin1(PasswordHash::digest(hash).toHex()))
+            breaks << u"station %1, row %2: the password hash the journal holds is not the one "
+                      "its event names"_s.arg(query.value(0).toString())
+                          .arg(query.value(1).toLongLong());
+    }
+    if (!result.ok())
+        breaks << u"the password hashes cannot be read: "_s + result.text;
 }
 
 QString Rows(qint64 first, qint64 last)
@@ -114,6 +193,7 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
     HashChain chain;
     const HashChain plain;
     QHash<QString, RunTrace> runs; // by station and run id
+    QHash<QString, QString> methods; // method-set details by chain, name and version
     const auto endChain = [&] {
         if (chainKey.isEmpty())
             return;
@@ -180,18 +260,39 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
             ++trace.readings;
             trace.values << row.reading.value;
             trace.lastHash = row.hash;
+            trace.recordHash = row.hash;
+        } else if (row.event.kind == AccountEvent::kRunSigned) {
+            // A signature seals the record as it stood: a signature naming any other row was
+            // not made by this program, or the record was rewritten under it.
+            const QJsonObject detail = QJsonDocument::fromJson(row.event.detail.toUtf8()).object();
+            if (detail.value(u"last"_s).toString() != QString::fromLatin1(trace.recordHash.toHex()))
+                report.breaks << u"%1: a signature of run %2 is not tied to the run's last row "
+                                 "as it stood"_s.arg(where, runId);
         } else if (row.event.kind == EventText(JournalEvent::RunStarted) && trace.start.isNull()) {
             trace.start = row.event.detail;
+            CheckRunMethod(where, runId, trace.start, methods, chainKey, report.breaks);
+        } else if (row.event.kind == EventText(JournalEvent::MethodSet)) {
+            if (const std::optional<Method> method = Method::FromDetail(row.event.detail))
+                methods.insert(
+                    Key(chainKey, method->name + u'\n' + QString::number(method->version)),
+                    row.event.detail);
+        } else if (row.event.kind == EventText(JournalEvent::MethodLeft) && !trace.closed) {
+            trace.leftMethod = true;
         } else if (IsClosingEvent(row.event.kind) && !trace.closed) {
             trace.close = row.event.detail;
             trace.closed = true;
             CheckClosing(runId, trace, report.breaks);
             trace.values.clear();
         }
+        if (!row.isReading && RunAudit::IsRecordKind(row.event.kind))
+            trace.recordHash = row.hash;
     }
     endChain();
     if (!report.result.ok())
         return report;
+
+    if (!db.isServer())
+        CheckPasswords(db, report.breaks);
 
     // Every run row as its events describe it, and every started run with its row.
     QList<JournalRun> rows;
@@ -222,7 +323,8 @@ VerifyReport VerifyJournal(JournalConnection &db, const QByteArray &stationKey,
         report.result = db.exec(query,
                                 u"SELECT station, run_id FROM runs WHERE status = 'open' AND "
                                 "(ended_at IS NOT NULL OR ended_offset IS NOT NULL OR cause IS "
-                                "NOT NULL OR mean IS NOT NULL OR deviation IS NOT NULL)"_s);
+                                "NOT NULL OR mean IS NOT NULL OR deviation IS NOT NULL OR verdict "
+                                "IS NOT NULL)"_s);
     while (report.result.ok() && query.next())
         report.breaks << u"station %1, run %2: open, but with closing fields"_s.arg(
             query.value(0).toString(), query.value(1).toString());

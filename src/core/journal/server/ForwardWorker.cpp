@@ -311,18 +311,19 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
     const bool prepared =
         reading.prepare(u"INSERT INTO readings (station, seq, run_id, number, received, value, "
                         "confirmed_at, hash, journal, confirmed_offset, written_at, "
-                        "written_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                        "ON CONFLICT DO NOTHING"_s)
+                        "written_offset, account, auto_confirmed) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                        "?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
         && event.prepare(u"INSERT INTO events (station, seq, at, run_id, kind, detail, hash, "
                          "journal, at_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
                          "ON CONFLICT DO NOTHING"_s)
         && start.prepare(
             u"INSERT INTO run_starts (station, run_id, port, started_at, unit, sample, "
             "batch, inspector, sample_count, mode, const_a, const_len_c, const_c, "
-            "const_len_a, started_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT DO NOTHING"_s)
+            "const_len_a, started_offset, account, method, method_version, lower_limit, "
+            "upper_limit, result_decimals) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"_s)
         && end.prepare(u"INSERT INTO run_ends (station, run_id, status, ended_at, cause, mean, "
-                       "deviation, ended_offset) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                       "deviation, ended_offset, verdict) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
                        "ON CONFLICT DO NOTHING"_s)
         && stored.prepare(kStoredHash);
     if (!prepared) {
@@ -335,6 +336,12 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
     // Values the rows written before them lack are NULL here too.
     const auto optional = [](const QJsonValue &value) {
         return value.isDouble() ? QVariant(value.toInt()) : QVariant();
+    };
+    const auto text = [](const QJsonValue &value) {
+        return value.isString() ? QVariant(value.toString()) : QVariant();
+    };
+    const auto number = [](const QJsonValue &value) {
+        return value.isString() ? QVariant(value.toString().toDouble()) : QVariant();
     };
     for (const ChainRow &row : rows) {
         const QVariant runId = row.runId ? QVariant(*row.runId) : QVariant();
@@ -361,6 +368,12 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
                 detail[u"C"].toString().toDouble(),
                 detail[u"lena"].toString().toDouble(),
                 optional(detail[u"startedOffset"]),
+                detail.contains(u"account") ? QVariant(detail[u"account"].toString()) : QVariant(),
+                text(detail[u"method"]),
+                optional(detail[u"methodVersion"]),
+                number(detail[u"lower"]),
+                number(detail[u"upper"]),
+                optional(detail[u"decimals"]),
             };
             for (const QVariant &value : values)
                 start.addBindValue(value);
@@ -383,7 +396,9 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
                              m_journalId,
                              r.confirmedOffset ? QVariant(*r.confirmedOffset) : noOffset,
                              r.writtenAt.isEmpty() ? QVariant() : QVariant(r.writtenAt),
-                             r.writtenOffset ? QVariant(*r.writtenOffset) : noOffset }
+                             r.writtenOffset ? QVariant(*r.writtenOffset) : noOffset,
+                             r.account ? QVariant(*r.account) : QVariant(),
+                             r.autoConfirmed ? QVariant(1) : QVariant() }
             : QVariantList { station,  e.seq,       e.at,
                              runId,    e.kind,      e.detail,
                              row.hash, m_journalId, e.atOffset ? QVariant(*e.atOffset) : noOffset };
@@ -418,7 +433,8 @@ JournalResult ForwardWorker::sendBatch(const QString &station, const QList<Chain
                                       detail[u"cause"].toString(),
                                       detail[u"mean"].toString(),
                                       detail[u"deviation"].toString(),
-                                      optional(detail[u"endedOffset"]) };
+                                      optional(detail[u"endedOffset"]),
+                                      text(detail[u"verdict"]) };
             for (const QVariant &value : ends)
                 end.addBindValue(value);
             if (!end.exec())

@@ -75,7 +75,37 @@ const QStringList kVersion2 {
     "LEFT JOIN run_ends e ON e.station = s.station AND e.run_id = s.run_id"_s,
 };
 
-const QList<QStringList> kMigrations { kVersion1, kVersion2 };
+// Accounts: who confirmed each reading and who started each run, as the station's journal holds
+// them since its version 4. The accounts themselves come as events; their password hashes stay
+// at the station.
+const QStringList kVersion3 {
+    u"ALTER TABLE run_starts ADD COLUMN account text"_s,
+    u"ALTER TABLE readings ADD COLUMN account text"_s,
+    u"CREATE OR REPLACE VIEW runs AS SELECT s.rowid, s.station, s.run_id, s.port, s.started_at, "
+    "s.unit, s.sample, s.batch, s.inspector, s.sample_count, s.mode, s.const_a, s.const_len_c, "
+    "s.const_c, s.const_len_a, COALESCE(e.status, 'open') AS status, e.ended_at, e.cause, "
+    "e.mean, e.deviation, s.started_offset, e.ended_offset, s.account FROM run_starts s "
+    "LEFT JOIN run_ends e ON e.station = s.station AND e.run_id = s.run_id"_s,
+    u"CREATE INDEX events_by_run ON events (station, run_id, seq)"_s,
+};
+
+// Methods, as the station's journal holds them since its version 5: a run's method and what its
+// verdict is made of with its start, the verdict with its end, a reading confirmed by itself.
+const QStringList kVersion4 {
+    u"ALTER TABLE run_starts ADD COLUMN method text, ADD COLUMN method_version integer, "
+    "ADD COLUMN lower_limit double precision, ADD COLUMN upper_limit double precision, "
+    "ADD COLUMN result_decimals integer"_s,
+    u"ALTER TABLE run_ends ADD COLUMN verdict text CHECK (verdict IN ('pass', 'fail'))"_s,
+    u"ALTER TABLE readings ADD COLUMN auto_confirmed integer"_s,
+    u"CREATE OR REPLACE VIEW runs AS SELECT s.rowid, s.station, s.run_id, s.port, s.started_at, "
+    "s.unit, s.sample, s.batch, s.inspector, s.sample_count, s.mode, s.const_a, s.const_len_c, "
+    "s.const_c, s.const_len_a, COALESCE(e.status, 'open') AS status, e.ended_at, e.cause, "
+    "e.mean, e.deviation, s.started_offset, e.ended_offset, s.account, s.method, "
+    "s.method_version, s.lower_limit, s.upper_limit, s.result_decimals, e.verdict FROM "
+    "run_starts s LEFT JOIN run_ends e ON e.station = s.station AND e.run_id = s.run_id"_s,
+};
+
+const QList<QStringList> kMigrations { kVersion1, kVersion2, kVersion3, kVersion4 };
 
 JournalResult ReadVersion(ServerConnection &db, int &version)
 {
@@ -121,7 +151,7 @@ JournalResult ServerSchema::Check(ServerConnection &db)
 
 JournalResult ServerSchema::Init(ServerConnection &db, int &fromVersion)
 {
-    static_assert(kVersion == 2, "one migration per version");
+    static_assert(kVersion == 4, "one migration per version");
     QSqlQuery query(db.database());
     const auto fail = [&](const JournalResult &result) {
         db.rollback();

@@ -16,7 +16,7 @@ class ServerConnection;
 class ServerSchema
 {
 public:
-    static constexpr int kVersion = 2;
+    static constexpr int kVersion = 4;
     // The roles Init creates (without login): lab accounts are made members of one of them.
     static const QString kWriterRole;
     static const QString kReaderRole;

@@ -17,7 +17,7 @@ using Field = std::optional<QString>;
 // Each field is written with its length in front, so that no two different rows give the same
 // bytes (no separator can be forged inside a typed text); a NULL field is a bare '-', which no
 // text gives.
-QByteArray Canonical(QLatin1StringView table, std::initializer_list<Field> fields)
+QByteArray Canonical(QLatin1StringView table, const QList<Field> &fields)
 {
     QByteArray bytes = table.toString().toUtf8();
     for (const Field &field : fields) {
@@ -89,11 +89,25 @@ QByteArray HashChain::readingHash(const QByteArray &previous, const QString &sta
                     Canonical("reading"_L1,
                               { station, seq, runId, number, reading.received, Exact(reading.value),
                                 reading.confirmedAt }));
-    return Link(m_key, previous,
-                Canonical("reading"_L1,
-                          { station, seq, runId, number, reading.received, Exact(reading.value),
-                            reading.confirmedAt, Offset(reading.confirmedOffset), reading.writtenAt,
-                            Offset(reading.writtenOffset) }));
+    QList<Field> fields { station,
+                          seq,
+                          runId,
+                          number,
+                          reading.received,
+                          Exact(reading.value),
+                          reading.confirmedAt,
+                          Offset(reading.confirmedOffset),
+                          reading.writtenAt,
+                          Offset(reading.writtenOffset) };
+    // Who confirmed it is one more field where it is known; a row without it keeps the bytes
+    // (and the hash) it had before accounts existed.
+    // A reading confirmed by itself says so in one more field after that one, which is then
+    // always there (NULL without an account), so that no account's name reads as the mark.
+    if (reading.account || reading.autoConfirmed)
+        fields << reading.account;
+    if (reading.autoConfirmed)
+        fields << u"auto"_s;
+    return Link(m_key, previous, Canonical("reading"_L1, fields));
 }
 
 QByteArray HashChain::eventHash(const QByteArray &previous, const QString &station,
@@ -144,6 +158,18 @@ QString HashChain::StartDetail(const JournalRun &run)
     object.insert(u"n"_s, h.sampleCount);
     if (run.startedOffset)
         object.insert(u"startedOffset"_s, *run.startedOffset);
+    // Only a run under a method names one: the others start as they always did.
+    if (const std::optional<RunMethod> &method = h.method) {
+        object.insert(u"method"_s, method->name);
+        object.insert(u"methodVersion"_s, method->version);
+        if (method->lower)
+            object.insert(u"lower"_s, Exact(*method->lower));
+        if (method->upper)
+            object.insert(u"upper"_s, Exact(*method->upper));
+        object.insert(u"decimals"_s, method->decimals);
+    }
+    if (!h.account.isEmpty())
+        object.insert(u"account"_s, h.account);
     return Compact(object);
 }
 
@@ -158,9 +184,15 @@ QString HashChain::CloseDetail(const JournalRun &run, const std::optional<RunClo
     };
     if (run.endedOffset)
         object.insert(u"endedOffset"_s, *run.endedOffset);
+    if (run.verdict)
+        object.insert(u"verdict"_s, VerdictText(*run.verdict));
     if (closing) {
         object.insert(u"count"_s, closing->readings);
         object.insert(u"last"_s, QString::fromLatin1(closing->lastHash.toHex()));
+        if (!closing->by.isEmpty()) {
+            object.insert(u"reason"_s, closing->reason);
+            object.insert(u"by"_s, closing->by);
+        }
     }
     return Compact(object);
 }
@@ -171,5 +203,26 @@ std::optional<RunClosing> HashChain::ClosingOf(const QString &closeDetail)
     if (!object.contains(u"count"_s))
         return std::nullopt;
     return RunClosing { object.value(u"count"_s).toInt(),
-                        QByteArray::fromHex(object.value(u"last"_s).toString().toLatin1()) };
+                        QByteArray::fromHex(object.value(u"last"_s).toString().toLatin1()),
+                        object.value(u"reason"_s).toString(), object.value(u"by"_s).toString() };
+}
+
+std::optional<RunMethod> HashChain::MethodOf(const QString &startDetail)
+{
+    const QJsonObject object = QJsonDocument::fromJson(startDetail.toUtf8()).object();
+    if (!object.contains(u"method"_s))
+        return std::nullopt;
+    const auto limit = [&object](const QString &key) {
+        return object.contains(key) ? std::optional(object.value(key).toString().toDouble())
+                                    : std::nullopt;
+    };
+    return RunMethod { object.value(u"method"_s).toString(),
+                       object.value(u"methodVersion"_s).toInt(), limit(u"lower"_s),
+                       limit(u"upper"_s), object.value(u"decimals"_s).toInt() };
+}
+
+std::optional<Verdict> HashChain::VerdictOf(const QString &closeDetail)
+{
+    return VerdictFromText(
+        QJsonDocument::fromJson(closeDetail.toUtf8()).object().value(u"verdict"_s).toString());
 }

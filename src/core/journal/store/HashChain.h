@@ -35,6 +35,9 @@ struct RunClosing
 {
     int readings = 0;
     QByteArray lastHash; // of the run's last reading
+    // Where accounts are in use, a Delete names its reason and who gave it.
+    QString reason {};
+    QString by {};
 };
 
 // The tamper evidence of the journal: every reading and event row stores a hash of its canonical
@@ -70,6 +73,9 @@ public:
                                const std::optional<RunClosing> &closing = std::nullopt);
     // Parses what CloseDetail wrote: the closing, if it names one.
     static std::optional<RunClosing> ClosingOf(const QString &closeDetail);
+    // Parses what StartDetail wrote of the run's method, and CloseDetail of its verdict.
+    static std::optional<RunMethod> MethodOf(const QString &startDetail);
+    static std::optional<Verdict> VerdictOf(const QString &closeDetail);
     // The detail of a mode change, in the encoding of the run-started event.
     static QString ModeDetail(MeasurementMode mode, const ModeConstants &constants);
 

@@ -127,6 +127,7 @@ void Journal::resetRun()
     m_run.header = m_header;
     m_runStored = false;
     m_runLock.reset();
+    m_methodLeftDetail.clear();
 }
 
 QString Journal::runLockPath(const QString &runId) const
@@ -190,21 +191,44 @@ JournalResult Journal::write(const Steps &steps)
     return m_db.commit();
 }
 
-// A null QString binds as NULL; COALESCE keeps an empty typed text an empty text.
+// A null QString binds as NULL; COALESCE keeps an empty typed text an empty text. A run without
+// a method has NULL in its method's columns.
 JournalResult Journal::insertRun(const JournalRun &run)
 {
     const RunHeader &h = run.header;
+    const auto optional = [](const auto &value) {
+        return value ? QVariant(*value) : QVariant();
+    };
+    const std::optional<RunMethod> &m = h.method;
     QSqlQuery query(m_db.database());
     return m_db.exec(query,
                      u"INSERT INTO runs (station, run_id, port, started_at, started_offset, unit, "
                      "sample, batch, inspector, sample_count, mode, const_a, const_len_c, "
-                     "const_c, const_len_a) VALUES (?, ?, COALESCE(?, ''), ?, ?, "
+                     "const_c, const_len_a, account, method, method_version, lower_limit, "
+                     "upper_limit, result_decimals) VALUES (?, ?, COALESCE(?, ''), ?, ?, "
                      "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), "
-                     "?, ?, ?, ?, ?, ?)"_s,
-                     { run.station, run.id, h.port, run.startedAt, *run.startedOffset, h.unit,
-                       h.sampleName, h.batchNo, h.inspector, h.sampleCount,
-                       static_cast<int>(h.mode), double(h.constants.a), double(h.constants.lenC),
-                       double(h.constants.C), double(h.constants.lena) });
+                     "?, ?, ?, ?, ?, ?, NULLIF(?, ''), ?, ?, ?, ?, ?)"_s,
+                     { run.station,
+                       run.id,
+                       h.port,
+                       run.startedAt,
+                       *run.startedOffset,
+                       h.unit,
+                       h.sampleName,
+                       h.batchNo,
+                       h.inspector,
+                       h.sampleCount,
+                       static_cast<int>(h.mode),
+                       double(h.constants.a),
+                       double(h.constants.lenC),
+                       double(h.constants.C),
+                       double(h.constants.lena),
+                       h.account,
+                       m ? QVariant(m->name) : QVariant(),
+                       m ? QVariant(m->version) : QVariant(),
+                       m ? optional(m->lower) : QVariant(),
+                       m ? optional(m->upper) : QVariant(),
+                       m ? QVariant(m->decimals) : QVariant() });
 }
 
 JournalResult Journal::insertReading(ChainHead &head, const QString &runId, JournalReading &reading)
@@ -212,29 +236,31 @@ JournalResult Journal::insertReading(ChainHead &head, const QString &runId, Jour
     reading.seq = head.seq + 1;
     const QByteArray hash = m_chain.readingHash(head.hash, m_station, runId, reading);
     QSqlQuery query(m_db.database());
-    const JournalResult result =
-        m_db.exec(query,
-                  u"INSERT INTO readings (station, seq, run_id, number, received, value, "
-                  "confirmed_at, confirmed_offset, written_at, written_offset, hash) "
-                  "VALUES (?, ?, ?, ?, COALESCE(?, ''), ?, ?, ?, ?, ?, ?)"_s,
-                  { m_station, reading.seq, runId, reading.number, reading.received, reading.value,
-                    reading.confirmedAt, *reading.confirmedOffset, reading.writtenAt,
-                    *reading.writtenOffset, hash });
+    const JournalResult result = m_db.exec(
+        query,
+        u"INSERT INTO readings (station, seq, run_id, number, received, value, "
+        "confirmed_at, confirmed_offset, written_at, written_offset, account, hash, "
+        "auto_confirmed) VALUES (?, ?, ?, ?, COALESCE(?, ''), ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+        { m_station, reading.seq, runId, reading.number, reading.received, reading.value,
+          reading.confirmedAt, *reading.confirmedOffset, reading.writtenAt, *reading.writtenOffset,
+          reading.account ? QVariant(*reading.account) : QVariant(), hash,
+          reading.autoConfirmed ? QVariant(1) : QVariant() });
     if (result.ok())
         head = { reading.seq, hash };
     return result;
 }
 
-JournalResult Journal::insertEvent(ChainHead &head, JournalEvent event, const QString &runId,
+JournalResult Journal::insertEvent(ChainHead &head, const QString &kind, const QString &runId,
                                    const QString &detail)
 {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     // An event outside any run has no run id: NULL, never an empty text.
-    const JournalEventRow row {
-        head.seq + 1,       JournalTimestamp(now),
-        LocalOffsetAt(now), runId.isEmpty() ? std::nullopt : std::optional(runId),
-        EventText(event),   detail.isNull() ? u""_s : detail
-    };
+    const JournalEventRow row { head.seq + 1,
+                                JournalTimestamp(now),
+                                LocalOffsetAt(now),
+                                runId.isEmpty() ? std::nullopt : std::optional(runId),
+                                kind,
+                                detail.isNull() ? u""_s : detail };
     const QByteArray hash = m_chain.eventHash(head.hash, m_station, row);
     QSqlQuery query(m_db.database());
     const JournalResult result =
@@ -268,21 +294,26 @@ JournalResult Journal::heldReadings(const QString &runId, QList<double> &values,
     return result;
 }
 
-JournalResult Journal::closeRun(ChainHead &head, const JournalRun &run, JournalEvent event)
+JournalResult Journal::closeRun(ChainHead &head, const JournalRun &run, JournalEvent event,
+                                const RunClosing &given)
 {
     QList<double> values;
     RunClosing held;
     JournalResult result = heldReadings(run.id, values, held);
+    held.reason = given.reason;
+    held.by = given.by;
     if (!result.ok())
         return result;
     QSqlQuery query(m_db.database());
     result = m_db.exec(query,
                        u"UPDATE runs SET status = ?, ended_at = ?, ended_offset = ?, "
                        "cause = COALESCE(?, ''), mean = COALESCE(?, ''), "
-                       "deviation = COALESCE(?, '') "
+                       "deviation = COALESCE(?, ''), verdict = ? "
                        "WHERE station = ? AND run_id = ? AND status = 'open'"_s,
                        { StatusText(run.status), run.endedAt, *run.endedOffset, run.cause,
-                         run.totals.mean, run.totals.deviation, run.station, run.id });
+                         run.totals.mean, run.totals.deviation,
+                         run.verdict ? QVariant(VerdictText(*run.verdict)) : QVariant(),
+                         run.station, run.id });
     if (result.ok() && query.numRowsAffected() != 1)
         return Refused(u"run %1 was closed already"_s.arg(run.id));
     return result.ok() ? insertEvent(head, event, run.id, HashChain::CloseDetail(run, held))
@@ -299,6 +330,8 @@ JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
         if (readings.at(i).totals)
             return Refused(u"only the last reading of a run completes it"_s);
     }
+    if (readings.constLast().verdict && (!m_run.header.method || m_run.leftMethod))
+        return Refused(u"only a run under its method has a verdict"_s);
     JournalRun run = m_run;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const auto confirmedAt = [&now](const ConfirmedReading &reading) {
@@ -328,6 +361,8 @@ JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
         } else {
             step = heldReadings(run.id, values, held);
         }
+        if (step.ok())
+            step = writeMethodLeft(head);
         for (const ConfirmedReading &confirmed : readings) {
             if (!step.ok())
                 break;
@@ -345,7 +380,10 @@ JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
                                      JournalTimestamp(at),
                                      LocalOffsetAt(at),
                                      JournalTimestamp(now),
-                                     LocalOffsetAt(now) };
+                                     LocalOffsetAt(now),
+                                     confirmed.account.isEmpty() ? std::nullopt
+                                                                 : std::optional(confirmed.account),
+                                     confirmed.autoConfirmed };
             step = insertReading(head, run.id, reading);
             values << confirmed.value;
         }
@@ -361,10 +399,12 @@ JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
         run.endedAt = JournalTimestamp(now);
         run.endedOffset = LocalOffsetAt(now);
         run.totals = *totals;
+        run.verdict = readings.constLast().verdict;
         return closeRun(head, run, JournalEvent::RunCompleted);
     });
     if (!result.ok())
         return result;
+    m_methodLeftDetail.clear();
     run.readingCount = int(values.size());
     m_run = run;
     m_runStored = true;
@@ -375,32 +415,58 @@ JournalResult Journal::recordReadings(const QList<ConfirmedReading> &readings)
     return result;
 }
 
-JournalResult Journal::discardOpenRun(ChainHead &head, DiscardCause cause)
+JournalResult Journal::discardOpenRun(ChainHead &head, DiscardCause cause, const RunClosing &given)
 {
     if (!m_runStored)
         return {};
-    if (m_run.status != RunStatus::Open)
-        return cause == DiscardCause::Deleted
-            ? insertEvent(head, JournalEvent::RunDeleted, m_run.id, {})
-            : JournalResult {};
+    if (m_run.status != RunStatus::Open) {
+        if (cause != DiscardCause::Deleted)
+            return {};
+        const QString detail = given.by.isEmpty()
+            ? QString()
+            : QString::fromUtf8(
+                QJsonDocument(QJsonObject { { u"reason"_s, given.reason }, { u"by"_s, given.by } })
+                    .toJson(QJsonDocument::Compact));
+        return insertEvent(head, JournalEvent::RunDeleted, m_run.id, detail);
+    }
     JournalRun run = m_run;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     run.status = RunStatus::Discarded;
     run.endedAt = JournalTimestamp(now);
     run.endedOffset = LocalOffsetAt(now);
     run.cause = CauseText(cause);
-    return closeRun(head, run, JournalEvent::RunDiscarded);
+    return closeRun(head, run, JournalEvent::RunDiscarded, given);
 }
 
-JournalResult Journal::deleteRun()
+JournalResult Journal::deleteRun(const QString &reason, const QString &by)
 {
     // The table is empty whatever the journal says: a run left open by a failed write is offered
     // back at the next start rather than lost.
+    const RunClosing given { 0, {}, reason, by };
     const JournalResult result = m_runStored
-        ? write([&](ChainHead &head) { return discardOpenRun(head, DiscardCause::Deleted); })
+        ? write([&](ChainHead &head) { return discardOpenRun(head, DiscardCause::Deleted, given); })
         : JournalResult {};
     resetRun();
     return result;
+}
+
+void Journal::setNextRunHeader(const RunHeader &header)
+{
+    m_header = header;
+    if (!m_runStored)
+        m_run.header = m_header;
+}
+
+JournalResult Journal::appendEvents(const std::function<JournalResult(const AppendEvent &)> &steps)
+{
+    return write([&](ChainHead &head) {
+        return steps(
+            [&](const QString &kind, const QString &runId, const QString &detail, qint64 &seq) {
+                const JournalResult result = insertEvent(head, kind, runId, detail);
+                seq = result.ok() ? head.seq : 0;
+                return result;
+            });
+    });
 }
 
 JournalResult Journal::changeMode(MeasurementMode mode, const ModeConstants &constants)
@@ -426,6 +492,42 @@ JournalResult Journal::changeSampleCount(int sampleCount)
     if (!m_runStored || m_run.status != RunStatus::Open)
         return {};
     return recordEvent(JournalEvent::SampleCountChanged, QString::number(sampleCount));
+}
+
+JournalResult Journal::leaveMethod(const QString &detail)
+{
+    m_header.method.reset();
+    const bool ofRun = m_runStored && m_run.status == RunStatus::Open && m_run.header.method;
+    if (!m_runStored)
+        m_run.header.method.reset();
+    // A run that is complete already keeps its verdict: the event is no part of it.
+    if (!ofRun)
+        return write([&](ChainHead &head) {
+            return insertEvent(head, JournalEvent::MethodLeft, QString(), detail);
+        });
+    // Until it is written, the run's completion would carry a verdict the readers would believe.
+    m_run.leftMethod = true;
+    m_methodLeftDetail = detail;
+    const JournalResult result = write([&](ChainHead &head) { return writeMethodLeft(head); });
+    if (result.ok())
+        m_methodLeftDetail.clear();
+    return result;
+}
+
+JournalResult Journal::writeMethodLeft(ChainHead &head)
+{
+    return m_methodLeftDetail.isEmpty()
+        ? JournalResult {}
+        : insertEvent(head, JournalEvent::MethodLeft, m_run.id, m_methodLeftDetail);
+}
+
+JournalResult Journal::appendEvent(JournalEvent event, const DetailMaker &makeDetail)
+{
+    return write([&](ChainHead &head) {
+        QString detail;
+        const JournalResult made = makeDetail(detail);
+        return !made.ok() || detail.isNull() ? made : insertEvent(head, event, QString(), detail);
+    });
 }
 
 JournalResult Journal::recordEvent(JournalEvent event, const QString &detail)
@@ -466,6 +568,13 @@ JournalResult Journal::findRecoverableRun(std::optional<JournalRun> &run,
                                { m_station, run->id, EventText(JournalEvent::SampleCountChanged) });
         if (result.ok() && query.next())
             run->header.sampleCount = query.value(0).toInt();
+        if (result.ok())
+            result = m_db.exec(query,
+                               u"SELECT count(*) FROM events WHERE station = ? AND run_id = ? AND "
+                               "kind = ?"_s,
+                               { m_station, run->id, EventText(JournalEvent::MethodLeft) });
+        if (result.ok() && query.next())
+            run->leftMethod = query.value(0).toInt() > 0;
         break;
     }
     return result;

@@ -56,14 +56,35 @@ public:
     {
         return recordReadings({ reading });
     }
-    // Delete: an open run is closed as discarded; the next Confirm starts a new run.
-    JournalResult deleteRun();
+    // Delete: an open run is closed as discarded; the next Confirm starts a new run. Where
+    // accounts are in use, the discard (or the Delete of a completed run) names the reason and
+    // the account that gave it.
+    JournalResult deleteRun(const QString &reason = {}, const QString &by = {});
+    // The header of the runs started from now on (another account signed in); a stored run
+    // keeps its own.
+    void setNextRunHeader(const RunHeader &header);
     // The mode dialog's OK: the change, and the open run discarded by it; new runs use it.
     JournalResult changeMode(MeasurementMode mode, const ModeConstants &constants);
     // The Sample button's OK: new runs use it; a run in progress notes it as an event.
     JournalResult changeSampleCount(int sampleCount);
     // Commands sent, link lost or restored; attached to the current run once it is stored.
     JournalResult recordEvent(JournalEvent event, const QString &detail = {});
+    // Mode, constants or N changed under a method: an open run that has its row leaves it (and
+    // gets no verdict), later runs have none. Should the write fail, the event goes with the
+    // run's next write.
+    JournalResult leaveMethod(const QString &detail);
+    // An event outside any run whose detail is made under the journal's write lock, from the
+    // journal as it is then (a method's next version); a failure of makeDetail, or no detail
+    // made (a null text), writes nothing.
+    using DetailMaker = std::function<JournalResult(QString &detail)>;
+    JournalResult appendEvent(JournalEvent event, const DetailMaker &makeDetail);
+
+    // For rules kept outside the writer (accounts, signatures): in one transaction, steps read
+    // what they decide on through database() and append their events, of kinds of their own, to
+    // the chain; append gives the new row's number. A failed step rolls all of it back.
+    using AppendEvent = std::function<JournalResult(const QString &kind, const QString &runId,
+                                                    const QString &detail, qint64 &seq)>;
+    JournalResult appendEvents(const std::function<JournalResult(const AppendEvent &)> &steps);
 
     // Start-up: the newest run that a crash or an exit left open, with its readings to refill the
     // table and the sampling count it had last; a run that another instance is measuring right
@@ -86,12 +107,19 @@ private:
     JournalResult insertRun(const JournalRun &run);
     JournalResult insertReading(ChainHead &head, const QString &runId, JournalReading &reading);
     JournalResult insertEvent(ChainHead &head, JournalEvent event, const QString &runId,
+                              const QString &detail)
+    {
+        return insertEvent(head, EventText(event), runId, detail);
+    }
+    JournalResult insertEvent(ChainHead &head, const QString &kind, const QString &runId,
                               const QString &detail);
     // The run must still be open; its readings' values, count and last hash.
     JournalResult heldReadings(const QString &runId, QList<double> &values, RunClosing &held);
     // Writes the run's closing fields and the closing event.
-    JournalResult closeRun(ChainHead &head, const JournalRun &run, JournalEvent event);
-    JournalResult discardOpenRun(ChainHead &head, DiscardCause cause);
+    JournalResult closeRun(ChainHead &head, const JournalRun &run, JournalEvent event,
+                           const RunClosing &given = {});
+    JournalResult discardOpenRun(ChainHead &head, DiscardCause cause, const RunClosing &given = {});
+    JournalResult writeMethodLeft(ChainHead &head);
     QString eventRunId() const;
     void resetRun();
     // While a run is open here, a lock file beside the journal names this process, so that
@@ -108,4 +136,5 @@ private:
     JournalRun m_run; // the current run
     bool m_runStored = false;
     std::unique_ptr<QLockFile> m_runLock;
+    QString m_methodLeftDetail; // the current run's method-left event, not written yet
 };

@@ -13,12 +13,33 @@ std::optional<int> OptionalInt(const QVariant &value)
     return value.isNull() ? std::nullopt : std::optional<int>(value.toInt());
 }
 
+std::optional<double> OptionalDouble(const QVariant &value)
+{
+    return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
+}
+
+std::optional<QString> OptionalText(const QVariant &value)
+{
+    return value.isNull() ? std::nullopt : std::optional<QString>(value.toString());
+}
+
+// Any value of auto_confirmed but NULL reads as set, so that an edit of it shows in the hash.
 JournalReading ReadingFrom(const QSqlQuery &q, int first)
 {
-    return { q.value(first).toLongLong(),   q.value(first + 1).toInt(),
-             q.value(first + 2).toString(), q.value(first + 3).toDouble(),
-             q.value(first + 4).toString(), OptionalInt(q.value(first + 5)),
-             q.value(first + 6).toString(), OptionalInt(q.value(first + 7)) };
+    return { q.value(first).toLongLong(),      q.value(first + 1).toInt(),
+             q.value(first + 2).toString(),    q.value(first + 3).toDouble(),
+             q.value(first + 4).toString(),    OptionalInt(q.value(first + 5)),
+             q.value(first + 6).toString(),    OptionalInt(q.value(first + 7)),
+             OptionalText(q.value(first + 8)), !q.value(first + 9).isNull() };
+}
+
+std::optional<RunMethod> MethodFrom(const QSqlQuery &q, int first)
+{
+    if (q.value(first).isNull())
+        return std::nullopt;
+    return RunMethod { q.value(first).toString(), q.value(first + 1).toInt(),
+                       OptionalDouble(q.value(first + 2)), OptionalDouble(q.value(first + 3)),
+                       q.value(first + 4).toInt() };
 }
 
 } // namespace
@@ -28,7 +49,8 @@ QString JournalRows::runColumns()
     return u"rowid, station, run_id, port, started_at, unit, sample, batch, inspector, "
            "sample_count, mode, const_a, const_len_c, const_c, const_len_a, status, ended_at, "
            "cause, mean, deviation, (SELECT count(*) FROM readings r WHERE r.station = "
-           "runs.station AND r.run_id = runs.run_id), started_offset, ended_offset"_s;
+           "runs.station AND r.run_id = runs.run_id), started_offset, ended_offset, account, "
+           "method, method_version, lower_limit, upper_limit, result_decimals, verdict"_s;
 }
 
 JournalRun JournalRows::runFrom(const QSqlQuery &q)
@@ -54,6 +76,9 @@ JournalRun JournalRows::runFrom(const QSqlQuery &q)
     run.readingCount = q.value(20).toInt();
     run.startedOffset = OptionalInt(q.value(21));
     run.endedOffset = OptionalInt(q.value(22));
+    run.header.account = q.value(23).toString();
+    run.header.method = MethodFrom(q, 24);
+    run.verdict = VerdictFromText(q.value(29).toString());
     return run;
 }
 
@@ -66,7 +91,9 @@ JournalResult JournalRows::readings(JournalConnection &db, const QString &statio
     const JournalResult result =
         db.exec(query,
                 u"SELECT seq, number, received, value, confirmed_at, confirmed_offset, written_at, "
-                "written_offset FROM readings WHERE station = ? AND run_id = ? ORDER BY number"_s,
+                "written_offset, account, auto_confirmed FROM readings WHERE station = ? AND "
+                "run_id = ? "
+                "ORDER BY number"_s,
                 { station, runId });
     while (result.ok() && query.next())
         out.append(ReadingFrom(query, 0));
@@ -78,9 +105,10 @@ QString JournalRows::chainQuery(bool server, const QString &where)
     const QString journal = server ? u"journal"_s : u"''"_s;
     const QString filter = where.isEmpty() ? QString() : u" WHERE "_s + where;
     return u"SELECT station, %1, run_id, hash, NULL, seq, number, received, value, confirmed_at, "
-           "confirmed_offset, written_at, written_offset FROM readings%2 UNION ALL "
+           "confirmed_offset, written_at, written_offset, account, auto_confirmed FROM "
+           "readings%2 UNION ALL "
            "SELECT station, %1, run_id, hash, kind, seq, NULL, at, at_offset, detail, NULL, NULL, "
-           "NULL FROM events%2 ORDER BY 1, 2, 6"_s.arg(journal, filter);
+           "NULL, NULL, NULL FROM events%2 ORDER BY 1, 2, 6"_s.arg(journal, filter);
 }
 
 ChainRow JournalRows::chainRowFrom(const QSqlQuery &q)
@@ -94,8 +122,8 @@ ChainRow JournalRows::chainRowFrom(const QSqlQuery &q)
     row.isReading = q.value(4).isNull();
     if (row.isReading) {
         row.reading = ReadingFrom(q, 5);
-        row.hasLaterColumns =
-            !q.value(10).isNull() || !q.value(11).isNull() || !q.value(12).isNull();
+        row.hasLaterColumns = !q.value(10).isNull() || !q.value(11).isNull()
+            || !q.value(12).isNull() || !q.value(13).isNull() || !q.value(14).isNull();
     } else {
         row.event = { q.value(5).toLongLong(), q.value(7).toString(),
                       OptionalInt(q.value(8)), row.runId,

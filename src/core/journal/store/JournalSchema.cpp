@@ -100,8 +100,72 @@ const QStringList kVersion3 {
     u"PRAGMA application_id = %1"_s.arg(JournalSchema::kApplicationId),
 };
 
+// Accounts: who confirmed each reading and who started each run (NULL without accounts), and the
+// password hashes, which stay at the station: the lab server never gets them. Each row belongs
+// to the chained event that set the password, whose detail holds a digest of the hash, so that a
+// hash replaced here shows. Indexes for the events of one run and of one kind (the accounts and
+// signatures are read from their events).
+const QStringList kVersion4 {
+    u"ALTER TABLE runs ADD COLUMN account TEXT"_s,
+    u"ALTER TABLE readings ADD COLUMN account TEXT"_s,
+    uR"(CREATE TABLE passwords (
+        station TEXT NOT NULL, seq INTEGER NOT NULL, account TEXT NOT NULL, hash TEXT NOT NULL,
+        PRIMARY KEY (station, seq),
+        FOREIGN KEY (station, seq) REFERENCES events (station, seq)) WITHOUT ROWID)"_s,
+    uR"(CREATE TRIGGER passwords_kept BEFORE UPDATE ON passwords
+        BEGIN SELECT RAISE(ABORT, 'journal rows are never changed'); END)"_s,
+    uR"(CREATE TRIGGER passwords_not_deleted BEFORE DELETE ON passwords
+        BEGIN SELECT RAISE(ABORT, 'journal rows are never deleted'); END)"_s,
+    u"CREATE INDEX events_by_run ON events (station, run_id, seq)"_s,
+    u"CREATE INDEX events_by_kind ON events (station, kind, seq)"_s,
+    u"DROP TRIGGER runs_closed_once"_s,
+    uR"(CREATE TRIGGER runs_closed_once BEFORE UPDATE ON runs
+        WHEN OLD.status <> 'open' OR NEW.status = 'open'
+            OR NEW.station IS NOT OLD.station OR NEW.run_id IS NOT OLD.run_id
+            OR NEW.port IS NOT OLD.port OR NEW.started_at IS NOT OLD.started_at
+            OR NEW.started_offset IS NOT OLD.started_offset
+            OR NEW.unit IS NOT OLD.unit OR NEW.sample IS NOT OLD.sample
+            OR NEW.batch IS NOT OLD.batch OR NEW.inspector IS NOT OLD.inspector
+            OR NEW.sample_count IS NOT OLD.sample_count OR NEW.mode IS NOT OLD.mode
+            OR NEW.const_a IS NOT OLD.const_a OR NEW.const_len_c IS NOT OLD.const_len_c
+            OR NEW.const_c IS NOT OLD.const_c OR NEW.const_len_a IS NOT OLD.const_len_a
+            OR NEW.account IS NOT OLD.account
+        BEGIN SELECT RAISE(ABORT, 'a run is closed once and its header never changes'); END)"_s,
+};
+
+// Methods. A run under one records its name, version and what its verdict is made of in its
+// header, and the verdict with its closing; a reading confirmed by itself once stable says so.
+// The methods themselves are events of the chain; an index finds them without reading the rest.
+const QStringList kVersion5 {
+    u"ALTER TABLE runs ADD COLUMN method TEXT"_s,
+    u"ALTER TABLE runs ADD COLUMN method_version INTEGER"_s,
+    u"ALTER TABLE runs ADD COLUMN lower_limit REAL"_s,
+    u"ALTER TABLE runs ADD COLUMN upper_limit REAL"_s,
+    u"ALTER TABLE runs ADD COLUMN result_decimals INTEGER"_s,
+    u"ALTER TABLE runs ADD COLUMN verdict TEXT CHECK (verdict IN ('pass', 'fail'))"_s,
+    u"ALTER TABLE readings ADD COLUMN auto_confirmed INTEGER"_s,
+    u"CREATE INDEX events_methods ON events (station, seq) "
+    "WHERE kind IN ('method-set', 'method-retired')"_s,
+    u"DROP TRIGGER runs_closed_once"_s,
+    uR"(CREATE TRIGGER runs_closed_once BEFORE UPDATE ON runs
+        WHEN OLD.status <> 'open' OR NEW.status = 'open'
+            OR NEW.station IS NOT OLD.station OR NEW.run_id IS NOT OLD.run_id
+            OR NEW.port IS NOT OLD.port OR NEW.started_at IS NOT OLD.started_at
+            OR NEW.started_offset IS NOT OLD.started_offset
+            OR NEW.unit IS NOT OLD.unit OR NEW.sample IS NOT OLD.sample
+            OR NEW.batch IS NOT OLD.batch OR NEW.inspector IS NOT OLD.inspector
+            OR NEW.sample_count IS NOT OLD.sample_count OR NEW.mode IS NOT OLD.mode
+            OR NEW.const_a IS NOT OLD.const_a OR NEW.const_len_c IS NOT OLD.const_len_c
+            OR NEW.const_c IS NOT OLD.const_c OR NEW.const_len_a IS NOT OLD.const_len_a
+            OR NEW.account IS NOT OLD.account
+            OR NEW.method IS NOT OLD.method OR NEW.method_version IS NOT OLD.method_version
+            OR NEW.lower_limit IS NOT OLD.lower_limit OR NEW.upper_limit IS NOT OLD.upper_limit
+            OR NEW.result_decimals IS NOT OLD.result_decimals
+        BEGIN SELECT RAISE(ABORT, 'a run is closed once and its header never changes'); END)"_s,
+};
+
 // Migration i takes version i to i + 1.
-const QList<QStringList> kMigrations { kVersion1, kVersion2, kVersion3 };
+const QList<QStringList> kMigrations { kVersion1, kVersion2, kVersion3, kVersion4, kVersion5 };
 
 JournalResult ReadInt(SqliteConnection &db, const QString &sql, int &value)
 {
@@ -248,7 +312,7 @@ JournalResult JournalSchema::ReadVersion(SqliteConnection &db, int &version)
 JournalResult JournalSchema::Prepare(SqliteConnection &db, bool mayWrite,
                                      const QByteArray &stationKey)
 {
-    static_assert(kVersion == 3, "one migration per version");
+    static_assert(kVersion == 5, "one migration per version");
     int version = 0;
     if (JournalResult result = ReadVersion(db, version); !result.ok())
         return result;

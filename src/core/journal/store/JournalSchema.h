@@ -10,7 +10,7 @@
 class JournalSchema
 {
 public:
-    static constexpr int kVersion = 3;
+    static constexpr int kVersion = 5;
     static constexpr int kApplicationId = 0x564c4d52; // "VLMR"
 
     // Opens the file and prepares it: a writer migrates it to kVersion (stationKey keys the

@@ -15,9 +15,10 @@ constexpr std::array kEventTexts {
     u"zero-sent",     u"retest-plus-sent",     u"retest-minus-sent",
     u"mode-changed",  u"sample-count-changed", u"link-lost",
     u"link-restored", u"command-refused",      u"chain-keyed",
+    u"method-set",    u"method-retired",       u"method-left",
 };
 
-static_assert(kEventTexts.size() == static_cast<std::size_t>(JournalEvent::ChainKeyed) + 1);
+static_assert(kEventTexts.size() == static_cast<std::size_t>(JournalEvent::MethodLeft) + 1);
 static_assert(kStatusTexts.size() == static_cast<std::size_t>(RunStatus::Abandoned) + 1);
 
 } // namespace
@@ -51,6 +52,20 @@ bool IsClosingEvent(const QString &kind)
     return kind == EventText(JournalEvent::RunCompleted)
         || kind == EventText(JournalEvent::RunDiscarded)
         || kind == EventText(JournalEvent::RunAbandoned);
+}
+
+QString VerdictText(Verdict verdict)
+{
+    return verdict == Verdict::Pass ? u"pass"_s : u"fail"_s;
+}
+
+std::optional<Verdict> VerdictFromText(const QString &text)
+{
+    if (text == u"pass")
+        return Verdict::Pass;
+    if (text == u"fail")
+        return Verdict::Fail;
+    return std::nullopt;
 }
 
 bool TotalsMatch(const RunTotals &totals, const QList<double> &values)

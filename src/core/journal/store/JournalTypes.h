@@ -61,6 +61,11 @@ enum class JournalEvent {
     // The first row of a chain keyed with the station's key; the rows before it (written by an
     // older program) carry plain hashes only. A chain without it is keyed from its first row.
     ChainKeyed,
+    // A method's new version, and its retirement; outside any run, their detail the method.
+    MethodSet,
+    MethodRetired,
+    // Mode, constants or N changed under a method: the run has left it and gets no verdict.
+    MethodLeft,
 };
 
 QString StatusText(RunStatus status);
@@ -69,6 +74,24 @@ QString CauseText(DiscardCause cause);
 QString EventText(JournalEvent event);
 // The events that close a run: completed, discarded, abandoned.
 bool IsClosingEvent(const QString &kind);
+
+// Whether a completed run under a method met its limits; stored as text.
+enum class Verdict { Pass, Fail };
+QString VerdictText(Verdict verdict);
+std::optional<Verdict> VerdictFromText(const QString &text);
+
+// What a run under a method records of it: which one, and what its verdict is made of. The mode,
+// constants and N are the run's own.
+struct RunMethod
+{
+    QString name;
+    int version = 0;
+    std::optional<double> lower;
+    std::optional<double> upper;
+    int decimals = 3; // of the result that is judged
+
+    friend bool operator==(const RunMethod &, const RunMethod &) = default;
+};
 
 // What a run is measured under, as the login dialog, the sampling count and the mode set it.
 struct RunHeader
@@ -81,6 +104,8 @@ struct RunHeader
     int sampleCount = 12;
     MeasurementMode mode = MeasurementMode::OpticalRotation;
     ModeConstants constants;
+    QString account {}; // the account signed in as the run started; empty without accounts
+    std::optional<RunMethod> method {}; // none: measured without a method
 };
 
 // The statistics texts of a completed run, exactly as the table shows them.
@@ -103,6 +128,9 @@ struct ConfirmedReading
     double value = 0.0;
     std::optional<RunTotals> totals; // on the Confirm that completes the run
     QDateTime confirmedAt {}; // when Confirm was pressed; invalid: when it is written
+    QString account {}; // who confirmed it; empty without accounts
+    bool autoConfirmed = false; // confirmed by itself once the reading was stable
+    std::optional<Verdict> verdict {}; // with the totals of a run under its method
 };
 
 struct JournalRun
@@ -119,6 +147,8 @@ struct JournalRun
     QString cause;
     RunTotals totals;
     int readingCount = 0;
+    std::optional<Verdict> verdict {}; // a completed run under its method
+    bool leftMethod = false; // an input left the method (known to the writer only)
 };
 
 // Rows written before the offsets were stored have none; their times show in the reader's zone.
@@ -132,6 +162,8 @@ struct JournalReading
     std::optional<int> confirmedOffset {};
     QString writtenAt {}; // empty for rows written before it was stored
     std::optional<int> writtenOffset {};
+    std::optional<QString> account {}; // who confirmed it, where accounts are in use
+    bool autoConfirmed = false;
 
     // Written more than a second after its Confirm: the journal was unavailable then.
     bool writtenLate() const;
