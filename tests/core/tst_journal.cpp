@@ -748,6 +748,10 @@ private slots:
                            ending == u"abandon"_s ? u"abandoned"_s : u"completed"_s)),
                  1);
         QCOMPARE(Count(path, u"SELECT count(*) FROM readings"_s), ending == u"abandon"_s ? 2 : 3);
+        // Listed with the count it had last, not the one it started with.
+        QList<JournalRun> runs;
+        QVERIFY(JournalHistory(journal.database()).runs({}, 10, runs).ok() && runs.size() == 1);
+        QCOMPARE(runs.constFirst().sampleCount(), ending == u"count"_s ? 4 : 3);
         QVERIFY(VerifyJournal(journal.database(), KeyBeside(path)).intact());
         // Runs after a continued one take this session's login, not the continued run's, and
         // the restoring login is on record.

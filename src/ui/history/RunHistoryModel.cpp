@@ -83,9 +83,9 @@ QVariant RunHistoryModel::data(const QModelIndex &index, int role) const
         return LoadString(StringId::ModeTitleBase + static_cast<int>(h.mode));
     case ColumnCount:
         // A run closed early shows how far it got.
-        return run.readingCount == h.sampleCount
-            ? QString::number(h.sampleCount)
-            : u"%1/%2"_s.arg(run.readingCount).arg(h.sampleCount);
+        return run.readingCount == run.sampleCount()
+            ? QString::number(run.sampleCount())
+            : u"%1/%2"_s.arg(run.readingCount).arg(run.sampleCount());
     case ColumnMean:
         return run.totals.mean;
     case ColumnDeviation:

@@ -122,7 +122,7 @@ QByteArray CsvExport::Rows(const JournalRun &run, const QList<JournalReading> &r
             TextField(h.batchNo),
             TextField(h.inspector),
             QByteArray::number(static_cast<int>(h.mode)),
-            QByteArray::number(h.sampleCount),
+            QByteArray::number(run.sampleCount()),
             ConstantText(h.constants.a).toLatin1(),
             ConstantText(h.constants.lenC).toLatin1(),
             ConstantText(h.constants.C).toLatin1(),

@@ -560,14 +560,7 @@ JournalResult Journal::findRecoverableRun(std::optional<JournalRun> &run,
             continue;
         run = candidate;
         result = JournalRows::readings(m_db, m_station, run->id, readings);
-        // The count in force is the last one the run was given.
-        if (result.ok())
-            result = m_db.exec(query,
-                               u"SELECT detail FROM events WHERE station = ? AND run_id = ? AND "
-                               "kind = ? ORDER BY seq DESC LIMIT 1"_s,
-                               { m_station, run->id, EventText(JournalEvent::SampleCountChanged) });
-        if (result.ok() && query.next())
-            run->header.sampleCount = query.value(0).toInt();
+        run->header.sampleCount = run->sampleCount();
         if (result.ok())
             result = m_db.exec(query,
                                u"SELECT count(*) FROM events WHERE station = ? AND run_id = ? AND "

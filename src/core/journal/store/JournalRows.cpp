@@ -50,7 +50,10 @@ QString JournalRows::runColumns()
            "sample_count, mode, const_a, const_len_c, const_c, const_len_a, status, ended_at, "
            "cause, mean, deviation, (SELECT count(*) FROM readings r WHERE r.station = "
            "runs.station AND r.run_id = runs.run_id), started_offset, ended_offset, account, "
-           "method, method_version, lower_limit, upper_limit, result_decimals, verdict"_s;
+           "method, method_version, lower_limit, upper_limit, result_decimals, verdict, "
+           "(SELECT e.detail FROM events e WHERE e.station = runs.station AND e.run_id = "
+           "runs.run_id AND e.kind = '%1' ORDER BY e.seq DESC LIMIT 1)"_s.arg(
+               EventText(JournalEvent::SampleCountChanged));
 }
 
 JournalRun JournalRows::runFrom(const QSqlQuery &q)
@@ -79,6 +82,8 @@ JournalRun JournalRows::runFrom(const QSqlQuery &q)
     run.header.account = q.value(23).toString();
     run.header.method = MethodFrom(q, 24);
     run.verdict = VerdictFromText(q.value(29).toString());
+    if (!q.value(30).isNull())
+        run.changedSampleCount = q.value(30).toInt();
     return run;
 }
 

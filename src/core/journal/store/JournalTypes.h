@@ -149,6 +149,11 @@ struct JournalRun
     int readingCount = 0;
     std::optional<Verdict> verdict {}; // a completed run under its method
     bool leftMethod = false; // an input left the method (known to the writer only)
+    // The header keeps the count the run started with, as its start event states it; a count
+    // given during the run is an event of its own, and the last one is the run's count.
+    std::optional<int> changedSampleCount {};
+
+    int sampleCount() const { return changedSampleCount.value_or(header.sampleCount); }
 };
 
 // Rows written before the offsets were stored have none; their times show in the reader's zone.
