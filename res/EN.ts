@@ -449,6 +449,10 @@
         <source>导出审计追踪</source>
         <translation>Export Audit Trail</translation>
     </message>
+    <message>
+        <source>，备注：%1</source>
+        <translation>, comment: %1</translation>
+    </message>
 </context>
 <context>
     <name>CLoginDlg</name>

@@ -502,6 +502,7 @@ void CHistoryDlg::showAudit(const RunDetail &detail)
         for (int column = 0; column < texts.size(); ++column)
             m_trailTable->setItem(row, column, Item(texts.at(column)));
     }
+    m_trailTable->resizeColumnToContents(0);
     QStringList lines;
     for (const RunSignature &signature : audit.signatures)
         lines << tr("%1：%2（%3），%4%5")
@@ -509,7 +510,9 @@ void CHistoryDlg::showAudit(const RunDetail &detail)
                          RunReportLayout::meaningText(signature.meaning), signature.fullName,
                          signature.by,
                          CsvExport::LocalTime(signature.at, signature.atOffset).replace(u'T', u' '),
-                         signature.current ? QString() : tr("，签名后已更改"));
+                         signature.current ? QString() : tr("，签名后已更改"))
+                + (signature.comment.isEmpty() ? QString()
+                                               : tr("，备注：%1").arg(signature.comment));
     // The statistics as the table computes them, over all readings and over those kept.
     const auto statistics = [](const QList<float> &values) {
         const RunStatistics figures = ComputeRunStatistics(values);
