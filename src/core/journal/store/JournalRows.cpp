@@ -97,8 +97,7 @@ JournalResult JournalRows::readings(JournalConnection &db, const QString &statio
         db.exec(query,
                 u"SELECT seq, number, received, value, confirmed_at, confirmed_offset, written_at, "
                 "written_offset, account, auto_confirmed FROM readings WHERE station = ? AND "
-                "run_id = ? "
-                "ORDER BY number"_s,
+                "run_id = ? ORDER BY number"_s,
                 { station, runId });
     while (result.ok() && query.next())
         out.append(ReadingFrom(query, 0));
