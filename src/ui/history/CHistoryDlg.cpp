@@ -20,6 +20,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -617,15 +618,25 @@ bool CHistoryDlg::exportAuditTrail(const QString &path)
     return false;
 }
 
+QString CHistoryDlg::askSavePath(const QString &title, const QString &filter,
+                                 const QString &fileName)
+{
+    QFileDialog dialog(this, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QFileInfo(fileName).suffix());
+    dialog.selectFile(fileName);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+        ? dialog.selectedFiles().constFirst()
+        : QString();
+}
+
 void CHistoryDlg::onAuditCsvButton()
 {
-    QFileDialog dialog(this, tr("导出审计追踪"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(tr("CSV 文件 (*.csv)"));
-    dialog.setDefaultSuffix(u"csv"_s);
-    dialog.selectFile(u"Velmora-audit.csv"_s);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        exportAuditTrail(dialog.selectedFiles().constFirst());
+    if (const QString path =
+            askSavePath(tr("导出审计追踪"), tr("CSV 文件 (*.csv)"), u"Velmora-audit.csv"_s);
+        !path.isEmpty())
+        exportAuditTrail(path);
 }
 
 ReportContent CHistoryDlg::shownReportContent() const
@@ -680,13 +691,9 @@ void CHistoryDlg::onExported(const QString &path, const JournalResult &result)
 
 void CHistoryDlg::onCsvButton()
 {
-    QFileDialog dialog(this, tr("导出 CSV"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(tr("CSV 文件 (*.csv)"));
-    dialog.setDefaultSuffix(u"csv"_s);
-    dialog.selectFile(u"Velmora.csv"_s);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        exportCsv(dialog.selectedFiles().constFirst());
+    if (const QString path = askSavePath(tr("导出 CSV"), tr("CSV 文件 (*.csv)"), u"Velmora.csv"_s);
+        !path.isEmpty())
+        exportCsv(path);
 }
 
 void CHistoryDlg::showSummary()
@@ -732,13 +739,9 @@ void CHistoryDlg::onPdfButton()
 {
     if (!shownRun())
         return;
-    QFileDialog dialog(this, tr("PDF 报告"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(tr("PDF 文件 (*.pdf)"));
-    dialog.setDefaultSuffix(u"pdf"_s);
-    dialog.selectFile(u"Velmora.pdf"_s);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        writePdf(dialog.selectedFiles().constFirst());
+    if (const QString path = askSavePath(tr("PDF 报告"), tr("PDF 文件 (*.pdf)"), u"Velmora.pdf"_s);
+        !path.isEmpty())
+        writePdf(path);
 }
 
 void CHistoryDlg::onReportRead(const QString &path, const JournalResult &result,

@@ -98,6 +98,8 @@ private:
     void onSignButton();
     void onExcludeButton();
     void onAuditCsvButton();
+    // The save dialog for an export; empty when it was cancelled.
+    QString askSavePath(const QString &title, const QString &filter, const QString &fileName);
     void showAudit(const RunDetail &detail);
     // The reading selected in the readings table, if the shown run has it and it is kept.
     std::optional<JournalReading> selectedReading() const;
