@@ -518,54 +518,15 @@ It was moved to %3; a new journal is started in its place and measuring goes on.
         <source>历史记录</source>
         <translation>History</translation>
     </message>
-    <message numerus="yes">
-        <source>上次的测量没有结束：%n 个读数，开始于 %1，最后一个读数于 %2。
-检品名称：%3&#x3000;批号：%4&#x3000;检验者：%5
-
-是否继续这次测量？选“否”则该次测量标为放弃，记录保留在结果日志中。</source>
-        <translation>
-            <numerusform>An earlier run was not finished: %n reading, started %1, last reading %2.
-Sample: %3   Batch: %4   Inspector: %5
-
-Continue this run? No marks it abandoned; its records stay in the results journal.</numerusform>
-            <numerusform>An earlier run was not finished: %n readings, started %1, last reading %2.
-Sample: %3   Batch: %4   Inspector: %5
-
-Continue this run? No marks it abandoned; its records stay in the results journal.</numerusform>
-        </translation>
-    </message>
     <message>
         <source>这次测量已由另一个程序接管，无法在这里继续：%1</source>
         <translation>Another instance has taken this run over; it cannot be continued here: %1</translation>
-    </message>
-    <message>
-        <source>结果日志 %1 无法写入（%2）。
-测量照常进行。确认的读数先留在程序中，日志恢复后自动补写；程序关闭前未补写的读数不会存入日志。</source>
-        <translation>The results journal %1 cannot be written (%2).
-Measuring goes on. Confirmed readings are kept in the program and written to the journal as soon as it can be written again; readings not written before the program closes are not in the journal.</translation>
     </message>
     <message numerus="yes">
         <source>删除表中的 %n 个读数并开始新的测量？</source>
         <translation>
             <numerusform>Delete the %n reading of the table and start a new run?</numerusform>
             <numerusform>Delete the %n readings of the table and start a new run?</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>%1
-只有原来那台仪器会自动重新连接。改用这台设备吗？</source>
-        <translation>%1
-Only the instrument first opened is reconnected by itself. Use this device instead?</translation>
-    </message>
-    <message>
-        <source>窗口已锁定</source>
-        <translation>Window Locked</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n 分钟没有操作，窗口已锁定。读数照常显示；输入密码继续，或者由另一个账户登录，此后的读数记在该账户名下。</source>
-        <translation>
-            <numerusform>No input for %n minute: the window is locked. Readings go on being shown; enter the password to go on, or another account signs in, and the readings from then on are recorded under it.</numerusform>
-            <numerusform>No input for %n minutes: the window is locked. Readings go on being shown; enter the password to go on, or another account signs in, and the readings from then on are recorded under it.</numerusform>
         </translation>
     </message>
     <message>
@@ -1291,6 +1252,31 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     </message>
 </context>
 <context>
+    <name>SessionQuestions</name>
+    <message>
+        <source>%1
+只有原来那台仪器会自动重新连接。改用这台设备吗？</source>
+        <translation>%1
+Only the instrument first opened is reconnected by itself. Use this device instead?</translation>
+    </message>
+    <message numerus="yes">
+        <source>上次的测量没有结束：%n 个读数，开始于 %1，最后一个读数于 %2。
+检品名称：%3&#x3000;批号：%4&#x3000;检验者：%5
+
+是否继续这次测量？选“否”则该次测量标为放弃，记录保留在结果日志中。</source>
+        <translation>
+            <numerusform>An earlier run was not finished: %n reading, started %1, last reading %2.
+Sample: %3   Batch: %4   Inspector: %5
+
+Continue this run? No marks it abandoned; its records stay in the results journal.</numerusform>
+            <numerusform>An earlier run was not finished: %n readings, started %1, last reading %2.
+Sample: %3   Batch: %4   Inspector: %5
+
+Continue this run? No marks it abandoned; its records stay in the results journal.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>不是普通文件</source>
@@ -1338,6 +1324,12 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>它不是本程序的结果日志，程序不改动它</source>
         <translation>it is not a results journal of this program; it is left as it is</translation>
+    </message>
+    <message>
+        <source>结果日志 %1 无法写入（%2）。
+测量照常进行。确认的读数先留在程序中，日志恢复后自动补写；程序关闭前未补写的读数不会存入日志。</source>
+        <translation>The results journal %1 cannot be written (%2).
+Measuring goes on. Confirmed readings are kept in the program and written to the journal as soon as it can be written again; readings not written before the program closes are not in the journal.</translation>
     </message>
 </context>
 <context>
@@ -1509,6 +1501,20 @@ Only the instrument first opened is reconnected by itself. Use this device inste
     <message>
         <source>@AppTitle</source>
         <translation>Velmora</translation>
+    </message>
+</context>
+<context>
+    <name>WindowLock</name>
+    <message>
+        <source>窗口已锁定</source>
+        <translation>Window Locked</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 分钟没有操作，窗口已锁定。读数照常显示；输入密码继续，或者由另一个账户登录，此后的读数记在该账户名下。</source>
+        <translation>
+            <numerusform>No input for %n minute: the window is locked. Readings go on being shown; enter the password to go on, or another account signs in, and the readings from then on are recorded under it.</numerusform>
+            <numerusform>No input for %n minutes: the window is locked. Readings go on being shown; enter the password to go on, or another account signs in, and the readings from then on are recorded under it.</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

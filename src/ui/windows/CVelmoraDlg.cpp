@@ -22,11 +22,10 @@
 #include "ui/windows/CModeSelectDlg.h"
 #include "ui/windows/CSampleCountDlg.h"
 #include "ui/windows/StateLines.h"
+#include "ui/windows/WindowLock.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDate>
-#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -140,17 +139,9 @@ CVelmoraDlg::CVelmoraDlg(const Session &session, Settings &settings, QWidget *pa
             &CVelmoraDlg::PaintJournalState);
     connect(&m_session, &MeasurementSession::forwardStateChanged, this,
             [this](const ForwardState &state) { m_stateLines.showServer(state); });
-    connect(&m_session, &MeasurementSession::methodChanged, this, &CVelmoraDlg::PaintMethod);
-    connect(&run, &MeasurementRun::runCompleted, this, &CVelmoraDlg::PaintVerdict);
-    connect(&run, &MeasurementRun::cleared, this, &CVelmoraDlg::PaintVerdict);
     CreateHistoryButton();
-    if (AccountSession *accounts = m_session.accounts()) {
-        qApp->installEventFilter(this);
-        connect(accounts, &AccountSession::lockedChanged, this, [this](bool locked) {
-            if (locked)
-                ShowLockDialog();
-        });
-    }
+    if (m_session.accounts())
+        m_lock = std::make_unique<WindowLock>(m_session, *this);
 }
 
 // The session, its line included, ends before the controls go, so no burst reaches a
@@ -179,21 +170,6 @@ void CVelmoraDlg::AttachJournal(Journal *journal, const JournalResult &opened)
 void CVelmoraDlg::UseMethod(const std::optional<Method> &method)
 {
     m_session.setMethod(method);
-}
-
-void CVelmoraDlg::PaintMethod()
-{
-    m_methodLines.showMethod(m_session.method(), m_session.leftMethod());
-}
-
-void CVelmoraDlg::PaintVerdict()
-{
-    m_methodLines.showVerdict(m_session.verdict(), m_session.run().MeanText());
-}
-
-QString CVelmoraDlg::MethodNote() const
-{
-    return m_session.method() ? MethodLines::DialogNote(*m_session.method()) : QString();
 }
 
 void CVelmoraDlg::OnInitDialog()
@@ -234,7 +210,7 @@ void CVelmoraDlg::OnInitDialog()
     if (!m_session.openPort())
         QMessageBox::warning(this, ProgramName(), LoadString(StringId::OpenPortFailed));
     m_session.loadModeSettings();
-    PaintMethod();
+    m_methodLines.showMethod();
     PaintLinkState();
     if (const auto offer = m_session.startRecording())
         OfferRecovery(*offer);
@@ -242,21 +218,11 @@ void CVelmoraDlg::OnInitDialog()
 
 void CVelmoraDlg::OfferRecovery(const MeasurementSession::RecoveryOffer &offer)
 {
-    const auto local = [](const QString &stamp) {
-        return FromJournalTimestamp(stamp).toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
-    };
-    const RunHeader &h = offer.run.header;
     qCInfo(lcRecovery, "offering run %s: %d readings", qUtf8Printable(offer.run.id),
            int(offer.readings.size()));
-    const QString text =
-        tr("上次的测量没有结束：%n 个读数，开始于 %1，最后一个读数于 %2。\n"
-           "检品名称：%3　批号：%4　检验者：%5\n\n"
-           "是否继续这次测量？选“否”则该次测量标为放弃，记录保留在结果日志中。",
-           nullptr, int(offer.readings.size()))
-            .arg(local(offer.run.startedAt), local(offer.readings.constLast().confirmedAt),
-                 h.sampleName, h.batchNo, h.inspector);
-    const auto answer = QMessageBox::question(this, ProgramName(), text,
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    const auto answer =
+        QMessageBox::question(this, ProgramName(), SessionQuestions::recoveryQuestion(offer),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes) {
         m_session.abandonRun(offer);
         return;
@@ -282,12 +248,9 @@ void CVelmoraDlg::PaintJournalState(bool available, const JournalResult &result)
         return;
     const QString path = JournalFilePath(m_settings.Path(), m_settings.Read(Keys::kJournalPath));
     // Not modal: the measurement goes on while the message is read.
-    auto *box = new QMessageBox(
-        QMessageBox::Warning, ProgramName(),
-        tr("结果日志 %1 无法写入（%2）。\n测量照常进行。确认的读数先留在程序中，"
-           "日志恢复后自动补写；程序关闭前未补写的读数不会存入日志。")
-            .arg(QDir::toNativeSeparators(path), StateLines::JournalProblem(result.error)),
-        QMessageBox::Ok, this);
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, ProgramName(),
+                        StateLines::journalWarning(path, result.error), QMessageBox::Ok, this);
     box->setDetailedText(result.text);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
@@ -367,70 +330,8 @@ void CVelmoraDlg::mousePressEvent(QMouseEvent *event)
 {
     if (m_session.link().state() == LinkMonitor::State::OtherDevice
         && childAt(event->position().toPoint()) == findChild<QLabel *>(u"linkState"_s))
-        AskAboutOtherDevice();
+        m_questions.askAboutOtherDevice();
     TemplateDialog::mousePressEvent(event);
-}
-
-bool CVelmoraDlg::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::MouseButtonPress:
-    case QEvent::Wheel:
-        if (m_session.isLocked() && !m_lockDialog)
-            ShowLockDialog();
-        else if (AccountSession *accounts = m_session.accounts())
-            accounts->noteInput();
-        break;
-    default:
-        break;
-    }
-    return TemplateDialog::eventFilter(watched, event);
-}
-
-void CVelmoraDlg::ShowLockDialog()
-{
-    AccountSession *accounts = m_session.accounts();
-    if (!accounts || m_lockDialog)
-        return;
-    const auto minutes =
-        std::chrono::duration_cast<std::chrono::minutes>(accounts->policy().idleTime).count();
-    auto *dialog = new AccountDialog(
-        tr("窗口已锁定"),
-        tr("%n 分钟没有操作，窗口已锁定。读数照常显示；输入密码继续，或者由另一个账户登录，"
-           "此后的读数记在该账户名下。",
-           nullptr, int(minutes)),
-        AccountDialog::AccountField | AccountDialog::PasswordField, this);
-    dialog->setAccount(accounts->account());
-    dialog->setCheck([accounts](AccountDialog &entered) {
-        const AccountOutcome outcome = accounts->unlock({ entered.account(), entered.password() });
-        return outcome.ok() ? QString() : outcome.text;
-    });
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    m_lockDialog = dialog;
-    // Window-modal without a loop of its own: the readings go on behind it.
-    dialog->open();
-}
-
-void CVelmoraDlg::AskAboutOtherDevice()
-{
-    if (m_otherDeviceQuestion) {
-        m_otherDeviceQuestion->raise();
-        return;
-    }
-    m_otherDeviceQuestion =
-        new QMessageBox(QMessageBox::Question, ProgramName(),
-                        tr("%1\n只有原来那台仪器会自动重新连接。改用这台设备吗？")
-                            .arg(m_session.link().detailText()),
-                        QMessageBox::Yes | QMessageBox::No, this);
-    m_otherDeviceQuestion->setAttribute(Qt::WA_DeleteOnClose);
-    m_otherDeviceQuestion->setWindowModality(Qt::NonModal);
-    connect(m_otherDeviceQuestion, &QMessageBox::finished, this, [this](int answer) {
-        if (answer == QMessageBox::Yes
-            && m_session.link().state() == LinkMonitor::State::OtherDevice)
-            m_session.acceptNewDevice();
-    });
-    m_otherDeviceQuestion->show();
 }
 
 void CVelmoraDlg::SetResultText(int row, int column, const QString &text)
@@ -492,7 +393,7 @@ void CVelmoraDlg::OnSampleButton()
 {
     CSampleCountDlg dialog(this);
     dialog.m_nCount = m_session.run().SampleCount();
-    dialog.m_strMethodNote = MethodNote();
+    dialog.m_strMethodNote = m_methodLines.dialogNote();
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_session.setSampleCount(dialog.m_nCount);
@@ -533,10 +434,7 @@ void CVelmoraDlg::PaintLinkState()
             display->update();
         }
     }
-    if (link.state() != LinkMonitor::State::OtherDevice)
-        m_otherDeviceAsked = false;
-    else if (!std::exchange(m_otherDeviceAsked, true))
-        AskAboutOtherDevice();
+    m_questions.followLink();
     m_btnConfirm->setEnabled(m_session.canConfirm());
     m_btnConfirm->setToolTip(m_session.confirmBlockedReason());
 
@@ -587,7 +485,7 @@ void CVelmoraDlg::OnModeButton()
 {
     CModeSelectDlg dialog(this);
     dialog.SetChoice(m_session.run().Constants(), static_cast<int>(m_session.run().Mode()));
-    dialog.m_strMethodNote = MethodNote();
+    dialog.m_strMethodNote = m_methodLines.dialogNote();
     if (dialog.exec() == QDialog::Accepted)
         m_session.applyMode(dialog.Choice());
 }

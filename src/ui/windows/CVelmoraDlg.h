@@ -4,11 +4,12 @@
 #include "core/settings/Session.h"
 #include "ui/dialogs/TemplateDialog.h"
 #include "ui/windows/MethodLines.h"
+#include "ui/windows/SessionQuestions.h"
 #include "ui/windows/StateLines.h"
 
 #include <QIcon>
-#include <QMessageBox>
-#include <QPointer>
+
+#include <memory>
 
 class CColorButton;
 class CHotTrackButton;
@@ -19,6 +20,7 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class Settings;
+class WindowLock;
 
 // The main window: login information, the live reading on two digit displays, the status lamp,
 // the result table of the current run and every command button. Its measuring session owns the
@@ -93,9 +95,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     // A click on the state line while another device stands at the port asks again about it.
     void mousePressEvent(QMouseEvent *event) override;
-    // Where accounts are required, every key and click of the program is input that keeps the
-    // window from locking; while it is locked, it brings the password dialog back.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 #endif
@@ -114,18 +113,9 @@ private:
     void PaintCleared();
     void PaintLogin();
     void SetResultText(int row, int column, const QString &text);
-    // Another device at the port is used only when the inspector says so; not modal, so that the
-    // window goes on meanwhile.
-    void AskAboutOtherDevice();
     // A run that a crash or an exit left open is offered back.
     void OfferRecovery(const MeasurementSession::RecoveryOffer &offer);
     void PaintJournalState(bool available, const JournalResult &result);
-    void PaintMethod();
-    void PaintVerdict();
-    // Under a method, the mode and sampling-count dialogs say that a change leaves it.
-    QString MethodNote() const;
-    // The session locked itself: the password of its account, or another account's, opens it.
-    void ShowLockDialog();
 
     MeasurementSession m_session;
     Settings &m_settings;
@@ -148,11 +138,11 @@ private:
     // Beyond the original window, in its free space: the link, journal and server states, and
     // left of Exit the history.
     StateLines m_stateLines { *this };
-    MethodLines m_methodLines { *this, m_stateLines.smallFont() };
+    MethodLines m_methodLines { *this, m_stateLines.smallFont(), m_session };
+    SessionQuestions m_questions { m_session, *this };
+    // Only where accounts are required; it ends before the session it watches.
+    std::unique_ptr<WindowLock> m_lock;
     QPushButton *m_btnHistory = nullptr;
-    QPointer<QMessageBox> m_otherDeviceQuestion;
-    QPointer<QDialog> m_lockDialog;
-    bool m_otherDeviceAsked = false; // for the device standing at the port now
     QIcon m_hIcon;
     QColor m_ledColor;
 };

@@ -1,6 +1,7 @@
 #include "ui/windows/MethodLines.h"
 
 #include "core/measure/RunStatistics.h"
+#include "core/session/MeasurementSession.h"
 #include "ui/dialogs/DialogBuilder.h"
 #include "ui/history/RunHistoryModel.h"
 
@@ -42,8 +43,9 @@ QString Limit(const std::optional<double> &limit)
 
 } // namespace
 
-MethodLines::MethodLines(QWidget &window, const QFont &small)
-    : m_method(AddLabel(window, u"methodState"_s, kMethodArea, Qt::AlignLeft | Qt::AlignVCenter))
+MethodLines::MethodLines(QWidget &window, const QFont &small, const MeasurementSession &session)
+    : m_session(session)
+    , m_method(AddLabel(window, u"methodState"_s, kMethodArea, Qt::AlignLeft | Qt::AlignVCenter))
     , m_verdict(AddLabel(window, u"verdict"_s, kVerdictArea, Qt::AlignRight | Qt::AlignVCenter))
 {
     m_method->setFont(small);
@@ -51,10 +53,15 @@ MethodLines::MethodLines(QWidget &window, const QFont &small)
     bold.setPointSizeF(kVerdictPointSize);
     bold.setBold(true);
     m_verdict->setFont(bold);
+    connect(&m_session, &MeasurementSession::methodChanged, this, &MethodLines::showMethod);
+    connect(&m_session.run(), &MeasurementRun::runCompleted, this, &MethodLines::showVerdict);
+    connect(&m_session.run(), &MeasurementRun::cleared, this, &MethodLines::showVerdict);
 }
 
-void MethodLines::showMethod(const std::optional<Method> &method, const std::optional<Method> &left)
+void MethodLines::showMethod()
 {
+    const std::optional<Method> &method = m_session.method();
+    const std::optional<Method> &left = m_session.leftMethod();
     const std::optional<Method> &shown = method ? method : left;
     m_method->setVisible(shown.has_value());
     if (!shown)
@@ -75,21 +82,25 @@ void MethodLines::showMethod(const std::optional<Method> &method, const std::opt
     SetTextColor(m_method, method ? QColor(0, 0, 0) : QColor(176, 96, 0));
 }
 
-void MethodLines::showVerdict(const std::optional<Verdict> &verdict, const QString &mean)
+void MethodLines::showVerdict()
 {
+    const std::optional<Verdict> &verdict = m_session.verdict();
     m_verdict->setVisible(verdict.has_value());
     if (!verdict)
         return;
     m_verdict->setText(RunHistoryModel::VerdictName(*verdict));
-    m_verdict->setToolTip(tr("平均结果 %1").arg(mean));
+    m_verdict->setToolTip(tr("平均结果 %1").arg(m_session.run().MeanText()));
     SetTextColor(m_verdict, RunHistoryModel::VerdictColor(*verdict));
 }
 
-QString MethodLines::DialogNote(const Method &method)
+QString MethodLines::dialogNote() const
 {
+    const std::optional<Method> &method = m_session.method();
+    if (!method)
+        return QString();
     return tr("方法 %1（版本 %2）的值；改动后本次测量脱离方法")
-        .arg(method.name)
-        .arg(method.version);
+        .arg(method->name)
+        .arg(method->version);
 }
 
 QLabel *MethodLines::AddNote(QWidget &dialog, const QString &text, const QRect &units)

@@ -4,6 +4,7 @@
 #include "core/link/LinkMonitor.h"
 #include "ui/dialogs/DialogBuilder.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QTime>
 
@@ -166,4 +167,11 @@ QString StateLines::JournalProblem(JournalResult::Error error)
     default:
         return tr("无法打开或写入");
     }
+}
+
+QString StateLines::journalWarning(const QString &path, JournalResult::Error error)
+{
+    return tr("结果日志 %1 无法写入（%2）。\n测量照常进行。确认的读数先留在程序中，"
+              "日志恢复后自动补写；程序关闭前未补写的读数不会存入日志。")
+        .arg(QDir::toNativeSeparators(path), JournalProblem(error));
 }

@@ -32,6 +32,8 @@ public:
 
     // Why a journal cannot be written, in a few words.
     static QString JournalProblem(JournalResult::Error error);
+    // The warning that the journal at path cannot be written, and that measuring goes on.
+    static QString journalWarning(const QString &path, JournalResult::Error error);
 
 private:
     // Alone, the journal's mark may take two lines; with the server's state, one line each.
