@@ -1,6 +1,6 @@
+#include "AccountLab.h"
 #include "FileBytes.h"
 #include "JournalEdit.h"
-#include "core/journal/accounts/AccountJournal.h"
 #include "core/journal/accounts/RunAudit.h"
 #include "core/journal/read/JournalVerify.h"
 
@@ -14,63 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using Status = AccountOutcome::Status;
-
-QString Password(const QString &name)
-{
-    return name + u"-secret-1"_s;
-}
-
-// A journal with its administrator "root" and the accounts asked for, under a clock the test
-// moves; three wrong passwords lock an account for 15 minutes.
-struct Lab
-{
-    Lab(const QString &folder, const QList<std::pair<QString, Role>> &people)
-        : folder(folder)
-    {
-        QVERIFY(journal.open(path()).result.ok());
-        accounts.setClock([this] { return now; });
-        QVERIFY(accounts.addAccount({}, { u"root"_s, {}, Role::Admin }, Password(u"root"_s)).ok());
-        for (const auto &[name, role] : people)
-            QVERIFY(
-                accounts.addAccount(admin(), { name, name.toUpper(), role }, Password(name)).ok());
-    }
-
-    QString path() const { return folder + u"/j.sqlite"_s; }
-    static Credentials admin() { return { u"root"_s, Password(u"root"_s) }; }
-
-    // A completed run of three readings, confirmed by the accounts named.
-    QString measure(const QStringList &by)
-    {
-        RunHeader header;
-        header.sampleCount = 3;
-        header.account = by.constFirst();
-        journal.beginRun(header);
-        for (int n = 1; n <= 3; ++n) {
-            ConfirmedReading reading { n, u"1000"_s, n * 1.0, std::nullopt, {}, by.value(n - 1) };
-            if (n == 3)
-                reading.totals = RunTotals { u"2.000"_s, u""_s };
-            if (!journal.recordReading(reading).ok())
-                return {};
-        }
-        QSqlQuery query(journal.database().database());
-        return query.exec(u"SELECT run_id FROM runs ORDER BY rowid DESC"_s) && query.next()
-            ? query.value(0).toString()
-            : QString();
-    }
-
-    int count(const QString &sql)
-    {
-        QSqlQuery query(journal.database().database());
-        return query.exec(sql) && query.next() ? query.value(0).toInt() : -1;
-    }
-
-    QString folder;
-    Journal journal { u"station"_s };
-    const AccountPolicy policy { true, 8, 90, 3, std::chrono::minutes(15), std::chrono::minutes(15),
-                                 true };
-    QDateTime now = QDateTime::currentDateTimeUtc();
-    AccountJournal accounts { journal, policy };
-};
 
 } // namespace
 
@@ -195,7 +138,7 @@ private slots:
                  refused);
 
         RunAudit audit;
-        QVERIFY(RunAudit::Read(lab.journal.database(), u"station"_s, open, audit).ok());
+        QVERIFY(RunAudit::Read(lab.journal.database(), lab.journal.station(), open, audit).ok());
         QCOMPARE(audit.signatures.size(), 4);
         QVERIFY(!audit.signatures.at(0).current && audit.changedAfterSignature());
         QVERIFY(audit.currentSignature(Meaning::Approved) && audit.exclusionOf(2)
@@ -260,21 +203,29 @@ private slots:
     }
 
     // The administrator's and the reviewer's command line: passwords on standard input only,
-    // 6 for a refusal, the signatures in list --json.
+    // 6 for a refusal, the signatures in list --json and the CSV, marked once a reading was
+    // excluded after them.
     void commandLine()
     {
         const QString path = m_dir->filePath(u"j.sqlite"_s);
+        const QString csv = m_dir->filePath(u"runs.csv"_s);
         QString run;
         {
             Journal journal;
             QVERIFY(journal.open(path).result.ok());
             RunHeader header;
-            header.sampleCount = 1;
+            header.sampleCount = 2;
             journal.beginRun(header);
-            QVERIFY(
-                journal
-                    .recordReading({ 1, u"1"_s, 0.001, RunTotals { u"0.001"_s, {} }, {}, u"op"_s })
-                    .ok());
+            for (const int n : { 1, 2 })
+                QVERIFY(journal
+                            .recordReading({ n,
+                                             u"1"_s,
+                                             0.001,
+                                             n == 2 ? std::optional(RunTotals { u"0.001"_s, {} })
+                                                    : std::nullopt,
+                                             {},
+                                             u"op"_s })
+                            .ok());
             QSqlQuery query(journal.database().database());
             QVERIFY(query.exec(u"SELECT run_id FROM runs"_s) && query.next());
             run = query.value(0).toString();
@@ -289,12 +240,16 @@ private slots:
             { u"user add rv --role reviewer --as root"_s, u"root-secret-1\nrv-secret-1"_s, 0, {} },
             { u"sign --meaning reviewed --user rv --run "_s + run, u"rv-secret-1"_s, 6, {} },
             { u"sign --meaning performed --user op --run "_s + run, u"op-secret-1"_s, 0, {} },
+            { u"exclude --reading 1 --reason x --user op --run "_s + run, u"op-secret-1"_s, 0, {} },
+            { u"list --json"_s, {}, 0, u"\"changedAfterSignature\": true"_s },
+            { u"sign --meaning performed --user op --run "_s + run, u"op-secret-1"_s, 0, {} },
             { u"sign --meaning reviewed --user rv --run "_s + run, u"rv-secret-1"_s, 0, {} },
-            { u"exclude --reading 1 --reason x --user op --run "_s + run, u"op-secret-1"_s, 6,
+            { u"exclude --reading 2 --reason x --user op --run "_s + run, u"op-secret-1"_s, 6,
               u"已审核"_s },
             { u"user disable op --as root"_s, u"root-secret-1"_s, 0, {} },
             { u"user list --json"_s, {}, 0, u"\"state\": \"disabled\""_s },
             { u"list --json"_s, {}, 0, u"\"meaning\": \"reviewed\""_s },
+            { u"export --csv "_s + csv, {}, 0, {} },
             { u"verify --key "_s + ChainKeyPath(path), {}, 0, {} },
         };
         for (const auto &[arguments, input, status, said] : steps) {
@@ -311,6 +266,8 @@ private slots:
                      qPrintable(arguments + u": "_s + output));
             QVERIFY(!output.contains(u"secret"_s));
         }
+        // The first performance signature on each reading's row, the later ones unmarked.
+        QCOMPARE(ReadAll(csv).count("changed after signature"), 2);
     }
 
 private:

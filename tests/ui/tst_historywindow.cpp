@@ -1,7 +1,9 @@
+#include "AccountLab.h"
 #include "FileBytes.h"
 #include "InstrumentFrames.h"
 #include "PgServer.h"
 #include "PtyPair.h"
+#include "core/journal/accounts/RunAudit.h"
 #include "core/journal/server/JournalForwarder.h"
 #include "core/journal/server/ServerConnection.h"
 #include "core/journal/server/ServerSchema.h"
@@ -12,6 +14,7 @@
 #include "core/report/TextReport.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gb18030.h"
+#include "ui/dialogs/AccountDialog.h"
 #include "ui/history/CHistoryDlg.h"
 #include "ui/history/RunChart.h"
 #include "ui/history/RunHistoryModel.h"
@@ -24,12 +27,15 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
-#include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 
@@ -223,6 +229,87 @@ private slots:
         QVERIFY(exported.constFirst().at(1).value<JournalResult>().ok());
         QCOMPARE(ReadAll(fromWindow).count("\r\n"), 1 + 3 + 1);
         QVERIFY(ReadAll(fromWindow).contains(",'=1+1,"));
+    }
+
+    void signRun_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("right password") << Password(u"op"_s) << QString();
+        QTest::newRow("wrong password") << u"op-secret-2"_s << u"密码不正确"_s;
+    }
+
+    // "签名…" on a completed run: the account, password, meaning and comment typed in its dialog
+    // sign the run in the journal, and the audit-trail tab lists the signature. A wrong password
+    // signs nothing, and the window says why.
+    void signRun()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, refusal);
+        const QTemporaryDir dir;
+        QString run;
+        {
+            Lab lab(dir.path(), { { u"op"_s, Role::Operator } });
+            run = lab.measure({ u"op"_s, u"op"_s, u"op"_s });
+        }
+        const Settings settings(dir.filePath(u"Velmora.ini"_s));
+        CHistoryDlg window(dir.filePath(u"j.sqlite"_s), settings);
+        QTRY_VERIFY(!window.reader().isLoading());
+        window.runsView()->selectRow(0);
+        QTRY_VERIFY(window.shownRun());
+        // The dialog and the message box are modal: each is answered from the event loop it runs.
+        QString said;
+        int dialogs = 0;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, &window, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                said = box->text();
+                box->accept();
+            } else if (auto *dialog = qobject_cast<AccountDialog *>(modal); dialog && !dialogs++) {
+                const QList<QLineEdit *> edits = dialog->findChildren<QLineEdit *>();
+                QCOMPARE(edits.size(), 3);
+                edits.at(0)->setText(u"op"_s);
+                edits.at(1)->setText(password);
+                edits.at(2)->setText(u"checked"_s);
+                dialog->findChild<QComboBox *>()->setCurrentIndex(0);
+                dialog->accept();
+            } else if (modal) {
+                modal->close(); // a second dialog: refused in it, not in the window
+            }
+        });
+        answer.start(10);
+        const auto buttons = window.findChildren<QPushButton *>();
+        const auto sign = std::find_if(buttons.cbegin(), buttons.cend(),
+                                       [](const QPushButton *b) { return b->text() == u"签名…"; });
+        QVERIFY(sign != buttons.cend() && (*sign)->isEnabled());
+        (*sign)->click();
+        QCOMPARE(dialogs, 1);
+        const auto signedRows = [&window] {
+            int rows = 0;
+            for (int row = 0; row < window.trailTable()->rowCount(); ++row)
+                rows += window.trailTable()->item(row, 2)->text() == u"签名"
+                    && window.trailTable()->item(row, 1)->text() == u"op"
+                    && window.trailTable()->item(row, 4)->text() == u"checked";
+            return rows;
+        };
+        if (refusal.isEmpty())
+            QTRY_COMPARE(signedRows(), 1);
+        else
+            QTRY_VERIFY2(said.contains(refusal), qPrintable(said));
+        QCOMPARE(signedRows(), refusal.isEmpty() ? 1 : 0);
+        QCOMPARE(said.isEmpty(), refusal.isEmpty());
+
+        SqliteConnection db;
+        RunAudit audit;
+        QVERIFY(
+            JournalSchema::Open(db, dir.filePath(u"j.sqlite"_s), SqliteConnection::OpenMode::Read)
+                .ok());
+        QVERIFY(RunAudit::Read(db, Journal::DefaultStation(), run, audit).ok());
+        QCOMPARE(audit.signatures.size(), refusal.isEmpty() ? 1 : 0);
+        if (refusal.isEmpty())
+            QVERIFY(audit.currentSignature(Meaning::Performed)
+                    && audit.signatures.constFirst().comment == u"checked");
     }
 
     // With a lab server, every station's runs come from it, with a station filter.
